@@ -1,0 +1,89 @@
+#include <csetjmp>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include <jpeglib.h>
+
+#include "core/decode/decoders.h"
+#include "core/error.h"
+
+namespace ostrel {
+
+namespace {
+
+// libjpeg's default error exit ends the process; this one jumps back to the decoder instead.
+struct ErrorManager {
+    jpeg_error_mgr base;
+    std::jmp_buf jump;
+    char message[JMSG_LENGTH_MAX];
+};
+
+void error_exit(j_common_ptr cinfo) {
+    auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
+    (*cinfo->err->format_message)(cinfo, err->message);
+    std::longjmp(err->jump, 1);
+}
+
+void no_output(j_common_ptr) {}
+
+// Far beyond any panel, sign or title picture; refused before anything is allocated.
+constexpr unsigned long kMaxPixels = 16UL * 1024 * 1024;
+
+enum class Outcome { Ok, LibraryError, TooLarge };
+
+// Everything this frame changes after setjmp lives behind the pointers, so nothing is lost
+// when libjpeg jumps back here.
+Outcome run(jpeg_decompress_struct* cinfo, ErrorManager* err, std::string_view bytes, Image* out,
+            std::vector<JSAMPLE>* row) {
+    if (setjmp(err->jump)) return Outcome::LibraryError;
+    jpeg_mem_src(cinfo, reinterpret_cast<const unsigned char*>(bytes.data()),
+                 static_cast<unsigned long>(bytes.size()));
+    jpeg_read_header(cinfo, TRUE);
+    if (static_cast<unsigned long>(cinfo->image_width) * cinfo->image_height > kMaxPixels)
+        return Outcome::TooLarge;
+    cinfo->out_color_space = JCS_RGB;
+    jpeg_start_decompress(cinfo);
+    out->width = static_cast<int>(cinfo->output_width);
+    out->height = static_cast<int>(cinfo->output_height);
+    out->pixels.assign(static_cast<std::size_t>(cinfo->output_width) * cinfo->output_height, Rgba{});
+    row->resize(static_cast<std::size_t>(cinfo->output_width) * 3);
+    while (cinfo->output_scanline < cinfo->output_height) {
+        std::size_t y = cinfo->output_scanline;
+        JSAMPROW rows[1] = {row->data()};
+        jpeg_read_scanlines(cinfo, rows, 1);
+        const JSAMPLE* p = row->data();
+        for (std::size_t x = 0; x < cinfo->output_width; ++x) {
+            out->pixels[y * cinfo->output_width + x] = Rgba{p[3 * x], p[3 * x + 1], p[3 * x + 2], 255};
+        }
+    }
+    jpeg_finish_decompress(cinfo);
+    return Outcome::Ok;
+}
+
+}  // namespace
+
+Image decode_jpeg(std::string_view bytes) {
+    jpeg_decompress_struct cinfo{};
+    ErrorManager err{};
+    cinfo.err = jpeg_std_error(&err.base);
+    err.base.error_exit = error_exit;
+    err.base.output_message = no_output;
+    jpeg_create_decompress(&cinfo);
+    Image out;
+    std::vector<JSAMPLE> row;
+    Outcome outcome;
+    try {
+        outcome = run(&cinfo, &err, bytes, &out, &row);
+    } catch (...) {
+        jpeg_destroy_decompress(&cinfo);
+        throw;
+    }
+    jpeg_destroy_decompress(&cinfo);
+    if (outcome == Outcome::LibraryError)
+        throw DecodeError(std::string("not a JPEG that can be read: ") + err.message);
+    if (outcome == Outcome::TooLarge) throw DecodeError("the JPEG is too large");
+    return out;
+}
+
+}  // namespace ostrel

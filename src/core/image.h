@@ -1,0 +1,43 @@
+#pragma once
+// The one picture type of the core, and the interface through which pictures are decoded.
+// Decoders live outside the core (core/decode/) and are handed to the loader.
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+namespace ostrel {
+
+struct Rgba {
+    std::uint8_t r = 0, g = 0, b = 0, a = 255;
+    friend bool operator==(Rgba, Rgba) = default;
+};
+
+struct Image {
+    int width = 0;
+    int height = 0;
+    std::vector<Rgba> pixels;  // row by row from the top
+
+    bool empty() const { return width <= 0 || height <= 0; }
+    Rgba pixel(int x, int y) const {
+        return pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
+                      static_cast<std::size_t>(x)];
+    }
+    // Pixels of this colour are not drawn when the image is transparent: the colour of the
+    // bottom-left pixel.
+    Rgba transparent_colour() const { return empty() ? Rgba{} : pixel(0, height - 1); }
+};
+
+enum class ImageFormat { Bitmap, Jpeg };
+
+// ".jpg" and ".jpeg" (any case) are JPEG; every other name is read as a bitmap.
+ImageFormat image_format_for(std::string_view file_name);
+
+class ImageDecoder {
+public:
+    virtual ~ImageDecoder() = default;
+    // Throws DecodeError when the bytes are not a picture of that format. Any thread.
+    virtual Image decode(std::string_view bytes, ImageFormat format) const = 0;
+};
+
+}  // namespace ostrel

@@ -1,0 +1,30 @@
+#pragma once
+// One resolver for every path named in a data file: Windows separators, and names whose case
+// does not match the file on disk.
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/text.h"
+
+namespace ostrel {
+
+// "image\title\01.jpg" -> "image/title/01.jpg". In Shift JIS names a 0x5C that is the second
+// byte of a double-byte character is left alone.
+std::string to_forward_slashes(std::string_view windows_path,
+                               Encoding encoding = Encoding::ShiftJis);
+
+// Finds `name` (as a data file wrote it) relative to `base`, or as an absolute path. Where a
+// path component does not exist as written, the directory is searched for one that matches it
+// without regard to ASCII case. A Shift JIS name is also tried as UTF-8, the form such names
+// take once unpacked on this system. Returns nothing when no file or directory matches.
+std::optional<std::filesystem::path> resolve_path(const std::filesystem::path& base,
+                                                  std::string_view name,
+                                                  Encoding encoding = Encoding::ShiftJis);
+
+// Reads a whole file; nothing when it cannot be opened or read.
+std::optional<std::string> read_file_bytes(const std::filesystem::path& path);
+
+}  // namespace ostrel

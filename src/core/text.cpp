@@ -1,0 +1,122 @@
+#include "core/text.h"
+
+#include <iconv.h>
+
+#include <cerrno>
+#include <stdexcept>
+
+namespace ostrel {
+
+bool is_valid_utf8(std::string_view s) {
+    std::size_t i = 0;
+    while (i < s.size()) {
+        auto c = static_cast<unsigned char>(s[i]);
+        int extra;
+        unsigned min;
+        unsigned cp;
+        if (c < 0x80) {
+            ++i;
+            continue;
+        } else if ((c & 0xE0) == 0xC0) {
+            extra = 1, min = 0x80, cp = c & 0x1Fu;
+        } else if ((c & 0xF0) == 0xE0) {
+            extra = 2, min = 0x800, cp = c & 0x0Fu;
+        } else if ((c & 0xF8) == 0xF0) {
+            extra = 3, min = 0x10000, cp = c & 0x07u;
+        } else {
+            return false;
+        }
+        if (i + static_cast<std::size_t>(extra) >= s.size()) return false;
+        for (int k = 1; k <= extra; ++k) {
+            auto cc = static_cast<unsigned char>(s[i + static_cast<std::size_t>(k)]);
+            if ((cc & 0xC0) != 0x80) return false;
+            cp = (cp << 6) | (cc & 0x3Fu);
+        }
+        if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
+        i += static_cast<std::size_t>(extra) + 1;
+    }
+    return true;
+}
+
+bool equal_ignoring_ascii_case(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
+        if (lower(a[i]) != lower(b[i])) return false;
+    }
+    return true;
+}
+
+namespace {
+
+class Iconv {
+public:
+    Iconv() : cd_(iconv_open("UTF-8", "CP932")) {
+        if (cd_ == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error("iconv: CP932 is not available");
+    }
+    ~Iconv() { iconv_close(cd_); }
+    Iconv(const Iconv&) = delete;
+    Iconv& operator=(const Iconv&) = delete;
+    iconv_t get() const { return cd_; }
+
+private:
+    iconv_t cd_;
+};
+
+}  // namespace
+
+std::string sjis_to_utf8(std::string_view bytes) {
+    std::string out;
+    std::size_t plain = 0;
+    while (plain < bytes.size() && static_cast<unsigned char>(bytes[plain]) < 0x80) ++plain;
+    if (plain == bytes.size()) return std::string(bytes);
+
+    thread_local Iconv conv;
+    iconv(conv.get(), nullptr, nullptr, nullptr, nullptr);
+    std::string in(bytes);
+    char* src = in.data();
+    std::size_t src_left = in.size();
+    char buffer[256];
+    while (src_left > 0) {
+        char* dst = buffer;
+        std::size_t dst_left = sizeof buffer;
+        std::size_t r = iconv(conv.get(), &src, &src_left, &dst, &dst_left);
+        out.append(buffer, static_cast<std::size_t>(dst - buffer));
+        if (r == static_cast<std::size_t>(-1)) {
+            if (errno == E2BIG) continue;
+            // An invalid or cut-off sequence: show a replacement and go on after its first byte.
+            out += "\xEF\xBF\xBD";
+            ++src;
+            --src_left;
+            iconv(conv.get(), nullptr, nullptr, nullptr, nullptr);
+        }
+    }
+    return out;
+}
+
+std::string display_text(std::string_view raw, Encoding encoding) {
+    if (encoding == Encoding::Utf8) return std::string(raw);
+    return sjis_to_utf8(raw);
+}
+
+TextFile split_text(std::string_view bytes) {
+    TextFile file;
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") {
+        bytes.remove_prefix(3);
+        file.encoding = Encoding::Utf8;
+    } else {
+        file.encoding = is_valid_utf8(bytes) ? Encoding::Utf8 : Encoding::ShiftJis;
+    }
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == '\n' || bytes[i] == '\r') {
+            file.lines.emplace_back(bytes.substr(start, i - start));
+            if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
+            start = i + 1;
+        }
+    }
+    if (start < bytes.size()) file.lines.emplace_back(bytes.substr(start));
+    return file;
+}
+
+}  // namespace ostrel

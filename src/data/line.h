@@ -1,0 +1,206 @@
+#pragma once
+// The line file: header and service keys, and the position-keyed tables. Texts keep the raw
+// bytes of the file (see `encoding`); frames are frames of the main route video.
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/fixed4.h"
+#include "core/image.h"
+#include "core/text.h"
+
+namespace ostrel {
+
+struct TMovieSwitch {
+    int kind = 0, first_frame = 0, last_frame = 0;
+    std::string movie_name;
+    int length_frames = 0, resume_frame = 0;
+    bool done = false;
+};
+
+struct TPreTrainStop {
+    int station_index = 0, speed = 0, departure_time = 0;
+};
+
+struct TAnnounce {
+    int sound_no = 0, side = 0, station_index = 0, distance_m = 0;
+};
+
+struct TCalloutSound {
+    int ordinal = 0;
+    std::string file;
+};
+
+struct TSoundPoint {
+    int sound_no = 0, start_frame = 0, end_frame = 0, ref_speed = 0, mode = 0, pitch_follow = 0,
+        volume_follow = 0;
+    bool played = false;
+};
+
+struct TDopplerPoint {
+    int sound_no = 0, frame = 0, range = 0, no_shift = 0;
+    std::int64_t distance = 0;
+};
+
+struct TTunnel {
+    int entry_frame = 0, exit_frame = 0, depth = 0;
+    std::int64_t entry_distance = 0, exit_distance = 0;
+};
+
+struct TStation {
+    std::string name;
+    int kind = 0, frame = 0, door_last_frame = 0, arrival_sound = 0, departure_sound = 0,
+        column7 = 0, departure_time = 0, pattern_speed = 0, station_door_sounds = 0;
+    std::int64_t stop_distance = 0, window_start = 0, window_end = 0;
+};
+
+struct TSignal {
+    std::array<int, 12> columns{};  // columns 1..12 of the file at index 0..11
+    std::array<int, 3> state{};     // signal state of the simulation
+    int first_frame() const { return columns[4]; }
+    int last_frame() const { return columns[5]; }
+    int event_frame() const { return columns[7]; }
+};
+
+struct TSlope {
+    Fixed4 gradient;  // per mille
+    int first_frame = 0, last_frame = 0;
+};
+
+struct TSign {
+    int image = 0, first_frame = 0, last_frame = 0, change_after = 0;
+};
+
+struct TSignalKanko {
+    int signal_no = 0, when = 0, callout_id = 0;
+};
+
+struct TStationKanko {
+    int station_index = 0, when = 0, callout_id = 0;
+};
+
+struct TSpeedLimit {
+    int limit = 0, image = 0, value = 0, start_frame = 0, end_frame = 0;
+    std::int64_t start_distance = 0;
+};
+
+struct TSpeedCheck1 {
+    int speed = 0, frame = 0;
+};
+
+struct TSpeedCheck2 {
+    int speed = 0, first_frame = 0, last_frame = 0;
+};
+
+struct TSpeedUnit {
+    int first_frame = 0, last_frame = 0;
+    long double first_speed = 0, last_speed = 0;
+    std::int64_t end_distance = 0;
+};
+
+struct TCross {
+    int image = 0, callout_id = 0, enter_frame = 0, leave_frame = 0, station_index = 0;
+};
+
+struct TTimePoint {
+    int first_frame = 0, last_frame = 0, due_time = 0;
+};
+
+struct TSwitchPoint {
+    int frame = 0, switch_type = 0;
+    bool played = false;
+};
+
+// One entry of the event list built after loading.
+struct TLineEvent {
+    std::int64_t distance = 0;
+    int kind = 0;  // 1 signal, 2 speed limit, 3 station stopping check
+    int a = 0, b = 0, c = 0, d = 0;
+};
+
+struct Line {
+    Encoding encoding = Encoding::ShiftJis;
+
+    // Capacities of the data model; a file that exceeds one is rejected.
+    static constexpr std::size_t kMaxStafSwitch = 10;
+    static constexpr std::size_t kMaxMovieStop = 100;
+    static constexpr std::size_t kMaxMovieSwitch = 100;
+    static constexpr std::size_t kMaxSpeedSignal = 11;
+    static constexpr std::size_t kMaxPreTrain = 999;
+    static constexpr std::size_t kMaxSoundData = 501;
+    static constexpr std::size_t kMaxAnnounce = 500;  // index 0 is the standstill sound
+    static constexpr std::size_t kKankoSound1Lines = 21;
+    static constexpr std::size_t kMaxCallouts = 501;  // ids 0..500
+    static constexpr std::size_t kMaxRows = 501;
+    static constexpr std::size_t kMaxOtherImages = 1000;
+    static constexpr std::size_t kMaxCross = 1000;
+    static constexpr std::size_t kMaxTime = 100;
+    static constexpr std::size_t kMaxSwitch = 495;
+
+    std::string LineName, LineName2;
+    int StartPos = 0;
+    int FrameRate = 0;
+    std::string staf_card_file, staf_opening_file;
+    int StartTime = 0;
+    std::vector<int> StafSwitch;
+    std::vector<int> MovieStop;  // only the first value is used: the buffer frame
+    std::vector<TMovieSwitch> MovieSwitch;
+    std::vector<int> Speed_Signal;
+    std::string DataName;
+    int pre_train_start_frame = 0, pre_train_last_frame = 0;
+    std::vector<TPreTrainStop> Pre_Train;
+    int OneMan = 0;
+    std::vector<std::string> SoundData;
+    int standstill_sound = 0;  // the line after "[Announce]"
+    std::vector<TAnnounce> Announce;
+    std::array<std::string, 40> KankoSound1{};  // call-out ids 0..20 are read
+    std::vector<TCalloutSound> KankoSound2;      // call-out ids 21 upward
+    int callout_count = 21;                       // 21 + rows of "[KankoSound2]"
+
+    std::vector<TSoundPoint> Sound;
+    std::vector<TDopplerPoint> Doppler;
+    std::vector<TTunnel> Tunnel;
+    std::vector<TStation> Station;
+    std::vector<int> StopSound;
+    std::vector<TSignal> Signal;
+    std::vector<TSlope> Slope;
+    std::vector<TSign> Sign;
+    std::vector<TSignalKanko> SignalKanko;
+    std::vector<TStationKanko> StationKanko;
+    std::vector<TSpeedLimit> SpeedLimit;
+    std::vector<TSpeedCheck1> SpeedCheck1;
+    std::vector<TSpeedCheck2> SpeedCheck2;
+    std::vector<TSpeedUnit> SpeedUnit;
+    std::vector<TCross> Cross;
+    std::vector<TTimePoint> Time;
+    std::vector<TSwitchPoint> Switch;
+
+    // Image lists, in the order their files were named.
+    std::vector<std::string> sign_image_files, other_image_files, signal_image_files,
+        signal_image2_files, cross_image_files;
+    std::vector<Image> SignImageList, OtherImageList, SignalImageList, SignalImageList2,
+        CrossImageList;
+    std::vector<std::string> OtherSound;  // the wave file of each other image
+
+    // Built after loading.
+    std::vector<TLineEvent> events;
+
+    bool has_buffer_frame() const { return !MovieStop.empty(); }
+    std::string display(const std::string& raw) const { return display_text(raw, encoding); }
+};
+
+// Loads a picture named in the line file (raw name as written); throws on failure.
+using LineImageLoader = std::function<Image(const std::string& raw_name)>;
+
+// Reads the line file. `start_station_index` is the station the drive starts at (0 = the
+// "[StartPos]" frame): that row's arrival sound reads as 0. Every failure is a UserError with
+// "路線ファイルに誤りがあります。", the group of keys, ":" and the offending line (UTF-8).
+Line read_line_file(const TextFile& file, int start_station_index,
+                    const LineImageLoader& load_image);
+
+std::string line_error_text(const std::string& context, const std::string& line_utf8);
+
+}  // namespace ostrel

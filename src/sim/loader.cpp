@@ -1,0 +1,205 @@
+#include "sim/loader.h"
+
+#include "core/error.h"
+#include "core/paths.h"
+#include "data/distances.h"
+
+namespace ostrel {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::optional<TextFile> read_text_file(const fs::path& dir, std::string_view name) {
+    auto path = resolve_path(dir, name, Encoding::Utf8);
+    if (!path) return std::nullopt;
+    auto bytes = read_file_bytes(*path);
+    if (!bytes) return std::nullopt;
+    return split_text(*bytes);
+}
+
+class Loader {
+public:
+    Loader(const DriveSelection& selection, const LoaderPlatform& platform)
+        : platform_(platform) {
+        drive_.selection = selection;
+        const fs::path& program = selection.program_dir;
+        vehicle_dir_ = selection.vehicle_dir.empty() ? program : selection.vehicle_dir;
+    }
+
+    LoadedDrive load();
+
+private:
+    void progress(std::string_view text) {
+        if (platform_.progress) platform_.progress(text);
+    }
+
+    // Finds and decodes a picture named in a data file; throws DecodeError.
+    Image image(const fs::path& dir, const std::string& raw, Encoding encoding) const {
+        auto path = resolve_path(dir, raw, encoding);
+        if (!path) throw DecodeError("file not found");
+        auto bytes = read_file_bytes(*path);
+        if (!bytes) throw DecodeError("file cannot be read");
+        return platform_.images.decode(*bytes, image_format_for(raw));
+    }
+
+    std::shared_ptr<const Wave> wave(const fs::path& dir, const std::string& raw,
+                                     Encoding encoding) const {
+        std::string shown = display_text(raw, encoding);
+        auto path = resolve_path(dir, raw, encoding);
+        if (!path) throw UserError("サウンドファイルが見つかりません: " + shown);
+        auto bytes = read_file_bytes(*path);
+        if (!bytes) throw UserError("サウンドファイルを読み込めません: " + shown);
+        try {
+            return std::make_shared<const Wave>(platform_.waves.decode(*bytes));
+        } catch (const DecodeError& e) {
+            throw UserError("サウンドファイルを読み込めません: " + shown + " (" + e.what() + ")");
+        }
+    }
+
+    void read_mascon();
+    void read_vehicle_file();
+    void read_line();
+    void read_strings();
+    void load_timetable_card();
+    void find_videos();
+    void load_waves();
+
+    const LoaderPlatform& platform_;
+    LoadedDrive drive_;
+    fs::path vehicle_dir_;
+};
+
+LoadedDrive Loader::load() {
+    const fs::path& program = drive_.selection.program_dir;
+    // The title screen will not start without the string file beside the program.
+    if (!resolve_path(program, "ostrel.dat", Encoding::Utf8))
+        throw UserError("実行ファイルが正しい場所に配置されていません");
+
+    progress("設定ファイルを読み込んでいます");
+    read_mascon();
+    read_vehicle_file();
+    read_line();
+    read_strings();
+
+    progress("運転台を描画しています");
+    const Vehicle& v = drive_.vehicle;
+    drive_.panel = build_panel(v, [&](const std::string& raw) { return image(vehicle_dir_, raw, v.encoding); });
+    load_timetable_card();
+    find_videos();
+    drive_.start_frame = start_frame(drive_.line, drive_.selection.start_station_index);
+    load_waves();
+
+    progress("環境をセットアップしています");
+    build_line_distances(drive_.line);
+    finish_vehicle(drive_.vehicle);
+    return std::move(drive_);
+}
+
+void Loader::read_mascon() {
+    const fs::path& program = drive_.selection.program_dir;
+    auto file = read_text_file(program, "mascon.dat");
+    if (!file) {
+        // No message of the program's own: the run-time library's text.
+        throw UserError("Cannot open file \"" + (program / "mascon.dat").string() +
+                        "\". No such file or directory");
+    }
+    drive_.mascon = ostrel::read_mascon(*file);
+    if (drive_.mascon.lines_ignored > 0) {
+        drive_.warnings.push_back("mascon.dat: " + std::to_string(drive_.mascon.lines_ignored) +
+                                  " line(s) after the 26th command are ignored");
+    }
+}
+
+void Loader::read_vehicle_file() {
+    auto file = read_text_file(vehicle_dir_, drive_.selection.vehicle_file_name);
+    if (!file) throw UserError(vehicle_error_text(""));
+    Encoding enc = file->encoding;
+    drive_.vehicle = read_vehicle(*file, [&](const std::string& raw) { return image(vehicle_dir_, raw, enc); });
+}
+
+void Loader::read_line() {
+    const DriveSelection& sel = drive_.selection;
+    auto file = read_text_file(sel.program_dir, sel.line_file_name);
+    if (!file) throw UserError(line_error_text("", ""));
+    Encoding enc = file->encoding;
+    drive_.line = read_line_file(*file, sel.start_station_index, [&](const std::string& raw) {
+        return image(sel.program_dir, raw, enc);
+    });
+    Line& line = drive_.line;
+    if (sel.start_station_index >= 1 &&
+        static_cast<std::size_t>(sel.start_station_index) >= line.Station.size()) {
+        throw UserError("路線ファイルに駅" + std::to_string(sel.start_station_index) +
+                        "がありません");
+    }
+    build_speed_profile(line.SpeedUnit);
+
+    // Stations where a drive can be moved to: stopping stations, all but the last row.
+    for (std::size_t row = 0; row + 1 < line.Station.size(); ++row) {
+        const TStation& st = line.Station[row];
+        if (st.kind == 0 || st.kind == 2)
+            drive_.move_menu.push_back({"Sta" + std::to_string(row), st.name, static_cast<int>(row)});
+    }
+    if (!drive_.vehicle.StopLine.empty()) drive_.sign_images.push_back(drive_.vehicle.stop_line_image);
+    for (const Image& img : line.SignImageList) drive_.sign_images.push_back(img);
+}
+
+void Loader::read_strings() {
+    auto file = read_text_file(drive_.selection.program_dir, "ostrel.dat");
+    if (!file) throw UserError("stringファイルに誤りがあります");
+    drive_.strings = read_string_file(*file);
+}
+
+void Loader::load_timetable_card() {
+    const Line& line = drive_.line;
+    if (line.staf_card_file.empty()) return;
+    try {
+        drive_.timetable_card = image(drive_.selection.program_dir, line.staf_card_file, line.encoding);
+    } catch (const std::exception&) {
+        throw UserError(line.display(line.staf_card_file) + "が見つかりません");
+    }
+}
+
+void Loader::find_videos() {
+    const Line& line = drive_.line;
+    const fs::path& program = drive_.selection.program_dir;
+    // The route videos live under "[Path]" of the string file, relative to the working
+    // directory; a drive goes on without them.
+    std::string dir = display_text(drive_.strings.Path, drive_.strings.encoding);
+    drive_.main_video_name = dir + line.display(line.DataName) + ".avi";
+    if (auto path = resolve_path(program, drive_.main_video_name, Encoding::Utf8)) {
+        drive_.main_video = *path;
+    } else {
+        drive_.warnings.push_back("映像ファイルを開けません" + drive_.main_video_name);
+    }
+    for (const TMovieSwitch& m : line.MovieSwitch) {
+        std::string name = dir + line.display(m.movie_name) + ".avi";
+        if (!resolve_path(program, name, Encoding::Utf8))
+            drive_.warnings.push_back("sub-movie not found: " + name);
+    }
+    if (!line.staf_opening_file.empty() && !resolve_path(program, line.staf_opening_file, line.encoding))
+        drive_.warnings.push_back("opening picture not found: " + line.display(line.staf_opening_file));
+}
+
+void Loader::load_waves() {
+    const Vehicle& v = drive_.vehicle;
+    const Line& line = drive_.line;
+    const fs::path& program = drive_.selection.program_dir;
+    WaveSources sources;
+    sources.from_vehicle_dir = [&](const std::string& raw) { return wave(vehicle_dir_, raw, v.encoding); };
+    sources.from_program_dir = [&](const std::string& raw) { return wave(program, raw, line.encoding); };
+    sources.progress = platform_.progress;
+    drive_.waves = load_wave_table(v, line, sources, [this](const WaveTable& table) {
+        drive_.start_clock = start_clock(drive_.line, drive_.selection.start_station_index,
+                                         [&table](int n) { return table.line_seconds(n); });
+    });
+    progress("サウンドを読み込んでいます");
+}
+
+}  // namespace
+
+LoadedDrive load_drive(const DriveSelection& selection, const LoaderPlatform& platform) {
+    return Loader(selection, platform).load();
+}
+
+}  // namespace ostrel

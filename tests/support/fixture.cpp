@@ -1,0 +1,203 @@
+#include "fixture.h"
+
+#include <iconv.h>
+#include <jpeglib.h>
+
+#include <cmath>
+#include <fstream>
+#include <stdexcept>
+#include <vector>
+
+namespace ostrel::fixture {
+
+namespace fs = std::filesystem;
+
+std::string to_sjis(std::string_view utf8) {
+    iconv_t cd = iconv_open("CP932", "UTF-8");
+    if (cd == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error("no CP932");
+    std::string in(utf8);
+    std::string out(in.size() * 2 + 16, '\0');
+    char* src = in.data();
+    char* dst = out.data();
+    std::size_t src_left = in.size(), dst_left = out.size();
+    std::size_t r = iconv(cd, &src, &src_left, &dst, &dst_left);
+    iconv_close(cd);
+    if (r == static_cast<std::size_t>(-1)) throw std::runtime_error("not convertible to Shift JIS");
+    out.resize(out.size() - dst_left);
+    return out;
+}
+
+std::string windows_text(std::string_view utf8_with_lf) {
+    std::string crlf;
+    for (char c : utf8_with_lf) {
+        if (c == '\n') crlf += '\r';
+        crlf += c;
+    }
+    return to_sjis(crlf);
+}
+
+namespace {
+
+void put16(std::string& s, unsigned v) {
+    s += static_cast<char>(v & 0xFF);
+    s += static_cast<char>((v >> 8) & 0xFF);
+}
+void put32(std::string& s, std::uint32_t v) {
+    put16(s, v & 0xFFFF);
+    put16(s, v >> 16);
+}
+
+std::string bmp_headers(int width, int height, int bits, std::uint32_t compression,
+                        std::uint32_t palette_entries, std::uint32_t pixel_bytes) {
+    std::string s = "BM";
+    std::uint32_t offset = 54 + 4 * palette_entries;
+    put32(s, offset + pixel_bytes);
+    put32(s, 0);
+    put32(s, offset);
+    put32(s, 40);
+    put32(s, static_cast<std::uint32_t>(width));
+    put32(s, static_cast<std::uint32_t>(height));
+    put16(s, 1);
+    put16(s, static_cast<unsigned>(bits));
+    put32(s, compression);
+    put32(s, pixel_bytes);
+    put32(s, 2835);
+    put32(s, 2835);
+    put32(s, palette_entries);
+    put32(s, 0);
+    return s;
+}
+
+}  // namespace
+
+std::string bmp24(int width, int height, Rgba fill, Rgba bottom_left) {
+    int stride = (width * 3 + 3) / 4 * 4;
+    std::string pixels;
+    for (int row = 0; row < height; ++row) {  // bottom row first
+        std::string line;
+        for (int x = 0; x < width; ++x) {
+            Rgba c = (row == 0 && x == 0) ? bottom_left : fill;
+            line += static_cast<char>(c.b);
+            line += static_cast<char>(c.g);
+            line += static_cast<char>(c.r);
+        }
+        line.resize(static_cast<std::size_t>(stride), '\0');
+        pixels += line;
+    }
+    return bmp_headers(width, height, 24, 0, 0, static_cast<std::uint32_t>(pixels.size())) + pixels;
+}
+
+std::string bmp8(int width, int height, bool rle) {
+    std::string palette;
+    const unsigned char colours[4][3] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}};
+    for (const auto& c : colours) {
+        palette += static_cast<char>(c[2]);
+        palette += static_cast<char>(c[1]);
+        palette += static_cast<char>(c[0]);
+        palette += '\0';
+    }
+    std::string pixels;
+    for (int row = 0; row < height; ++row) {
+        int y = height - 1 - row;  // bottom row first
+        std::string line;
+        for (int x = 0; x < width; ++x) line += static_cast<char>((x + y) % 4);
+        if (rle) {
+            for (char index : line) {  // runs of one pixel each
+                pixels += '\1';
+                pixels += index;
+            }
+            pixels += '\0';
+            pixels += '\0';  // end of line
+        } else {
+            line.resize(static_cast<std::size_t>((width + 3) / 4 * 4), '\0');
+            pixels += line;
+        }
+    }
+    if (rle) {
+        pixels += '\0';
+        pixels += '\1';  // end of bitmap
+    }
+    std::string header = bmp_headers(width, height, 8, rle ? 1 : 0, 4, static_cast<std::uint32_t>(pixels.size()));
+    return header + palette + pixels;
+}
+
+std::string jpeg(int width, int height, Rgba fill) {
+    jpeg_compress_struct cinfo{};
+    jpeg_error_mgr err{};
+    cinfo.err = jpeg_std_error(&err);
+    jpeg_create_compress(&cinfo);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&cinfo, &buffer, &size);
+    cinfo.image_width = static_cast<JDIMENSION>(width);
+    cinfo.image_height = static_cast<JDIMENSION>(height);
+    cinfo.input_components = 3;
+    cinfo.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, 95, TRUE);
+    jpeg_start_compress(&cinfo, TRUE);
+    std::vector<unsigned char> row(static_cast<std::size_t>(width) * 3);
+    for (int x = 0; x < width; ++x) {
+        row[static_cast<std::size_t>(3 * x)] = fill.r;
+        row[static_cast<std::size_t>(3 * x + 1)] = fill.g;
+        row[static_cast<std::size_t>(3 * x + 2)] = fill.b;
+    }
+    while (cinfo.next_scanline < cinfo.image_height) {
+        JSAMPROW rows[1] = {row.data()};
+        jpeg_write_scanlines(&cinfo, rows, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    std::string out(reinterpret_cast<char*>(buffer), size);
+    free(buffer);
+    return out;
+}
+
+std::string wav(const WaveSpec& spec) {
+    int block = spec.channels * spec.bits / 8;
+    std::string data;
+    for (int f = 0; f < spec.frames; ++f) {
+        double v = std::sin(2 * 3.14159265358979 * 440.0 * f / spec.sample_rate) * 0.3;
+        for (int c = 0; c < spec.channels; ++c) {
+            if (spec.bits == 8) {
+                data += static_cast<char>(static_cast<unsigned char>(128 + static_cast<int>(v * 127)));
+            } else {
+                put16(data, static_cast<unsigned>(static_cast<std::int16_t>(v * 32767)) & 0xFFFF);
+            }
+        }
+    }
+    std::string fmt = "fmt ";
+    put32(fmt, 16);
+    put16(fmt, 1);
+    put16(fmt, static_cast<unsigned>(spec.channels));
+    put32(fmt, static_cast<std::uint32_t>(spec.sample_rate));
+    put32(fmt, static_cast<std::uint32_t>(spec.sample_rate * block));
+    put16(fmt, static_cast<unsigned>(block));
+    put16(fmt, static_cast<unsigned>(spec.bits));
+    std::string list;
+    if (spec.list_chunk) {
+        std::string body = "INFOISFT";
+        put32(body, 6);
+        body += std::string("Ostrel", 6);
+        list = "LIST";
+        put32(list, static_cast<std::uint32_t>(body.size()));
+        list += body;
+    }
+    std::string chunk = "data";
+    put32(chunk, static_cast<std::uint32_t>(data.size()));
+    chunk += data;
+    if (data.size() % 2) chunk += '\0';
+    std::string body = "WAVE" + fmt + list + chunk;
+    std::string out = "RIFF";
+    put32(out, static_cast<std::uint32_t>(body.size()));
+    return out + body;
+}
+
+void write_file(const fs::path& path, std::string_view bytes) {
+    fs::create_directories(path.parent_path());
+    std::ofstream out(path, std::ios::binary);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!out) throw std::runtime_error("cannot write " + path.string());
+}
+
+}  // namespace ostrel::fixture
