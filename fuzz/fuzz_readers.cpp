@@ -44,7 +44,8 @@ void read_text_files(std::uint8_t which, std::string_view body) {
             ostrel::Line line = ostrel::read_line_file(file, 1, tiny_image);
             ostrel::build_speed_profile(line.SpeedUnit);
             ostrel::build_line_distances(line);
-            for (const auto& st : line.Station) (void)line.display(st.name);
+            for (const auto& st : line.Station)
+                (void)line.display(st.name);
             (void)ostrel::start_clock(line, 0, [](int n) { return n; });
             if (!line.Station.empty()) (void)ostrel::start_frame(line, 0);
             (void)ostrel::clock_text(line.StartPos);

@@ -8,20 +8,20 @@
 namespace ostrel {
 
 class UserError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
 // A value line that does not convert, a short row, a table without its "#" line.
 // Readers catch it and turn it into the file's own UserError with its context.
 class ConversionError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
 // An image or wave that a decoder could not read.
 class DecodeError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 

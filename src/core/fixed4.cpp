@@ -28,7 +28,8 @@ Fixed4 Fixed4::from_real(long double v) {
 }
 
 std::string Fixed4::text() const {
-    std::uint64_t mag = raw < 0 ? 0ULL - static_cast<std::uint64_t>(raw) : static_cast<std::uint64_t>(raw);
+    std::uint64_t mag =
+        raw < 0 ? 0ULL - static_cast<std::uint64_t>(raw) : static_cast<std::uint64_t>(raw);
     std::string frac = std::to_string(mag % kScale);
     frac.insert(0, 4 - frac.size(), '0');
     return (raw < 0 ? "-" : "") + std::to_string(mag / kScale) + "." + frac;

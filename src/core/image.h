@@ -34,7 +34,7 @@ enum class ImageFormat { Bitmap, Jpeg };
 ImageFormat image_format_for(std::string_view file_name);
 
 class ImageDecoder {
-public:
+  public:
     virtual ~ImageDecoder() = default;
     // Throws DecodeError when the bytes are not a picture of that format. Any thread.
     virtual Image decode(std::string_view bytes, ImageFormat format) const = 0;

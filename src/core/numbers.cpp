@@ -7,7 +7,9 @@ namespace ostrel {
 
 namespace {
 
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
+bool is_digit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // The pieces of a decimal number as the data files write it.
 struct DecimalParts {
@@ -22,12 +24,14 @@ std::optional<DecimalParts> split_decimal(std::string_view s) {
     std::size_t i = 0;
     if (i < s.size() && (s[i] == '+' || s[i] == '-')) p.negative = s[i++] == '-';
     std::size_t start = i;
-    while (i < s.size() && is_digit(s[i])) ++i;
+    while (i < s.size() && is_digit(s[i]))
+        ++i;
     p.int_digits = s.substr(start, i - start);
     if (i < s.size() && s[i] == '.') {
         ++i;
         start = i;
-        while (i < s.size() && is_digit(s[i])) ++i;
+        while (i < s.size() && is_digit(s[i]))
+            ++i;
         p.frac_digits = s.substr(start, i - start);
     }
     if (p.int_digits.empty() && p.frac_digits.empty()) return std::nullopt;
@@ -67,15 +71,21 @@ std::optional<std::int32_t> parse_int(std::string_view text) {
 }
 
 std::optional<long double> parse_real(std::string_view text) {
-    if (!split_decimal(text)) return std::nullopt;
+    auto parts = split_decimal(text);
+    if (!parts) return std::nullopt;
     std::string_view body = text;
     if (!body.empty() && body[0] == '+') body.remove_prefix(1);
     long double value = 0;
     auto [ptr, ec] = std::from_chars(body.data(), body.data() + body.size(), value);
     if (ptr != body.data() + body.size()) return std::nullopt;
     if (ec == std::errc::result_out_of_range) {
-        // Underflow reads as zero; overflow is not a number the files can mean.
-        if (std::string(body).find_first_of("123456789") == std::string::npos) return 0.0L;
+        // Too small to hold reads as zero; too large is no number the files can mean.
+        std::string digits = std::string(parts->int_digits) + std::string(parts->frac_digits);
+        std::size_t first = digits.find_first_not_of('0');
+        if (first == std::string::npos) return 0.0L;
+        long long magnitude = parts->exponent + static_cast<long long>(parts->int_digits.size()) -
+                              static_cast<long long>(first);
+        if (magnitude <= 0) return parts->negative ? -0.0L : 0.0L;
         return std::nullopt;
     }
     if (ec != std::errc()) return std::nullopt;
@@ -111,7 +121,8 @@ std::optional<Fixed4> parse_fixed4(std::string_view text) {
         }
     }
     std::uint64_t value = 0;  // at most 19 digits: fits
-    for (char c : kept) value = value * 10 + static_cast<unsigned>(c - '0');
+    for (char c : kept)
+        value = value * 10 + static_cast<unsigned>(c - '0');
     if (round_up) value += 1;
     if (value > static_cast<std::uint64_t>(INT64_MAX)) return std::nullopt;
     auto raw = static_cast<std::int64_t>(value);

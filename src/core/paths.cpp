@@ -15,7 +15,8 @@ std::string to_forward_slashes(std::string_view windows_path, Encoding encoding)
     for (std::size_t i = 0; i < out.size(); ++i) {
         auto c = static_cast<unsigned char>(out[i]);
         // In Shift JIS the second byte of a double-byte character may be 0x5C.
-        if (encoding == Encoding::ShiftJis && ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC))) {
+        if (encoding == Encoding::ShiftJis &&
+            ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC))) {
             ++i;
             continue;
         }
@@ -25,7 +26,6 @@ std::string to_forward_slashes(std::string_view windows_path, Encoding encoding)
 }
 
 namespace {
-
 
 bool present(const fs::path& p) {
     std::error_code ec;

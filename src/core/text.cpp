@@ -41,7 +41,9 @@ bool is_valid_utf8(std::string_view s) {
 bool equal_ignoring_ascii_case(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
-        auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
+        auto lower = [](char c) {
+            return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+        };
         if (lower(a[i]) != lower(b[i])) return false;
     }
     return true;
@@ -50,16 +52,17 @@ bool equal_ignoring_ascii_case(std::string_view a, std::string_view b) {
 namespace {
 
 class Iconv {
-public:
+  public:
     Iconv() : cd_(iconv_open("UTF-8", "CP932")) {
-        if (cd_ == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error("iconv: CP932 is not available");
+        if (cd_ == reinterpret_cast<iconv_t>(-1))
+            throw std::runtime_error("iconv: CP932 is not available");
     }
     ~Iconv() { iconv_close(cd_); }
     Iconv(const Iconv&) = delete;
     Iconv& operator=(const Iconv&) = delete;
     iconv_t get() const { return cd_; }
 
-private:
+  private:
     iconv_t cd_;
 };
 
@@ -68,7 +71,8 @@ private:
 std::string sjis_to_utf8(std::string_view bytes) {
     std::string out;
     std::size_t plain = 0;
-    while (plain < bytes.size() && static_cast<unsigned char>(bytes[plain]) < 0x80) ++plain;
+    while (plain < bytes.size() && static_cast<unsigned char>(bytes[plain]) < 0x80)
+        ++plain;
     if (plain == bytes.size()) return std::string(bytes);
 
     thread_local Iconv conv;

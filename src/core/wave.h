@@ -11,10 +11,10 @@ namespace ostrel {
 struct Wave {
     int channels = 0;
     int sample_rate = 0;
-    int bits_per_sample = 0;              // of the file; samples are kept as 16 bit
-    std::uint32_t bytes_per_second = 0;   // from the file's format chunk
-    std::uint32_t data_length = 0;        // size of the file's data chunk
-    std::vector<std::int16_t> samples;    // interleaved
+    int bits_per_sample = 0;             // of the file; samples are kept as 16 bit
+    std::uint32_t bytes_per_second = 0;  // from the file's format chunk
+    std::uint32_t data_length = 0;       // size of the file's data chunk
+    std::vector<std::int16_t> samples;   // interleaved
 
     std::int64_t frames() const {
         return channels > 0 ? static_cast<std::int64_t>(samples.size()) / channels : 0;
@@ -40,7 +40,7 @@ struct RiffWaveInfo {
 std::optional<RiffWaveInfo> read_riff_wave_info(std::string_view bytes);
 
 class WaveDecoder {
-public:
+  public:
     virtual ~WaveDecoder() = default;
     // Throws DecodeError when the bytes are not a sound it can read. Any thread.
     virtual Wave decode(std::string_view bytes) const = 0;

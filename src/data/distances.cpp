@@ -8,7 +8,9 @@ namespace ostrel {
 
 namespace {
 
-bool holds(const TSpeedUnit& s, int frame) { return s.first_frame <= frame && frame <= s.last_frame; }
+bool holds(const TSpeedUnit& s, int frame) {
+    return s.first_frame <= frame && frame <= s.last_frame;
+}
 
 std::int64_t start_of(const std::vector<TSpeedUnit>& segments, std::size_t i) {
     return i == 0 ? 0 : segments[i - 1].end_distance;
@@ -34,7 +36,8 @@ std::int64_t segment_distance(const TSpeedUnit& s, std::int64_t start, int frame
 
 std::optional<std::int64_t> frame_distance(const std::vector<TSpeedUnit>& segments, int frame) {
     for (std::size_t i = 0; i < segments.size(); ++i) {
-        if (holds(segments[i], frame)) return segment_distance(segments[i], start_of(segments, i), frame);
+        if (holds(segments[i], frame))
+            return segment_distance(segments[i], start_of(segments, i), frame);
     }
     return std::nullopt;
 }
@@ -45,15 +48,16 @@ void build_line_distances(Line& line) {
     // A frame on the boundary of two segments is found in both, so its event is listed twice.
     auto for_each_hit = [&](int frame, const auto& action) {
         for (std::size_t i = 0; i < segments.size(); ++i) {
-            if (holds(segments[i], frame)) action(segment_distance(segments[i], start_of(segments, i), frame));
+            if (holds(segments[i], frame))
+                action(segment_distance(segments[i], start_of(segments, i), frame));
         }
     };
     for (std::size_t i = 0; i < segments.size(); ++i) {
         for (std::size_t row = 0; row < line.Signal.size(); ++row) {
             int f = line.Signal[row].event_frame();
             if (holds(segments[i], f))
-                line.events.push_back({segment_distance(segments[i], start_of(segments, i), f), 1, 0,
-                                       static_cast<int>(row), 0, 0});
+                line.events.push_back({segment_distance(segments[i], start_of(segments, i), f), 1,
+                                       0, static_cast<int>(row), 0, 0});
         }
     }
     for (std::size_t i = 0; i < segments.size(); ++i) {
@@ -80,14 +84,16 @@ void build_line_distances(Line& line) {
             st.window_end = d + 500;
         });
     }
-    for (TDopplerPoint& p : line.Doppler) for_each_hit(p.frame, [&p](std::int64_t d) { p.distance = d; });
+    for (TDopplerPoint& p : line.Doppler)
+        for_each_hit(p.frame, [&p](std::int64_t d) { p.distance = d; });
     for (TTunnel& t : line.Tunnel) {
         for_each_hit(t.entry_frame, [&t](std::int64_t d) { t.entry_distance = d; });
         for_each_hit(t.exit_frame, [&t](std::int64_t d) { t.exit_distance = d; });
     }
     // Events at equal distances keep their order (signals in file order).
-    std::stable_sort(line.events.begin(), line.events.end(),
-                     [](const TLineEvent& a, const TLineEvent& b) { return a.distance < b.distance; });
+    std::stable_sort(
+        line.events.begin(), line.events.end(),
+        [](const TLineEvent& a, const TLineEvent& b) { return a.distance < b.distance; });
 }
 
 int start_frame(const Line& line, int start_station_index) {

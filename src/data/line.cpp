@@ -12,7 +12,7 @@ void check_capacity(std::size_t rows, std::size_t capacity) {
 }
 
 class LineReader {
-public:
+  public:
     LineReader(const TextFile& file, int start_station_index, const LineImageLoader& load_image)
         : r_(file), start_station_index_(start_station_index), load_image_(load_image) {
         l_.encoding = file.encoding;
@@ -34,7 +34,7 @@ public:
         return std::move(l_);
     }
 
-private:
+  private:
     // A table of one comma-separated line per row, ended by "#".
     template <class Row, class Parse>
     void table(const char* key, std::vector<Row>& rows, std::size_t capacity, Parse parse) {
@@ -118,13 +118,11 @@ void LineReader::header_keys() {
         while (r_.read_row()) {
             check_capacity(l_.Pre_Train.size(), Line::kMaxPreTrain);
             const std::string& s = r_.current();
-            l_.Pre_Train.push_back(
-                {to_int(field(s, 1)), to_int(field(s, 2)), to_int(field(s, 3))});
+            l_.Pre_Train.push_back({to_int(field(s, 1)), to_int(field(s, 2)), to_int(field(s, 3))});
         }
     }
     if (r_.at_key("[OneMan]")) l_.OneMan = r_.read_int();
-    table("[SoundData]", l_.SoundData, Line::kMaxSoundData,
-          [](const std::string& s) { return s; });
+    table("[SoundData]", l_.SoundData, Line::kMaxSoundData, [](const std::string& s) { return s; });
 
     context_ = "[Announce]";
     if (r_.at_key("[Announce]")) {
@@ -139,7 +137,8 @@ void LineReader::header_keys() {
     }
     context_ = "[KankoSound1]";
     if (r_.at_key("[KankoSound1]")) {
-        for (std::size_t id = 0; id < Line::kKankoSound1Lines; ++id) l_.KankoSound1[id] = r_.read_text();
+        for (std::size_t id = 0; id < Line::kKankoSound1Lines; ++id)
+            l_.KankoSound1[id] = r_.read_text();
     }
     context_ = "[KankoSound2]";
     if (r_.at_key("[KankoSound2]")) {
@@ -209,7 +208,8 @@ void LineReader::table_keys() {
     int_list("[StopSound]", l_.StopSound, Line::kMaxRows);
     table("[Signal]", l_.Signal, Line::kMaxRows, [](const std::string& s) {
         TSignal sig;
-        for (int i = 0; i < 12; ++i) sig.columns[static_cast<std::size_t>(i)] = to_int(field(s, i + 1));
+        for (int i = 0; i < 12; ++i)
+            sig.columns[static_cast<std::size_t>(i)] = to_int(field(s, i + 1));
         return sig;
     });
     table("[Slope]", l_.Slope, Line::kMaxRows, [](const std::string& s) {

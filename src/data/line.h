@@ -157,8 +157,8 @@ struct Line {
     int standstill_sound = 0;  // the line after "[Announce]"
     std::vector<TAnnounce> Announce;
     std::array<std::string, 40> KankoSound1{};  // call-out ids 0..20 are read
-    std::vector<TCalloutSound> KankoSound2;      // call-out ids 21 upward
-    int callout_count = 21;                       // 21 + rows of "[KankoSound2]"
+    std::vector<TCalloutSound> KankoSound2;     // call-out ids 21 upward
+    int callout_count = 21;                     // 21 + rows of "[KankoSound2]"
 
     std::vector<TSoundPoint> Sound;
     std::vector<TDopplerPoint> Doppler;

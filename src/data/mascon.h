@@ -12,7 +12,7 @@ namespace ostrel {
 struct MasconCommands {
     static constexpr int kSlots = 26;
     std::array<std::string, kSlots + 1> slots;  // slots 1..26; slot 0 unused
-    int lines_ignored = 0;                       // command lines beyond slot 26
+    int lines_ignored = 0;                      // command lines beyond slot 26
 };
 
 // Lines from the first on, up to the first line beginning with "#". Lines past the 26th slot

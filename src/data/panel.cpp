@@ -6,9 +6,8 @@ namespace ostrel {
 
 namespace {
 
-
 class PanelBuilder {
-public:
+  public:
     PanelBuilder(const Vehicle& v, const PanelImageLoader& load) : v_(v), load_(load) {}
 
     void add(std::string name, const std::string& file, Image image, int x, int y, int depth,
@@ -105,7 +104,7 @@ public:
         return std::move(panel_);
     }
 
-private:
+  private:
     const Vehicle& v_;
     const PanelImageLoader& load_;
     Panel panel_;

@@ -13,13 +13,13 @@
 namespace ostrel {
 
 struct PanelPart {
-    std::string name;         // "img_Panel", "img_Lamp_Door", "img_other0", ...
-    std::string file;         // as the vehicle file wrote it
+    std::string name;  // "img_Panel", "img_Lamp_Door", "img_other0", ...
+    std::string file;  // as the vehicle file wrote it
     Image image;
     bool transparent = true;  // pixels of transparent_colour are not drawn
     Rgba transparent_colour;
     int pattern_width = 0, pattern_height = 0;
-    bool needle = false;      // drawn rotated about its centre
+    bool needle = false;  // drawn rotated about its centre
     bool alpha_blended = false;
     int x = 0, y = 0, depth = 0;
     int width = 0, height = 0;  // one pattern, or the whole image

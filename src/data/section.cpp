@@ -14,9 +14,15 @@ const std::string& SectionReader::read_line() {
     return current_;
 }
 
-std::int32_t SectionReader::read_int() { return to_int(read_line()); }
-long double SectionReader::read_real() { return to_real(read_line()); }
-Fixed4 SectionReader::read_fixed4() { return to_fixed4(read_line()); }
+std::int32_t SectionReader::read_int() {
+    return to_int(read_line());
+}
+long double SectionReader::read_real() {
+    return to_real(read_line());
+}
+Fixed4 SectionReader::read_fixed4() {
+    return to_fixed4(read_line());
+}
 
 bool SectionReader::read_row() {
     if (!more_lines()) {

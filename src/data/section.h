@@ -12,7 +12,7 @@
 namespace ostrel {
 
 class SectionReader {
-public:
+  public:
     explicit SectionReader(const TextFile& file) : file_(file) {}
 
     // True while lines remain to be read.
@@ -38,7 +38,7 @@ public:
 
     const TextFile& file() const { return file_; }
 
-private:
+  private:
     const TextFile& file_;
     std::size_t next_ = 0;
     std::string current_;

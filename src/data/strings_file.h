@@ -21,6 +21,8 @@ struct StringFile {
     std::string EB;                         // brake label, emergency
     // Menu captions; the shell applies them. Absent keys keep the built-in captions.
     std::optional<std::string> Start, Move, Display, Control, Save;
+
+    std::string display(const std::string& raw) const { return display_text(raw, encoding); }
 };
 
 // Any failure while the file is read is "stringファイルに誤りがあります" (the loader raises it when

@@ -16,7 +16,7 @@ void check_capacity(std::size_t rows, std::size_t capacity) {
 }
 
 class VehicleReader {
-public:
+  public:
     VehicleReader(const TextFile& file, const VehicleImageLoader& load_image)
         : r_(file), load_image_(load_image) {
         v_.encoding = file.encoding;
@@ -37,7 +37,7 @@ public:
         return std::move(v_);
     }
 
-private:
+  private:
     void integer(const char* key, int& out) {
         if (r_.at_key(key)) out = r_.read_int();
     }
@@ -264,7 +264,8 @@ void VehicleReader::table_keys() {
         }
     }
     if (r_.at_key("[EngineSound2]")) {
-        for (int& value : v_.EngineSound2) value = r_.read_int();
+        for (int& value : v_.EngineSound2)
+            value = r_.read_int();
     }
     context_ = "[DriveSound]";
     if (r_.at_key("[DriveSound]")) {
@@ -279,7 +280,8 @@ void VehicleReader::table_keys() {
 void VehicleReader::panel_keys() {
     context_ = "- アナログ時計";
     if (r_.at_key("[Clock]")) {
-        for (int& value : v_.Clock) value = r_.read_int();
+        for (int& value : v_.Clock)
+            value = r_.read_int();
     }
     context_ = "- 運転台パネル";
     simple_panel_key("[Panel]", v_.Panel);

@@ -14,12 +14,12 @@
 namespace ostrel {
 
 struct NotchRow {
-    long double accel_start = 0;   // km/h/s at standstill
-    long double accel_first = 0;   // km/h/s at the end of the first region
-    int first_region_end = 0;      // km/h
-    int second_region_end = 0;     // km/h
-    long double decay = 0;         // ratio per km/h beyond the second region
-    int mode = 0;                  // "[PowerMode]" row
+    long double accel_start = 0;  // km/h/s at standstill
+    long double accel_first = 0;  // km/h/s at the end of the first region
+    int first_region_end = 0;     // km/h
+    int second_region_end = 0;    // km/h
+    long double decay = 0;        // ratio per km/h beyond the second region
+    int mode = 0;                 // "[PowerMode]" row
 };
 
 struct EngineRow {
@@ -58,9 +58,9 @@ struct NeedleKey {
     std::string file;
     int x = 0, y = 0;
     int unused1 = 0, unused2 = 0;
-    int base_angle = 0;        // degrees
-    long double scale = 0;     // degrees per unit shown
-    int ammeter_mode = 0;      // "[Needle_I]" only: 0 signed, 1 magnitude
+    int base_angle = 0;     // degrees
+    long double scale = 0;  // degrees per unit shown
+    int ammeter_mode = 0;   // "[Needle_I]" only: 0 signed, 1 magnitude
 };
 
 // A strip of equal patterns, loaded while the file is read.
@@ -97,8 +97,7 @@ struct Vehicle {
     std::array<Fixed4, 2> BrakeRate{};
     long double BrakeRate2 = 0;
     int PowerDelay = 0, BrakeDelay = 0, SAPDelay = 0;
-    int BrakeUp = 0, BrakeDown = 0, EBPress = 0, SAPPress = 0, HighAirPress = 0,
-        LowAirPress = 0;
+    int BrakeUp = 0, BrakeDown = 0, EBPress = 0, SAPPress = 0, HighAirPress = 0, LowAirPress = 0;
     // Traction and train.
     int Curr1 = 0, Curr2 = 0, Engine_Type = 0, DoorType = 0;
     Fixed4 Mt, Tt;
@@ -121,10 +120,10 @@ struct Vehicle {
     // Tables.
     std::vector<SwitchSoundRow> SwitchSound;
     std::vector<EngineRateRow> EngineRate;
-    int Gear_Type = 0;  // 0 automatic ("AT"), 1 manual ("MT")
-    std::vector<NotchRow> Notch;    // row k-1 is power notch k
+    int Gear_Type = 0;                                       // 0 automatic ("AT"), 1 manual ("MT")
+    std::vector<NotchRow> Notch;                             // row k-1 is power notch k
     std::array<int, kMaxPowerModes + 1> mode_first_notch{};  // first row of each power mode
-    std::vector<EngineRow> Engine;  // row i is gear position i
+    std::vector<EngineRow> Engine;                           // row i is gear position i
     std::vector<PowerModeRow> PowerMode;
     std::vector<EngineSoundRow> EngineSound1;
     std::vector<std::string> DriveSound;

@@ -19,9 +19,8 @@ std::optional<TextFile> read_text_file(const fs::path& dir, std::string_view nam
 }
 
 class Loader {
-public:
-    Loader(const DriveSelection& selection, const LoaderPlatform& platform)
-        : platform_(platform) {
+  public:
+    Loader(const DriveSelection& selection, const LoaderPlatform& platform) : platform_(platform) {
         drive_.selection = selection;
         const fs::path& program = selection.program_dir;
         vehicle_dir_ = selection.vehicle_dir.empty() ? program : selection.vehicle_dir;
@@ -29,7 +28,7 @@ public:
 
     LoadedDrive load();
 
-private:
+  private:
     void progress(std::string_view text) {
         if (platform_.progress) platform_.progress(text);
     }
@@ -84,7 +83,8 @@ LoadedDrive Loader::load() {
 
     progress("運転台を描画しています");
     const Vehicle& v = drive_.vehicle;
-    drive_.panel = build_panel(v, [&](const std::string& raw) { return image(vehicle_dir_, raw, v.encoding); });
+    drive_.panel = build_panel(
+        v, [&](const std::string& raw) { return image(vehicle_dir_, raw, v.encoding); });
     load_timetable_card();
     find_videos();
     drive_.start_frame = start_frame(drive_.line, drive_.selection.start_station_index);
@@ -115,7 +115,8 @@ void Loader::read_vehicle_file() {
     auto file = read_text_file(vehicle_dir_, drive_.selection.vehicle_file_name);
     if (!file) throw UserError(vehicle_error_text(""));
     Encoding enc = file->encoding;
-    drive_.vehicle = read_vehicle(*file, [&](const std::string& raw) { return image(vehicle_dir_, raw, enc); });
+    drive_.vehicle =
+        read_vehicle(*file, [&](const std::string& raw) { return image(vehicle_dir_, raw, enc); });
 }
 
 void Loader::read_line() {
@@ -138,10 +139,13 @@ void Loader::read_line() {
     for (std::size_t row = 0; row + 1 < line.Station.size(); ++row) {
         const TStation& st = line.Station[row];
         if (st.kind == 0 || st.kind == 2)
-            drive_.move_menu.push_back({"Sta" + std::to_string(row), st.name, static_cast<int>(row)});
+            drive_.move_menu.push_back(
+                {"Sta" + std::to_string(row), st.name, static_cast<int>(row)});
     }
-    if (!drive_.vehicle.StopLine.empty()) drive_.sign_images.push_back(drive_.vehicle.stop_line_image);
-    for (const Image& img : line.SignImageList) drive_.sign_images.push_back(img);
+    if (!drive_.vehicle.StopLine.empty())
+        drive_.sign_images.push_back(drive_.vehicle.stop_line_image);
+    for (const Image& img : line.SignImageList)
+        drive_.sign_images.push_back(img);
 }
 
 void Loader::read_strings() {
@@ -154,7 +158,8 @@ void Loader::load_timetable_card() {
     const Line& line = drive_.line;
     if (line.staf_card_file.empty()) return;
     try {
-        drive_.timetable_card = image(drive_.selection.program_dir, line.staf_card_file, line.encoding);
+        drive_.timetable_card =
+            image(drive_.selection.program_dir, line.staf_card_file, line.encoding);
     } catch (const std::exception&) {
         throw UserError(line.display(line.staf_card_file) + "が見つかりません");
     }
@@ -177,8 +182,10 @@ void Loader::find_videos() {
         if (!resolve_path(program, name, Encoding::Utf8))
             drive_.warnings.push_back("sub-movie not found: " + name);
     }
-    if (!line.staf_opening_file.empty() && !resolve_path(program, line.staf_opening_file, line.encoding))
-        drive_.warnings.push_back("opening picture not found: " + line.display(line.staf_opening_file));
+    if (!line.staf_opening_file.empty() &&
+        !resolve_path(program, line.staf_opening_file, line.encoding))
+        drive_.warnings.push_back("opening picture not found: " +
+                                  line.display(line.staf_opening_file));
 }
 
 void Loader::load_waves() {
@@ -186,8 +193,12 @@ void Loader::load_waves() {
     const Line& line = drive_.line;
     const fs::path& program = drive_.selection.program_dir;
     WaveSources sources;
-    sources.from_vehicle_dir = [&](const std::string& raw) { return wave(vehicle_dir_, raw, v.encoding); };
-    sources.from_program_dir = [&](const std::string& raw) { return wave(program, raw, line.encoding); };
+    sources.from_vehicle_dir = [&](const std::string& raw) {
+        return wave(vehicle_dir_, raw, v.encoding);
+    };
+    sources.from_program_dir = [&](const std::string& raw) {
+        return wave(program, raw, line.encoding);
+    };
     sources.progress = platform_.progress;
     drive_.waves = load_wave_table(v, line, sources, [this](const WaveTable& table) {
         drive_.start_clock = start_clock(drive_.line, drive_.selection.start_station_index,

@@ -26,8 +26,8 @@ struct DriveSelection {
     std::filesystem::path vehicle_dir;
     std::string vehicle_file_name;
     std::string line_file_name;
-    int start_station_index = 0;    // 0 = the line's "[StartPos]"
-    int end_station_index = 999;    // crew-change station; 999 = none
+    int start_station_index = 0;  // 0 = the line's "[StartPos]"
+    int end_station_index = 999;  // crew-change station; 999 = none
 };
 
 struct LoaderPlatform {
@@ -57,7 +57,7 @@ struct LoadedDrive {
     std::string main_video_name;          // Path + DataName + ".avi", in UTF-8
     int start_frame = 0;
     int start_clock = 0;
-    std::vector<std::string> warnings;    // media the drive survives without
+    std::vector<std::string> warnings;  // media the drive survives without
 };
 
 // Throws UserError with the text of the message box for every data-file failure.

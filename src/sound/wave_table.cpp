@@ -14,7 +14,8 @@ WaveTable load_wave_table(const Vehicle& vehicle, const Line& line, const WaveSo
 
     progress("DirectSoundオブジェクトを作成しています(走行音)");
     for (std::size_t k = 0; k < vehicle.DriveSound.size(); ++k)
-        put(WaveTable::kRunningFirst + static_cast<int>(k), sources.from_vehicle_dir, vehicle.DriveSound[k]);
+        put(WaveTable::kRunningFirst + static_cast<int>(k), sources.from_vehicle_dir,
+            vehicle.DriveSound[k]);
 
     progress("DirectSoundオブジェクトを作成しています(環境音)");
     // The sound set has room for the first hundred line sounds.
@@ -27,16 +28,19 @@ WaveTable load_wave_table(const Vehicle& vehicle, const Line& line, const WaveSo
 
     progress("DirectSoundオブジェクトを作成しています(喚呼)");
     for (std::size_t id = 0; id < line.KankoSound1.size(); ++id)
-        put(WaveTable::kCalloutFirst + static_cast<int>(id), sources.from_program_dir, line.KankoSound1[id]);
+        put(WaveTable::kCalloutFirst + static_cast<int>(id), sources.from_program_dir,
+            line.KankoSound1[id]);
     for (const TCalloutSound& row : line.KankoSound2) {
         int id = 21 + row.ordinal;
         if (id > WaveTable::kMaxCalloutId) break;
         put(WaveTable::kCalloutFirst + id, sources.from_program_dir, row.file);
     }
     for (std::size_t i = 0; i < line.OtherSound.size() && i < WaveTable::kSignCount; ++i)
-        put(WaveTable::kSignFirst + static_cast<int>(i), sources.from_program_dir, line.OtherSound[i]);
+        put(WaveTable::kSignFirst + static_cast<int>(i), sources.from_program_dir,
+            line.OtherSound[i]);
     for (std::size_t k = 0; k < vehicle.EngineSound1.size(); ++k)
-        put(WaveTable::kEngineFirst + static_cast<int>(k), sources.from_vehicle_dir, vehicle.EngineSound1[k].file);
+        put(WaveTable::kEngineFirst + static_cast<int>(k), sources.from_vehicle_dir,
+            vehicle.EngineSound1[k].file);
     return table;
 }
 

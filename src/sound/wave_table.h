@@ -16,18 +16,19 @@ namespace ostrel {
 
 struct WaveTable {
     static constexpr int kSlots = 814;
-    static constexpr int kRunningFirst = 0;     // "[DriveSound]" rows
-    static constexpr int kLineFirst = 100;      // "[SoundData]" entries
+    static constexpr int kRunningFirst = 0;  // "[DriveSound]" rows
+    static constexpr int kLineFirst = 100;   // "[SoundData]" entries
     static constexpr int kLineCount = 100;
-    static constexpr int kCalloutFirst = 301;   // call-out id 0
+    static constexpr int kCalloutFirst = 301;  // call-out id 0
     static constexpr int kMaxCalloutId = 299;
-    static constexpr int kSignFirst = 601;      // "[OtherImageList]" waves
+    static constexpr int kSignFirst = 601;  // "[OtherImageList]" waves
     static constexpr int kSignCount = 100;
-    static constexpr int kEngineFirst = 701;    // "[EngineSound1]" rows
+    static constexpr int kEngineFirst = 701;  // "[EngineSound1]" rows
     static constexpr int kExplanation = 801;
-    static constexpr int kQueueFirst = 802;     // the call-out queue's twelve entries
+    static constexpr int kQueueFirst = 802;  // the call-out queue's twelve entries
 
-    std::vector<std::shared_ptr<const Wave>> slots = std::vector<std::shared_ptr<const Wave>>(kSlots);
+    std::vector<std::shared_ptr<const Wave>> slots =
+        std::vector<std::shared_ptr<const Wave>>(kSlots);
     // Playing time in whole seconds of line sound k (0 for an empty entry).
     std::array<int, kLineCount> line_sound_seconds{};
 

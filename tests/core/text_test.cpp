@@ -1,1 +1,47 @@
+#include "core/text.h"
+
 #include <gtest/gtest.h>
+
+#include "fixture.h"
+
+namespace ostrel {
+namespace {
+
+TEST(SplitText, DropsEveryKindOfLineEnd) {
+    TextFile f = split_text("a\r\nb\nc\rd\r\n\r\ne");
+    EXPECT_EQ(f.lines, (std::vector<std::string>{"a", "b", "c", "d", "", "e"}));
+    EXPECT_TRUE(split_text("").lines.empty());
+    EXPECT_EQ(split_text("x\r\n").lines, std::vector<std::string>{"x"});
+}
+
+TEST(SplitText, TellsShiftJisFromUtf8) {
+    std::string sjis = fixture::to_sjis("駅名");
+    TextFile f = split_text(sjis + "\r\n");
+    EXPECT_EQ(f.encoding, Encoding::ShiftJis);
+    EXPECT_EQ(f.lines[0], sjis);  // kept as bytes
+    EXPECT_EQ(f.display(f.lines[0]), "駅名");
+
+    TextFile u = split_text("\xEF\xBB\xBF[LineName]\n駅名\n");
+    EXPECT_EQ(u.encoding, Encoding::Utf8);
+    EXPECT_EQ(u.lines[0], "[LineName]");  // the byte-order mark is not part of the key
+    EXPECT_EQ(u.display(u.lines[1]), "駅名");
+    EXPECT_EQ(split_text("plain ascii\n").encoding, Encoding::Utf8);
+}
+
+TEST(ShiftJis, BadBytesBecomeReplacementCharacters) {
+    EXPECT_EQ(sjis_to_utf8("a\x81"), "a\xEF\xBF\xBD");      // a lead byte cut off by the end
+    EXPECT_EQ(sjis_to_utf8(fixture::to_sjis("ｱｲ")), "ｱｲ");  // half-width kana
+    EXPECT_EQ(sjis_to_utf8("\xA0x"), "\xEF\xBF\xBDx");
+}
+
+TEST(Utf8, RejectsOverlongAndSurrogateForms) {
+    EXPECT_TRUE(is_valid_utf8("駅"));
+    EXPECT_FALSE(is_valid_utf8("\xC0\xAF"));
+    EXPECT_FALSE(is_valid_utf8("\xED\xA0\x80"));
+    EXPECT_FALSE(is_valid_utf8("\xE9\xA7"));
+    EXPECT_TRUE(equal_ignoring_ascii_case("Image\\A.BMP", "image\\a.bmp"));
+    EXPECT_FALSE(equal_ignoring_ascii_case("a", "ab"));
+}
+
+}  // namespace
+}  // namespace ostrel

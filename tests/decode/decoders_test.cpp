@@ -1,1 +1,86 @@
+#include "core/decode/decoders.h"
+
 #include <gtest/gtest.h>
+
+#include "core/error.h"
+#include "fixture.h"
+
+namespace ostrel {
+namespace {
+
+TEST(Bitmap, ReadsTrueColourPaletteAndRunLengthBitmaps) {
+    Image img = decode_bitmap(fixture::bmp24(5, 3, Rgba{10, 20, 30, 255}, Rgba{255, 0, 255, 255}));
+    EXPECT_EQ(img.width, 5);
+    EXPECT_EQ(img.height, 3);
+    EXPECT_EQ(img.pixel(0, 0), (Rgba{10, 20, 30, 255}));
+    EXPECT_EQ(img.transparent_colour(), (Rgba{255, 0, 255, 255}));  // bottom-left
+
+    for (bool rle : {false, true}) {
+        Image pal = decode_bitmap(fixture::bmp8(6, 4, rle));
+        ASSERT_EQ(pal.width, 6) << rle;
+        EXPECT_EQ(pal.pixel(0, 0), (Rgba{255, 0, 0, 255})) << rle;
+        EXPECT_EQ(pal.pixel(1, 0), (Rgba{0, 255, 0, 255})) << rle;
+        EXPECT_EQ(pal.pixel(5, 2), (Rgba{255, 255, 255, 255})) << rle;  // index (5 + 2) % 4 = 3
+    }
+}
+
+TEST(Bitmap, CorruptDataIsADecodeError) {
+    std::string good = fixture::bmp24(8, 8, Rgba{}, Rgba{});
+    EXPECT_THROW(decode_bitmap(good.substr(0, 30)), DecodeError);
+    EXPECT_THROW(decode_bitmap("not a bitmap at all"), DecodeError);
+    EXPECT_THROW(decode_bitmap(""), DecodeError);
+}
+
+TEST(Jpeg, ReadsAndRefusesCorruptFilesWithoutEndingTheProcess) {
+    std::string good = fixture::jpeg(16, 8, Rgba{200, 100, 50, 255});
+    Image img = decode_jpeg(good);
+    EXPECT_EQ(img.width, 16);
+    EXPECT_EQ(img.height, 8);
+    EXPECT_NEAR(img.pixel(3, 3).r, 200, 4);
+    EXPECT_NEAR(img.pixel(3, 3).b, 50, 4);
+    EXPECT_THROW(decode_jpeg(good.substr(0, 20)), DecodeError);
+    EXPECT_THROW(decode_jpeg("\xFF\xD8\xFF garbage"), DecodeError);
+    EXPECT_THROW(decode_jpeg(""), DecodeError);
+    PlatformImageDecoder both;
+    EXPECT_EQ(both.decode(good, image_format_for("a\\PLATE.JPEG")).width, 16);
+    EXPECT_EQ(image_format_for("a.jpg.bmp"), ImageFormat::Bitmap);
+}
+
+TEST(Wave, ReadsEightAndSixteenBitMonoAndStereo) {
+    SndfileWaveDecoder dec;
+    Wave w8 = dec.decode(fixture::wav({11025, 1, 8, 5000, false}));
+    EXPECT_EQ(w8.channels, 1);
+    EXPECT_EQ(w8.sample_rate, 11025);
+    EXPECT_EQ(w8.bits_per_sample, 8);
+    EXPECT_EQ(w8.frames(), 5000);
+    Wave st = dec.decode(fixture::wav({22050, 2, 16, 44100, false}));
+    EXPECT_EQ(st.channels, 2);
+    EXPECT_EQ(st.frames(), 44100);
+    EXPECT_EQ(st.playing_seconds(), 2);
+}
+
+TEST(Wave, PlayingTimeComesFromTheRealChunksWhateverComesBeforeThem) {
+    SndfileWaveDecoder dec;
+    // 3.5 s at 8 kHz, 16 bit, with a LIST chunk in front of the data: bytes 28 and 40 of the
+    // file no longer hold the rate and the length.
+    std::string bytes = fixture::wav({8000, 1, 16, 28000, true});
+    Wave w = dec.decode(bytes);
+    EXPECT_EQ(w.bytes_per_second, 16000u);
+    EXPECT_EQ(w.data_length, 56000u);
+    EXPECT_EQ(w.playing_seconds(), 3);
+    EXPECT_EQ(w.frames(), 28000);
+    auto info = read_riff_wave_info(bytes);
+    ASSERT_TRUE(info);
+    EXPECT_EQ(info->channels, 1);
+    EXPECT_FALSE(read_riff_wave_info(bytes.substr(0, 30)));
+}
+
+TEST(Wave, UnreadableSoundsAreDecodeErrors) {
+    SndfileWaveDecoder dec;
+    EXPECT_THROW(dec.decode(""), DecodeError);
+    EXPECT_THROW(dec.decode("RIFF\x04\0\0\0WAVE"), DecodeError);
+    EXPECT_THROW(dec.decode(std::string(100, 'x')), DecodeError);
+}
+
+}  // namespace
+}  // namespace ostrel

@@ -36,6 +36,10 @@ std::string windows_text(std::string_view utf8_with_lf) {
     return to_sjis(crlf);
 }
 
+TextFile windows_file(std::string_view utf8_with_lf) {
+    return split_text(windows_text(utf8_with_lf));
+}
+
 namespace {
 
 void put16(std::string& s, unsigned v) {
@@ -100,7 +104,8 @@ std::string bmp8(int width, int height, bool rle) {
     for (int row = 0; row < height; ++row) {
         int y = height - 1 - row;  // bottom row first
         std::string line;
-        for (int x = 0; x < width; ++x) line += static_cast<char>((x + y) % 4);
+        for (int x = 0; x < width; ++x)
+            line += static_cast<char>((x + y) % 4);
         if (rle) {
             for (char index : line) {  // runs of one pixel each
                 pixels += '\1';
@@ -117,7 +122,8 @@ std::string bmp8(int width, int height, bool rle) {
         pixels += '\0';
         pixels += '\1';  // end of bitmap
     }
-    std::string header = bmp_headers(width, height, 8, rle ? 1 : 0, 4, static_cast<std::uint32_t>(pixels.size()));
+    std::string header =
+        bmp_headers(width, height, 8, rle ? 1 : 0, 4, static_cast<std::uint32_t>(pixels.size()));
     return header + palette + pixels;
 }
 
@@ -160,7 +166,8 @@ std::string wav(const WaveSpec& spec) {
         double v = std::sin(2 * 3.14159265358979 * 440.0 * f / spec.sample_rate) * 0.3;
         for (int c = 0; c < spec.channels; ++c) {
             if (spec.bits == 8) {
-                data += static_cast<char>(static_cast<unsigned char>(128 + static_cast<int>(v * 127)));
+                data +=
+                    static_cast<char>(static_cast<unsigned char>(128 + static_cast<int>(v * 127)));
             } else {
                 put16(data, static_cast<unsigned>(static_cast<std::int16_t>(v * 32767)) & 0xFFFF);
             }

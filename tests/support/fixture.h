@@ -8,12 +8,15 @@
 #include <string_view>
 
 #include "core/image.h"
+#include "core/text.h"
 
 namespace ostrel::fixture {
 
 // UTF-8 text as Windows writes it: Shift JIS with CR LF line ends.
 std::string windows_text(std::string_view utf8_with_lf);
 std::string to_sjis(std::string_view utf8);
+// The same, split into lines as a reader gets it.
+TextFile windows_file(std::string_view utf8_with_lf);
 
 // 24-bit bitmap of one colour with a different bottom-left pixel.
 std::string bmp24(int width, int height, Rgba fill, Rgba bottom_left);
@@ -25,7 +28,7 @@ std::string jpeg(int width, int height, Rgba fill);
 struct WaveSpec {
     int sample_rate = 8000;
     int channels = 1;
-    int bits = 16;        // 8 or 16
+    int bits = 16;  // 8 or 16
     int frames = 8000;
     bool list_chunk = false;  // a LIST chunk before "data"
 };

@@ -8,8 +8,12 @@ using json = nlohmann::ordered_json;
 
 namespace {
 
-double number(Fixed4 v) { return static_cast<double>(v.to_real()); }
-double number(long double v) { return static_cast<double>(v); }
+double number(Fixed4 v) {
+    return static_cast<double>(v.to_real());
+}
+double number(long double v) {
+    return static_cast<double>(v);
+}
 
 json vehicle_report(const Vehicle& v, const Panel& panel) {
     auto text = [&v](const std::string& raw) { return display_text(raw, v.encoding); };
@@ -74,9 +78,11 @@ json vehicle_report(const Vehicle& v, const Panel& panel) {
     j["ATS_Warn"] = v.ATS_Warn;
     j["EngineSound2"] = v.EngineSound2;
     j["SwitchSound"] = json::array();
-    for (const auto& r : v.SwitchSound) j["SwitchSound"].push_back({r.sound, r.speed, r.type});
+    for (const auto& r : v.SwitchSound)
+        j["SwitchSound"].push_back({r.sound, r.speed, r.type});
     j["EngineRate"] = json::array();
-    for (const auto& r : v.EngineRate) j["EngineRate"].push_back({r.base, number(r.factor)});
+    for (const auto& r : v.EngineRate)
+        j["EngineRate"].push_back({r.base, number(r.factor)});
     j["Gear_Type"] = v.Gear_Type;
     j["Notch"] = json::array();
     for (const auto& r : v.Notch)
@@ -88,18 +94,25 @@ json vehicle_report(const Vehicle& v, const Panel& panel) {
                                number(r.accel_mid), number(r.accel_high)});
     j["mode_first_notch"] = v.mode_first_notch;
     j["PowerMode"] = json::array();
-    for (const auto& r : v.PowerMode) j["PowerMode"].push_back({text(r.label), text(r.text)});
+    for (const auto& r : v.PowerMode)
+        j["PowerMode"].push_back({text(r.label), text(r.text)});
     j["EngineSound1"] = v.EngineSound1.size();
     j["DriveSound"] = json::array();
-    for (const auto& name : v.DriveSound) j["DriveSound"].push_back(text(name));
+    for (const auto& name : v.DriveSound)
+        j["DriveSound"].push_back(text(name));
     j["Clock"] = v.Clock;
     j["cab_signal_speeds"] = json::array();
     for (int i = 0; i < v.cab_signal_speed_count; ++i)
         j["cab_signal_speeds"].push_back(v.cab_signal_speeds[static_cast<std::size_t>(i)]);
     j["panel"] = json::array();
     for (const PanelPart& p : panel.parts) {
-        j["panel"].push_back({{"name", p.name}, {"file", text(p.file)}, {"x", p.x}, {"y", p.y},
-                              {"depth", p.depth}, {"width", p.width}, {"height", p.height},
+        j["panel"].push_back({{"name", p.name},
+                              {"file", text(p.file)},
+                              {"x", p.x},
+                              {"y", p.y},
+                              {"depth", p.depth},
+                              {"width", p.width},
+                              {"height", p.height},
                               {"visible", p.visible}});
     }
     return j;
@@ -118,38 +131,58 @@ json line_report(const Line& l) {
     j["MovieStop"] = l.MovieStop;
     j["Speed_Signal"] = l.Speed_Signal;
     j["DataName"] = text(l.DataName);
-    j["Pre_Train"] = {{"start_frame", l.pre_train_start_frame}, {"last_frame", l.pre_train_last_frame}};
+    j["Pre_Train"] = {{"start_frame", l.pre_train_start_frame},
+                      {"last_frame", l.pre_train_last_frame}};
     j["OneMan"] = l.OneMan;
     j["SoundData"] = json::array();
-    for (const auto& name : l.SoundData) j["SoundData"].push_back(text(name));
+    for (const auto& name : l.SoundData)
+        j["SoundData"].push_back(text(name));
     j["Announce"] = {{"standstill_sound", l.standstill_sound}};
     j["KankoSound1"] = json::array();
-    for (std::size_t i = 0; i < Line::kKankoSound1Lines; ++i) j["KankoSound1"].push_back(text(l.KankoSound1[i]));
+    for (std::size_t i = 0; i < Line::kKankoSound1Lines; ++i)
+        j["KankoSound1"].push_back(text(l.KankoSound1[i]));
     j["KankoSound2"] = json::array();
-    for (const auto& r : l.KankoSound2) j["KankoSound2"].push_back(text(r.file));
+    for (const auto& r : l.KankoSound2)
+        j["KankoSound2"].push_back(text(r.file));
     j["callout_count"] = l.callout_count;
     j["MovieSwitch"] = json::array();
     for (const auto& m : l.MovieSwitch)
-        j["MovieSwitch"].push_back({{"kind", m.kind}, {"first_frame", m.first_frame},
-                                    {"last_frame", m.last_frame}, {"movie_name", text(m.movie_name)},
-                                    {"length_frames", m.length_frames}, {"resume_frame", m.resume_frame}});
-    j["counts"] = {
-        {"StafSwitch", l.StafSwitch.size()},       {"MovieSwitch", l.MovieSwitch.size()},
-        {"Speed_Signal", l.Speed_Signal.size()},   {"Pre_Train", l.Pre_Train.size()},
-        {"SoundData", l.SoundData.size()},         {"Announce", l.Announce.size()},
-        {"KankoSound2", l.KankoSound2.size()},     {"Sound", l.Sound.size()},
-        {"Doppler", l.Doppler.size()},             {"Tunnel", l.Tunnel.size()},
-        {"Station", l.Station.size()},             {"StopSound", l.StopSound.size()},
-        {"Signal", l.Signal.size()},               {"Slope", l.Slope.size()},
-        {"Sign", l.Sign.size()},                   {"SignalKanko", l.SignalKanko.size()},
-        {"StationKanko", l.StationKanko.size()},   {"SpeedLimit", l.SpeedLimit.size()},
-        {"SpeedCheck1", l.SpeedCheck1.size()},     {"SpeedCheck2", l.SpeedCheck2.size()},
-        {"SignImageList", l.SignImageList.size()}, {"OtherImageList", l.OtherImageList.size()},
-        {"SignalImageList", l.SignalImageList.size()},
-        {"SignalImageList2", l.SignalImageList2.size()},
-        {"SpeedUnit", l.SpeedUnit.size()},         {"CrossImageList", l.CrossImageList.size()},
-        {"Cross", l.Cross.size()},                 {"Time", l.Time.size()},
-        {"Switch", l.Switch.size()},               {"events", l.events.size()}};
+        j["MovieSwitch"].push_back({{"kind", m.kind},
+                                    {"first_frame", m.first_frame},
+                                    {"last_frame", m.last_frame},
+                                    {"movie_name", text(m.movie_name)},
+                                    {"length_frames", m.length_frames},
+                                    {"resume_frame", m.resume_frame}});
+    j["counts"] = {{"StafSwitch", l.StafSwitch.size()},
+                   {"MovieSwitch", l.MovieSwitch.size()},
+                   {"Speed_Signal", l.Speed_Signal.size()},
+                   {"Pre_Train", l.Pre_Train.size()},
+                   {"SoundData", l.SoundData.size()},
+                   {"Announce", l.Announce.size()},
+                   {"KankoSound2", l.KankoSound2.size()},
+                   {"Sound", l.Sound.size()},
+                   {"Doppler", l.Doppler.size()},
+                   {"Tunnel", l.Tunnel.size()},
+                   {"Station", l.Station.size()},
+                   {"StopSound", l.StopSound.size()},
+                   {"Signal", l.Signal.size()},
+                   {"Slope", l.Slope.size()},
+                   {"Sign", l.Sign.size()},
+                   {"SignalKanko", l.SignalKanko.size()},
+                   {"StationKanko", l.StationKanko.size()},
+                   {"SpeedLimit", l.SpeedLimit.size()},
+                   {"SpeedCheck1", l.SpeedCheck1.size()},
+                   {"SpeedCheck2", l.SpeedCheck2.size()},
+                   {"SignImageList", l.SignImageList.size()},
+                   {"OtherImageList", l.OtherImageList.size()},
+                   {"SignalImageList", l.SignalImageList.size()},
+                   {"SignalImageList2", l.SignalImageList2.size()},
+                   {"SpeedUnit", l.SpeedUnit.size()},
+                   {"CrossImageList", l.CrossImageList.size()},
+                   {"Cross", l.Cross.size()},
+                   {"Time", l.Time.size()},
+                   {"Switch", l.Switch.size()},
+                   {"events", l.events.size()}};
     j["stations"] = json::array();
     for (const auto& s : l.Station) {
         j["stations"].push_back({{"name", text(s.name)},
@@ -168,27 +201,40 @@ json line_report(const Line& l) {
     }
     j["events"] = json::array();
     for (const auto& e : l.events)
-        j["events"].push_back({{"distance", e.distance}, {"kind", e.kind}, {"a", e.a}, {"b", e.b},
-                               {"c", e.c}, {"d", e.d}});
+        j["events"].push_back({{"distance", e.distance},
+                               {"kind", e.kind},
+                               {"a", e.a},
+                               {"b", e.b},
+                               {"c", e.c},
+                               {"d", e.d}});
     j["speed_units"] = json::array();
     for (const auto& u : l.SpeedUnit)
-        j["speed_units"].push_back({{"first_frame", u.first_frame}, {"last_frame", u.last_frame},
+        j["speed_units"].push_back({{"first_frame", u.first_frame},
+                                    {"last_frame", u.last_frame},
                                     {"first_speed", number(u.first_speed)},
                                     {"last_speed", number(u.last_speed)},
                                     {"end_distance", u.end_distance}});
     j["tunnels"] = json::array();
     for (const auto& t : l.Tunnel)
-        j["tunnels"].push_back({{"entry_frame", t.entry_frame}, {"exit_frame", t.exit_frame},
-                                {"depth", t.depth}, {"entry_distance", t.entry_distance},
+        j["tunnels"].push_back({{"entry_frame", t.entry_frame},
+                                {"exit_frame", t.exit_frame},
+                                {"depth", t.depth},
+                                {"entry_distance", t.entry_distance},
                                 {"exit_distance", t.exit_distance}});
     j["dopplers"] = json::array();
     for (const auto& d : l.Doppler)
-        j["dopplers"].push_back({{"sound_no", d.sound_no}, {"frame", d.frame}, {"range", d.range},
-                                 {"no_shift", d.no_shift}, {"distance", d.distance}});
+        j["dopplers"].push_back({{"sound_no", d.sound_no},
+                                 {"frame", d.frame},
+                                 {"range", d.range},
+                                 {"no_shift", d.no_shift},
+                                 {"distance", d.distance}});
     j["speed_limits"] = json::array();
     for (const auto& s : l.SpeedLimit)
-        j["speed_limits"].push_back({{"limit", s.limit}, {"image", s.image}, {"value", s.value},
-                                     {"start_frame", s.start_frame}, {"end_frame", s.end_frame},
+        j["speed_limits"].push_back({{"limit", s.limit},
+                                     {"image", s.image},
+                                     {"value", s.value},
+                                     {"start_frame", s.start_frame},
+                                     {"end_frame", s.end_frame},
                                      {"start_distance", s.start_distance}});
     return j;
 }
@@ -202,7 +248,8 @@ json check_report(const LoadedDrive& drive) {
     j["line"] = line_report(drive.line);
     j["move_menu"] = json::array();
     for (const auto& item : drive.move_menu)
-        j["move_menu"].push_back({{"name", item.name}, {"caption", drive.line.display(item.caption)}});
+        j["move_menu"].push_back(
+            {{"name", item.name}, {"caption", drive.line.display(item.caption)}});
     j["main_video"] = drive.main_video_name;
     j["start_frame"] = drive.start_frame;
     j["start_clock"] = drive.start_clock;

@@ -23,10 +23,11 @@ int main(int argc, char** argv) {
     std::string program_dir, line_file, vehicle;
     int start_station = 0, end_station = 999;
     CLI::App* check = app.add_subcommand("check", "Load a drive and report what was read");
-    check->add_option("--program-dir", program_dir, "Program directory (holds ostrel.dat)")->required();
+    check->add_option("--program-dir", program_dir, "Program directory (holds ostrel.dat)")
+        ->required();
     check->add_option("--line", line_file, "Line file name, e.g. line_ltd.dat")->required();
-    check->add_option("--vehicle", vehicle,
-                      "Built-in train file name, or a path to a vehicle file")->required();
+    check->add_option("--vehicle", vehicle, "Built-in train file name, or a path to a vehicle file")
+        ->required();
     check->add_option("--start", start_station, "Start station row (0 = the line's start)");
     check->add_option("--end", end_station, "Crew-change station row (999 = none)");
 

@@ -8,12 +8,12 @@
 namespace ostrel {
 
 class PlatformImageDecoder final : public ImageDecoder {
-public:
+  public:
     Image decode(std::string_view bytes, ImageFormat format) const override;
 };
 
 class SndfileWaveDecoder final : public WaveDecoder {
-public:
+  public:
     Wave decode(std::string_view bytes) const override;
 };
 

@@ -46,7 +46,8 @@ Outcome run(jpeg_decompress_struct* cinfo, ErrorManager* err, std::string_view b
     jpeg_start_decompress(cinfo);
     out->width = static_cast<int>(cinfo->output_width);
     out->height = static_cast<int>(cinfo->output_height);
-    out->pixels.assign(static_cast<std::size_t>(cinfo->output_width) * cinfo->output_height, Rgba{});
+    out->pixels.assign(static_cast<std::size_t>(cinfo->output_width) * cinfo->output_height,
+                       Rgba{});
     row->resize(static_cast<std::size_t>(cinfo->output_width) * 3);
     while (cinfo->output_scanline < cinfo->output_height) {
         std::size_t y = cinfo->output_scanline;
@@ -54,7 +55,8 @@ Outcome run(jpeg_decompress_struct* cinfo, ErrorManager* err, std::string_view b
         jpeg_read_scanlines(cinfo, rows, 1);
         const JSAMPLE* p = row->data();
         for (std::size_t x = 0; x < cinfo->output_width; ++x) {
-            out->pixels[y * cinfo->output_width + x] = Rgba{p[3 * x], p[3 * x + 1], p[3 * x + 2], 255};
+            out->pixels[y * cinfo->output_width + x] =
+                Rgba{p[3 * x], p[3 * x + 1], p[3 * x + 2], 255};
         }
     }
     jpeg_finish_decompress(cinfo);

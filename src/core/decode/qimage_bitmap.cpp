@@ -9,7 +9,8 @@ Image decode_bitmap(std::string_view bytes) {
     if (bytes.size() > static_cast<std::size_t>(std::numeric_limits<int>::max()))
         throw DecodeError("the bitmap is too large");
     QImage q;
-    if (!q.loadFromData(reinterpret_cast<const uchar*>(bytes.data()), static_cast<int>(bytes.size()), "BMP"))
+    if (!q.loadFromData(reinterpret_cast<const uchar*>(bytes.data()),
+                        static_cast<int>(bytes.size()), "BMP"))
         throw DecodeError("not a bitmap that can be read");
     // Bitmaps carry no transparency of their own: a keyed colour does that job.
     QImage rgba = q.convertToFormat(QImage::Format_RGBX8888);

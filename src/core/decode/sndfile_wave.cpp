@@ -17,12 +17,16 @@ struct MemoryFile {
     sf_count_t at = 0;
 };
 
-sf_count_t get_length(void* user) { return static_cast<sf_count_t>(static_cast<MemoryFile*>(user)->bytes.size()); }
+sf_count_t get_length(void* user) {
+    return static_cast<sf_count_t>(static_cast<MemoryFile*>(user)->bytes.size());
+}
 
 sf_count_t seek(sf_count_t offset, int whence, void* user) {
     auto* f = static_cast<MemoryFile*>(user);
     sf_count_t size = static_cast<sf_count_t>(f->bytes.size());
-    sf_count_t target = whence == SEEK_SET ? offset : whence == SEEK_CUR ? f->at + offset : size + offset;
+    sf_count_t target = whence == SEEK_SET   ? offset
+                        : whence == SEEK_CUR ? f->at + offset
+                                             : size + offset;
     if (target < 0 || target > size) return -1;
     f->at = target;
     return f->at;
@@ -38,9 +42,13 @@ sf_count_t read(void* ptr, sf_count_t count, void* user) {
     return n;
 }
 
-sf_count_t write(const void*, sf_count_t, void*) { return 0; }
+sf_count_t write(const void*, sf_count_t, void*) {
+    return 0;
+}
 
-sf_count_t tell(void* user) { return static_cast<MemoryFile*>(user)->at; }
+sf_count_t tell(void* user) {
+    return static_cast<MemoryFile*>(user)->at;
+}
 
 // Ten minutes of 48 kHz stereo: longer files are not train sounds.
 constexpr sf_count_t kMaxSamples = 48000LL * 2 * 600;
@@ -61,7 +69,8 @@ Wave SndfileWaveDecoder::decode(std::string_view bytes) const {
     Wave wave;
     wave.channels = info.channels;
     wave.sample_rate = info.samplerate;
-    wave.samples.resize(static_cast<std::size_t>(info.frames) * static_cast<std::size_t>(info.channels));
+    wave.samples.resize(static_cast<std::size_t>(info.frames) *
+                        static_cast<std::size_t>(info.channels));
     sf_count_t got = sf_readf_short(sf, wave.samples.data(), info.frames);
     sf_close(sf);
     wave.samples.resize(static_cast<std::size_t>(std::max<sf_count_t>(got, 0)) *
@@ -75,18 +84,32 @@ Wave SndfileWaveDecoder::decode(std::string_view bytes) const {
     } else {
         int bytes_per_sample = 2;
         switch (info.format & SF_FORMAT_SUBMASK) {
-            case SF_FORMAT_PCM_S8: case SF_FORMAT_PCM_U8: bytes_per_sample = 1; break;
-            case SF_FORMAT_PCM_24: bytes_per_sample = 3; break;
-            case SF_FORMAT_PCM_32: case SF_FORMAT_FLOAT: bytes_per_sample = 4; break;
-            case SF_FORMAT_DOUBLE: bytes_per_sample = 8; break;
-            default: break;
+            case SF_FORMAT_PCM_S8:
+            case SF_FORMAT_PCM_U8:
+                bytes_per_sample = 1;
+                break;
+            case SF_FORMAT_PCM_24:
+                bytes_per_sample = 3;
+                break;
+            case SF_FORMAT_PCM_32:
+            case SF_FORMAT_FLOAT:
+                bytes_per_sample = 4;
+                break;
+            case SF_FORMAT_DOUBLE:
+                bytes_per_sample = 8;
+                break;
+            default:
+                break;
         }
         wave.bits_per_sample = 8 * bytes_per_sample;
-        auto block = static_cast<std::uint64_t>(bytes_per_sample) * static_cast<std::uint64_t>(info.channels);
-        wave.bytes_per_second = static_cast<std::uint32_t>(std::min<std::uint64_t>(
-            block * static_cast<std::uint64_t>(info.samplerate), std::numeric_limits<std::uint32_t>::max()));
-        wave.data_length = static_cast<std::uint32_t>(std::min<std::uint64_t>(
-            block * static_cast<std::uint64_t>(info.frames), std::numeric_limits<std::uint32_t>::max()));
+        auto block = static_cast<std::uint64_t>(bytes_per_sample) *
+                     static_cast<std::uint64_t>(info.channels);
+        wave.bytes_per_second = static_cast<std::uint32_t>(
+            std::min<std::uint64_t>(block * static_cast<std::uint64_t>(info.samplerate),
+                                    std::numeric_limits<std::uint32_t>::max()));
+        wave.data_length = static_cast<std::uint32_t>(
+            std::min<std::uint64_t>(block * static_cast<std::uint64_t>(info.frames),
+                                    std::numeric_limits<std::uint32_t>::max()));
     }
     return wave;
 }
