@@ -1,0 +1,416 @@
+#include "input/controls.h"
+
+#include "sim/doors.h"
+#include "sim/drive.h"
+
+namespace ostrel {
+
+namespace {
+
+// Mode number of notch n: notch 0 and every diesel notch count as mode 0.
+int mode_of(const Drive& d, int n) {
+    if (n <= 0 || n > static_cast<int>(d.vehicle.Notch.size())) return 0;
+    return d.vehicle.Notch[static_cast<std::size_t>(n - 1)].mode;
+}
+
+int first_notch_of_mode(const Drive& d) {
+    int mode = d.s.power_mode;
+    if (mode < 0 || mode >= static_cast<int>(d.vehicle.mode_first_notch.size())) return 0;
+    return d.vehicle.mode_first_notch[static_cast<std::size_t>(mode)];
+}
+
+void all_pending(DriveState& s) {
+    s.power_change_pending = s.brake_change_pending = s.sap_change_pending = true;
+}
+
+bool at_standstill(const Drive& d) { return round_half_even(d.s.train_speed) == 0; }
+
+// The brake part of the apply step.
+void apply_brake_part(Drive& d, int lowest) {
+    DriveState& s = d.s;
+    const bool hold = d.vehicle.Hold == 1;
+    if (s.brake_notch > lowest && !s.hold_active) {
+        if (hold && s.brake_notch == 0) s.hold_active = true;
+        if (hold && s.brake_notch < 0 && !s.hold_release_guard) {
+            s.brake_notch -= 1;
+        } else if (!hold) {
+            s.brake_notch -= 1;
+        }
+        if (hold && s.hold_release_guard) s.hold_release_guard = false;
+    }
+}
+
+void leave_hold_towards_brake(DriveState& s) {
+    if (s.hold_active) {
+        s.hold_active = false;
+        s.brake_notch = -1;
+        s.hold_release_guard = true;
+    }
+}
+
+void set_reverser(Drive& d, int position) {
+    d.s.reverser = position;
+    if (SpriteState* f = d.view.sprite(d.view.ids.lamp_fwd)) f->visible = position == 1;
+    if (SpriteState* b = d.view.sprite(d.view.ids.lamp_back)) b->visible = position == -1;
+    masconupdate(d);
+}
+
+// The emergency sound of a brake handle thrown into emergency.
+void emergency_sound(Drive& d) {
+    if (d.s.brake_notch != -d.vehicle.Brake && !d.s.system_eb) restart(d.sound, d.vehicle.Sound_EB);
+}
+
+void gear_label(Drive& d) {
+    static const char* const kGears[] = {"中立", "変速", "直結1", "直結2", "直結3", "直結4"};
+    if (d.vehicle.Engine_Type == 0) {
+        int g = d.s.gear_position;
+        if (g >= 0 && g <= 5) d.view.GearLabel = kGears[g];
+    } else {
+        int m = d.s.power_mode;
+        d.view.GearLabel = m >= 0 && m < static_cast<int>(d.texts.mode_text.size())
+                               ? d.texts.mode_text[static_cast<std::size_t>(m)]
+                               : "";
+    }
+}
+
+// Pattern of a brake-notch strip; unchanged when the strip has too few patterns.
+void brake_strip(Drive& d, int id) {
+    SpriteState* sp = d.view.sprite(id);
+    if (!sp) return;
+    const DriveState& s = d.s;
+    if (sp->pattern_count < -s.brake_notch - 1) return;
+    if (s.hold_active) {
+        sp->pattern = 1;
+    } else if (d.vehicle.Hold == 0) {
+        sp->pattern = -s.brake_notch;
+    } else {
+        sp->pattern = s.brake_notch == 0 ? 0 : -s.brake_notch + 1;
+    }
+}
+
+void idle_prologue(Drive& d) {
+    d.s.idle_ticks = 0;
+    d.sound.stop(d.vehicle.Sound_EBring);
+    if (SpriteState* eb = d.view.sprite(d.view.ids.lamp_eb)) eb->visible = false;
+}
+
+void ats_acknowledge(Drive&) {
+    // The warning-and-confirm ATS comes with the line-side subsystems.
+}
+
+}  // namespace
+
+void power_up(Drive& d) {
+    DriveState& s = d.s;
+    if (s.power_notch < d.vehicle.Power && mode_of(d, s.power_notch + 1) == s.power_mode) {
+        s.power_notch += 1;
+    } else if (s.power_notch == 0 && s.power_mode > 0) {
+        s.power_notch = first_notch_of_mode(d) + 1;
+    }
+}
+
+void power_down(Drive& d) {
+    DriveState& s = d.s;
+    if (s.power_notch > 0 && mode_of(d, s.power_notch - 1) == s.power_mode) {
+        s.power_notch -= 1;
+    } else if (s.power_notch > 0 && s.power_notch == first_notch_of_mode(d) + 1) {
+        s.power_notch = 0;
+    }
+}
+
+void brake_release_step(Drive& d) {
+    DriveState& s = d.s;
+    s.hold_active = false;
+    if (s.brake_notch < 0) {
+        s.brake_notch += 1;
+        if (d.vehicle.Hold == 1 && s.brake_notch == 0) s.hold_active = true;
+    }
+}
+
+void brake_apply_step(Drive& d, int lowest) {
+    leave_hold_towards_brake(d.s);
+    apply_brake_part(d, lowest);
+}
+
+void combined_step_power(Drive& d) {
+    DriveState& s = d.s;
+    if (s.brake_notch == 0 && s.power_notch < d.vehicle.Power && !s.hold_active) power_up(d);
+    s.hold_active = false;
+    if (s.power_notch == 0 && s.brake_notch < 0 && !s.hold_active) {
+        s.brake_notch += 1;
+        if (d.vehicle.Hold == 1 && s.brake_notch == 0) s.hold_active = true;
+    }
+}
+
+void combined_step_brake(Drive& d, int lowest, bool power_part_needs_release) {
+    DriveState& s = d.s;
+    leave_hold_towards_brake(s);
+    if (s.power_notch == 0 && s.brake_notch > lowest && !s.hold_active) apply_brake_part(d, lowest);
+    if (s.brake_notch == 0 || !power_part_needs_release) {
+        power_down(d);
+    } else if (s.power_notch > 0 && s.power_notch == first_notch_of_mode(d) + 1) {
+        s.power_notch = 0;
+    }
+}
+
+void masconupdate(Drive& d) {
+    DriveState& s = d.s;
+    ViewState& v = d.view;
+    const Vehicle& veh = d.vehicle;
+    const int P = s.power_notch, B = s.brake_notch;
+    if (s.constant_speed && (B != s.applied_brake_notch || P != s.applied_power_notch)) {
+        s.constant_speed = false;
+        s.applied_power_notch = P;
+    }
+    if (B == -veh.Brake) v.BrakeLabel = d.texts.eb;
+    if (B == 0) v.BrakeLabel = d.texts.neut;
+    if (!s.constant_speed) {
+        if (P == 0) {
+            v.PowerLabel = d.texts.neut2;
+        } else if (P > 0 && P <= veh.Power) {
+            int m = s.power_mode;
+            std::string label = m >= 0 && m < static_cast<int>(d.texts.mode_label.size())
+                                    ? d.texts.mode_label[static_cast<std::size_t>(m)]
+                                    : "";
+            v.PowerLabel = label + std::to_string(P - first_notch_of_mode(d));
+        }
+    } else {
+        v.PowerLabel = "定速";
+    }
+    if (veh.BrakeType >= 1 && -veh.Brake < B && B < 0 && !s.hold_active) v.BrakeLabel = "B" + std::to_string(-B);
+    if (s.hold_active) v.BrakeLabel = d.texts.hold2;
+    if (veh.BrakeType == 0) {
+        if (B == -3) v.BrakeLabel = d.texts.apply;
+        if (B == -2) v.BrakeLabel = d.texts.hold;
+        if (B == -1) v.BrakeLabel = d.texts.maintain;
+    }
+    v.Label1 = s.reverser == 1 ? d.texts.forward : s.reverser == -1 ? d.texts.reverse : d.texts.neutral;
+
+    if (SpriteState* lever = v.sprite(v.ids.gear_lever)) lever->pattern = s.gear_position;
+    if (SpriteState* p = v.sprite(v.ids.notch_p)) p->pattern = P;
+    brake_strip(d, v.ids.notch_b);
+    if (!s.doors_open && P > 0 && s.departure_callout_armed) {
+        // The departure call-out itself is queued by the call-out subsystem.
+        s.departure_callout_armed = false;
+    }
+    if (!s.system_eb && !s.system_service_brake) {
+        if (SpriteState* p2 = v.sprite(v.ids.notch_p2)) p2->pattern = P;
+        brake_strip(d, v.ids.notch_b2);
+    } else {
+        if (SpriteState* p2 = v.sprite(v.ids.notch_p2)) p2->pattern = 0;
+        if (SpriteState* b2 = v.sprite(v.ids.notch_b2))
+            b2->pattern = std::max(0, b2->pattern_count - (s.system_eb ? 1 : 2));
+    }
+    gear_label(d);
+}
+
+void AsciiDown(Drive& d, char key) {
+    DriveState& s = d.s;
+    const Vehicle& veh = d.vehicle;
+    idle_prologue(d);
+    if (s.notch_keys_swapped) {
+        if (key == '2') {
+            key = '8';
+        } else if (key == '8') {
+            key = '2';
+        }
+    }
+    if (s.input_locked) return;
+    const int last_service = 1 - veh.Brake;
+    const bool slow = std::abs(s.train_speed) <= 1;
+
+    if (key == 'f' && slow) set_reverser(d, 1);
+    if (key == 'b' && slow) set_reverser(d, -1);
+    if (key == 'n' && slow) set_reverser(d, 0);
+    if (veh.Handle == 0) {
+        if (key == 'z') {
+            combined_step_power(d);
+            all_pending(s);
+        }
+        if (key == 'a') {
+            combined_step_brake(d, last_service, false);
+            all_pending(s);
+        }
+        if (key == 'q') {
+            s.hold_active = false;
+            s.brake_notch = -veh.Brake;
+            s.power_notch = 0;
+            all_pending(s);
+        }
+    }
+    if (veh.Handle == 1) {
+        if (key == 'z') {
+            power_up(d);
+            s.power_change_pending = true;
+        }
+        if (key == 'a') {
+            power_down(d);
+            s.power_change_pending = true;
+        }
+        if (key == ',') {
+            brake_release_step(d);
+            s.brake_change_pending = s.sap_change_pending = true;
+        }
+        if (key == '.') {
+            brake_apply_step(d, last_service);
+            s.brake_change_pending = s.sap_change_pending = true;
+        }
+        if (key == '/') {
+            emergency_sound(d);
+            s.hold_active = false;
+            s.brake_notch = -veh.Brake;
+            s.brake_change_pending = s.sap_change_pending = true;
+        }
+    }
+    if (key == '8') {
+        combined_step_power(d);
+        all_pending(s);
+    }
+    if (key == '2') {
+        combined_step_brake(d, last_service);
+        all_pending(s);
+    }
+    if (key == '5') {
+        s.hold_active = false;
+        s.brake_notch = 0;
+        s.power_notch = 0;
+        all_pending(s);
+    }
+    if (key == '0') {
+        s.hold_active = false;
+        emergency_sound(d);
+        s.brake_notch = -veh.Brake;
+        s.power_notch = 0;
+        all_pending(s);
+    }
+    masconupdate(d);
+    if (key == '3') restart(d.sound, veh.Sound_Horn);
+    if (key == '6') restart(d.sound, veh.Sound_Horn2);
+    if (key == '1') restart(d.sound, veh.Buzzer[1]);
+    if ((key == 'd' || key == '7') && d.line.OneMan == 1) Door_operate(d);
+    if (key == 'r' && s.brake_notch == -veh.Brake && at_standstill(d)) {
+        s.system_eb = false;
+        s.system_service_brake = false;
+        d.sound.stop(veh.Sound_Ats1);
+        d.sound.stop(veh.Sound_Ats2);
+        if (SpriteState* ats = d.view.sprite(d.view.ids.lamp_ats)) ats->visible = false;
+    }
+    if (key == ' ' && veh.ATS_Type == 0) ats_acknowledge(d);
+    if ((key == '9' || key == 'w') && s.power_notch == 0) {
+        int modes = static_cast<int>(veh.PowerMode.size());
+        s.power_mode = modes > 0 && s.power_mode + 1 < modes ? s.power_mode + 1 : 0;
+        s.power_notch = 0;
+        masconupdate(d);
+    }
+    if (key == 't' && s.power_notch == veh.Power && s.train_speed > 15 && !s.constant_speed && veh.Const == 1) {
+        s.constant_speed = true;
+        d.view.PowerLabel = "定速";
+    }
+    const bool manual_gears = veh.Engine_Type == 0 && veh.Gear_Type == 1 && s.applied_power_notch == 0;
+    if (key == 's' && manual_gears) {
+        if (s.gear_position < static_cast<int>(veh.Engine.size()) - 1) s.gear_position += 1;
+        masconupdate(d);
+    }
+    if (key == 'x' && manual_gears) {
+        if (s.gear_position > 0) s.gear_position -= 1;
+        masconupdate(d);
+    }
+    gear_label(d);
+    if (s.applied_brake_notch > s.brake_notch) {
+        d.sound.stop(veh.Sound_br1);
+        d.sound.stop(veh.Sound_br2);
+    }
+}
+
+void keydowns(Drive& d, VirtualKey key, bool shift) {
+    DriveState& s = d.s;
+    switch (key) {
+        case VirtualKey::Backspace:
+            if (d.line.has_buffer_frame()) {
+                int buffer = d.line.MovieStop[0];
+                if (at_standstill(d) && buffer - 200 < s.current_frame && s.current_frame <= buffer) {
+                    s.current_frame = buffer + 1;
+                    s.submovie_mode = -1;
+                }
+            }
+            return;
+        case VirtualKey::ScrollLock:
+            s.notch_keys_swapped = !s.notch_keys_swapped;
+            return;
+        case VirtualKey::Enter:
+            // Call-outs come with the call-out queue.
+            return;
+        default:
+            break;
+    }
+    if (shift) {
+        switch (key) {
+            case VirtualKey::F1: s.auto_run = true; break;
+            case VirtualKey::F2: s.auto_run = false; break;
+            case VirtualKey::F11:
+                if (s.train_speed > 10) s.train_speed -= 10;
+                break;
+            case VirtualKey::F12:
+                if (s.train_speed < 1000) s.train_speed += 10;
+                break;
+            case VirtualKey::F10: s.clock += 900; break;
+            case VirtualKey::F9: s.clock -= 900; break;
+            case VirtualKey::F8: s.current_frame += 1000; break;
+            case VirtualKey::F7: s.current_frame -= 1000; break;
+            case VirtualKey::F6: s.current_frame += 100; break;
+            case VirtualKey::F5: s.current_frame -= 100; break;
+            case VirtualKey::F3:
+                for (std::size_t i = 0; i + 1 < d.line.Signal.size(); ++i) {
+                    int a = d.line.Signal[i].first_frame(), b = d.line.Signal[i + 1].first_frame();
+                    if (a <= s.current_frame && s.current_frame < b) {
+                        s.signal_aspect = s.shown_aspect = 999;
+                        s.current_frame = b - 10;
+                        break;
+                    }
+                }
+                break;
+            default: break;
+        }
+    }
+    if (key == VirtualKey::F5) d.shell.open_dialog("value_display");
+    if (key == VirtualKey::F1) s.timetable_shown = !s.timetable_shown;
+}
+
+void WheelD(Drive& d) {
+    idle_prologue(d);
+    combined_step_power(d);
+    all_pending(d.s);
+    masconupdate(d);
+}
+
+void WheelU(Drive& d) {
+    idle_prologue(d);
+    const int emergency = -d.vehicle.Brake;
+    const int before = d.s.brake_notch;
+    combined_step_brake(d, emergency);
+    if (before != emergency && d.s.brake_notch == emergency && d.s.er_pressure.raw > 0 &&
+        !d.sound.is_playing(d.vehicle.Sound_EB))
+        restart(d.sound, d.vehicle.Sound_EB);
+    all_pending(d.s);
+    masconupdate(d);
+}
+
+bool virtual_key_from_name(const std::string& name, VirtualKey& key) {
+    if (name == "Backspace") key = VirtualKey::Backspace;
+    else if (name == "Enter") key = VirtualKey::Enter;
+    else if (name == "ScrollLock") key = VirtualKey::ScrollLock;
+    else if (name.size() >= 2 && name[0] == 'F') {
+        int n = 0;
+        for (std::size_t i = 1; i < name.size(); ++i) {
+            if (name[i] < '0' || name[i] > '9') return false;
+            n = n * 10 + (name[i] - '0');
+        }
+        if (n < 1 || n > 12) return false;
+        key = static_cast<VirtualKey>(111 + n);
+    } else {
+        return false;
+    }
+    return true;
+}
+
+}  // namespace ostrel

@@ -1,0 +1,39 @@
+#pragma once
+// The driver's controls: the step rules that move the notches, and the handlers of the
+// keyboard and the mouse wheel. Each handler runs whole between two simulation steps. UI thread.
+
+#include <string>
+
+namespace ostrel {
+
+struct Drive;
+
+// Virtual-key codes of the keys the driving window reacts to.
+enum class VirtualKey {
+    Backspace = 8,
+    Enter = 13,
+    ScrollLock = 145,
+    F1 = 112, F2, F3, F4, F5, F6, F7, F8, F9, F10, F11, F12
+};
+
+// Refreshes the notch, reverser and gear labels and the notch sprites; ends constant speed
+// when the requested notches left the applied ones.
+void masconupdate(Drive& d);
+
+void AsciiDown(Drive& d, char key);
+void keydowns(Drive& d, VirtualKey key, bool shift);
+void WheelD(Drive& d);  // towards the driver: towards power
+void WheelU(Drive& d);  // away: towards brake, down to emergency
+
+// Step rules shared with the controllers.
+void power_up(Drive& d);
+void power_down(Drive& d);
+void brake_release_step(Drive& d);
+void brake_apply_step(Drive& d, int lowest);
+void combined_step_power(Drive& d);
+void combined_step_brake(Drive& d, int lowest, bool power_part_needs_release = true);
+
+// The names the runner's scripts use for keys; nothing for an unknown name.
+bool virtual_key_from_name(const std::string& name, VirtualKey& key);
+
+}  // namespace ostrel

@@ -1,0 +1,18 @@
+#pragma once
+// The air brake: cylinder, equalising reservoir, main reservoir and straight-air pipe for the
+// three kinds of brake, the cylinder gauge, the brake force, the compressor and brake sounds.
+
+namespace ostrel {
+
+struct Drive;
+
+// Fast step: the pressures of this vehicle's brake, then the cylinder gauge.
+void update_brake_pressures(Drive& d);
+
+// Tick.
+void apply_brake_force(Drive& d);  // working brake rate and the force of the cylinder
+void run_compressor(Drive& d);
+void play_brake_sounds(Drive& d);
+void brake_squeal(Drive& d);
+
+}  // namespace ostrel

@@ -1,0 +1,51 @@
+#include "sim/doors.h"
+
+#include "sim/drive.h"
+
+namespace ostrel {
+
+namespace {
+
+constexpr int kStationDoorOpenChannel = 31;
+constexpr int kStationDoorCloseChannel = 32;
+
+}  // namespace
+
+void Door_operate(Drive& d) {
+    DriveState& s = d.s;
+    s.door_command = false;
+    if (round_half_even(s.train_speed) != 0) return;
+    const bool opening = !s.doors_open;
+    for (const TStation& st : d.line.Station) {
+        if (!(st.window_start <= s.train_position && st.door_last_frame >= s.current_frame)) continue;
+        if (opening) {
+            s.door_command = true;
+            restart(d.sound, st.station_door_sounds != 0 ? kStationDoorOpenChannel : d.vehicle.Sound_DoorOpen);
+        } else {
+            s.door_command = false;
+            restart(d.sound, st.station_door_sounds != 0 ? kStationDoorCloseChannel : d.vehicle.Sound_DoorClose);
+        }
+    }
+    if (s.door_command) s.doors_open = true;
+}
+
+void door_closing_step(Drive& d) {
+    DriveState& s = d.s;
+    SpriteState* lamp = d.view.sprite(d.view.ids.lamp_door);
+    if (!s.door_command) {
+        bool closing_sounds_done = !d.sound.is_playing(d.vehicle.Sound_DoorClose) &&
+                                   !d.sound.is_playing(kStationDoorCloseChannel);
+        // A vehicle without a door lamp completes the closing all the same.
+        bool lamp_dark = lamp ? !lamp->visible : s.doors_open;
+        if (closing_sounds_done && lamp_dark) {
+            if (lamp) lamp->visible = true;
+            s.doors_open = false;
+            restart(d.sound, d.vehicle.DepSign);
+            s.departure_count += 1;
+        }
+    }
+    if (s.doors_open && lamp) lamp->visible = false;
+    s.door_close_ticks = s.doors_open && !s.door_command ? s.door_close_ticks + 1 : 0;
+}
+
+}  // namespace ostrel

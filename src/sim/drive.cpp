@@ -1,0 +1,87 @@
+#include "sim/drive.h"
+
+#include "data/distances.h"
+#include "input/controls.h"
+
+namespace ostrel {
+
+namespace {
+
+void bind_channels(Drive& d) {
+    const WaveTable& waves = d.data.waves;
+    d.sound.clear();
+    for (int k = 0; k < d.running_count; ++k)
+        if (auto* w = waves.get(WaveTable::kRunningFirst + k); w) d.sound.bind(k, waves.slots[static_cast<std::size_t>(k)]);
+    for (int k = 0; k < d.line_count && k < WaveTable::kLineCount; ++k) {
+        int slot = WaveTable::kLineFirst + k;
+        if (waves.get(slot)) d.sound.bind(d.line_channel(k), waves.slots[static_cast<std::size_t>(slot)]);
+    }
+    for (int k = 0; k < d.engine_count; ++k) {
+        int slot = WaveTable::kEngineFirst + k;
+        if (waves.get(slot)) d.sound.bind(d.engine_channel(k), waves.slots[static_cast<std::size_t>(slot)]);
+    }
+}
+
+}  // namespace
+
+int speed_profile_last_frame(const Line& line) {
+    int last = 0;
+    for (const TSpeedUnit& u : line.SpeedUnit) last = std::max(last, u.last_frame);
+    return last;
+}
+
+void restart(SoundChannels& sound, int channel) {
+    sound.stop(channel);
+    sound.play(channel);
+}
+
+Drive::Drive(const LoadedDrive& loaded, SoundChannels& channels, Shell& ui, int video_frames)
+    : data(loaded), vehicle(loaded.vehicle), line(loaded.line), sound(channels), shell(ui),
+      video_length(video_frames) {
+    running_count = static_cast<int>(vehicle.DriveSound.size());
+    line_count = static_cast<int>(line.SoundData.size());
+    engine_count = static_cast<int>(vehicle.EngineSound1.size());
+
+    const StringFile& sf = loaded.strings;
+    auto t = [&sf](const std::string& raw) { return sf.display(raw); };
+    texts = {t(sf.Forward), t(sf.Neutral), t(sf.Reverse), t(sf.Neut), t(sf.Neut2), t(sf.Apply),
+             t(sf.Hold),    t(sf.Maintain), t(sf.Hold2),  t(sf.EB),   {},          {}};
+    for (const PowerModeRow& m : vehicle.PowerMode) {
+        texts.mode_label.push_back(display_text(m.label, vehicle.encoding));
+        texts.mode_text.push_back(display_text(m.text, vehicle.encoding));
+    }
+
+    bind_channels(*this);
+    for (int k = 0; k < engine_count && k < 100; ++k) {
+        s.engine_level[static_cast<std::size_t>(k)] = 1.0L;
+        s.engine_gate[static_cast<std::size_t>(k)] = 1.0L;
+    }
+    s.engine_master = 1.0L;
+    for (int ch = 0; ch < SoundChannels::kCount; ++ch) sound.stop(ch);
+
+    // The drive waits at the start station in emergency, doors open.
+    const int brake = vehicle.Brake;
+    s.brake_notch = s.applied_brake_notch = s.sap_notch = -brake;
+    s.bc_pressure = Fixed4::from_int(vehicle.EBPress);
+    s.mr_pressure = Fixed4::from_int(vehicle.HighAirPress);
+    s.brake_rate = vehicle.BrakeRate;
+    s.vigilance_fitted = vehicle.EB;
+    s.current_frame = loaded.start_frame;
+    s.clock = loaded.start_clock;
+    int start_row = loaded.selection.start_station_index < 1 ? 0 : loaded.selection.start_station_index;
+    if (static_cast<std::size_t>(start_row) < line.Station.size()) {
+        s.train_position = static_cast<long double>(line.Station[static_cast<std::size_t>(start_row)].stop_distance);
+        s.next_station_index = start_row;
+    }
+    if (loaded.selection.start_station_index < 1) {
+        if (auto d0 = frame_distance(line.SpeedUnit, loaded.start_frame)) s.train_position = static_cast<long double>(*d0);
+    }
+    s.next_stop_position = s.train_position;
+    s.preceding_train_frame = line.pre_train_start_frame;
+
+    view = initial_view(loaded.panel);
+    if (SpriteState* eb = view.sprite(view.ids.lamp_eb)) eb->visible = false;
+    masconupdate(*this);
+}
+
+}  // namespace ostrel

@@ -1,0 +1,60 @@
+#pragma once
+// One drive: the loaded data (read-only), the runtime state, the view state, and the platform
+// services it plays and shows through. Tests create as many as they like.
+
+#include <string>
+#include <vector>
+
+#include "core/shell.h"
+#include "sim/loader.h"
+#include "sim/state.h"
+#include "sound/channels.h"
+#include "view/view_state.h"
+
+namespace ostrel {
+
+// The string file's label texts and the power-mode names, converted for display once.
+struct LabelTexts {
+    std::string forward, neutral, reverse;
+    std::string neut, neut2, apply, hold, maintain, hold2, eb;
+    std::vector<std::string> mode_label, mode_text;
+};
+
+// The menu toggles that change what the drive does.
+struct DriveOptions {
+    bool callouts_off = false;
+    bool explanation_mode = true;
+    bool ats_off = false;
+    bool visual_effects_off = false;
+};
+
+struct Drive {
+    Drive(const LoadedDrive& loaded, SoundChannels& channels, Shell& ui, int video_frames);
+
+    const LoadedDrive& data;
+    const Vehicle& vehicle;
+    const Line& line;
+    SoundChannels& sound;
+    Shell& shell;
+    // Frames of the route video; without a video, the last frame of the speed profile.
+    int video_length = 0;
+
+    // Channel map: running sounds from 0, then line sounds, then engine sounds.
+    int running_count = 0, line_count = 0, engine_count = 0;
+
+    LabelTexts texts;
+    DriveOptions options;
+    DriveState s;
+    ViewState view;
+
+    int line_channel(int sound_no) const { return running_count + sound_no; }
+    int engine_channel(int row) const { return running_count + line_count + row; }
+};
+
+// The last frame of the speed profile, for a drive without a route video.
+int speed_profile_last_frame(const Line& line);
+
+// Restarts a channel from its beginning, once.
+void restart(SoundChannels& sound, int channel);
+
+}  // namespace ostrel

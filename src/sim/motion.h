@@ -1,0 +1,25 @@
+#pragma once
+// Resistance, gradient and motion: the forces on the train, the speed it reaches, and where
+// that puts it on the line and in the route video.
+
+namespace ostrel {
+
+struct Drive;
+
+// Fast step: the video frame follows the speed, then the position.
+void advance_frame_and_position(Drive& d);
+
+// Tick.
+void integrate_speed(Drive& d);       // gradient, adhesion, resistances, corrections, speed
+void follow_slope_sections(Drive& d);
+void average_gradient(Drive& d);
+void stop_at_line_ends(Drive& d);     // end of line and buffer frame
+void protect_against_rolling_back(Drive& d);
+
+// Running resistance (N) of a train of `tonnes` and `cars` at speed v.
+long double running_resistance(long double tonnes, int cars, long double v);
+
+// The stop at the ends of the line: speed, notches and sounds.
+void stop_dead(Drive& d);
+
+}  // namespace ostrel

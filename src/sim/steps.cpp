@@ -1,0 +1,145 @@
+#include "sim/steps.h"
+
+#include "sim/brakes.h"
+#include "sim/doors.h"
+#include "sim/drive.h"
+#include "sim/motion.h"
+#include "sim/traction.h"
+#include "sim/vigilance.h"
+#include "sound/train_sounds.h"
+#include "view/panel_rules.h"
+
+namespace ostrel {
+
+namespace {
+
+// A notch delay counts fast steps from one; the change applies on the count equal to it.
+bool count_delay(bool& pending, int& count, int delay) {
+    if (!pending) return false;
+    count += 1;
+    if (count < std::max(1, delay)) return false;
+    pending = false;
+    count = 0;
+    return true;
+}
+
+void apply_power_delay(Drive& d) {
+    DriveState& s = d.s;
+    if (!count_delay(s.power_change_pending, s.power_delay_count, d.vehicle.PowerDelay)) return;
+    if (s.submovie_mode == 1) return;  // a timed sub-movie holds the notch
+    if (s.power_notch >= s.applied_power_notch || s.power_notch >= d.vehicle.NotchBack || s.power_notch == 0)
+        s.applied_power_notch = s.power_notch;
+}
+
+// Steps that belong to the line-side subsystems stand here in their place in the order.
+void line_side_presets(Drive&) {}          // pattern-speed preset, preceding train
+void timetable_and_limit_signs(Drive&) {}  // card slide, speed-limit sign blinking
+void line_sounds_and_announcements(Drive& d) { point_noises(d); }
+void signals_and_ats(Drive&) {}
+void speed_limits(Drive&) {}
+void stations(Drive&) {}
+void stop_approach_alarm(Drive&) {}
+void signs_and_crossings(Drive&) {}
+bool submovie_switching(Drive&) { return true; }  // false: the rest of the tick waits
+void easy_cab_and_ats_text(Drive&) {}
+void stop_line_and_value_display(Drive&) {}
+void explanation_hint(Drive&) {}
+void controller_poll_and_callouts(Drive&) {}
+
+void window_caption(Drive& d) {
+    if (d.view.caption == "Ostrel") d.view.caption = d.line.display(d.line.LineName);
+}
+
+}  // namespace
+
+void fast_step(Drive& d) {
+    DriveState& s = d.s;
+    s.tractive_force = Fixed4{};
+    s.resistance_force = Fixed4{};
+    if (s.line_voltage_target.raw > 0) {
+        add_traction_force(d);
+        apply_power_delay(d);
+        s.traction_snapshot = s.tractive_force;
+    }
+    update_brake_pressures(d);
+    if (count_delay(s.brake_change_pending, s.brake_delay_count, d.vehicle.BrakeDelay))
+        s.applied_brake_notch = s.brake_notch;
+    if (count_delay(s.sap_change_pending, s.sap_delay_count, d.vehicle.SAPDelay)) s.sap_notch = s.brake_notch;
+    advance_frame_and_position(d);
+    s.clock += 1;
+    if (s.auto_run) s.train_speed = s.video_speed;
+    if (s.submovie_mode == 1 || s.submovie_mode == 2) {
+        // Sub-movie frames are counted by the sub-movie subsystem.
+    }
+}
+
+void tick(Drive& d) {
+    DriveState& s = d.s;
+    line_side_presets(d);                                  // 1
+    s.tick_count += 1;                                     // 2
+    update_needles(d);                                     // 3
+    update_speed_label(d);
+    apply_brake_force(d);                                  // 4
+    integrate_speed(d);
+    brake_squeal(d);                                       // 5
+    door_closing_step(d);                                  // 6
+    update_train_lamps(d);                                 // 7
+    timetable_and_limit_signs(d);                          // 8
+    if (s.tick_count % 10 == 0) timecalc(d);               // 9
+    automatic_gear_selection(d);                           // 10
+    play_brake_sounds(d);                                  // 11
+    update_meters(d);                                      // 12
+    run_compressor(d);
+    line_sounds_and_announcements(d);                      // 13
+    follow_slope_sections(d);                              // 14
+    average_gradient(d);
+    signals_and_ats(d);                                    // 15
+    speed_limits(d);                                       // 16
+    stations(d);                                           // 17
+    vigilance_device(d);                                   // 18
+    stop_approach_alarm(d);
+    signs_and_crossings(d);                                // 19
+    crossfade_running_sound(d);                            // 20
+    shape_engine_sounds(d);
+    update_engine_speed(d);
+    diesel_idle_sounds(d);
+    if (!submovie_switching(d)) return;                    // 21
+    stop_at_line_ends(d);                                  // 22
+    complete_gear_change(d);                               // 23
+    easy_cab_and_ats_text(d);                              // 24
+    update_gear_indicator(d);
+    protect_against_rolling_back(d);
+    update_darkening(d, d.options.visual_effects_off);
+    reset_gears_at_low_speed(d);
+    stop_line_and_value_display(d);                        // 25
+    window_caption(d);
+    explanation_hint(d);                                   // 26
+    controller_poll_and_callouts(d);                       // 27
+}
+
+void start1Click(Drive& d) {
+    DriveState& s = d.s;
+    if (s.tick_timer_running) {
+        for (int ch = 0; ch < SoundChannels::kCount; ++ch) {
+            s.paused_channels[static_cast<std::size_t>(ch)] = d.sound.playing(ch);
+            if (d.sound.is_playing(ch)) d.sound.stop(ch);
+        }
+        s.fast_timer_running = s.tick_timer_running = false;
+        s.input_locked = false;
+        d.view.start_caption = "運転再開(&S)";
+    } else {
+        s.fast_timer_running = s.tick_timer_running = true;
+        s.input_locked = false;
+        d.view.start_caption = "一時停止(&S)";
+        for (int ch = 0; ch < SoundChannels::kCount; ++ch) {
+            switch (s.paused_channels[static_cast<std::size_t>(ch)]) {
+                case SoundChannels::Playing::Once: d.sound.play(ch); break;
+                case SoundChannels::Playing::Looping: d.sound.play_looping(ch); break;
+                default: break;
+            }
+            s.paused_channels[static_cast<std::size_t>(ch)] = SoundChannels::Playing::Idle;
+        }
+    }
+}
+
+}  // namespace ostrel

@@ -1,0 +1,218 @@
+#include "sim/traction.h"
+
+#include <cmath>
+
+#include "input/controls.h"
+#include "sim/drive.h"
+
+namespace ostrel {
+
+namespace {
+
+Fixed4 add(Fixed4 a, long double b) { return Fixed4::from_real(a.to_real() + b); }
+
+long double tonnes(const Drive& d) { return d.vehicle.Tons.to_real(); }
+
+// Force in N of an acceleration in km/h/s for the whole train.
+long double force_of(const Drive& d, long double accel) { return accel / 3.6L * (tonnes(d) * 1000.0L); }
+
+}  // namespace
+
+long double notch_acceleration(long double a0, long double a1, int v1, int v2, long double k,
+                               long double v, bool& gives_force) {
+    gives_force = true;
+    if (a0 > 0) {
+        if (v < v1) return a0 + v * (a1 - a0) / v1;
+        // At a standstill inside the constant-power region the curve has no value: take a1.
+        if (v < v2) return v > 0 ? v1 * a1 / v : a1;
+        long double base = v > 0 ? v1 * a1 / v : a1;
+        return base * std::pow(k, round_half_even(v) - v2);
+    }
+    // A holding-brake notch: constant deceleration inside its speed band.
+    if (v1 <= v && v < v2) return a0;
+    gives_force = false;
+    return 0;
+}
+
+void add_traction_force(Drive& d) {
+    DriveState& s = d.s;
+    const Vehicle& veh = d.vehicle;
+    const long double v = std::abs(s.train_speed);
+    const bool may_pull = s.train_speed < veh.MaxSpeed && !s.doors_open && !s.system_eb && !s.system_service_brake;
+    if (may_pull && s.applied_power_notch > 0) {
+        if (veh.Engine_Type == 1 && s.brake_notch == 0 &&
+            s.applied_power_notch <= static_cast<int>(veh.Notch.size())) {
+            const NotchRow& row = veh.Notch[static_cast<std::size_t>(s.applied_power_notch - 1)];
+            bool gives = false;
+            long double a = notch_acceleration(row.accel_start, row.accel_first, row.first_region_end,
+                                               row.second_region_end, row.decay, v, gives);
+            if (gives && std::isfinite(a)) s.tractive_force = add(s.tractive_force, force_of(d, a));
+        } else if (veh.Engine_Type == 0 && !s.gear_shifting && s.gear_notch >= 0 &&
+                   s.gear_notch < static_cast<int>(veh.Engine.size()) && veh.Power > 0) {
+            const EngineRow& g = veh.Engine[static_cast<std::size_t>(s.gear_notch)];
+            long double a = 0;
+            bool gives = true;
+            if (v < g.mid_speed) {
+                a = g.mid_speed != g.low_speed
+                        ? g.accel_low + std::abs(v - g.low_speed) * (g.accel_mid - g.accel_low) / (g.mid_speed - g.low_speed)
+                        : g.accel_low;
+            } else if (v < g.high_speed) {
+                a = g.high_speed != g.mid_speed
+                        ? g.accel_mid + std::abs(v - g.mid_speed) * (g.accel_high - g.accel_mid) / (g.high_speed - g.mid_speed)
+                        : g.accel_mid;
+            } else {
+                gives = false;
+            }
+            if (gives)
+                s.tractive_force = add(s.tractive_force, force_of(d, a) / veh.Power * s.applied_power_notch);
+        }
+    }
+    if (s.reverser == 0) s.tractive_force = Fixed4{};
+    if (s.reverser == -1) s.tractive_force = Fixed4::from_raw(-s.tractive_force.raw);
+}
+
+void limit_by_adhesion(Drive& d) {
+    DriveState& s = d.s;
+    const long double v = std::abs(s.train_speed);
+    const long double mu = s.base_adhesion.to_real() * (1 + 0.05L * v) / (1 + 0.1L * std::abs(0.8L * v));
+    s.adhesion_coefficient = Fixed4::from_real(mu);
+    const long double g = s.gradient_permil.to_real();
+    const long double cos_theta = 1000.0L / std::sqrt(g * g + 1000.0L * 1000.0L);
+    const long double motored = d.vehicle.Mt.to_real() * 1000.0L;
+    const long double mass = tonnes(d) * 1000.0L;
+    const long double f = s.tractive_force.to_real();
+    if (s.power_notch >= 1 && f > mu * cos_theta * motored * 9.8L) {
+        s.tractive_force = Fixed4::from_real(mu / 2 * motored * 9.8L);
+        s.adhesion_state = "Racing";
+    } else if (s.brake_notch < 0 && -f > mu * cos_theta * mass * 9.8L) {
+        s.tractive_force = Fixed4::from_real(-mu * mass * 9.8L);
+        s.adhesion_state = "Sliding";
+    } else {
+        s.adhesion_state = "Normal";
+    }
+}
+
+void update_meters(Drive& d) {
+    DriveState& s = d.s;
+    const Fixed4 step = Fixed4::from_int(50);
+    if (s.line_voltage > s.line_voltage_target) s.line_voltage = Fixed4::from_raw(s.line_voltage.raw - step.raw);
+    if (s.line_voltage < s.line_voltage_target) s.line_voltage = Fixed4::from_raw(s.line_voltage.raw + step.raw);
+
+    const long double mass = tonnes(d) * 1000.0L;
+    const long double a_s = mass > 0 ? s.traction_snapshot.to_real() / mass * 3.6L : 0;
+    const long double v = s.train_speed;
+    if (s.applied_power_notch >= 1 && v < 54) {
+        s.motor_current_target = static_cast<int>(round_to_int64(a_s * 13 * v));
+    } else if (s.applied_power_notch >= 1) {
+        s.motor_current_target = static_cast<int>(round_to_int64(a_s * 700));
+    } else if (s.applied_brake_notch < 0 && s.traction_snapshot.raw < 0) {
+        s.motor_current_target = s.applied_brake_notch * 150;
+    } else {
+        s.motor_current_target = 0;
+    }
+    const int diff = std::abs(s.motor_current_target - s.motor_current);
+    int step_a = 0;
+    if (diff > 200) step_a = 100;
+    else if (diff > 100) step_a = 50;
+    else if (diff > 50) step_a = 30;
+    else if (diff > 25) step_a = 15;
+    else if (diff > 10) step_a = 5;
+    else if (diff > 0) step_a = 2;
+    s.motor_current += s.motor_current_target > s.motor_current ? step_a : -step_a;
+}
+
+void automatic_gear_selection(Drive& d) {
+    DriveState& s = d.s;
+    const Vehicle& veh = d.vehicle;
+    if (veh.Engine_Type != 0 || veh.Gear_Type != 0 || s.gear_shifting) return;
+    if (s.gear_notch < 0 || s.gear_notch >= static_cast<int>(veh.Engine.size())) return;
+    const EngineRow& g = veh.Engine[static_cast<std::size_t>(s.gear_notch)];
+    const long double v = std::abs(s.train_speed);
+    if (s.gear_notch < static_cast<int>(veh.Engine.size()) - 1 && v > g.high_speed) {
+        s.gear_position += 1;
+        s.gear_shifting = true;
+    }
+    if (v + 5 < g.low_speed && s.gear_position > 0) {
+        s.gear_position -= 1;
+        s.gear_shifting = true;
+    }
+}
+
+void complete_gear_change(Drive& d) {
+    DriveState& s = d.s;
+    if (d.vehicle.Engine_Type != 0) return;
+    if (!s.gear_shifting && s.applied_power_notch >= 1 && s.gear_notch != s.gear_position && s.gear_timer == 0) {
+        s.gear_shifting = true;
+        masconupdate(d);
+    }
+    if (s.gear_shifting) {
+        s.gear_timer += 1;
+        if (s.gear_timer >= 10) {
+            s.gear_timer = 0;
+            s.gear_notch = s.gear_position;
+            s.gear_shifting = false;
+            masconupdate(d);
+        }
+    }
+}
+
+void update_gear_indicator(Drive& d) {
+    DriveState& s = d.s;
+    SpriteState* gear = d.view.sprite(d.view.ids.gear);
+    if (s.applied_power_notch >= 1 && !s.gear_shifting) {
+        if (s.gear_indicator_shown != s.gear_notch) {
+            s.gear_indicator_shown = s.gear_notch;
+            if (gear) gear->pattern = s.gear_notch;
+        }
+    } else if (s.gear_indicator_shown != 0) {
+        s.gear_indicator_shown = 0;
+        if (gear) gear->pattern = 0;
+    }
+}
+
+void reset_gears_at_low_speed(Drive& d) {
+    DriveState& s = d.s;
+    if (d.vehicle.Engine_Type != 0 || d.vehicle.Gear_Type != 0) return;
+    if (std::abs(s.train_speed) < 10) {
+        if (s.gear_notch >= 1) s.gear_notch = 1;
+        s.gear_shifting = false;
+    }
+}
+
+void update_engine_speed(Drive& d) {
+    DriveState& s = d.s;
+    const Vehicle& veh = d.vehicle;
+    if (veh.Engine_Type != 0) return;
+    const int g = s.gear_notch;
+    const bool pulling = s.applied_power_notch != 0 && !s.gear_shifting;
+    if (g >= 1) {
+        if (g < static_cast<int>(veh.EngineRate.size())) {
+            const EngineRateRow& r = veh.EngineRate[static_cast<std::size_t>(g)];
+            s.engine_rpm_target = r.factor * s.train_speed + r.base;
+        }
+        if (pulling) {
+            if (g == static_cast<int>(veh.Engine.size())) {
+                s.engine_rpm = s.engine_rpm_target;
+            } else {
+                long double diff = s.engine_rpm_target - s.engine_rpm;
+                if (std::abs(diff) > 5) {
+                    s.engine_rpm += diff > 0 ? 2 : -2;
+                } else if (std::abs(diff) > 1) {
+                    s.engine_rpm += diff > 0 ? 0.1L : -0.1L;
+                }
+            }
+        } else if (s.engine_rpm > 10) {
+            s.engine_rpm -= 3;
+        }
+    } else if (g == 0) {
+        s.engine_rpm_target = 100;
+        if (pulling) {
+            if (s.engine_rpm < 95) s.engine_rpm += 4;
+            if (s.engine_rpm >= 95) s.engine_rpm = 95;
+        } else if (s.engine_rpm > 5) {
+            s.engine_rpm -= 5;
+        }
+    }
+}
+
+}  // namespace ostrel

@@ -1,0 +1,53 @@
+#pragma once
+// What the driving window shows, as plain values: the labels beside the cab view and the state
+// of every panel sprite. The tick and the input handlers write it; the window only renders it.
+
+#include <string>
+#include <vector>
+
+#include "data/panel.h"
+
+namespace ostrel {
+
+struct SpriteState {
+    bool visible = true;
+    int pattern = 0;
+    int angle = 0;   // 1/256 of a turn
+    int alpha = 255;
+    int pattern_count = 1;
+};
+
+// Index of a sprite in the panel, -1 when the vehicle has none.
+struct PanelIds {
+    int panel2 = -1, lamp_door = -1, lamp_power = -1, lamp_eb = -1, lamp_gen = -1, lamp_air = -1,
+        lamp_ele = -1, lamp_ats = -1, lamp_atsp1 = -1, lamp_atsp2 = -1, lamp_fwd = -1,
+        lamp_back = -1, lamp_stop = -1, lamp_const = -1;
+    int needle_speed = -1, needle_er = -1, needle_bp = -1, needle_mr = -1, needle_sap = -1,
+        needle_bc = -1, needle_v = -1, needle_i = -1;
+    int cab_signal = -1, notch_p = -1, notch_b = -1, notch_p2 = -1, notch_b2 = -1, gear = -1,
+        gear_lever = -1;
+};
+
+struct ViewState {
+    // Labels, in UTF-8.
+    std::string digi_speed;  // "42km/h"
+    std::string Label3;      // the clock
+    std::string Label1;      // the reverser
+    std::string PowerLabel, BrakeLabel, GearLabel;
+    std::string Label4;      // the station
+    std::string caption = "Ostrel";
+    std::string start_caption = "Start";  // the Start / pause / resume menu item
+
+    std::vector<SpriteState> sprites;  // one per panel part, in the panel's order
+    PanelIds ids;
+
+    SpriteState* sprite(int id) { return id >= 0 ? &sprites[static_cast<std::size_t>(id)] : nullptr; }
+    const SpriteState* sprite(int id) const {
+        return id >= 0 ? &sprites[static_cast<std::size_t>(id)] : nullptr;
+    }
+};
+
+// Sprites as the panel was built: first visibility, alpha and pattern counts.
+ViewState initial_view(const Panel& panel);
+
+}  // namespace ostrel
