@@ -9,7 +9,7 @@
 namespace ostrel {
 
 class Shell {
-public:
+  public:
     virtual ~Shell() = default;
     virtual void message(const std::string& text) = 0;
     // "last_stop", "crew_change", "help", "value_display", ...
@@ -18,7 +18,7 @@ public:
 };
 
 class RecordedShell final : public Shell {
-public:
+  public:
     void message(const std::string& text) override { log.push_back("message " + text); }
     void open_dialog(const std::string& name) override { log.push_back("dialog " + name); }
     void redraw() override { ++redraws; }

@@ -23,7 +23,9 @@ void all_pending(DriveState& s) {
     s.power_change_pending = s.brake_change_pending = s.sap_change_pending = true;
 }
 
-bool at_standstill(const Drive& d) { return round_half_even(d.s.train_speed) == 0; }
+bool at_standstill(const Drive& d) {
+    return round_half_even(d.s.train_speed) == 0;
+}
 
 // The brake part of the apply step.
 void apply_brake_part(Drive& d, int lowest) {
@@ -177,14 +179,17 @@ void masconupdate(Drive& d) {
     } else {
         v.PowerLabel = "定速";
     }
-    if (veh.BrakeType >= 1 && -veh.Brake < B && B < 0 && !s.hold_active) v.BrakeLabel = "B" + std::to_string(-B);
+    if (veh.BrakeType >= 1 && -veh.Brake < B && B < 0 && !s.hold_active)
+        v.BrakeLabel = "B" + std::to_string(-B);
     if (s.hold_active) v.BrakeLabel = d.texts.hold2;
     if (veh.BrakeType == 0) {
         if (B == -3) v.BrakeLabel = d.texts.apply;
         if (B == -2) v.BrakeLabel = d.texts.hold;
         if (B == -1) v.BrakeLabel = d.texts.maintain;
     }
-    v.Label1 = s.reverser == 1 ? d.texts.forward : s.reverser == -1 ? d.texts.reverse : d.texts.neutral;
+    v.Label1 = s.reverser == 1    ? d.texts.forward
+               : s.reverser == -1 ? d.texts.reverse
+                                  : d.texts.neutral;
 
     if (SpriteState* lever = v.sprite(v.ids.gear_lever)) lever->pattern = s.gear_position;
     if (SpriteState* p = v.sprite(v.ids.notch_p)) p->pattern = P;
@@ -302,11 +307,13 @@ void AsciiDown(Drive& d, char key) {
         s.power_notch = 0;
         masconupdate(d);
     }
-    if (key == 't' && s.power_notch == veh.Power && s.train_speed > 15 && !s.constant_speed && veh.Const == 1) {
+    if (key == 't' && s.power_notch == veh.Power && s.train_speed > 15 && !s.constant_speed &&
+        veh.Const == 1) {
         s.constant_speed = true;
         d.view.PowerLabel = "定速";
     }
-    const bool manual_gears = veh.Engine_Type == 0 && veh.Gear_Type == 1 && s.applied_power_notch == 0;
+    const bool manual_gears =
+        veh.Engine_Type == 0 && veh.Gear_Type == 1 && s.applied_power_notch == 0;
     if (key == 's' && manual_gears) {
         if (s.gear_position < static_cast<int>(veh.Engine.size()) - 1) s.gear_position += 1;
         masconupdate(d);
@@ -328,7 +335,8 @@ void keydowns(Drive& d, VirtualKey key, bool shift) {
         case VirtualKey::Backspace:
             if (d.line.has_buffer_frame()) {
                 int buffer = d.line.MovieStop[0];
-                if (at_standstill(d) && buffer - 200 < s.current_frame && s.current_frame <= buffer) {
+                if (at_standstill(d) && buffer - 200 < s.current_frame &&
+                    s.current_frame <= buffer) {
                     s.current_frame = buffer + 1;
                     s.submovie_mode = -1;
                 }
@@ -345,20 +353,36 @@ void keydowns(Drive& d, VirtualKey key, bool shift) {
     }
     if (shift) {
         switch (key) {
-            case VirtualKey::F1: s.auto_run = true; break;
-            case VirtualKey::F2: s.auto_run = false; break;
+            case VirtualKey::F1:
+                s.auto_run = true;
+                break;
+            case VirtualKey::F2:
+                s.auto_run = false;
+                break;
             case VirtualKey::F11:
                 if (s.train_speed > 10) s.train_speed -= 10;
                 break;
             case VirtualKey::F12:
                 if (s.train_speed < 1000) s.train_speed += 10;
                 break;
-            case VirtualKey::F10: s.clock += 900; break;
-            case VirtualKey::F9: s.clock -= 900; break;
-            case VirtualKey::F8: s.current_frame += 1000; break;
-            case VirtualKey::F7: s.current_frame -= 1000; break;
-            case VirtualKey::F6: s.current_frame += 100; break;
-            case VirtualKey::F5: s.current_frame -= 100; break;
+            case VirtualKey::F10:
+                s.clock += 900;
+                break;
+            case VirtualKey::F9:
+                s.clock -= 900;
+                break;
+            case VirtualKey::F8:
+                s.current_frame += 1000;
+                break;
+            case VirtualKey::F7:
+                s.current_frame -= 1000;
+                break;
+            case VirtualKey::F6:
+                s.current_frame += 100;
+                break;
+            case VirtualKey::F5:
+                s.current_frame -= 100;
+                break;
             case VirtualKey::F3:
                 for (std::size_t i = 0; i + 1 < d.line.Signal.size(); ++i) {
                     int a = d.line.Signal[i].first_frame(), b = d.line.Signal[i + 1].first_frame();
@@ -369,7 +393,8 @@ void keydowns(Drive& d, VirtualKey key, bool shift) {
                     }
                 }
                 break;
-            default: break;
+            default:
+                break;
         }
     }
     if (key == VirtualKey::F5) d.shell.open_dialog("value_display");
@@ -396,9 +421,12 @@ void WheelU(Drive& d) {
 }
 
 bool virtual_key_from_name(const std::string& name, VirtualKey& key) {
-    if (name == "Backspace") key = VirtualKey::Backspace;
-    else if (name == "Enter") key = VirtualKey::Enter;
-    else if (name == "ScrollLock") key = VirtualKey::ScrollLock;
+    if (name == "Backspace")
+        key = VirtualKey::Backspace;
+    else if (name == "Enter")
+        key = VirtualKey::Enter;
+    else if (name == "ScrollLock")
+        key = VirtualKey::ScrollLock;
     else if (name.size() >= 2 && name[0] == 'F') {
         int n = 0;
         for (std::size_t i = 1; i < name.size(); ++i) {

@@ -13,7 +13,18 @@ enum class VirtualKey {
     Backspace = 8,
     Enter = 13,
     ScrollLock = 145,
-    F1 = 112, F2, F3, F4, F5, F6, F7, F8, F9, F10, F11, F12
+    F1 = 112,
+    F2,
+    F3,
+    F4,
+    F5,
+    F6,
+    F7,
+    F8,
+    F9,
+    F10,
+    F11,
+    F12
 };
 
 // Refreshes the notch, reverser and gear labels and the notch sprites; ends constant speed

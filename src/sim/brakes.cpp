@@ -9,11 +9,15 @@ namespace ostrel {
 namespace {
 
 // Pressures are fixed-4 values; each change goes through a real and is rounded back.
-void add(Fixed4& p, long double delta) { p = Fixed4::from_real(p.to_real() + delta); }
+void add(Fixed4& p, long double delta) {
+    p = Fixed4::from_real(p.to_real() + delta);
+}
 void at_least_zero(Fixed4& p) {
     if (p.raw < 0) p = Fixed4{};
 }
-long double r(Fixed4 p) { return p.to_real(); }
+long double r(Fixed4 p) {
+    return p.to_real();
+}
 
 void automatic_air_brake(Drive& d) {
     DriveState& s = d.s;
@@ -40,7 +44,8 @@ void automatic_air_brake(Drive& d) {
         case -2:
             break;
         case -3:
-            if (s.bc_pressure.raw < Fixed4::from_int(v.EBPress).raw && r(s.bc_pressure) < (490 - r(s.er_pressure)) * 4.6L) {
+            if (s.bc_pressure.raw < Fixed4::from_int(v.EBPress).raw &&
+                r(s.bc_pressure) < (490 - r(s.er_pressure)) * 4.6L) {
                 add(s.bc_pressure, up / 30);
                 add(s.sap_pressure, -up / 90);
             }
@@ -95,7 +100,8 @@ void electro_pneumatic_brake(Drive& d) {
                 add(s.bc_pressure, up / 30);
                 add(s.mr_pressure, -up / 300);
             }
-            if (r(s.bc_pressure) > target && r(s.er_pressure) >= release_er) add(s.bc_pressure, -down / 30);
+            if (r(s.bc_pressure) > target && r(s.er_pressure) >= release_er)
+                add(s.bc_pressure, -down / 30);
             at_least_zero(s.bc_pressure);
             at_least_zero(s.sap_pressure);
         }
@@ -166,9 +172,10 @@ void cylinder_gauge(Drive& d) {
         return;
     }
     const int B = v.Brake;
-    const bool electric_brake = (v.BrakeType == 2 || r(s.er_pressure) >= v.EBPress * (1 - 1.0L / B)) &&
-                                s.applied_brake_notch != -B && s.train_speed >= v.Lose_elec &&
-                                (s.train_speed == v.Lose_elec || r(s.bc_pressure) >= v.ELBR);
+    const bool electric_brake =
+        (v.BrakeType == 2 || r(s.er_pressure) >= v.EBPress * (1 - 1.0L / B)) &&
+        s.applied_brake_notch != -B && s.train_speed >= v.Lose_elec &&
+        (s.train_speed == v.Lose_elec || r(s.bc_pressure) >= v.ELBR);
     Fixed4 ceiling = electric_brake ? Fixed4::from_int(v.ELBR) : s.bc_pressure;
     if (gauge < ceiling) add(gauge, up / 45);
     if (gauge > ceiling) add(gauge, -up / 45);
@@ -179,10 +186,17 @@ void cylinder_gauge(Drive& d) {
 void update_brake_pressures(Drive& d) {
     if (d.vehicle.Brake <= 0) return;  // a brake without positions has nothing to model
     switch (d.vehicle.BrakeType) {
-        case 0: automatic_air_brake(d); break;
-        case 1: electro_pneumatic_brake(d); break;
-        case 2: electric_command_brake(d); break;
-        default: break;
+        case 0:
+            automatic_air_brake(d);
+            break;
+        case 1:
+            electro_pneumatic_brake(d);
+            break;
+        case 2:
+            electric_command_brake(d);
+            break;
+        default:
+            break;
     }
     cylinder_gauge(d);
 }
@@ -233,7 +247,8 @@ void play_brake_sounds(Drive& d) {
     const Vehicle& v = d.vehicle;
     if (s.system_eb || s.system_service_brake || v.Brake <= 0) return;
     const long double bc = r(s.bc_pressure);
-    const long double target = static_cast<long double>(v.EBPress) * std::abs(s.brake_notch) / v.Brake;
+    const long double target =
+        static_cast<long double>(v.EBPress) * std::abs(s.brake_notch) / v.Brake;
     auto latched_play = [&](int channel) {
         if (!s.brake_sound_latch && !d.sound.is_playing(channel)) {
             restart(d.sound, channel);

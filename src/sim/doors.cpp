@@ -17,13 +17,16 @@ void Door_operate(Drive& d) {
     if (round_half_even(s.train_speed) != 0) return;
     const bool opening = !s.doors_open;
     for (const TStation& st : d.line.Station) {
-        if (!(st.window_start <= s.train_position && st.door_last_frame >= s.current_frame)) continue;
+        if (!(st.window_start <= s.train_position && st.door_last_frame >= s.current_frame))
+            continue;
         if (opening) {
             s.door_command = true;
-            restart(d.sound, st.station_door_sounds != 0 ? kStationDoorOpenChannel : d.vehicle.Sound_DoorOpen);
+            restart(d.sound, st.station_door_sounds != 0 ? kStationDoorOpenChannel
+                                                         : d.vehicle.Sound_DoorOpen);
         } else {
             s.door_command = false;
-            restart(d.sound, st.station_door_sounds != 0 ? kStationDoorCloseChannel : d.vehicle.Sound_DoorClose);
+            restart(d.sound, st.station_door_sounds != 0 ? kStationDoorCloseChannel
+                                                         : d.vehicle.Sound_DoorClose);
         }
     }
     if (s.door_command) s.doors_open = true;

@@ -2,6 +2,7 @@
 
 #include "data/distances.h"
 #include "input/controls.h"
+#include "view/panel_rules.h"
 
 namespace ostrel {
 
@@ -11,14 +12,17 @@ void bind_channels(Drive& d) {
     const WaveTable& waves = d.data.waves;
     d.sound.clear();
     for (int k = 0; k < d.running_count; ++k)
-        if (auto* w = waves.get(WaveTable::kRunningFirst + k); w) d.sound.bind(k, waves.slots[static_cast<std::size_t>(k)]);
+        if (auto* w = waves.get(WaveTable::kRunningFirst + k); w)
+            d.sound.bind(k, waves.slots[static_cast<std::size_t>(k)]);
     for (int k = 0; k < d.line_count && k < WaveTable::kLineCount; ++k) {
         int slot = WaveTable::kLineFirst + k;
-        if (waves.get(slot)) d.sound.bind(d.line_channel(k), waves.slots[static_cast<std::size_t>(slot)]);
+        if (waves.get(slot))
+            d.sound.bind(d.line_channel(k), waves.slots[static_cast<std::size_t>(slot)]);
     }
     for (int k = 0; k < d.engine_count; ++k) {
         int slot = WaveTable::kEngineFirst + k;
-        if (waves.get(slot)) d.sound.bind(d.engine_channel(k), waves.slots[static_cast<std::size_t>(slot)]);
+        if (waves.get(slot))
+            d.sound.bind(d.engine_channel(k), waves.slots[static_cast<std::size_t>(slot)]);
     }
 }
 
@@ -26,7 +30,8 @@ void bind_channels(Drive& d) {
 
 int speed_profile_last_frame(const Line& line) {
     int last = 0;
-    for (const TSpeedUnit& u : line.SpeedUnit) last = std::max(last, u.last_frame);
+    for (const TSpeedUnit& u : line.SpeedUnit)
+        last = std::max(last, u.last_frame);
     return last;
 }
 
@@ -36,7 +41,11 @@ void restart(SoundChannels& sound, int channel) {
 }
 
 Drive::Drive(const LoadedDrive& loaded, SoundChannels& channels, Shell& ui, int video_frames)
-    : data(loaded), vehicle(loaded.vehicle), line(loaded.line), sound(channels), shell(ui),
+    : data(loaded),
+      vehicle(loaded.vehicle),
+      line(loaded.line),
+      sound(channels),
+      shell(ui),
       video_length(video_frames) {
     running_count = static_cast<int>(vehicle.DriveSound.size());
     line_count = static_cast<int>(line.SoundData.size());
@@ -44,8 +53,8 @@ Drive::Drive(const LoadedDrive& loaded, SoundChannels& channels, Shell& ui, int 
 
     const StringFile& sf = loaded.strings;
     auto t = [&sf](const std::string& raw) { return sf.display(raw); };
-    texts = {t(sf.Forward), t(sf.Neutral), t(sf.Reverse), t(sf.Neut), t(sf.Neut2), t(sf.Apply),
-             t(sf.Hold),    t(sf.Maintain), t(sf.Hold2),  t(sf.EB),   {},          {}};
+    texts = {t(sf.Forward), t(sf.Neutral),  t(sf.Reverse), t(sf.Neut), t(sf.Neut2), t(sf.Apply),
+             t(sf.Hold),    t(sf.Maintain), t(sf.Hold2),   t(sf.EB),   {},          {}};
     for (const PowerModeRow& m : vehicle.PowerMode) {
         texts.mode_label.push_back(display_text(m.label, vehicle.encoding));
         texts.mode_text.push_back(display_text(m.text, vehicle.encoding));
@@ -57,7 +66,8 @@ Drive::Drive(const LoadedDrive& loaded, SoundChannels& channels, Shell& ui, int 
         s.engine_gate[static_cast<std::size_t>(k)] = 1.0L;
     }
     s.engine_master = 1.0L;
-    for (int ch = 0; ch < SoundChannels::kCount; ++ch) sound.stop(ch);
+    for (int ch = 0; ch < SoundChannels::kCount; ++ch)
+        sound.stop(ch);
 
     // The drive waits at the start station in emergency, doors open.
     const int brake = vehicle.Brake;
@@ -68,13 +78,16 @@ Drive::Drive(const LoadedDrive& loaded, SoundChannels& channels, Shell& ui, int 
     s.vigilance_fitted = vehicle.EB;
     s.current_frame = loaded.start_frame;
     s.clock = loaded.start_clock;
-    int start_row = loaded.selection.start_station_index < 1 ? 0 : loaded.selection.start_station_index;
+    int start_row =
+        loaded.selection.start_station_index < 1 ? 0 : loaded.selection.start_station_index;
     if (static_cast<std::size_t>(start_row) < line.Station.size()) {
-        s.train_position = static_cast<long double>(line.Station[static_cast<std::size_t>(start_row)].stop_distance);
+        s.train_position = static_cast<long double>(
+            line.Station[static_cast<std::size_t>(start_row)].stop_distance);
         s.next_station_index = start_row;
     }
     if (loaded.selection.start_station_index < 1) {
-        if (auto d0 = frame_distance(line.SpeedUnit, loaded.start_frame)) s.train_position = static_cast<long double>(*d0);
+        if (auto d0 = frame_distance(line.SpeedUnit, loaded.start_frame))
+            s.train_position = static_cast<long double>(*d0);
     }
     s.next_stop_position = s.train_position;
     s.preceding_train_frame = line.pre_train_start_frame;
@@ -82,6 +95,7 @@ Drive::Drive(const LoadedDrive& loaded, SoundChannels& channels, Shell& ui, int 
     view = initial_view(loaded.panel);
     if (SpriteState* eb = view.sprite(view.ids.lamp_eb)) eb->visible = false;
     masconupdate(*this);
+    timecalc(*this);
 }
 
 }  // namespace ostrel

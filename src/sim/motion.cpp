@@ -10,14 +10,19 @@ namespace ostrel {
 
 namespace {
 
-void add(Fixed4& f, long double delta) { f = Fixed4::from_real(f.to_real() + delta); }
+void add(Fixed4& f, long double delta) {
+    f = Fixed4::from_real(f.to_real() + delta);
+}
 
-int cars_of(const Drive& d) { return std::clamp(d.vehicle.Cars, 1, 20); }
+int cars_of(const Drive& d) {
+    return std::clamp(d.vehicle.Cars, 1, 20);
+}
 
 }  // namespace
 
 long double running_resistance(long double tonnes, int cars, long double v) {
-    return 9.8L * (tonnes * (1.32L + 0.0164L * std::abs(v)) + (0.028L + 0.0078L * (cars - 1)) * v * v);
+    return 9.8L *
+           (tonnes * (1.32L + 0.0164L * std::abs(v)) + (0.028L + 0.0078L * (cars - 1)) * v * v);
 }
 
 void integrate_speed(Drive& d) {
@@ -45,7 +50,8 @@ void integrate_speed(Drive& d) {
     const long double traction_dv = s.tractive_force.to_real() / m * 3.6L / 10;
     const long double resistance_dv = s.resistance_force.to_real() / m * 3.6L / 10;
     s.predicted_speed = v + traction_dv + resistance_dv;
-    if (s.tractive_force.raw < 0 && std::abs(s.resistance_force.raw) < std::abs(s.tractive_force.raw) && v != 0 &&
+    if (s.tractive_force.raw < 0 &&
+        std::abs(s.resistance_force.raw) < std::abs(s.tractive_force.raw) && v != 0 &&
         v * s.predicted_speed <= 0) {
         s.train_speed = 0;
         s.tractive_force = Fixed4{};
@@ -62,7 +68,8 @@ void advance_frame_and_position(Drive& d) {
     const int direction = v > 0 ? 1 : v < 0 ? -1 : 0;
     if (s.frame_accumulator >= s.video_speed) {
         if (s.video_speed <= 0) {
-            s.current_frame += direction * static_cast<int>(round_to_int64(s.frame_accumulator / 0.3L));
+            s.current_frame +=
+                direction * static_cast<int>(round_to_int64(s.frame_accumulator / 0.3L));
             s.frame_accumulator = 0;
         } else {
             s.current_frame += direction * (s.frame_accumulator / s.video_speed);
@@ -83,7 +90,8 @@ void advance_frame_and_position(Drive& d) {
                 s.train_position = static_cast<long double>(u.end_distance);
             }
         }
-        long double speed = u.first_speed + (u.last_speed - u.first_speed) / (u.last_frame - u.first_frame) *
+        long double speed = u.first_speed + (u.last_speed - u.first_speed) /
+                                                (u.last_frame - u.first_frame) *
                                                 (s.current_frame - u.first_frame);
         s.video_speed = static_cast<int>(round_to_int64(speed));
         s.speed_row = row;
@@ -120,10 +128,13 @@ void average_gradient(Drive& d) {
     if (std::abs(s.train_position - s.last_sample_position) <= 2000) return;
     s.last_sample_position = s.train_position;
     const int cars = cars_of(d);
-    for (int i = cars - 1; i > 0; --i) s.gradient_history[static_cast<std::size_t>(i)] = s.gradient_history[static_cast<std::size_t>(i - 1)];
+    for (int i = cars - 1; i > 0; --i)
+        s.gradient_history[static_cast<std::size_t>(i)] =
+            s.gradient_history[static_cast<std::size_t>(i - 1)];
     s.gradient_history[0] = static_cast<int>(round_to_int64(s.section_gradient.to_real()));
     long long sum = 0;
-    for (int i = 0; i < cars; ++i) sum += s.gradient_history[static_cast<std::size_t>(i)];
+    for (int i = 0; i < cars; ++i)
+        sum += s.gradient_history[static_cast<std::size_t>(i)];
     s.gradient_permil = Fixed4::from_real(static_cast<long double>(sum) / cars);
 }
 
@@ -135,7 +146,8 @@ void stop_dead(Drive& d) {
     s.applied_power_notch = 0;
     // Channel 0, the background, keeps playing.
     int last = d.running_count + d.line_count + d.line.callout_count;
-    for (int ch = 1; ch <= last && ch < SoundChannels::kCount; ++ch) d.sound.stop(ch);
+    for (int ch = 1; ch <= last && ch < SoundChannels::kCount; ++ch)
+        d.sound.stop(ch);
 }
 
 void stop_at_line_ends(Drive& d) {

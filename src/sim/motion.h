@@ -10,10 +10,10 @@ struct Drive;
 void advance_frame_and_position(Drive& d);
 
 // Tick.
-void integrate_speed(Drive& d);       // gradient, adhesion, resistances, corrections, speed
+void integrate_speed(Drive& d);  // gradient, adhesion, resistances, corrections, speed
 void follow_slope_sections(Drive& d);
 void average_gradient(Drive& d);
-void stop_at_line_ends(Drive& d);     // end of line and buffer frame
+void stop_at_line_ends(Drive& d);  // end of line and buffer frame
 void protect_against_rolling_back(Drive& d);
 
 // Running resistance (N) of a train of `tonnes` and `cars` at speed v.

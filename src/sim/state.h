@@ -18,8 +18,8 @@ struct DriveState {
     int current_frame = 0;
     long double position_step = 0;
     int frame_accumulator = 0;
-    int video_speed = 0;        // speed of the filming run at the current frame
-    int speed_row = -1;         // "[SpeedUnit]" row holding the current frame
+    int video_speed = 0;  // speed of the filming run at the current frame
+    int speed_row = -1;   // "[SpeedUnit]" row holding the current frame
     long double predicted_speed = 0;
 
     // The driver's command state.

@@ -27,20 +27,25 @@ void apply_power_delay(Drive& d) {
     DriveState& s = d.s;
     if (!count_delay(s.power_change_pending, s.power_delay_count, d.vehicle.PowerDelay)) return;
     if (s.submovie_mode == 1) return;  // a timed sub-movie holds the notch
-    if (s.power_notch >= s.applied_power_notch || s.power_notch >= d.vehicle.NotchBack || s.power_notch == 0)
+    if (s.power_notch >= s.applied_power_notch || s.power_notch >= d.vehicle.NotchBack ||
+        s.power_notch == 0)
         s.applied_power_notch = s.power_notch;
 }
 
 // Steps that belong to the line-side subsystems stand here in their place in the order.
 void line_side_presets(Drive&) {}          // pattern-speed preset, preceding train
 void timetable_and_limit_signs(Drive&) {}  // card slide, speed-limit sign blinking
-void line_sounds_and_announcements(Drive& d) { point_noises(d); }
+void line_sounds_and_announcements(Drive& d) {
+    point_noises(d);
+}
 void signals_and_ats(Drive&) {}
 void speed_limits(Drive&) {}
 void stations(Drive&) {}
 void stop_approach_alarm(Drive&) {}
 void signs_and_crossings(Drive&) {}
-bool submovie_switching(Drive&) { return true; }  // false: the rest of the tick waits
+bool submovie_switching(Drive&) {
+    return true;
+}  // false: the rest of the tick waits
 void easy_cab_and_ats_text(Drive&) {}
 void stop_line_and_value_display(Drive&) {}
 void explanation_hint(Drive&) {}
@@ -64,7 +69,8 @@ void fast_step(Drive& d) {
     update_brake_pressures(d);
     if (count_delay(s.brake_change_pending, s.brake_delay_count, d.vehicle.BrakeDelay))
         s.applied_brake_notch = s.brake_notch;
-    if (count_delay(s.sap_change_pending, s.sap_delay_count, d.vehicle.SAPDelay)) s.sap_notch = s.brake_notch;
+    if (count_delay(s.sap_change_pending, s.sap_delay_count, d.vehicle.SAPDelay))
+        s.sap_notch = s.brake_notch;
     advance_frame_and_position(d);
     s.clock += 1;
     if (s.auto_run) s.train_speed = s.video_speed;
@@ -75,46 +81,46 @@ void fast_step(Drive& d) {
 
 void tick(Drive& d) {
     DriveState& s = d.s;
-    line_side_presets(d);                                  // 1
-    s.tick_count += 1;                                     // 2
-    update_needles(d);                                     // 3
+    line_side_presets(d);  // 1
+    s.tick_count += 1;     // 2
+    update_needles(d);     // 3
     update_speed_label(d);
-    apply_brake_force(d);                                  // 4
+    apply_brake_force(d);  // 4
     integrate_speed(d);
-    brake_squeal(d);                                       // 5
-    door_closing_step(d);                                  // 6
-    update_train_lamps(d);                                 // 7
-    timetable_and_limit_signs(d);                          // 8
-    if (s.tick_count % 10 == 0) timecalc(d);               // 9
-    automatic_gear_selection(d);                           // 10
-    play_brake_sounds(d);                                  // 11
-    update_meters(d);                                      // 12
+    brake_squeal(d);                          // 5
+    door_closing_step(d);                     // 6
+    update_train_lamps(d);                    // 7
+    timetable_and_limit_signs(d);             // 8
+    if (s.tick_count % 10 == 0) timecalc(d);  // 9
+    automatic_gear_selection(d);              // 10
+    play_brake_sounds(d);                     // 11
+    update_meters(d);                         // 12
     run_compressor(d);
-    line_sounds_and_announcements(d);                      // 13
-    follow_slope_sections(d);                              // 14
+    line_sounds_and_announcements(d);  // 13
+    follow_slope_sections(d);          // 14
     average_gradient(d);
-    signals_and_ats(d);                                    // 15
-    speed_limits(d);                                       // 16
-    stations(d);                                           // 17
-    vigilance_device(d);                                   // 18
+    signals_and_ats(d);   // 15
+    speed_limits(d);      // 16
+    stations(d);          // 17
+    vigilance_device(d);  // 18
     stop_approach_alarm(d);
-    signs_and_crossings(d);                                // 19
-    crossfade_running_sound(d);                            // 20
+    signs_and_crossings(d);      // 19
+    crossfade_running_sound(d);  // 20
     shape_engine_sounds(d);
     update_engine_speed(d);
     diesel_idle_sounds(d);
-    if (!submovie_switching(d)) return;                    // 21
-    stop_at_line_ends(d);                                  // 22
-    complete_gear_change(d);                               // 23
-    easy_cab_and_ats_text(d);                              // 24
+    if (!submovie_switching(d)) return;  // 21
+    stop_at_line_ends(d);                // 22
+    complete_gear_change(d);             // 23
+    easy_cab_and_ats_text(d);            // 24
     update_gear_indicator(d);
     protect_against_rolling_back(d);
     update_darkening(d, d.options.visual_effects_off);
     reset_gears_at_low_speed(d);
-    stop_line_and_value_display(d);                        // 25
+    stop_line_and_value_display(d);  // 25
     window_caption(d);
-    explanation_hint(d);                                   // 26
-    controller_poll_and_callouts(d);                       // 27
+    explanation_hint(d);              // 26
+    controller_poll_and_callouts(d);  // 27
 }
 
 void start1Click(Drive& d) {
@@ -133,9 +139,14 @@ void start1Click(Drive& d) {
         d.view.start_caption = "一時停止(&S)";
         for (int ch = 0; ch < SoundChannels::kCount; ++ch) {
             switch (s.paused_channels[static_cast<std::size_t>(ch)]) {
-                case SoundChannels::Playing::Once: d.sound.play(ch); break;
-                case SoundChannels::Playing::Looping: d.sound.play_looping(ch); break;
-                default: break;
+                case SoundChannels::Playing::Once:
+                    d.sound.play(ch);
+                    break;
+                case SoundChannels::Playing::Looping:
+                    d.sound.play_looping(ch);
+                    break;
+                default:
+                    break;
             }
             s.paused_channels[static_cast<std::size_t>(ch)] = SoundChannels::Playing::Idle;
         }

@@ -9,12 +9,18 @@ namespace ostrel {
 
 namespace {
 
-Fixed4 add(Fixed4 a, long double b) { return Fixed4::from_real(a.to_real() + b); }
+Fixed4 add(Fixed4 a, long double b) {
+    return Fixed4::from_real(a.to_real() + b);
+}
 
-long double tonnes(const Drive& d) { return d.vehicle.Tons.to_real(); }
+long double tonnes(const Drive& d) {
+    return d.vehicle.Tons.to_real();
+}
 
 // Force in N of an acceleration in km/h/s for the whole train.
-long double force_of(const Drive& d, long double accel) { return accel / 3.6L * (tonnes(d) * 1000.0L); }
+long double force_of(const Drive& d, long double accel) {
+    return accel / 3.6L * (tonnes(d) * 1000.0L);
+}
 
 }  // namespace
 
@@ -38,14 +44,16 @@ void add_traction_force(Drive& d) {
     DriveState& s = d.s;
     const Vehicle& veh = d.vehicle;
     const long double v = std::abs(s.train_speed);
-    const bool may_pull = s.train_speed < veh.MaxSpeed && !s.doors_open && !s.system_eb && !s.system_service_brake;
+    const bool may_pull =
+        s.train_speed < veh.MaxSpeed && !s.doors_open && !s.system_eb && !s.system_service_brake;
     if (may_pull && s.applied_power_notch > 0) {
         if (veh.Engine_Type == 1 && s.brake_notch == 0 &&
             s.applied_power_notch <= static_cast<int>(veh.Notch.size())) {
             const NotchRow& row = veh.Notch[static_cast<std::size_t>(s.applied_power_notch - 1)];
             bool gives = false;
-            long double a = notch_acceleration(row.accel_start, row.accel_first, row.first_region_end,
-                                               row.second_region_end, row.decay, v, gives);
+            long double a =
+                notch_acceleration(row.accel_start, row.accel_first, row.first_region_end,
+                                   row.second_region_end, row.decay, v, gives);
             if (gives && std::isfinite(a)) s.tractive_force = add(s.tractive_force, force_of(d, a));
         } else if (veh.Engine_Type == 0 && !s.gear_shifting && s.gear_notch >= 0 &&
                    s.gear_notch < static_cast<int>(veh.Engine.size()) && veh.Power > 0) {
@@ -54,17 +62,20 @@ void add_traction_force(Drive& d) {
             bool gives = true;
             if (v < g.mid_speed) {
                 a = g.mid_speed != g.low_speed
-                        ? g.accel_low + std::abs(v - g.low_speed) * (g.accel_mid - g.accel_low) / (g.mid_speed - g.low_speed)
+                        ? g.accel_low + std::abs(v - g.low_speed) * (g.accel_mid - g.accel_low) /
+                                            (g.mid_speed - g.low_speed)
                         : g.accel_low;
             } else if (v < g.high_speed) {
                 a = g.high_speed != g.mid_speed
-                        ? g.accel_mid + std::abs(v - g.mid_speed) * (g.accel_high - g.accel_mid) / (g.high_speed - g.mid_speed)
+                        ? g.accel_mid + std::abs(v - g.mid_speed) * (g.accel_high - g.accel_mid) /
+                                            (g.high_speed - g.mid_speed)
                         : g.accel_mid;
             } else {
                 gives = false;
             }
             if (gives)
-                s.tractive_force = add(s.tractive_force, force_of(d, a) / veh.Power * s.applied_power_notch);
+                s.tractive_force =
+                    add(s.tractive_force, force_of(d, a) / veh.Power * s.applied_power_notch);
         }
     }
     if (s.reverser == 0) s.tractive_force = Fixed4{};
@@ -74,7 +85,8 @@ void add_traction_force(Drive& d) {
 void limit_by_adhesion(Drive& d) {
     DriveState& s = d.s;
     const long double v = std::abs(s.train_speed);
-    const long double mu = s.base_adhesion.to_real() * (1 + 0.05L * v) / (1 + 0.1L * std::abs(0.8L * v));
+    const long double mu =
+        s.base_adhesion.to_real() * (1 + 0.05L * v) / (1 + 0.1L * std::abs(0.8L * v));
     s.adhesion_coefficient = Fixed4::from_real(mu);
     const long double g = s.gradient_permil.to_real();
     const long double cos_theta = 1000.0L / std::sqrt(g * g + 1000.0L * 1000.0L);
@@ -95,8 +107,10 @@ void limit_by_adhesion(Drive& d) {
 void update_meters(Drive& d) {
     DriveState& s = d.s;
     const Fixed4 step = Fixed4::from_int(50);
-    if (s.line_voltage > s.line_voltage_target) s.line_voltage = Fixed4::from_raw(s.line_voltage.raw - step.raw);
-    if (s.line_voltage < s.line_voltage_target) s.line_voltage = Fixed4::from_raw(s.line_voltage.raw + step.raw);
+    if (s.line_voltage > s.line_voltage_target)
+        s.line_voltage = Fixed4::from_raw(s.line_voltage.raw - step.raw);
+    if (s.line_voltage < s.line_voltage_target)
+        s.line_voltage = Fixed4::from_raw(s.line_voltage.raw + step.raw);
 
     const long double mass = tonnes(d) * 1000.0L;
     const long double a_s = mass > 0 ? s.traction_snapshot.to_real() / mass * 3.6L : 0;
@@ -112,12 +126,18 @@ void update_meters(Drive& d) {
     }
     const int diff = std::abs(s.motor_current_target - s.motor_current);
     int step_a = 0;
-    if (diff > 200) step_a = 100;
-    else if (diff > 100) step_a = 50;
-    else if (diff > 50) step_a = 30;
-    else if (diff > 25) step_a = 15;
-    else if (diff > 10) step_a = 5;
-    else if (diff > 0) step_a = 2;
+    if (diff > 200)
+        step_a = 100;
+    else if (diff > 100)
+        step_a = 50;
+    else if (diff > 50)
+        step_a = 30;
+    else if (diff > 25)
+        step_a = 15;
+    else if (diff > 10)
+        step_a = 5;
+    else if (diff > 0)
+        step_a = 2;
     s.motor_current += s.motor_current_target > s.motor_current ? step_a : -step_a;
 }
 
@@ -141,7 +161,8 @@ void automatic_gear_selection(Drive& d) {
 void complete_gear_change(Drive& d) {
     DriveState& s = d.s;
     if (d.vehicle.Engine_Type != 0) return;
-    if (!s.gear_shifting && s.applied_power_notch >= 1 && s.gear_notch != s.gear_position && s.gear_timer == 0) {
+    if (!s.gear_shifting && s.applied_power_notch >= 1 && s.gear_notch != s.gear_position &&
+        s.gear_timer == 0) {
         s.gear_shifting = true;
         masconupdate(d);
     }

@@ -11,7 +11,7 @@ void add_traction_force(Drive& d);
 
 // Tick.
 void limit_by_adhesion(Drive& d);
-void update_meters(Drive& d);          // voltmeter slew, ammeter target and slew
+void update_meters(Drive& d);  // voltmeter slew, ammeter target and slew
 void automatic_gear_selection(Drive& d);
 void complete_gear_change(Drive& d);
 void update_gear_indicator(Drive& d);

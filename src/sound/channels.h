@@ -10,7 +10,7 @@
 namespace ostrel {
 
 class SoundChannels {
-public:
+  public:
     static constexpr int kCount = 256;
 
     enum class Playing { Idle = 0, Once = 1, Looping = 2 };
@@ -31,7 +31,8 @@ public:
     // Frequency := the wave's own rate x ratio, truncated.
     virtual void set_frequency_ratio(int channel, long double ratio) = 0;
     virtual int frequency(int channel) const = 0;
-    // Hundredths of a decibel: 0 full, -10000 silent. Remembered and read back as set.
+    // Hundredths of a decibel: 0 full, -10000 silent; values beyond are taken as those.
+    // Remembered and read back.
     virtual void set_volume(int channel, int volume) = 0;
     virtual int volume(int channel) const = 0;
     // Stops every channel and releases every wave.

@@ -49,7 +49,8 @@ void shape_engine_sounds(Drive& d) {
     // Master level first: it is one for the whole train.
     long double& m = s.engine_master;
     if (electric) {
-        if (s.applied_power_notch != 0 || s.applied_brake_notch != 0 || s.system_service_brake || s.system_eb) {
+        if (s.applied_power_notch != 0 || s.applied_brake_notch != 0 || s.system_service_brake ||
+            s.system_eb) {
             if (m < 85) m += 20;
         } else {
             if (m > 15) m -= 10;
@@ -67,10 +68,13 @@ void shape_engine_sounds(Drive& d) {
         long double& gate = s.engine_gate[static_cast<std::size_t>(k)];
         const long double span = row.high - row.low;
         auto rate_at = [&](long double at) {
-            return span != 0 ? row.rate_low + (row.rate_high - row.rate_low) * (at - row.low) / span : row.rate_low;
+            return span != 0 ? row.rate_low + (row.rate_high - row.rate_low) * (at - row.low) / span
+                             : row.rate_low;
         };
         auto level_at = [&](long double at) {
-            return span != 0 ? row.level_low + (row.level_high - row.level_low) * (at - row.low) / span : row.level_low;
+            return span != 0
+                       ? row.level_low + (row.level_high - row.level_low) * (at - row.low) / span
+                       : row.level_low;
         };
         if (electric) {
             if (row.low <= x && x <= row.high) {

@@ -1,5 +1,7 @@
 #include "sound/virtual_channels.h"
 
+#include <algorithm>
+
 namespace ostrel {
 
 void VirtualChannels::set_time_ms(std::int64_t now_ms) {
@@ -111,6 +113,8 @@ int VirtualChannels::frequency(int channel) const {
 }
 
 void VirtualChannels::set_volume(int channel, int volume) {
+    // The facility knows nothing louder than full or quieter than silent.
+    volume = std::clamp(volume, -10000, 0);
     Channel* c = get(channel);
     if (!c || c->volume == volume) return;
     c->volume = volume;
@@ -123,7 +127,8 @@ int VirtualChannels::volume(int channel) const {
 }
 
 void VirtualChannels::clear() {
-    for (Channel& c : channels_) c = Channel{};
+    for (Channel& c : channels_)
+        c = Channel{};
 }
 
 }  // namespace ostrel

@@ -13,7 +13,7 @@
 namespace ostrel {
 
 class VirtualChannels final : public SoundChannels {
-public:
+  public:
     // Receives "play 3", "loop 3", "stop 3", "volume 3 -600", "frequency 3 22050" and
     // "ignored: channel 300" lines, in the order the operations happen.
     using Recorder = std::function<void(const std::string&)>;
@@ -35,13 +35,13 @@ public:
     int volume(int channel) const override;
     void clear() override;
 
-private:
+  private:
     struct Channel {
         std::shared_ptr<const Wave> wave;
         Playing state = Playing::Idle;
         int frequency = 0;
         int volume = 0;
-        double position = 0;  // frames played since the last start
+        double position = 0;        // frames played since the last start
         std::int64_t since_ms = 0;  // time up to which `position` is counted
     };
 

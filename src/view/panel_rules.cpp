@@ -15,12 +15,15 @@ void update_needles(Drive& d) {
     const DriveState& s = d.s;
     const Vehicle& v = d.vehicle;
     auto set = [&d](int id, const NeedleKey& key, long double value) {
-        if (SpriteState* sp = d.view.sprite(id)) sp->angle = needle_angle(value, key.scale, key.base_angle);
+        if (SpriteState* sp = d.view.sprite(id))
+            sp->angle = needle_angle(value, key.scale, key.base_angle);
     };
     const long double speed = s.train_speed;
-    if (std::abs(speed) < 160 && !(-1 < speed && speed < 0)) set(d.view.ids.needle_speed, v.Needle_Speed, std::abs(speed));
+    if (std::abs(speed) < 160 && !(-1 < speed && speed < 0))
+        set(d.view.ids.needle_speed, v.Needle_Speed, std::abs(speed));
     if (SpriteState* sp = d.view.sprite(d.view.ids.needle_i)) {
-        long double current = v.Needle_I.ammeter_mode == 1 ? std::abs(s.motor_current) : s.motor_current;
+        long double current =
+            v.Needle_I.ammeter_mode == 1 ? std::abs(s.motor_current) : s.motor_current;
         sp->angle = needle_angle(current, v.Needle_I.scale, v.Needle_I.base_angle) * s.reverser;
     }
     set(d.view.ids.needle_v, v.Needle_V, s.line_voltage.to_real());
@@ -47,16 +50,22 @@ void update_train_lamps(Drive& d) {
     show(view.ids.lamp_power, powering);
     bool holding_notch = false;
     if (s.applied_power_notch >= 1 && s.applied_power_notch <= static_cast<int>(v.Notch.size()))
-        holding_notch = v.Notch[static_cast<std::size_t>(s.applied_power_notch - 1)].accel_start < 0;
-    show(view.ids.lamp_gen, (s.hold_active && s.resistance_force.raw > 0 && s.train_speed > v.Lose_elec) ||
-                                (-B < s.applied_brake_notch && s.applied_brake_notch < 0 && s.train_speed > v.Lose_elec) ||
-                                (s.power_notch >= 1 && s.tractive_force.raw < 0 && holding_notch));
-    show(view.ids.lamp_ele, powering || (s.applied_brake_notch < 0 && s.brake_notch > -B && s.train_speed > v.Lose_elec));
+        holding_notch =
+            v.Notch[static_cast<std::size_t>(s.applied_power_notch - 1)].accel_start < 0;
+    show(view.ids.lamp_gen,
+         (s.hold_active && s.resistance_force.raw > 0 && s.train_speed > v.Lose_elec) ||
+             (-B < s.applied_brake_notch && s.applied_brake_notch < 0 &&
+              s.train_speed > v.Lose_elec) ||
+             (s.power_notch >= 1 && s.tractive_force.raw < 0 && holding_notch));
+    show(view.ids.lamp_ele, powering || (s.applied_brake_notch < 0 && s.brake_notch > -B &&
+                                         s.train_speed > v.Lose_elec));
     show(view.ids.lamp_air, -B < s.applied_brake_notch && s.applied_brake_notch < 0);
     show(view.ids.lamp_const, s.constant_speed);
 }
 
-void timecalc(Drive& d) { d.view.Label3 = clock_text(d.s.clock); }
+void timecalc(Drive& d) {
+    d.view.Label3 = clock_text(d.s.clock);
+}
 
 void update_darkening(Drive& d, bool visual_effects_off) {
     SpriteState* overlay = d.view.sprite(d.view.ids.panel2);
@@ -67,7 +76,8 @@ void update_darkening(Drive& d, bool visual_effects_off) {
         if (!(t.entry_distance < x && x < t.exit_distance) || t.depth == 0) continue;
         const long double into = x - t.entry_distance, left = t.exit_distance - x;
         if (into >= 1500) {
-            alpha = left >= 5000 ? t.depth : static_cast<int>(round_to_int64(left / (5000.0L / t.depth)));
+            alpha = left >= 5000 ? t.depth
+                                 : static_cast<int>(round_to_int64(left / (5000.0L / t.depth)));
         } else {
             alpha = static_cast<int>(round_to_int64(into / (1500.0L / t.depth)));
         }

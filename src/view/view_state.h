@@ -12,7 +12,7 @@ namespace ostrel {
 struct SpriteState {
     bool visible = true;
     int pattern = 0;
-    int angle = 0;   // 1/256 of a turn
+    int angle = 0;  // 1/256 of a turn
     int alpha = 255;
     int pattern_count = 1;
 };
@@ -34,14 +34,16 @@ struct ViewState {
     std::string Label3;      // the clock
     std::string Label1;      // the reverser
     std::string PowerLabel, BrakeLabel, GearLabel;
-    std::string Label4;      // the station
+    std::string Label4;  // the station
     std::string caption = "Ostrel";
     std::string start_caption = "Start";  // the Start / pause / resume menu item
 
     std::vector<SpriteState> sprites;  // one per panel part, in the panel's order
     PanelIds ids;
 
-    SpriteState* sprite(int id) { return id >= 0 ? &sprites[static_cast<std::size_t>(id)] : nullptr; }
+    SpriteState* sprite(int id) {
+        return id >= 0 ? &sprites[static_cast<std::size_t>(id)] : nullptr;
+    }
     const SpriteState* sprite(int id) const {
         return id >= 0 ? &sprites[static_cast<std::size_t>(id)] : nullptr;
     }

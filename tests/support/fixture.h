@@ -36,8 +36,8 @@ std::string wav(const WaveSpec& spec);
 
 void write_file(const std::filesystem::path& path, std::string_view bytes);
 
-// A complete small program directory: ostrel.dat, mascon.dat, line_ltd.dat, train_70100.dat,
-// pictures and waves (no route video).
+// A complete small program directory: ostrel.dat, mascon.dat, line_ltd.dat, its one-man twin
+// line_exp.dat, train_70100.dat, pictures and waves (no route video).
 void write_program_dir(const std::filesystem::path& dir);
 
 }  // namespace ostrel::fixture

@@ -509,6 +509,10 @@ void write_program_dir(const fs::path& dir) {
     write_file(dir / "mascon.dat", windows_text(kMascon));
     write_file(dir / "train_70100.dat", windows_text(kVehicle));
     write_file(dir / "line_ltd.dat", windows_text(kLine));
+    // The same line worked by one driver: the doors are the driver's.
+    std::string one_man = kLine;
+    one_man.replace(one_man.find("[OneMan]\n0"), 10, "[OneMan]\n1");
+    write_file(dir / "line_exp.dat", windows_text(one_man));
 
     const Rgba black{0, 0, 0, 255}, grey{128, 128, 128, 255}, key{255, 0, 255, 255};
     const Rgba yellow{255, 220, 0, 255}, red{220, 0, 0, 255}, green{0, 200, 60, 255};

@@ -1,17 +1,54 @@
 // ostrel-sim: the headless front end. `check` runs the whole loader as a drive would and
-// reports what it read.
+// reports what it read; `run` drives on a virtual clock and prints a trace.
 
 #include <CLI/CLI.hpp>
+#include <fstream>
 #include <iostream>
+#include <sstream>
 
 #include "check.h"
 #include "core/decode/decoders.h"
 #include "core/error.h"
+#include "run.h"
 
 namespace {
 
 void print(const nlohmann::ordered_json& j) {
     std::cout << j.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << "\n";
+}
+
+struct DriveArguments {
+    std::string program_dir, line_file, vehicle;
+    int start_station = 0, end_station = 999;
+
+    void add_to(CLI::App* cmd) {
+        cmd->add_option("--program-dir", program_dir, "Program directory (holds ostrel.dat)")
+            ->required();
+        cmd->add_option("--line", line_file, "Line file name, e.g. line_ltd.dat")->required();
+        cmd->add_option("--vehicle", vehicle,
+                        "Built-in train file name, or a path to a vehicle file")
+            ->required();
+        cmd->add_option("--start", start_station, "Start station row (0 = the line's start)");
+        cmd->add_option("--end", end_station, "Crew-change station row (999 = none)");
+    }
+
+    ostrel::DriveSelection selection() const {
+        ostrel::DriveSelection s;
+        s.program_dir = program_dir;
+        s.line_file_name = line_file;
+        s.start_station_index = start_station;
+        s.end_station_index = end_station;
+        ostrel::split_vehicle_argument(vehicle, s.vehicle_dir, s.vehicle_file_name);
+        return s;
+    }
+};
+
+std::vector<std::string> split_commas(const std::string& list) {
+    std::vector<std::string> out;
+    std::stringstream in(list);
+    for (std::string item; std::getline(in, item, ',');)
+        if (!item.empty()) out.push_back(item);
+    return out;
 }
 
 }  // namespace
@@ -20,34 +57,74 @@ int main(int argc, char** argv) {
     CLI::App app{"Ostrel headless runner"};
     app.require_subcommand(1);
 
-    std::string program_dir, line_file, vehicle;
-    int start_station = 0, end_station = 999;
+    DriveArguments check_args;
     CLI::App* check = app.add_subcommand("check", "Load a drive and report what was read");
-    check->add_option("--program-dir", program_dir, "Program directory (holds ostrel.dat)")
-        ->required();
-    check->add_option("--line", line_file, "Line file name, e.g. line_ltd.dat")->required();
-    check->add_option("--vehicle", vehicle, "Built-in train file name, or a path to a vehicle file")
-        ->required();
-    check->add_option("--start", start_station, "Start station row (0 = the line's start)");
-    check->add_option("--end", end_station, "Crew-change station row (999 = none)");
+    check_args.add_to(check);
+
+    DriveArguments run_args;
+    std::string script_file, fields, events_file;
+    long long duration = 0;
+    int every = 1;
+    std::optional<int> video_frames;
+    CLI::App* run = app.add_subcommand("run", "Drive on a virtual clock and print a CSV trace");
+    run_args.add_to(run);
+    run->add_option("--script", script_file, "Input script: one '<ms> <command>' per line");
+    run->add_option("--ms", duration, "Length of the drive in milliseconds")
+        ->required()
+        ->check(CLI::NonNegativeNumber);
+    run->add_option("--every", every, "Print a row after every N-th tick")
+        ->check(CLI::PositiveNumber);
+    run->add_option("--fields", fields, "Comma-separated values to print");
+    run->add_option("--events", events_file, "Write sound, message and dialog events to this file");
+    run->add_option("--video-frames", video_frames, "Frames of the route video");
 
     CLI11_PARSE(app, argc, argv);
 
-    ostrel::DriveSelection selection;
-    selection.program_dir = program_dir;
-    selection.line_file_name = line_file;
-    selection.start_station_index = start_station;
-    selection.end_station_index = end_station;
-    ostrel::split_vehicle_argument(vehicle, selection.vehicle_dir, selection.vehicle_file_name);
-
     ostrel::PlatformImageDecoder images;
     ostrel::SndfileWaveDecoder waves;
+    const DriveArguments& args = check->parsed() ? check_args : run_args;
+    ostrel::LoadedDrive drive;
     try {
-        ostrel::LoadedDrive drive = ostrel::load_drive(selection, {images, waves, {}});
-        print(ostrel::check_report(drive));
-        return 0;
+        drive = ostrel::load_drive(args.selection(), {images, waves, {}});
     } catch (const ostrel::UserError& e) {
         print(ostrel::error_report(e.what()));
         return 1;
     }
+    if (check->parsed()) {
+        print(ostrel::check_report(drive));
+        return 0;
+    }
+
+    try {
+        ostrel::RunOptions options;
+        options.duration_ms = duration;
+        options.every = every;
+        options.fields = split_commas(fields);
+        options.video_frames = video_frames;
+        if (!script_file.empty()) {
+            std::ifstream in(script_file, std::ios::binary);
+            if (!in) {
+                std::cerr << "ostrel-sim: cannot read the script " << script_file << "\n";
+                return 2;
+            }
+            std::stringstream text;
+            text << in.rdbuf();
+            options.script = ostrel::parse_script(text.str());
+        }
+        std::ofstream events;
+        if (!events_file.empty()) {
+            events.open(events_file, std::ios::binary);
+            if (!events) {
+                std::cerr << "ostrel-sim: cannot write the events to " << events_file << "\n";
+                return 2;
+            }
+        }
+        std::ostringstream csv;
+        ostrel::run_drive(drive, options, csv, events_file.empty() ? nullptr : &events);
+        std::cout << csv.str();
+    } catch (const ostrel::ScriptError& e) {
+        std::cerr << "ostrel-sim: " << e.what() << "\n";
+        return 2;
+    }
+    return 0;
 }

@@ -1,0 +1,154 @@
+// Whole sequences through the same calls the runner makes.
+
+#include <gtest/gtest.h>
+
+#include "input/controls.h"
+#include "sample_drive.h"
+#include "sim/doors.h"
+#include "sim/steps.h"
+#include "view/panel_rules.h"
+
+namespace ostrel {
+namespace {
+
+using fixture::sample_drive;
+using fixture::TestDrive;
+
+TEST(Drive, StartsAtTheFirstStationInEmergencyWithTheDoorsOpen) {
+    TestDrive t(sample_drive());
+    EXPECT_EQ(t.s.current_frame, 100);
+    EXPECT_EQ(t.s.brake_notch, -9);
+    EXPECT_EQ(t.s.bc_pressure, Fixed4::from_int(440));
+    EXPECT_EQ(t.s.mr_pressure, Fixed4::from_int(880));
+    EXPECT_TRUE(t.s.doors_open);
+    EXPECT_EQ(t.drive.view.Label3, "17:59:57");
+    EXPECT_EQ(t.drive.view.BrakeLabel, "非常");
+    EXPECT_EQ(t.drive.view.PowerLabel, "切");
+    EXPECT_FALSE(t.drive.view.sprite(t.drive.view.ids.lamp_eb)->visible);
+    t.run_ms(1000);
+    EXPECT_EQ(t.s.tick_count, 10);
+    EXPECT_EQ(t.s.clock, 1943910 + 30);  // one unit per 33 ms step
+    EXPECT_EQ(t.drive.view.caption, "試験線 快速");
+}
+
+TEST(Drive, AOneManTrainClosesItsDoorsAndLeavesTheStation) {
+    TestDrive t(sample_drive("line_exp.dat"));
+    Drive& d = t.drive;
+    t.run_ms(200);
+    EXPECT_FALSE(d.view.sprite(d.view.ids.lamp_door)->visible);  // dark while the doors are open
+    AsciiDown(d, 'd');
+    EXPECT_FALSE(t.s.door_command);
+    EXPECT_TRUE(t.s.doors_open);  // until the closing sound has ended
+    t.run_ms(1000);
+    EXPECT_FALSE(t.s.doors_open);
+    EXPECT_TRUE(d.view.sprite(d.view.ids.lamp_door)->visible);
+    EXPECT_EQ(t.s.departure_count, 1);
+
+    AsciiDown(d, '5');  // release: the straight air brake needs its reservoir charged first
+    t.run_ms(8000);
+    EXPECT_EQ(t.s.bc_pressure, Fixed4{});
+    for (char c : std::string("888"))
+        AsciiDown(d, c);
+    t.run_ms(10000);
+    EXPECT_GT(t.s.train_speed, 15);
+    EXPECT_GT(t.s.current_frame, 100);
+    EXPECT_EQ(t.s.applied_power_notch, 3);
+    EXPECT_TRUE(d.view.sprite(d.view.ids.lamp_power)->visible);
+    EXPECT_GT(t.s.motor_current, 0);
+    const long double speed = t.s.train_speed;
+
+    for (char c : std::string("2222222222"))
+        AsciiDown(d, c);  // power off, hold, then B6
+    EXPECT_EQ(t.s.brake_notch, -6);
+    t.run_ms(20000);
+    EXPECT_LT(t.s.train_speed, speed);
+    EXPECT_EQ(t.s.train_speed, 0);  // braked to a stand, never backwards
+}
+
+TEST(Drive, DoorsWorkOnlyAtAStandstillInsideAStationsDoorRange) {
+    TestDrive t(sample_drive("line_exp.dat"));
+    t.s.doors_open = false;
+    t.s.train_speed = 3;
+    Door_operate(t.drive);
+    EXPECT_FALSE(t.s.doors_open);
+    t.s.train_speed = 0;
+    t.s.current_frame = 250;  // past the first station's last door frame, 200
+    Door_operate(t.drive);
+    EXPECT_FALSE(t.s.doors_open);
+    t.s.current_frame = 150;
+    Door_operate(t.drive);
+    EXPECT_TRUE(t.s.doors_open);
+    EXPECT_TRUE(t.channels.is_playing(t.loaded.vehicle.Sound_DoorOpen));
+}
+
+TEST(Vigilance, RingsAfterSixtySecondsWithoutInputAndBrakesFiveSecondsLater) {
+    TestDrive t(sample_drive());
+    Drive& d = t.drive;
+    t.s.doors_open = false;
+    t.s.door_command = false;
+    t.s.auto_run = false;
+    t.s.idle_ticks = 0;
+    for (int i = 0; i < 600; ++i) {
+        t.s.train_speed = 30;
+        tick(d);
+    }
+    EXPECT_EQ(t.s.idle_ticks, 600);
+    EXPECT_FALSE(d.view.sprite(d.view.ids.lamp_eb)->visible);
+    t.s.train_speed = 30;
+    tick(d);
+    EXPECT_TRUE(d.view.sprite(d.view.ids.lamp_eb)->visible);
+    EXPECT_TRUE(t.channels.is_playing(t.loaded.vehicle.Sound_EBring));
+    for (int i = 0; i < 49; ++i) {
+        t.s.train_speed = 30;
+        tick(d);
+    }
+    EXPECT_FALSE(t.s.system_eb);
+    t.s.train_speed = 30;
+    tick(d);
+    EXPECT_TRUE(t.s.system_eb);
+    EXPECT_EQ(t.s.idle_ticks, 0);
+    // Any key restarts the count and puts the lamp out.
+    t.s.idle_ticks = 620;
+    AsciiDown(d, '3');
+    EXPECT_EQ(t.s.idle_ticks, 0);
+    EXPECT_FALSE(d.view.sprite(d.view.ids.lamp_eb)->visible);
+}
+
+TEST(Needles, TheSpeedNeedleStopsAt160AndTheAmmeterFollowsTheReverser) {
+    TestDrive t(sample_drive());  // speed: base -135, 2.25 per km/h; ammeter: -90, 0.2, mode 1
+    Drive& d = t.drive;
+    t.s.train_speed = 100;
+    update_needles(d);
+    SpriteState* speed = d.view.sprite(d.view.ids.needle_speed);
+    EXPECT_EQ(speed->angle, needle_angle(100, 2.25L, -135));  // (225 - 135) x 255 / 360 = 63.75
+    EXPECT_EQ(speed->angle, 64);
+    t.s.train_speed = 170;
+    update_needles(d);
+    EXPECT_EQ(speed->angle, 64);
+    t.s.train_speed = -0.5L;
+    update_needles(d);
+    EXPECT_EQ(speed->angle, 64);
+    t.s.motor_current = -300;
+    t.s.reverser = 0;
+    update_needles(d);
+    EXPECT_EQ(d.view.sprite(d.view.ids.needle_i)->angle, 0);
+    t.s.reverser = -1;
+    update_needles(d);
+    EXPECT_EQ(d.view.sprite(d.view.ids.needle_i)->angle, -needle_angle(300, 0.2L, -90));
+}
+
+TEST(Labels, TheSpeedLabelRoundsHalvesToEven) {
+    TestDrive t(sample_drive());
+    t.s.train_speed = 2.5L;
+    update_speed_label(t.drive);
+    EXPECT_EQ(t.drive.view.digi_speed, "2km/h");
+    t.s.train_speed = 3.5L;
+    update_speed_label(t.drive);
+    EXPECT_EQ(t.drive.view.digi_speed, "4km/h");
+    t.s.train_speed = 0.4L;
+    update_speed_label(t.drive);
+    EXPECT_EQ(t.drive.view.digi_speed, "0km/h");
+}
+
+}  // namespace
+}  // namespace ostrel

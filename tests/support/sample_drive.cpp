@@ -1,0 +1,49 @@
+#include "sample_drive.h"
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <map>
+
+#include "core/decode/decoders.h"
+#include "fixture.h"
+#include "sim/steps.h"
+
+namespace ostrel::fixture {
+
+namespace fs = std::filesystem;
+
+const LoadedDrive& sample_drive(const std::string& line_file) {
+    static std::map<std::string, LoadedDrive> loaded;
+    auto it = loaded.find(line_file);
+    if (it != loaded.end()) return it->second;
+    fs::path dir = fs::temp_directory_path() / ("ostrel_sample_" + std::to_string(::getpid()));
+    fs::remove_all(dir);
+    write_program_dir(dir);
+    DriveSelection sel;
+    sel.program_dir = dir;
+    sel.vehicle_file_name = "train_70100.dat";
+    sel.line_file_name = line_file;
+    PlatformImageDecoder images;
+    SndfileWaveDecoder waves;
+    LoadedDrive d = load_drive(sel, {images, waves, {}});
+    fs::remove_all(dir);
+    return loaded.emplace(line_file, std::move(d)).first->second;
+}
+
+TestDrive::TestDrive(LoadedDrive loaded_data, int video_frames)
+    : loaded(std::move(loaded_data)), drive(loaded, channels, shell, video_frames), s(drive.s) {
+    start1Click(drive);
+}
+
+void TestDrive::run_ms(int ms) {
+    std::int64_t end = now_ms + ms;
+    for (std::int64_t t = now_ms + 1; t <= end; ++t) {
+        channels.set_time_ms(t);
+        if (t % 33 == 0 && s.fast_timer_running) fast_step(drive);
+        if (t % 100 == 0 && s.tick_timer_running) tick(drive);
+    }
+    now_ms = end;
+}
+
+}  // namespace ostrel::fixture

@@ -1,0 +1,45 @@
+#pragma once
+// `ostrel-sim run`: a drive on a virtual clock in milliseconds. A fast step at every positive
+// multiple of 33, a tick at every positive multiple of 100; at equal times the script's inputs
+// come first, then the fast step, then the tick. Same inputs, same output, byte for byte.
+
+#include <cstdint>
+#include <iosfwd>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "sim/loader.h"
+
+namespace ostrel {
+
+struct ScriptCommand {
+    std::int64_t time_ms = 0;
+    int line = 0;
+    std::string verb;  // start, char, key, wheel
+    std::vector<std::string> args;
+};
+
+class ScriptError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+// One command per line, "#" starts a comment. Throws ScriptError naming the line.
+std::vector<ScriptCommand> parse_script(const std::string& text);
+
+struct RunOptions {
+    std::int64_t duration_ms = 0;
+    int every = 1;
+    std::vector<std::string> fields;  // empty: the default list
+    std::optional<int> video_frames;
+    std::optional<std::vector<ScriptCommand>> script;  // none: started at time 0
+};
+
+// Runs the drive; CSV to `out`, events (when wanted) to `events`. Throws ScriptError for a
+// script command that does not fit the drive (an unknown field is also one).
+void run_drive(const LoadedDrive& loaded, const RunOptions& options, std::ostream& out,
+               std::ostream* events);
+
+}  // namespace ostrel
