@@ -1,0 +1,73 @@
+// The headless drive: simulated seconds per second of CPU for a ten-minute drive on a line
+// with every table full, run exactly as ostrel-sim runs it (fast step every 33 ms, tick every
+// 100 ms, virtual sound channels).
+
+#include <benchmark/benchmark.h>
+
+#include "data/distances.h"
+#include "data/panel.h"
+#include "full_tables.h"
+#include "input/controls.h"
+#include "sim/drive.h"
+#include "sim/steps.h"
+#include "sound/virtual_channels.h"
+
+namespace {
+
+using namespace ostrel;
+using namespace ostrel::bench;
+
+LoadedDrive full_drive() {
+    LoadedDrive d;
+    d.vehicle = read_vehicle(split_text(full_vehicle_file()), tiny);
+    finish_vehicle(d.vehicle);
+    d.line = read_line_file(split_text(full_line_file()), 0, tiny);
+    build_speed_profile(d.line.SpeedUnit);
+    build_line_distances(d.line);
+    d.panel = build_panel(d.vehicle, tiny);
+    // A second of sound in every running, line and engine slot, so that every channel works.
+    auto wave = std::make_shared<Wave>();
+    wave->channels = 1;
+    wave->sample_rate = 22050;
+    wave->samples.assign(22050, 0);
+    for (int k = 0; k < 100; ++k) {
+        d.waves.slots[static_cast<std::size_t>(WaveTable::kRunningFirst + k)] = wave;
+        d.waves.slots[static_cast<std::size_t>(WaveTable::kLineFirst + k)] = wave;
+        d.waves.slots[static_cast<std::size_t>(WaveTable::kEngineFirst + k)] = wave;
+    }
+    d.start_frame = d.line.StartPos;
+    d.start_clock = start_clock(d.line, 0, [](int) { return 1; });
+    return d;
+}
+
+void BM_TenMinuteDrive(benchmark::State& state) {
+    const LoadedDrive data = full_drive();
+    const std::int64_t duration_ms = 10 * 60 * 1000;
+    for (auto _ : state) {
+        VirtualChannels channels;
+        RecordedShell shell;
+        Drive drive(data, channels, shell, speed_profile_last_frame(data.line));
+        start1Click(drive);
+        drive.s.doors_open = drive.s.door_command = false;
+        AsciiDown(drive, '5');
+        for (std::int64_t t = 1; t <= duration_ms; ++t) {
+            if (t % 33 != 0 && t % 100 != 0) continue;
+            channels.set_time_ms(t);
+            if (t == 10000) AsciiDown(drive, '8');
+            if (t == 10500) AsciiDown(drive, '8');
+            if (t == 11000) AsciiDown(drive, '8');
+            if (t % 30000 == 0) AsciiDown(drive, ' ');  // the vigilance device wants a hand
+            if (t % 33 == 0) fast_step(drive);
+            if (t % 100 == 0) tick(drive);
+        }
+        benchmark::DoNotOptimize(drive.s.train_position);
+        if (drive.s.train_speed <= 0) state.SkipWithError("the train did not move");
+    }
+    state.counters["sim_seconds_per_cpu_second"] = benchmark::Counter(
+        600.0 * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_TenMinuteDrive)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,178 @@
+// ostrel-sim run as a user runs it, on the sample program directory.
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "check.h"
+#include "fixture.h"
+
+namespace ostrel {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Result {
+    int status = -1;
+    std::string out;
+};
+
+Result run(const std::string& args) {
+    Result r;
+    // Standard error is dropped unless the arguments send it to standard output.
+    bool merged = args.find("2>&1") != std::string::npos;
+    std::string command =
+        std::string(OSTREL_SIM_PATH) + " " + args + (merged ? "" : " 2>/dev/null");
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return r;
+    std::array<char, 4096> buf{};
+    std::size_t n;
+    while ((n = fread(buf.data(), 1, buf.size(), pipe)) > 0)
+        r.out.append(buf.data(), n);
+    int status = pclose(pipe);
+    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return r;
+}
+
+class CheckCli : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() / ("ostrel_cli_" + std::to_string(::getpid()));
+        fs::remove_all(dir_);
+        fixture::write_program_dir(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+    fs::path dir_;
+};
+
+TEST_F(CheckCli, ReportsTheLoadedDriveAsJson) {
+    Result r = run("check --program-dir " + dir_.string() +
+                   " --line line_ltd.dat --vehicle train_70100.dat");
+    ASSERT_EQ(r.status, 0) << r.out;
+    auto j = nlohmann::json::parse(r.out);
+    EXPECT_EQ(j["ok"], true);
+    EXPECT_EQ(j["start_clock"], 1943910);
+    EXPECT_EQ(j["start_clock_text"], "17:59:57");
+    EXPECT_EQ(j["vehicle"]["Tons"], 210.0);
+    EXPECT_EQ(j["vehicle"]["BrakeRate"], nlohmann::json::array({4.0, 4.0}));
+    EXPECT_EQ(j["vehicle"]["Notch"].size(), 5u);
+    EXPECT_EQ(j["vehicle"]["PowerMode"][1], nlohmann::json::array({"S", "並列"}));
+    EXPECT_EQ(j["vehicle"]["mode_first_notch"][1], 3);
+    EXPECT_EQ(j["vehicle"]["EngineSound1"], 1);
+    EXPECT_EQ(j["line"]["LineName"], "試験線 快速");
+    EXPECT_EQ(j["line"]["counts"]["Station"], 5);
+    EXPECT_EQ(j["line"]["stations"][1]["stop_distance"], 100000);
+    EXPECT_EQ(j["line"]["stations"][1]["window_end"], 100500);
+    EXPECT_EQ(j["line"]["speed_units"][1]["end_distance"], 100000 + 400000);
+    EXPECT_EQ(j["line"]["SoundData"][0], "sound\\arrive.wav");  // as the file wrote it
+    EXPECT_EQ(j["warnings"].size(), 2u);
+
+    // Same input, same bytes.
+    EXPECT_EQ(run("check --program-dir " + dir_.string() +
+                  " --line line_ltd.dat --vehicle train_70100.dat")
+                  .out,
+              r.out);
+}
+
+TEST_F(CheckCli, ADataFileErrorExitsWithOneAndTheMessage) {
+    fixture::write_file(dir_ / "line_exp.dat", fixture::windows_text("[Station]\n東駅,0,1x0\n#\n"));
+    Result r = run("check --program-dir " + dir_.string() +
+                   " --line line_exp.dat --vehicle train_70100.dat");
+    EXPECT_EQ(r.status, 1);
+    auto j = nlohmann::json::parse(r.out);
+    EXPECT_EQ(j["ok"], false);
+    EXPECT_EQ(j["message"], "路線ファイルに誤りがあります。[Station]:東駅,0,1x0");
+}
+
+TEST(VehicleArgument, BareNamesAreBuiltInTrainsAndPathsArePickedFiles) {
+    fs::path dir;
+    std::string name;
+    split_vehicle_argument("train_7200.dat", dir, name);
+    EXPECT_TRUE(dir.empty());
+    EXPECT_EQ(name, "train_7200.dat");
+    split_vehicle_argument("/data/trains/my.dat", dir, name);
+    EXPECT_EQ(dir, fs::path("/data/trains/"));
+    EXPECT_EQ(name, "my.dat");
+}
+
+}  // namespace
+}  // namespace ostrel
+
+namespace ostrel {
+namespace {
+
+std::string read_all(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+std::string replace_all(std::string s, const std::string& from, const std::string& to) {
+    for (auto at = s.find(from); at != std::string::npos; at = s.find(from, at + to.size()))
+        s.replace(at, from.size(), to);
+    return s;
+}
+
+TEST_F(CheckCli, RunWithoutAScriptStartsAtOnceAndPrintsARowPerTick) {
+    Result r = run("run --program-dir " + dir_.string() +
+                   " --line line_ltd.dat --vehicle train_70100.dat --ms 1000 --fields "
+                   "clock,Label3,brake_notch");
+    ASSERT_EQ(r.status, 0);
+    std::istringstream lines(r.out);
+    std::string header, first, last, line;
+    std::getline(lines, header);
+    std::getline(lines, first);
+    int rows = 1;
+    while (std::getline(lines, line))
+        ++rows, last = line;
+    EXPECT_EQ(header, "time_ms,clock,Label3,brake_notch");
+    EXPECT_EQ(first, "100,1943913,\"17:59:57\",-9");
+    EXPECT_EQ(rows, 10);
+    EXPECT_EQ(last, "1000,1943940,\"17:59:58\",-9");
+}
+
+TEST_F(CheckCli, ScriptsAndFieldsThatDoNotFitAreRefusedByName) {
+    fixture::write_file(dir_ / "bad.txt", "0 start\n# fine\n100 jump\n");
+    Result r = run("run --program-dir " + dir_.string() +
+                   " --line line_ltd.dat --vehicle train_70100.dat --ms 100 --script " +
+                   (dir_ / "bad.txt").string() + " 2>&1");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.out.find("script line 3: unknown command \"jump\""), std::string::npos) << r.out;
+    r = run("run --program-dir " + dir_.string() +
+            " --line line_ltd.dat --vehicle train_70100.dat --ms 100 --fields speed 2>&1");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.out.find("unknown field \"speed\""), std::string::npos);
+}
+
+// Golden scenarios: the trace and the events of each must match what was checked in
+// (scripts/update-golden writes them anew).
+TEST_F(CheckCli, GoldenScenariosGiveTheCheckedInTraceAndEvents) {
+    fs::path golden = fs::path(OSTREL_SOURCE_DIR) / "tests" / "golden";
+    int scenarios = 0;
+    for (const auto& entry : fs::directory_iterator(golden)) {
+        fs::path here = entry.path();
+        std::string args = read_all(here / "args");
+        while (!args.empty() && (args.back() == '\n' || args.back() == '\r'))
+            args.pop_back();
+        fs::path events = dir_ / (here.filename().string() + ".events");
+        args = replace_all(args, "{dir}", dir_.string());
+        args = replace_all(args, "{here}", here.string());
+        args = replace_all(args, "{events}", events.string());
+        Result r = run(args);
+        ASSERT_EQ(r.status, 0) << here;
+        EXPECT_EQ(r.out, read_all(here / "expected.csv")) << here;
+        EXPECT_EQ(read_all(events), read_all(here / "expected_events.txt")) << here;
+        ++scenarios;
+    }
+    EXPECT_GE(scenarios, 1);
+}
+
+}  // namespace
+}  // namespace ostrel
