@@ -100,6 +100,20 @@ void ats_acknowledge(Drive&) {
     // The warning-and-confirm ATS comes with the line-side subsystems.
 }
 
+// Channel of one-man announcement n: 0 is the standstill announcement, n >= 1 row n.
+int announcement_channel(const Drive& d, int n) {
+    if (n <= 0) return d.line_channel(d.line.standstill_sound);
+    return d.line_channel(d.line.Announce[static_cast<std::size_t>(n - 1)].sound_no);
+}
+
+void next_announcement(Drive& d) {
+    const int k = d.s.announce_index;
+    if (d.sound.is_playing(announcement_channel(d, k))) return;
+    if (k > 0) d.sound.stop(announcement_channel(d, k - 1));
+    restart(d.sound, announcement_channel(d, k));
+    d.s.announce_index = k + 1;
+}
+
 }  // namespace
 
 void power_up(Drive& d) {
@@ -301,6 +315,13 @@ void AsciiDown(Drive& d, char key) {
         if (SpriteState* ats = d.view.sprite(d.view.ids.lamp_ats)) ats->visible = false;
     }
     if (key == ' ' && veh.ATS_Type == 0) ats_acknowledge(d);
+    const int announcements = static_cast<int>(d.line.Announce.size());
+    if ((key == 'c' || key == '1') && d.line.OneMan == 1 && s.announce_index < announcements)
+        next_announcement(d);
+    if (key == '-' && d.line.OneMan == 1 && s.announce_index > 0) {
+        d.sound.stop(announcement_channel(d, s.announce_index - 1));
+        s.announce_index -= 1;
+    }
     if ((key == '9' || key == 'w') && s.power_notch == 0) {
         int modes = static_cast<int>(veh.PowerMode.size());
         s.power_mode = modes > 0 && s.power_mode + 1 < modes ? s.power_mode + 1 : 0;

@@ -46,7 +46,7 @@ Drive::Drive(const LoadedDrive& loaded, SoundChannels& channels, Shell& ui, int 
       line(loaded.line),
       sound(channels),
       shell(ui),
-      video_length(video_frames) {
+      video_length(video_frames > 0 ? video_frames : speed_profile_last_frame(loaded.line)) {
     running_count = static_cast<int>(vehicle.DriveSound.size());
     line_count = static_cast<int>(line.SoundData.size());
     engine_count = static_cast<int>(vehicle.EngineSound1.size());

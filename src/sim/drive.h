@@ -36,7 +36,8 @@ struct Drive {
     const Line& line;
     SoundChannels& sound;
     Shell& shell;
-    // Frames of the route video; without a video, the last frame of the speed profile.
+    // Frames of the route video. A drive without a video (it could not be opened, frame count
+    // 0 or -1) runs to the last frame of the speed profile instead of stopping at once.
     int video_length = 0;
 
     // Channel map: running sounds from 0, then line sounds, then engine sounds.

@@ -152,3 +152,31 @@ TEST(Labels, TheSpeedLabelRoundsHalvesToEven) {
 
 }  // namespace
 }  // namespace ostrel
+
+namespace ostrel {
+namespace {
+
+TEST(Announcements, TheOneManDriverPlaysThemInTurnAndCanStepBack) {
+    fixture::TestDrive t(
+        fixture::sample_drive("line_exp.dat"));  // header sound 0, one row: sound 0
+    Drive& d = t.drive;
+    const int channel = d.line_channel(0);
+    AsciiDown(d, 'c');
+    EXPECT_EQ(t.s.announce_index, 1);
+    EXPECT_TRUE(t.channels.is_playing(channel));
+    AsciiDown(d, 'c');  // only as many as there are rows
+    EXPECT_EQ(t.s.announce_index, 1);
+    AsciiDown(d, '-');
+    EXPECT_EQ(t.s.announce_index, 0);
+    EXPECT_FALSE(t.channels.is_playing(channel));
+}
+
+TEST(Drive, WithoutAVideoTheLineEndsAtTheLastFrameOfItsSpeedProfile) {
+    fixture::TestDrive t(fixture::sample_drive(), -1);
+    EXPECT_EQ(t.drive.video_length, 9000);
+    t.run_ms(500);
+    EXPECT_EQ(t.s.current_frame, 100);  // not thrown to either end
+}
+
+}  // namespace
+}  // namespace ostrel
