@@ -48,7 +48,11 @@ void door_closing_step(Drive& d) {
         }
     }
     if (s.doors_open && lamp) lamp->visible = false;
-    s.door_close_ticks = s.doors_open && !s.door_command ? s.door_close_ticks + 1 : 0;
+    if (s.doors_open && !s.door_command) {
+        s.door_close_ticks += 1;
+    } else if (!s.doors_open && !s.door_command) {
+        s.door_close_ticks = 0;
+    }
 }
 
 }  // namespace ostrel
