@@ -12,6 +12,12 @@ bool holds(const TSpeedUnit& s, int frame) {
     return s.first_frame <= frame && frame <= s.last_frame;
 }
 
+std::int64_t saturated_add(std::int64_t a, std::int64_t b) {
+    std::int64_t out;
+    if (__builtin_add_overflow(a, b, &out)) return b > 0 ? INT64_MAX : INT64_MIN;
+    return out;
+}
+
 std::int64_t start_of(const std::vector<TSpeedUnit>& segments, std::size_t i) {
     return i == 0 ? 0 : segments[i - 1].end_distance;
 }
@@ -19,11 +25,12 @@ std::int64_t start_of(const std::vector<TSpeedUnit>& segments, std::size_t i) {
 }  // namespace
 
 void build_speed_profile(std::vector<TSpeedUnit>& segments) {
-    std::int64_t end = 0;
+    // Summed as reals and saturated, so that absurd speeds cannot overflow the distances.
+    long double end = 0;
     for (TSpeedUnit& s : segments) {
         long double frames = static_cast<long double>(s.last_frame) - s.first_frame;
-        end += round_to_int64((s.first_speed + s.last_speed) * frames / 2.16L);
-        s.end_distance = end;
+        end += round_half_even((s.first_speed + s.last_speed) * frames / 2.16L);
+        s.end_distance = round_to_int64(end);
     }
 }
 
@@ -31,7 +38,8 @@ std::int64_t segment_distance(const TSpeedUnit& s, std::int64_t start, int frame
     long double span = static_cast<long double>(s.last_frame) - s.first_frame;
     long double into = static_cast<long double>(frame) - s.first_frame;
     long double speed = s.first_speed + (s.last_speed - s.first_speed) / span * into;
-    return start + round_to_int64((speed + s.first_speed) / 7.2L * into / 30.0L * 100.0L);
+    return round_to_int64(static_cast<long double>(start) +
+                          round_half_even((speed + s.first_speed) / 7.2L * into / 30.0L * 100.0L));
 }
 
 std::optional<std::int64_t> frame_distance(const std::vector<TSpeedUnit>& segments, int frame) {
@@ -73,15 +81,16 @@ void build_line_distances(Line& line) {
             const TStation& st = line.Station[row];
             if (st.kind != 0 || !holds(segments[i], st.frame)) continue;
             // The stopping check lies 50 m beyond the stopping point.
-            std::int64_t d = segment_distance(segments[i], start_of(segments, i), st.frame) + 5000;
+            std::int64_t d =
+                saturated_add(segment_distance(segments[i], start_of(segments, i), st.frame), 5000);
             line.events.push_back({d, 3, 10, 0, static_cast<int>(row), 0});
         }
     }
     for (TStation& st : line.Station) {
         for_each_hit(st.frame, [&st](std::int64_t d) {
             st.stop_distance = d;
-            st.window_start = d - 500;
-            st.window_end = d + 500;
+            st.window_start = saturated_add(d, -500);
+            st.window_end = saturated_add(d, 500);
         });
     }
     for (TDopplerPoint& p : line.Doppler)

@@ -1,6 +1,7 @@
 #include "sim/doors.h"
 
 #include "sim/drive.h"
+#include "sound/callouts.h"
 
 namespace ostrel {
 
@@ -45,6 +46,8 @@ void door_closing_step(Drive& d) {
             s.doors_open = false;
             restart(d.sound, d.vehicle.DepSign);
             s.departure_count += 1;
+            queue_callout_id(d, 19);
+            station_callout(d, 3);
         }
     }
     if (s.doors_open && lamp) lamp->visible = false;

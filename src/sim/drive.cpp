@@ -91,6 +91,9 @@ Drive::Drive(const LoadedDrive& loaded, SoundChannels& channels, Shell& ui, int 
     }
     s.next_stop_position = s.train_position;
     s.preceding_train_frame = line.pre_train_start_frame;
+    s.block_state.assign(line.Signal.size(), 0);
+    s.row_aspect.assign(line.Signal.size(), 0);
+    s.stations.assign(line.Station.size(), {});
 
     view = initial_view(loaded.panel);
     if (SpriteState* eb = view.sprite(view.ids.lamp_eb)) eb->visible = false;

@@ -5,11 +5,19 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "core/fixed4.h"
 #include "sound/channels.h"
 
 namespace ostrel {
+
+template <std::size_t N>
+constexpr std::array<int, N> filled(int value) {
+    std::array<int, N> a{};
+    a.fill(value);
+    return a;
+}
 
 struct DriveState {
     // Motion. Speeds in km/h (negative backwards), positions in 1/100 m.
@@ -87,6 +95,46 @@ struct DriveState {
     // Signals and supervision (filled by the line-side subsystems).
     int signal_aspect = 999, shown_aspect = 999, ats_limit = 999;
     int preceding_train_frame = 0;
+
+    // Call-outs: the queue of wave slots (-1 empty), and what the call-out key may call.
+    std::array<int, 12> callout_queue = filled<12>(-1);
+    bool queue_adding = false, head_started = false;
+    int callout_due = 999, last_enter_callout = -1;
+    int shown_other_image = 999;
+    bool other_image_blink = false;
+    int signal_extra_callout = 999;
+    int current_signal_index = 999;
+    std::array<int, 11> cross_callout_queue = filled<11>(-1);
+    int cross_callout_pending = -1;
+    bool queue_busy = false;
+
+    // Signals and supervision.
+    std::vector<int> block_state, row_aspect;  // one per "[Signal]" row
+    bool ats_alarm = false, ats_chime = false, ats_acknowledged = false;
+    int ats_alarm_ticks = 0;
+    int atsp_state = 0, atsp_state_before = 0;    // the pattern's first pass
+    int atsp2_state = 0, atsp2_state_before = 0;  // and its second pass
+    int ats_zone = 0, zone_indicator = 0;
+    int atsp_limit_speed = 999;
+    long double atsp_limit_dist = 0;
+    int pattern_speed = 999;
+    int next_limit_speed = 999;
+    long double next_limit_dist = 0;
+    int pattern_speed_SN = 999;
+    bool limit_blink = false;
+    int shown_limit_image = -1, shown_limit = 0;
+    int preceding_speed = 0, preceding_accumulator = 0, preceding_video_speed = 0;
+
+    // Stations: flags per "[Station]" row, and the stop in progress.
+    struct StationFlags {
+        bool in_window = false, arrived = false, melody_played = false, departed = false,
+             hint_given = false;
+    };
+    std::vector<StationFlags> stations;
+    int arrival_clock = 0;
+    std::vector<bool> standstill_announced;  // per departure count
+    bool end_dialog_shown = false;
+    bool stop_bell_lamp = false;
 
     // Sub-movies: 0 main video, 1 timed, 2 position-locked, -1 turned back at the buffer.
     int submovie_mode = 0;

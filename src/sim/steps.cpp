@@ -4,8 +4,10 @@
 #include "sim/doors.h"
 #include "sim/drive.h"
 #include "sim/motion.h"
+#include "sim/stations.h"
 #include "sim/traction.h"
 #include "sim/vigilance.h"
+#include "sound/callouts.h"
 #include "sound/train_sounds.h"
 #include "view/panel_rules.h"
 
@@ -37,19 +39,21 @@ void line_side_presets(Drive&) {}          // pattern-speed preset, preceding tr
 void timetable_and_limit_signs(Drive&) {}  // card slide, speed-limit sign blinking
 void line_sounds_and_announcements(Drive& d) {
     point_noises(d);
+    passenger_announcements(d);
 }
 void signals_and_ats(Drive&) {}
 void speed_limits(Drive&) {}
-void stations(Drive&) {}
-void stop_approach_alarm(Drive&) {}
 void signs_and_crossings(Drive&) {}
+// False when a sub-movie must start while the fast step is stopped: the tick ends there.
 bool submovie_switching(Drive&) {
     return true;
-}  // false: the rest of the tick waits
+}
 void easy_cab_and_ats_text(Drive&) {}
 void stop_line_and_value_display(Drive&) {}
 void explanation_hint(Drive&) {}
-void controller_poll_and_callouts(Drive&) {}
+void controller_poll_and_callouts(Drive& d) {
+    play_next_callout(d);
+}
 
 void window_caption(Drive& d) {
     if (d.view.caption == "Ostrel") d.view.caption = d.line.display(d.line.LineName);
@@ -101,7 +105,7 @@ void tick(Drive& d) {
     average_gradient(d);
     signals_and_ats(d);   // 15
     speed_limits(d);      // 16
-    stations(d);          // 17
+    stations_step(d);     // 17
     vigilance_device(d);  // 18
     stop_approach_alarm(d);
     signs_and_crossings(d);      // 19

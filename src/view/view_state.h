@@ -38,6 +38,9 @@ struct ViewState {
     std::string caption = "Ostrel";
     std::string start_caption = "Start";  // the Start / pause / resume menu item
 
+    bool crossimage_sub_visible = false;
+    bool stop_marker_visible = false;  // "stop": sign image 0 near a stopping point
+
     std::vector<SpriteState> sprites;  // one per panel part, in the panel's order
     PanelIds ids;
 

@@ -1,0 +1,178 @@
+#include "sim/stations.h"
+
+#include <cmath>
+
+#include "sim/doors.h"
+#include "sim/drive.h"
+#include "sound/callouts.h"
+
+namespace ostrel {
+
+namespace {
+
+int seconds_of(const Drive& d, int sound_no) {
+    return d.data.waves.line_seconds(sound_no);
+}
+
+bool at_standstill(const Drive& d) {
+    return round_half_even(d.s.train_speed) == 0;
+}
+
+std::string suffix_for(const Drive& d, int kind) {
+    const StringFile& sf = d.data.strings;
+    if (kind == 0) return sf.display(sf.Stop);
+    if (kind == 1) return sf.display(sf.Pass);
+    if (kind == 2) return sf.display(sf.Stop2);
+    return "";
+}
+
+void play_line_sound(Drive& d, int sound_no) {
+    restart(d.sound, d.line_channel(sound_no));
+}
+
+void arrive(Drive& d, const TStation& st, DriveState::StationFlags& flags) {
+    play_line_sound(d, st.arrival_sound);
+    d.s.arrival_clock = d.s.clock;
+    flags.arrived = true;
+    d.s.departure_callout_armed = true;
+}
+
+}  // namespace
+
+void stations_step(Drive& d) {
+    DriveState& s = d.s;
+    const auto& rows = d.line.Station;
+    const long double x = s.train_position;
+    const long double v = s.train_speed;
+    const int start_row = d.data.selection.start_station_index;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const TStation& st = rows[i];
+        DriveState::StationFlags& flags = s.stations[i];
+        const bool last = i + 1 == rows.size();
+        if (st.window_end < x) {
+            if (!last && !(rows[i + 1].window_start <= x)) {
+                d.view.Label4 = d.line.display(rows[i + 1].name) + suffix_for(d, rows[i + 1].kind);
+            }
+            if (flags.in_window) d.view.stop_marker_visible = false;
+            flags.in_window = false;
+        }
+        if (st.window_start <= x && x <= st.window_end && st.kind != 1) {
+            if (!flags.in_window) d.view.stop_marker_visible = true;
+            d.view.Label4 = d.line.display(st.name);
+            s.next_station_index = static_cast<int>(i);
+            flags.in_window = true;
+        }
+        if (!flags.in_window || flags.departed) continue;
+
+        const bool standing = at_standstill(d);
+        const bool one_man = d.line.OneMan == 1;
+        if (st.kind == 0 && (i == 0 || static_cast<int>(i) == start_row) && standing &&
+            !flags.arrived)
+            arrive(d, st, flags);
+        if (st.kind == 0 && !one_man && !s.doors_open && standing) {
+            station_callout(d, 0);
+            Door_operate(d);
+            arrive(d, st, flags);
+            station_callout(d, 1);
+        }
+        if (st.kind == 0 && one_man && !s.doors_open && standing && !flags.hint_given) {
+            flags.hint_given = true;
+            station_callout(d, 0);
+        }
+        if (st.kind == 0 && one_man && s.doors_open && !flags.arrived && standing) {
+            play_line_sound(d, st.arrival_sound);
+            flags.arrived = true;
+            station_callout(d, 1);
+            s.departure_callout_armed = true;
+        }
+        if (st.kind == 2 && !flags.arrived && standing) arrive(d, st, flags);
+
+        const int melody = st.departure_sound;
+        const bool melody_due = st.departure_time - 30 * seconds_of(d, melody) < s.clock;
+        const bool ready = (st.kind == 2 && v < 0.5L) || (st.kind == 0 && s.doors_open);
+        if ((melody_due || one_man) && !flags.melody_played && ready) {
+            for (std::size_t j = i + 1; j < rows.size(); ++j) {
+                if (rows[j].kind == 0 || rows[j].kind == 2) {
+                    s.next_stop_position = static_cast<long double>(rows[j].stop_distance);
+                    break;
+                }
+            }
+        }
+        if (melody_due && !flags.melody_played &&
+            s.clock - s.arrival_clock > 30 * seconds_of(d, st.arrival_sound) && ready) {
+            play_line_sound(d, melody);
+            flags.melody_played = true;
+            d.view.crossimage_sub_visible = false;
+            s.arrival_clock = s.clock;
+            station_callout(d, 2);
+        }
+        if (st.departure_time < s.clock && s.doors_open && flags.melody_played && flags.arrived &&
+            s.clock - s.arrival_clock > 30 * seconds_of(d, melody)) {
+            if (!one_man) Door_operate(d);
+            flags.departed = true;
+            d.sound.stop(d.line_channel(st.arrival_sound));
+            station_callout(d, 5);
+        }
+        const bool arrival_over = !d.sound.is_playing(d.line_channel(st.arrival_sound));
+        if (standing && last && !s.end_dialog_shown && arrival_over &&
+            ((st.kind == 0 && s.doors_open) || st.kind == 2)) {
+            d.shell.open_dialog("last_stop");
+            s.end_dialog_shown = true;
+            break;
+        }
+        if (standing && st.kind == 0 && static_cast<int>(i) == d.data.selection.end_station_index &&
+            s.doors_open && !s.end_dialog_shown && arrival_over &&
+            d.data.selection.line_file_name == "line_exp.dat") {
+            d.shell.open_dialog("crew_change");
+            s.end_dialog_shown = true;
+        }
+    }
+}
+
+void passenger_announcements(Drive& d) {
+    DriveState& s = d.s;
+    if (d.line.OneMan != 0) return;
+    bool in_any_window = false;
+    for (const auto& f : s.stations)
+        in_any_window = in_any_window || f.in_window;
+    const auto count = static_cast<std::size_t>(std::max(0, s.departure_count));
+    if (s.standstill_announced.size() <= count) s.standstill_announced.resize(count + 1, false);
+    if (s.train_speed < 1 && !s.doors_open && s.stop_remaining < 0 && !in_any_window &&
+        !s.standstill_announced[count]) {
+        play_line_sound(d, d.line.standstill_sound);
+        s.standstill_announced[count] = true;
+    }
+    for (const TAnnounce& row : d.line.Announce) {
+        if (row.station_index < 0 || row.station_index >= static_cast<int>(d.line.Station.size()))
+            continue;
+        const long double stop = static_cast<long double>(
+            d.line.Station[static_cast<std::size_t>(row.station_index)].stop_distance);
+        const long double from =
+            row.side == 0 ? stop + 100.0L * row.distance_m : stop - 100.0L * row.distance_m;
+        const int channel = d.line_channel(row.sound_no);
+        if (from <= s.train_position && s.train_position < from + 1000 &&
+            !d.sound.is_playing(channel))
+            restart(d.sound, channel);
+    }
+}
+
+void stop_approach_alarm(Drive& d) {
+    DriveState& s = d.s;
+    const int bell = d.vehicle.Stop;
+    const long double v = s.train_speed;
+    SpriteState* lamp = d.view.sprite(d.view.ids.lamp_stop);
+    // Below 1 km/h the bell would be stopped again in this same tick, so it is not started.
+    if (v >= 1 && v / 5 * (v / 3.6L) > s.stop_remaining / 100 - 125 && !d.sound.is_playing(bell))
+        restart(d.sound, bell);
+    if (v < 1 && d.sound.is_playing(bell)) {
+        d.sound.stop(bell);
+        if (lamp) lamp->visible = false;
+        d.sound.set_volume(bell, 0);
+    }
+    if (d.sound.is_playing(bell) && lamp) {
+        if (s.tick_count % 10 == 5) lamp->visible = false;
+        if (s.tick_count % 10 == 0) lamp->visible = true;
+    }
+}
+
+}  // namespace ostrel

@@ -1,0 +1,29 @@
+#pragma once
+// Call-outs: the driver's spoken phrases go through one queue and are played one at a time on
+// the call-out channel, so they never overlap. UI thread (the tick and the key handler).
+
+namespace ostrel {
+
+struct Drive;
+
+// Appends the wave of a wave-table slot; an empty slot adds nothing, a full queue drops it.
+void kanko_queue_add(Drive& d, int wave_slot);
+void queue_callout_id(Drive& d, int callout_id);
+
+// Once per tick: starts the next phrase when the current one has ended.
+void play_next_callout(Drive& d);
+
+// The phrases for the difference between the clock and a due time.
+void time_callout(Drive& d, int due_time);
+// The driver's time check: a time call-out for every time point the train is in.
+void Timecheck(Drive& d, int unused);
+// Signal call-outs of the governing signal, occasion 1 or 2.
+void kanko_add(Drive& d, int occasion);
+// The call-out of a signal aspect.
+void aspect_callout(Drive& d, int aspect);
+// Station call-outs of the next station for an occasion 0 .. 5.
+void station_callout(Drive& d, int occasion);
+
+int callout_channel(const Drive& d);
+
+}  // namespace ostrel
