@@ -97,8 +97,23 @@ void idle_prologue(Drive& d) {
     if (SpriteState* eb = d.view.sprite(d.view.ids.lamp_eb)) eb->visible = false;
 }
 
-void ats_acknowledge(Drive&) {
-    // The warning-and-confirm ATS comes with the line-side subsystems.
+// Space: the first press with a brake applied turns the alarm into the chime, a second one
+// ends the chime.
+void ats_acknowledge(Drive& d) {
+    DriveState& s = d.s;
+    const int chime = d.vehicle.Sound_Ats2;
+    if (s.ats_limit == 998 && at_standstill(d) && d.sound.is_playing(chime)) d.sound.stop(chime);
+    if (s.ats_limit != 998 && d.sound.is_playing(chime)) d.sound.stop(chime);
+    if (s.ats_chime) {
+        s.ats_chime = false;
+        s.ats_alarm = false;
+    }
+    if (s.ats_alarm && s.brake_notch < 0 && !s.system_eb) {
+        s.ats_alarm = false;
+        s.ats_chime = true;
+        s.ats_alarm_ticks = 0;
+        s.ats_acknowledged = true;
+    }
 }
 
 // Channel of one-man announcement n: 0 is the standstill announcement, n >= 1 row n.
@@ -372,6 +387,8 @@ void AsciiDown(Drive& d, char key) {
         s.system_service_brake = false;
         d.sound.stop(veh.Sound_Ats1);
         d.sound.stop(veh.Sound_Ats2);
+        s.ats_chime = s.ats_alarm = s.ats_acknowledged = false;
+        s.ats_alarm_ticks = 0;
         if (SpriteState* ats = d.view.sprite(d.view.ids.lamp_ats)) ats->visible = false;
     }
     if (key == ' ' && veh.ATS_Type == 0) ats_acknowledge(d);

@@ -4,6 +4,7 @@
 #include "sim/doors.h"
 #include "sim/drive.h"
 #include "sim/motion.h"
+#include "sim/signals.h"
 #include "sim/stations.h"
 #include "sim/traction.h"
 #include "sim/vigilance.h"
@@ -35,14 +36,16 @@ void apply_power_delay(Drive& d) {
 }
 
 // Steps that belong to the line-side subsystems stand here in their place in the order.
-void line_side_presets(Drive&) {}          // pattern-speed preset, preceding train
-void timetable_and_limit_signs(Drive&) {}  // card slide, speed-limit sign blinking
+void timetable_and_limit_signs(Drive& d) {
+    if (d.s.limit_blink) {
+        if (d.s.tick_count % 10 == 5) d.view.SpeedLimitImage.visible = false;
+        if (d.s.tick_count % 10 == 0) d.view.SpeedLimitImage.visible = true;
+    }
+}
 void line_sounds_and_announcements(Drive& d) {
     point_noises(d);
     passenger_announcements(d);
 }
-void signals_and_ats(Drive&) {}
-void speed_limits(Drive&) {}
 void signs_and_crossings(Drive&) {}
 // False when a sub-movie must start while the fast step is stopped: the tick ends there.
 bool submovie_switching(Drive&) {
@@ -76,6 +79,7 @@ void fast_step(Drive& d) {
     if (count_delay(s.sap_change_pending, s.sap_delay_count, d.vehicle.SAPDelay))
         s.sap_notch = s.brake_notch;
     advance_frame_and_position(d);
+    move_preceding_train(d);
     s.clock += 1;
     if (s.auto_run) s.train_speed = s.video_speed;
     if (s.submovie_mode == 1 || s.submovie_mode == 2) {
@@ -85,9 +89,9 @@ void fast_step(Drive& d) {
 
 void tick(Drive& d) {
     DriveState& s = d.s;
-    line_side_presets(d);  // 1
-    s.tick_count += 1;     // 2
-    update_needles(d);     // 3
+    preset_patterns(d);  // 1
+    s.tick_count += 1;   // 2
+    update_needles(d);   // 3
     update_speed_label(d);
     apply_brake_force(d);  // 4
     integrate_speed(d);
@@ -103,10 +107,10 @@ void tick(Drive& d) {
     line_sounds_and_announcements(d);  // 13
     follow_slope_sections(d);          // 14
     average_gradient(d);
-    signals_and_ats(d);   // 15
-    speed_limits(d);      // 16
-    stations_step(d);     // 17
-    vigilance_device(d);  // 18
+    signals_and_ats(d);          // 15
+    speed_limits_and_checks(d);  // 16
+    stations_step(d);            // 17
+    vigilance_device(d);         // 18
     stop_approach_alarm(d);
     signs_and_crossings(d);      // 19
     crossfade_running_sound(d);  // 20

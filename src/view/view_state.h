@@ -38,6 +38,19 @@ struct ViewState {
     std::string caption = "Ostrel";
     std::string start_caption = "Start";  // the Start / pause / resume menu item
 
+    // Pictures beside the cab view: an index into their image list, -1 when cleared.
+    struct Picture {
+        int image = -1;
+        int left = 0;
+        bool visible = true;
+    };
+    Picture SignalImage{-1, 588}, SignalImageL{-1, 538}, SignalImageR{-1, 638}, signal_sub{-1, 588};
+    Picture SlopeImage, SpeedLimitImage, OtherImage, crossimage;
+    std::string SlopeText;
+    std::string limitremain;  // the ATS text
+    std::string remain;       // remaining distance
+    int stopline_top = -30;
+
     bool crossimage_sub_visible = false;
     bool stop_marker_visible = false;  // "stop": sign image 0 near a stopping point
 

@@ -151,6 +151,8 @@ Image\StopLine.BMP
 18
 [Sound_Ats2]
 19
+[Sound_Atc]
+33
 [Sound_Horn]
 20
 [Sound_Horn2]
@@ -170,7 +172,7 @@ Image\StopLine.BMP
 [CP_End]
 13
 [Stop]
-24
+34
 [Buzzer]
 0
 20
@@ -242,6 +244,13 @@ sound\run.wav
 sound\run.wav
 sound\run.wav
 sound\run.wav
+sound\short.wav
+sound\short.wav
+sound\short.wav
+sound\short.wav
+sound\short.wav
+sound\short.wav
+sound\short.wav
 sound\short.wav
 sound\short.wav
 sound\short.wav
@@ -383,6 +392,7 @@ route
 [Pre_Train]
 3000,8000
 1,60,1944900
+4,0,1962000
 #
 [OneMan]
 0
