@@ -1,0 +1,134 @@
+#include "sim/signals.h"
+
+#include <gtest/gtest.h>
+
+#include "input/controls.h"
+#include "sample_drive.h"
+
+namespace ostrel {
+namespace {
+
+using fixture::sample_drive;
+using fixture::TestDrive;
+
+// Ten block signals of type 2, signal i governing frames i x 1000 .. (i + 1) x 1000.
+LoadedDrive ten_block_signals() {
+    LoadedDrive data = sample_drive();
+    data.line.Signal.clear();
+    for (int i = 0; i < 10; ++i) {
+        TSignal sig;
+        sig.columns[3] = 2;
+        sig.columns[4] = i * 1000;
+        sig.columns[5] = (i + 1) * 1000;
+        sig.columns[7] = (i + 1) * 1000 - 100;
+        data.line.Signal.push_back(sig);
+    }
+    data.line.Speed_Signal = {0, 25, 45, 75, 110};
+    return data;
+}
+
+TEST(Blocks, SignalsBehindThePrecedingTrainStepUpFromStop) {
+    TestDrive t(ten_block_signals());
+    t.s.preceding_train_frame = 8500;  // past signal 7, before signal 8
+    t.s.current_frame = 100;
+    signals_and_ats(t.drive);
+    EXPECT_EQ(t.s.block_state[7], 0);
+    EXPECT_EQ(t.s.block_state[6], 2);
+    EXPECT_EQ(t.s.block_state[5], 4);
+    EXPECT_EQ(t.s.block_state[4], 4);
+    EXPECT_EQ(t.s.block_state[8], 4);
+    EXPECT_EQ(t.s.block_state[0], 4);
+}
+
+TEST(Aspects, TheGoverningSignalGivesTheAspectAndPassingItClearsIt) {
+    TestDrive t(ten_block_signals());
+    t.s.preceding_train_frame = 8500;
+    t.s.current_frame = 6500;  // governed by signal 6, state 2
+    signals_and_ats(t.drive);
+    EXPECT_EQ(t.s.signal_aspect, aspect_for(2, 2));
+    EXPECT_EQ(t.s.signal_aspect, 7);
+    EXPECT_EQ(t.s.current_signal_index, 6);
+    EXPECT_EQ(t.drive.view.SignalImage.image, 7);
+    t.s.current_frame = 7004;  // 4 frames past signal 6: its pictures are cleared
+    signals_and_ats(t.drive);
+    EXPECT_TRUE(stop_aspect(t.s.row_aspect[7]));  // the stop signal 7 governs now
+    EXPECT_EQ(t.s.signal_aspect, 999);
+    EXPECT_EQ(t.drive.view.SignalImage.image, -1);
+    EXPECT_EQ(aspect_for(5, 4), 21);
+    EXPECT_EQ(aspect_for(9, 0), 17);
+    EXPECT_EQ(aspect_for(1, 5), -1);
+}
+
+TEST(Patterns, TheSpeedFromWhichATrainStopsInTime) {
+    EXPECT_EQ(pattern_speed_for(4.0L, 20000, 0, 110), 68);  // sqrt(7.2 x 0.8 x 4 x 200) = 67.9
+    EXPECT_EQ(pattern_speed_for(4.0L, 0, 45, 110), 45);
+    EXPECT_EQ(pattern_speed_for(4.0L, 1e7L, 0, 110), 999);  // above the ceiling: no pattern
+}
+
+TEST(SpeedChecks, APointCheckPassedTooFastBrakesAtOnceEvenWhenConfirmed) {
+    LoadedDrive data = sample_drive();
+    data.vehicle.ATS_Type = 0;
+    data.vehicle.ATS_Time = 5;
+    data.line.SpeedCheck1 = {{45, 1000}};
+    TestDrive t(data);
+    t.s.current_frame = 1005;
+    t.s.train_speed = 46;
+    t.s.ats_acknowledged = true;
+    t.s.brake_notch = -3;
+    speed_limits_and_checks(t.drive);
+    EXPECT_TRUE(t.s.ats_alarm);
+    signals_and_ats(t.drive);
+    EXPECT_TRUE(t.s.system_eb);
+    EXPECT_TRUE(t.drive.view.sprite(t.drive.view.ids.lamp_ats)->visible);
+}
+
+TEST(SpeedChecks, ZonesBeforeAnAutomaticStopSignal) {
+    LoadedDrive data = sample_drive();
+    for (TSignal& sig : data.line.Signal)
+        sig.columns[3] = 2;
+    TestDrive t(data);
+    t.s.preceding_train_frame = 6500;  // in the block behind signal 1
+    signals_and_ats(t.drive);
+    ASSERT_EQ(t.s.block_state[1], 0);
+    long double at = 0;
+    for (const TLineEvent& e : t.loaded.line.events)
+        if (e.kind == 1 && e.b == 1) at = static_cast<long double>(e.distance);
+    // Signal 1 is held by its clock time (control kind 1): 100 m and 50 m zones.
+    t.s.train_position = at - 8000;
+    speed_limits_and_checks(t.drive);
+    EXPECT_EQ(t.s.ats_zone, 2);
+    EXPECT_EQ(t.s.ats_limit, 45);
+    t.s.train_position = at - 4000;
+    speed_limits_and_checks(t.drive);
+    EXPECT_EQ(t.s.ats_limit, 30);
+    t.s.train_position = at + 10;
+    speed_limits_and_checks(t.drive);
+    EXPECT_EQ(t.s.ats_limit, 999);
+    EXPECT_FALSE(t.drive.view.sprite(t.drive.view.ids.cab_signal)->visible);
+}
+
+TEST(WarningAts, TheFirstConfirmationTurnsTheAlarmIntoTheChime) {
+    LoadedDrive data = sample_drive();
+    data.vehicle.ATS_Type = 0;
+    data.vehicle.ATS_Alert = 1;
+    TestDrive t(data);
+    t.s.ats_limit = 25;
+    t.s.train_speed = 40;
+    t.s.brake_notch = 0;
+    t.s.stations[0].melody_played = true;  // no stopping pattern behind the first station
+    signals_and_ats(t.drive);
+    EXPECT_TRUE(t.s.ats_alarm);
+    EXPECT_EQ(t.channels.playing(data.vehicle.Sound_Ats1), SoundChannels::Playing::Looping);
+    AsciiDown(t.drive, ' ');  // no brake applied: nothing
+    EXPECT_TRUE(t.s.ats_alarm);
+    t.s.brake_notch = -3;
+    AsciiDown(t.drive, ' ');
+    EXPECT_FALSE(t.s.ats_alarm);
+    EXPECT_TRUE(t.s.ats_acknowledged);
+    signals_and_ats(t.drive);
+    EXPECT_FALSE(t.channels.is_playing(data.vehicle.Sound_Ats1));
+    EXPECT_EQ(t.channels.playing(data.vehicle.Sound_Ats2), SoundChannels::Playing::Looping);
+}
+
+}  // namespace
+}  // namespace ostrel
