@@ -15,6 +15,8 @@ class Shell {
     // "last_stop", "crew_change", "help", "value_display", ...
     virtual void open_dialog(const std::string& name) = 0;
     virtual void redraw() = 0;
+    // Something the headless runner reports: a call-out, a sub-movie switch, a new hint.
+    virtual void note(const std::string&) {}
 };
 
 class RecordedShell final : public Shell {
@@ -22,6 +24,7 @@ class RecordedShell final : public Shell {
     void message(const std::string& text) override { log.push_back("message " + text); }
     void open_dialog(const std::string& name) override { log.push_back("dialog " + name); }
     void redraw() override { ++redraws; }
+    void note(const std::string& text) override { log.push_back(text); }
 
     std::vector<std::string> log;  // taken by whoever reads it
     int redraws = 0;

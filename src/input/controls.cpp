@@ -3,6 +3,7 @@
 #include "sim/doors.h"
 #include "sim/drive.h"
 #include "sound/callouts.h"
+#include "view/line_side.h"
 
 namespace ostrel {
 
@@ -284,8 +285,8 @@ void masconupdate(Drive& d) {
     if (SpriteState* p = v.sprite(v.ids.notch_p)) p->pattern = P;
     brake_strip(d, v.ids.notch_b);
     if (!s.doors_open && P > 0 && s.departure_callout_armed) {
-        // The departure call-out itself is queued by the call-out subsystem.
         s.departure_callout_armed = false;
+        station_callout(d, 4);
     }
     if (!s.system_eb && !s.system_service_brake) {
         if (SpriteState* p2 = v.sprite(v.ids.notch_p2)) p2->pattern = P;
@@ -499,8 +500,19 @@ void keydowns(Drive& d, VirtualKey key, bool shift) {
                 break;
         }
     }
-    if (key == VirtualKey::F5) d.shell.open_dialog("value_display");
-    if (key == VirtualKey::F1) s.timetable_shown = !s.timetable_shown;
+    ViewState& v = d.view;
+    const int card_height = d.data.timetable_card.height;
+    if (key == VirtualKey::F5) {
+        v.value_display_shown = !v.value_display_shown;
+        d.shell.open_dialog(v.value_display_shown ? "value_display" : "value_display closed");
+    }
+    if (key == VirtualKey::F3 && card_height > 440 && v.card_top == 0)
+        v.card_top = 440 - card_height;
+    if (key == VirtualKey::F2 && card_height > 440 && v.card_top < 0) v.card_top = 0;
+    if (key == VirtualKey::F1) {
+        timetable_page(d);
+        s.timetable_shown = !s.timetable_shown;
+    }
 }
 
 void WheelD(Drive& d) {

@@ -94,6 +94,7 @@ Drive::Drive(const LoadedDrive& loaded, SoundChannels& channels, Shell& ui, int 
     s.block_state.assign(line.Signal.size(), 0);
     s.row_aspect.assign(line.Signal.size(), 0);
     s.stations.assign(line.Station.size(), {});
+    s.submovie_done.assign(line.MovieSwitch.size(), 0);
 
     view = initial_view(loaded.panel);
     if (SpriteState* eb = view.sprite(view.ids.lamp_eb)) eb->visible = false;

@@ -9,6 +9,7 @@
 #include "sim/loader.h"
 #include "sim/state.h"
 #include "sound/channels.h"
+#include "view/video_source.h"
 #include "view/view_state.h"
 
 namespace ostrel {
@@ -36,6 +37,7 @@ struct Drive {
     const Line& line;
     SoundChannels& sound;
     Shell& shell;
+    VideoSource* video = nullptr;  // the route video, when the front end has one
     // Frames of the route video. A drive without a video (it could not be opened, frame count
     // 0 or -1) runs to the last frame of the speed profile instead of stopping at once.
     int video_length = 0;

@@ -200,6 +200,8 @@ void Loader::load_waves() {
         return wave(program, raw, line.encoding);
     };
     sources.progress = platform_.progress;
+    sources.vehicle_name = [&v](const std::string& raw) { return display_text(raw, v.encoding); };
+    sources.line_name = [&line](const std::string& raw) { return line.display(raw); };
     drive_.waves = load_wave_table(v, line, sources, [this](const WaveTable& table) {
         drive_.start_clock = start_clock(drive_.line, drive_.selection.start_station_index,
                                          [&table](int n) { return table.line_seconds(n); });

@@ -104,13 +104,15 @@ void advance_frame_and_position(Drive& d) {
     s.stop_remaining = s.next_stop_position - s.train_position;
 }
 
-void follow_slope_sections(Drive& d) {
+bool follow_slope_sections(Drive& d) {
     DriveState& s = d.s;
     const auto& slopes = d.line.Slope;
     const int f = s.current_frame;
+    bool changed = false;
     for (std::size_t i = 0; i < slopes.size(); ++i) {
         const TSlope& row = slopes[i];
         if (row.first_frame < f && f < row.last_frame) {
+            if (row.gradient != s.section_gradient || !s.slope_sign_shown) changed = true;
             s.section_gradient = row.gradient;
             s.slope_sign_shown = true;
         }
@@ -119,8 +121,10 @@ void follow_slope_sections(Drive& d) {
         if ((in_gap || past_last) && s.slope_sign_shown) {
             s.section_gradient = Fixed4{};
             s.slope_sign_shown = false;
+            changed = true;
         }
     }
+    return changed;
 }
 
 void average_gradient(Drive& d) {

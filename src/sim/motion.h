@@ -10,8 +10,8 @@ struct Drive;
 void advance_frame_and_position(Drive& d);
 
 // Tick.
-void integrate_speed(Drive& d);  // gradient, adhesion, resistances, corrections, speed
-void follow_slope_sections(Drive& d);
+void integrate_speed(Drive& d);        // gradient, adhesion, resistances, corrections, speed
+bool follow_slope_sections(Drive& d);  // true when the gradient board changes
 void average_gradient(Drive& d);
 void stop_at_line_ends(Drive& d);  // end of line and buffer frame
 void protect_against_rolling_back(Drive& d);

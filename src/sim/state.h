@@ -106,6 +106,8 @@ struct DriveState {
     int current_signal_index = 999;
     std::array<int, 11> cross_callout_queue = filled<11>(-1);
     int cross_callout_pending = -1;
+    int shown_cross_head = -1;
+    int sign_switch_ticks = 0;
     bool queue_busy = false;
 
     // Signals and supervision.
@@ -139,6 +141,8 @@ struct DriveState {
     // Sub-movies: 0 main video, 1 timed, 2 position-locked, -1 turned back at the buffer.
     int submovie_mode = 0;
     int frame_sub = 0;
+    int submovie_origin = 0, submovie_length = 0;
+    std::vector<char> submovie_done;  // one per "[MovieSwitch]" row
 
     // Sounds of the train itself.
     std::array<long double, 100> engine_level{}, engine_gate{};

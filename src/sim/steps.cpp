@@ -6,10 +6,12 @@
 #include "sim/motion.h"
 #include "sim/signals.h"
 #include "sim/stations.h"
+#include "sim/submovies.h"
 #include "sim/traction.h"
 #include "sim/vigilance.h"
 #include "sound/callouts.h"
 #include "sound/train_sounds.h"
+#include "view/line_side.h"
 #include "view/panel_rules.h"
 
 namespace ostrel {
@@ -37,6 +39,7 @@ void apply_power_delay(Drive& d) {
 
 // Steps that belong to the line-side subsystems stand here in their place in the order.
 void timetable_and_limit_signs(Drive& d) {
+    slide_timetable_card(d);
     if (d.s.limit_blink) {
         if (d.s.tick_count % 10 == 5) d.view.SpeedLimitImage.visible = false;
         if (d.s.tick_count % 10 == 0) d.view.SpeedLimitImage.visible = true;
@@ -46,14 +49,6 @@ void line_sounds_and_announcements(Drive& d) {
     point_noises(d);
     passenger_announcements(d);
 }
-void signs_and_crossings(Drive&) {}
-// False when a sub-movie must start while the fast step is stopped: the tick ends there.
-bool submovie_switching(Drive&) {
-    return true;
-}
-void easy_cab_and_ats_text(Drive&) {}
-void stop_line_and_value_display(Drive&) {}
-void explanation_hint(Drive&) {}
 void controller_poll_and_callouts(Drive& d) {
     play_next_callout(d);
 }
@@ -82,9 +77,7 @@ void fast_step(Drive& d) {
     move_preceding_train(d);
     s.clock += 1;
     if (s.auto_run) s.train_speed = s.video_speed;
-    if (s.submovie_mode == 1 || s.submovie_mode == 2) {
-        // Sub-movie frames are counted by the sub-movie subsystem.
-    }
+    count_submovie_frames(d);
 }
 
 void tick(Drive& d) {
@@ -104,30 +97,32 @@ void tick(Drive& d) {
     play_brake_sounds(d);                     // 11
     update_meters(d);                         // 12
     run_compressor(d);
-    line_sounds_and_announcements(d);  // 13
-    follow_slope_sections(d);          // 14
+    line_sounds_and_announcements(d);                      // 13
+    if (follow_slope_sections(d)) show_gradient_board(d);  // 14
     average_gradient(d);
     signals_and_ats(d);          // 15
     speed_limits_and_checks(d);  // 16
     stations_step(d);            // 17
     vigilance_device(d);         // 18
     stop_approach_alarm(d);
-    signs_and_crossings(d);      // 19
-    crossfade_running_sound(d);  // 20
+    show_signs_and_crossings(d);  // 19
+    crossfade_running_sound(d);   // 20
     shape_engine_sounds(d);
     update_engine_speed(d);
     diesel_idle_sounds(d);
-    if (!submovie_switching(d)) return;  // 21
-    stop_at_line_ends(d);                // 22
-    complete_gear_change(d);             // 23
-    easy_cab_and_ats_text(d);            // 24
+    if (!switch_submovies(d)) return;  // 21
+    stop_at_line_ends(d);              // 22
+    complete_gear_change(d);           // 23
+    show_easy_cab(d);
+    show_ats_text(d);  // 24
     update_gear_indicator(d);
     protect_against_rolling_back(d);
     update_darkening(d, d.options.visual_effects_off);
     reset_gears_at_low_speed(d);
-    stop_line_and_value_display(d);  // 25
+    show_stop_line(d);  // 25
     window_caption(d);
-    explanation_hint(d);              // 26
+    fill_value_display(d);
+    update_hint(d);                   // 26
     controller_poll_and_callouts(d);  // 27
 }
 

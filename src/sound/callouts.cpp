@@ -18,6 +18,8 @@ void kanko_queue_add(Drive& d, int wave_slot) {
     for (int& entry : s.callout_queue) {
         if (entry == -1) {
             entry = wave_slot;
+            d.shell.note("callout queued " +
+                         d.data.waves.names[static_cast<std::size_t>(wave_slot)]);
             break;
         }
     }
@@ -45,6 +47,8 @@ void play_next_callout(Drive& d) {
     if (!d.options.callouts_off) {
         d.sound.stop(channel);
         d.sound.play(channel);
+        d.shell.note("callout played " +
+                     d.data.waves.names[static_cast<std::size_t>(s.callout_queue[0])]);
     }
     s.head_started = true;
 }

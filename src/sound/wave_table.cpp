@@ -8,8 +8,12 @@ WaveTable load_wave_table(const Vehicle& vehicle, const Line& line, const WaveSo
     auto progress = [&sources](std::string_view text) {
         if (sources.progress) sources.progress(text);
     };
-    auto put = [&table](int slot, const WaveFileLoader& load, const std::string& name) {
-        if (!name.empty()) table.slots[static_cast<std::size_t>(slot)] = load(name);
+    auto put = [&](int slot, const WaveFileLoader& load, const std::string& name) {
+        if (name.empty()) return;
+        table.slots[static_cast<std::size_t>(slot)] = load(name);
+        const auto& shown =
+            &load == &sources.from_vehicle_dir ? sources.vehicle_name : sources.line_name;
+        table.names[static_cast<std::size_t>(slot)] = shown ? shown(name) : name;
     };
 
     progress("DirectSoundオブジェクトを作成しています(走行音)");

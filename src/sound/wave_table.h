@@ -29,6 +29,7 @@ struct WaveTable {
 
     std::vector<std::shared_ptr<const Wave>> slots =
         std::vector<std::shared_ptr<const Wave>>(kSlots);
+    std::vector<std::string> names = std::vector<std::string>(kSlots);  // as written, in UTF-8
     // Playing time in whole seconds of line sound k (0 for an empty entry).
     std::array<int, kLineCount> line_sound_seconds{};
 
@@ -49,6 +50,7 @@ using WaveFileLoader = std::function<std::shared_ptr<const Wave>(const std::stri
 struct WaveSources {
     WaveFileLoader from_vehicle_dir;  // running and engine sounds
     WaveFileLoader from_program_dir;  // line sounds, call-outs, sign call-outs
+    std::function<std::string(const std::string&)> vehicle_name, line_name;  // for display
     std::function<void(std::string_view)> progress;
 };
 

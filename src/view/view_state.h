@@ -2,7 +2,9 @@
 // What the driving window shows, as plain values: the labels beside the cab view and the state
 // of every panel sprite. The tick and the input handlers write it; the window only renders it.
 
+#include <array>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "data/panel.h"
@@ -50,8 +52,26 @@ struct ViewState {
     std::string limitremain;  // the ATS text
     std::string remain;       // remaining distance
     int stopline_top = -30;
+    int remain_top = -12;
+
+    // The timetable card: its place on the window, and its height.
+    int card_left = 743, card_top = 0;
+
+    // The easy cab window: shape colours (0x00BBGGRR) and its status line.
+    int easy_neutral = 0xFFFFFF;
+    std::array<int, 5> easy_power{};
+    std::array<int, 8> easy_brake{};
+    std::string easy_status;
+
+    // The value display, computed only while it is shown.
+    bool value_display_shown = false;
+    std::vector<std::pair<std::string, std::string>> values;
+
+    std::string hint;  // the explanation hint of the last tick
 
     bool crossimage_sub_visible = false;
+    int drawn_frame = -1;              // the video frame last drawn; -1 draws again
+    std::string video_notice;          // the hint drawn over the video
     bool stop_marker_visible = false;  // "stop": sign image 0 near a stopping point
 
     std::vector<SpriteState> sprites;  // one per panel part, in the panel's order

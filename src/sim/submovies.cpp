@@ -1,0 +1,95 @@
+#include "sim/submovies.h"
+
+#include "sim/drive.h"
+
+namespace ostrel {
+
+namespace {
+
+std::string movie_name(const Drive& d, const std::string& base) {
+    return d.data.strings.display(d.data.strings.Path) + d.line.display(base) + ".avi";
+}
+
+void open_video(Drive& d, const std::string& name, const std::string& what) {
+    if (d.video) d.video->open(name);
+    d.shell.note("submovie " + what + " " + name);
+}
+
+void reopen_main_video(Drive& d) {
+    open_video(d, d.data.main_video_name, "main");
+}
+
+}  // namespace
+
+void count_submovie_frames(Drive& d) {
+    DriveState& s = d.s;
+    if (s.submovie_mode == 1) {
+        const int rate = d.line.FrameRate > 0 ? d.line.FrameRate : 30;
+        if (s.clock % (30 / rate) == 0) s.frame_sub += 1;
+    } else if (s.submovie_mode == 2) {
+        s.frame_sub = s.current_frame - s.submovie_origin;
+    }
+}
+
+bool switch_submovies(Drive& d) {
+    DriveState& s = d.s;
+    const int f = s.current_frame;
+    const bool standing = round_half_even(s.train_speed) == 0;
+    for (std::size_t r = 0; r < d.line.MovieSwitch.size(); ++r) {
+        const TMovieSwitch& row = d.line.MovieSwitch[r];
+        char& done = s.submovie_done[r];
+        const bool inside = row.first_frame <= f && f <= row.last_frame;
+        if (standing && inside && row.kind == 2) {
+            if (s.submovie_mode == 0 && !done) {
+                if (!s.fast_timer_running) return false;
+                s.submovie_mode = 1;
+                s.frame_sub = 0;
+                s.submovie_origin = f;
+                open_video(d, movie_name(d, row.movie_name), "timed");
+                s.submovie_length = row.length_frames;
+                d.view.drawn_frame = -1;
+            }
+            if (s.submovie_mode == 1 && s.frame_sub >= s.submovie_length) {
+                reopen_main_video(d);
+                s.submovie_mode = 0;
+                s.current_frame = row.resume_frame;
+                s.frame_sub = 0;
+                d.view.drawn_frame = -1;
+                done = 1;
+            }
+        } else if (!inside || row.kind >= 2) {
+            if (s.submovie_mode == 2 && s.submovie_length <= s.frame_sub &&
+                s.frame_sub <= s.submovie_length + 60) {
+                reopen_main_video(d);
+                s.submovie_mode = 0;
+                s.current_frame = row.resume_frame;
+                s.frame_sub = 0;
+                d.view.drawn_frame = -1;
+                done = 1;
+            }
+        } else if (s.submovie_mode == 0 && !done) {
+            if (!s.fast_timer_running) return false;
+            s.frame_sub = f - row.first_frame;
+            s.submovie_origin = row.first_frame;
+            open_video(d, movie_name(d, row.movie_name), "locked");
+            s.submovie_length = row.length_frames;
+            d.view.drawn_frame = -1;
+            s.submovie_mode = 2;
+        }
+    }
+    return true;
+}
+
+void leave_submovie(Drive& d) {
+    DriveState& s = d.s;
+    if (s.submovie_mode == 1 || s.submovie_mode == 2) {
+        reopen_main_video(d);
+        s.frame_sub = 0;
+    }
+    s.submovie_mode = 0;
+    for (char& done : s.submovie_done)
+        done = 0;
+    d.view.drawn_frame = s.current_frame - 1;
+}
+
+}  // namespace ostrel

@@ -1,0 +1,297 @@
+#include "view/line_side.h"
+
+#include <cmath>
+
+#include "sim/drive.h"
+#include "sim/signals.h"
+#include "sound/callouts.h"
+
+namespace ostrel {
+
+namespace {
+
+std::string fixed_text(long double value, int decimals) {
+    long double scale = std::pow(10.0L, decimals);
+    long long scaled = round_to_int64(value * scale);
+    std::string sign = scaled < 0 ? "-" : "";
+    unsigned long long mag = scaled < 0 ? 0ULL - static_cast<unsigned long long>(scaled)
+                                        : static_cast<unsigned long long>(scaled);
+    if (decimals == 0) return sign + std::to_string(mag);
+    auto unit = static_cast<unsigned long long>(scale);
+    std::string frac = std::to_string(mag % unit);
+    frac.insert(0, static_cast<std::size_t>(decimals) - frac.size(), '0');
+    return sign + std::to_string(mag / unit) + "." + frac;
+}
+
+}  // namespace
+
+std::string one_decimal(long double value) {
+    return fixed_text(value, 1);
+}
+
+void show_gradient_board(Drive& d) {
+    const Fixed4 g = d.s.section_gradient;
+    ViewState& v = d.view;
+    if (!d.s.slope_sign_shown) {
+        v.SlopeImage.image = -1;
+        v.SlopeText.clear();
+        return;
+    }
+    v.SlopeImage.image = g.raw > 0 ? 1 : g.raw < 0 ? 2 : -1;
+    v.SlopeText = one_decimal(g.to_real());
+}
+
+void show_signs_and_crossings(Drive& d) {
+    DriveState& s = d.s;
+    ViewState& v = d.view;
+    const int f = s.current_frame;
+    bool any_sign = false;
+    for (const TSign& sign : d.line.Sign) {
+        if (!(sign.first_frame <= f && f < sign.last_frame)) continue;
+        any_sign = true;
+        if (s.shown_other_image == 999) {
+            v.OtherImage.image = sign.image;
+            s.shown_other_image = sign.image;
+            s.sign_switch_ticks = 0;
+            s.callout_due = sign.image;
+            s.last_enter_callout = -1;
+        }
+        const bool after_time = sign.change_after >= 1 && sign.change_after < 1000 &&
+                                10 * sign.change_after < s.sign_switch_ticks;
+        const bool at_clock = sign.change_after >= 1000 && sign.change_after < s.clock;
+        if (after_time || at_clock) {
+            if (s.shown_other_image != sign.image + 1) {
+                v.OtherImage.image = sign.image + 1;
+                s.shown_other_image = sign.image + 1;
+                s.callout_due = sign.image + 1;
+                s.last_enter_callout = -1;
+            }
+        } else {
+            s.sign_switch_ticks += 1;
+        }
+    }
+    for (const TTimePoint& p : d.line.Time) {
+        if (!(p.first_frame < f && f < p.last_frame && s.train_speed > 1 &&
+              s.stop_remaining > 10000))
+            continue;
+        any_sign = true;
+        if (s.shown_other_image == 999) {
+            v.OtherImage.image = 0;
+            s.shown_other_image = 900;
+            s.callout_due = 900;
+            s.last_enter_callout = -1;
+        }
+    }
+    if (!any_sign) {
+        v.OtherImage.image = -1;
+        s.shown_other_image = 999;
+        s.callout_due = 999;
+    }
+
+    // Level crossings: a queue of the crossings ahead; the head one is shown.
+    bool entering = false;
+    for (std::size_t i = 0; i < d.line.Cross.size(); ++i) {
+        const TCross& c = d.line.Cross[i];
+        const int row = static_cast<int>(i);
+        if (c.enter_frame <= f && f < c.enter_frame + 20) {
+            entering = true;
+            bool queued = false;
+            for (int q : s.cross_callout_queue)
+                queued = queued || q == row;
+            if (!queued) {
+                for (int& q : s.cross_callout_queue) {
+                    if (q == -1) {
+                        q = row;
+                        break;
+                    }
+                }
+                s.cross_callout_pending = row;
+            }
+        }
+        if (c.leave_frame <= f && f < c.leave_frame + 20 && s.cross_callout_queue[0] != -1) {
+            if (row < s.cross_callout_queue[0]) break;
+            for (std::size_t q = 0; q + 1 < s.cross_callout_queue.size(); ++q)
+                s.cross_callout_queue[q] = s.cross_callout_queue[q + 1];
+            s.cross_callout_queue.back() = -1;
+        }
+    }
+    const int head = s.cross_callout_queue[0];
+    if (head == -1) {
+        v.crossimage.image = -1;
+        v.crossimage_sub_visible = false;
+        s.shown_cross_head = -1;
+    } else if (!entering && head != s.shown_cross_head) {
+        const TCross& c = d.line.Cross[static_cast<std::size_t>(head)];
+        v.crossimage_sub_visible = false;
+        if (c.station_index >= 1 && c.station_index < static_cast<int>(s.stations.size()) &&
+            !s.stations[static_cast<std::size_t>(c.station_index)].melody_played)
+            v.crossimage_sub_visible = true;
+        v.crossimage.image = c.image;
+        s.shown_cross_head = head;
+    }
+}
+
+void show_stop_line(Drive& d) {
+    ViewState& v = d.view;
+    const long double r = d.s.stop_remaining;
+    if (r >= 20000) {
+        v.stopline_top = -30;
+    } else if (r > -10000) {
+        v.stopline_top = 292 - static_cast<int>(round_to_int64(r / 100 * 1.5L));
+    } else {
+        v.stopline_top = r < -100000 ? -30 : 366;
+    }
+    if (-5000 < r && r < 20000) v.remain = std::to_string(round_to_int64(r / 100));
+    v.remain_top = v.stopline_top + 18;
+}
+
+void show_ats_text(Drive& d) {
+    const DriveState& s = d.s;
+    const long double v = s.train_speed;
+    const int ceiling = d.line.Speed_Signal.size() > 4 ? d.line.Speed_Signal[4] : 0;
+    std::string text;
+    if (s.atsp_limit_speed == 5 && s.atsp_limit_speed < v && s.atsp_limit_dist > 0) {
+        text = "停車パターン発生中";
+    } else if (s.pattern_speed - v < 30 && s.atsp_limit_speed >= 11 && s.atsp_limit_speed < v &&
+               s.atsp_limit_dist > 0) {
+        text = std::to_string(s.atsp_limit_speed) + "km/h 照査まで" +
+               std::to_string(round_to_int64(s.atsp_limit_dist / 100)) + "m";
+    } else if (s.next_limit_speed < v && s.pattern_speed_SN < ceiling && s.next_limit_dist > 0) {
+        text = std::to_string(s.next_limit_speed) + "km/h 制限まで" +
+               std::to_string(round_to_int64(s.next_limit_dist / 100)) + "m";
+    }
+    d.view.limitremain = text;
+}
+
+void slide_timetable_card(Drive& d) {
+    ViewState& v = d.view;
+    const int width = d.data.timetable_card.width, client = 743;
+    if (!d.s.timetable_shown) {
+        if (v.card_left < client) v.card_left = std::min(v.card_left + 100, client);
+    } else if (v.card_left > 640 - width) {
+        v.card_left = std::max(v.card_left - 100, client - width);
+    }
+}
+
+void timetable_page(Drive& d) {
+    ViewState& v = d.view;
+    const auto& pages = d.line.StafSwitch;
+    v.card_top = 0;
+    for (std::size_t i = 0; i < pages.size(); ++i) {
+        if (pages[i] <= d.s.next_station_index) v.card_top = -(pages[0] * static_cast<int>(i));
+    }
+}
+
+void show_easy_cab(Drive& d) {
+    const DriveState& s = d.s;
+    ViewState& v = d.view;
+    const int white = 0xFFFFFF;
+    v.easy_neutral = s.power_notch == 0 && s.brake_notch == 0 ? 65280 : white;
+    for (int i = 0; i < 5; ++i)
+        v.easy_power[static_cast<std::size_t>(i)] = s.power_notch >= i + 1 ? 65535 : white;
+    for (int i = 0; i < 8; ++i)
+        v.easy_brake[static_cast<std::size_t>(i)] = s.brake_notch <= -(i + 1) ? 255 : white;
+    v.easy_status = s.door_command ? "ドアが開いています"
+                    : s.doors_open ? "ドアを閉めています"
+                                   : "";
+}
+
+void fill_value_display(Drive& d) {
+    ViewState& v = d.view;
+    if (!v.value_display_shown) return;
+    const DriveState& s = d.s;
+    const long double mass = d.vehicle.Tons.to_real() * 1000.0L;
+    auto kpa = [](Fixed4 p) { return fixed_text(p.to_real(), 0) + " kPa"; };
+    v.values = {
+        {"Speed", fixed_text(s.train_speed, 1) + " km/h"},
+        {"BC", kpa(s.bc_pressure)},
+        {"SAP", kpa(s.sap_pressure)},
+        {"ER", kpa(s.er_pressure)},
+        {"MR", kpa(s.mr_pressure)},
+        {"Accelaration",
+         fixed_text(mass > 0
+                        ? (s.tractive_force.to_real() + s.resistance_force.to_real()) / mass * 3.6L
+                        : 0,
+                    1) +
+             " km/h/s"},
+        {"Power", fixed_text(s.tractive_force.to_real(), 0) + " N"},
+        {"Resistance", fixed_text(s.resistance_force.to_real(), 0) + " N"},
+        {"Slope", fixed_text(s.gradient_permil.to_real(), 0) + " Permil"},
+        {"Frame", std::to_string(s.current_frame)},
+        {"Projected", std::to_string(s.video_speed) + " km/h"},
+        {"Frame_sub", std::to_string(s.frame_sub)},
+        {"Drawing", std::to_string(v.drawn_frame)},
+        {"Movie", std::to_string(s.submovie_mode)},
+        {"Remain", fixed_text(s.stop_remaining / 100, 0) + " m"},
+        {"Total", fixed_text(s.train_position / 100, 0) + " m"},
+        {"Next sta",
+         fixed_text(s.next_stop_position / 100, 0) + " m " + std::to_string(s.next_station_index)},
+        {"rpm", std::to_string(round_to_int64(s.engine_rpm))},
+        {"Current", std::to_string(s.motor_current) + " A"},
+        {"Gear", "Gn " + std::to_string(s.gear_notch) + " Gp " + std::to_string(s.gear_position)},
+        {"Notch", "P 0 " + std::to_string(s.power_notch) + " " +
+                      std::to_string(s.applied_power_notch) + " B " +
+                      std::to_string(s.brake_notch) + " " + std::to_string(s.applied_brake_notch) +
+                      " " + std::to_string(s.sap_notch)},
+        {"Signal", "Signal now:" + std::to_string(s.signal_aspect) + " now2:" +
+                       std::to_string(s.shown_aspect) + " lim_now:" + std::to_string(s.ats_limit)},
+        {"Ahead", std::to_string(s.preceding_train_frame)},
+        {"Sign", std::to_string(s.shown_other_image)},
+        {"Sound", "Sound D:" + std::to_string(d.running_count) +
+                      " L:" + std::to_string(d.line_count) +
+                      " M:" + std::to_string(d.engine_count) + " K:1"},
+        {"atsp_limit_dist", std::to_string(round_to_int64(s.atsp_limit_dist / 100)) + " m"},
+        {"atsp_limit_speed", std::to_string(s.atsp_limit_speed) + " km/h"},
+        {"pattern_speed", std::to_string(s.pattern_speed) + " km/h"},
+        {"next_limit_dist", std::to_string(round_to_int64(s.next_limit_dist / 100)) + " m"},
+        {"next_limit_speed", std::to_string(s.next_limit_speed) + " km/h"},
+        {"pattern_speed_SN", std::to_string(s.pattern_speed_SN) + " km/h"},
+    };
+}
+
+std::string build_hint(const Drive& d) {
+    const DriveState& s = d.s;
+    const long long v = round_to_int64(s.train_speed);
+    std::string hint;
+    if (v == 0 && d.line.has_buffer_frame()) {
+        const int b = d.line.MovieStop[0];
+        if (b - 200 < s.current_frame && s.current_frame <= b)
+            hint = "0BackSpaceキーを押して方向を転換し、発車してください。";
+    }
+    const std::string overspeed = "0速度超過によりATSが動作しました。";
+    const std::string reset = "0非常ブレーキを入れ、リセットキーを押してください。";
+    if (s.system_eb) {
+        if (s.ats_alarm) {
+            hint = v != 0 || s.atsp_state == 2 ? overspeed : reset;
+        } else if (s.atsp_state == 2) {
+            hint = overspeed;
+        } else if (v == 0) {
+            hint = reset;
+        }
+        return hint;
+    }
+    const int cls = aspect_class(s.signal_aspect);
+    if (cls == 2 && v > 65) hint = "0速度を65km/h以下に落としてください。";
+    if (cls == 3 && v > 95) hint = "0速度を95km/h以下に落としてください。";
+    if (cls == 1 && v > 25) hint = "0速度を25km/h以下に落としてください。";
+    if (s.stop_remaining > 25000 &&
+        s.stop_remaining / 100 - 125 < s.train_speed / 5 * (s.train_speed / 3.6L))
+        hint = hint.empty() ? "0（停車駅接近）" : hint + "（停車駅接近）";
+    return hint;
+}
+
+void update_hint(Drive& d) {
+    std::string hint = build_hint(d);
+    if (hint == d.view.hint) return;
+    d.view.hint = hint;
+    d.shell.note("hint " + hint);
+    if (!d.options.explanation_mode) return;
+    if (hint.empty()) {
+        d.view.video_notice.clear();
+    } else if (hint[0] == '0') {
+        d.view.video_notice = hint.substr(1);
+        d.view.drawn_frame = d.s.current_frame - 1;
+    }
+}
+
+}  // namespace ostrel

@@ -1,0 +1,29 @@
+#pragma once
+// What the tick shows of the line: the gradient board, other signs and the time-check sign,
+// level crossings, the stop line and remaining distance, the ATS text, the timetable card, the
+// easy cab indications, the value display and the explanation hint.
+
+#include <string>
+
+namespace ostrel {
+
+struct Drive;
+
+void show_gradient_board(Drive& d);  // when the slope section's gradient changes
+void show_signs_and_crossings(Drive& d);
+void show_stop_line(Drive& d);
+void show_ats_text(Drive& d);
+void slide_timetable_card(Drive& d);
+void timetable_page(Drive& d);  // F1: the page of the next station
+void show_easy_cab(Drive& d);
+void fill_value_display(Drive& d);
+
+// The explanation hint for the present state: "" or a text whose first character says what
+// it is ("0" a notice over the video).
+std::string build_hint(const Drive& d);
+void update_hint(Drive& d);
+
+// "2.5", "-3.3": one decimal, halves to even.
+std::string one_decimal(long double value);
+
+}  // namespace ostrel

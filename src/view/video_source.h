@@ -1,0 +1,37 @@
+#pragma once
+// The route video as the simulation needs it: open a file, its number of frames. Decoding
+// frames is the window's business. UI thread.
+
+#include <filesystem>
+#include <functional>
+#include <string>
+
+namespace ostrel {
+
+class VideoSource {
+  public:
+    virtual ~VideoSource() = default;
+    // Opens a video named as the data files name it (in UTF-8); false when it cannot.
+    virtual bool open(const std::string& name) = 0;
+    // Frames of the open video, -1 when none is open.
+    virtual int frame_count() const = 0;
+};
+
+// The headless runner's video: a file opens when it exists; the main video has the length the
+// runner was told, a sub-movie the length its row gives.
+class HeadlessVideoSource final : public VideoSource {
+  public:
+    using LengthOf = std::function<int(const std::string& name)>;
+    HeadlessVideoSource(std::filesystem::path program_dir, LengthOf length_of)
+        : program_dir_(std::move(program_dir)), length_of_(std::move(length_of)) {}
+
+    bool open(const std::string& name) override;
+    int frame_count() const override { return frames_; }
+
+  private:
+    std::filesystem::path program_dir_;
+    LengthOf length_of_;
+    int frames_ = -1;
+};
+
+}  // namespace ostrel
