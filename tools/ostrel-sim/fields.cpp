@@ -4,6 +4,8 @@
 #include <cmath>
 #include <map>
 
+#include "core/numbers.h"
+
 namespace ostrel {
 
 namespace {
@@ -119,6 +121,36 @@ const std::map<std::string, FieldReader>& state_fields() {
         INT(submovie_mode),
         INT(frame_sub),
         REAL(engine_master),
+        INT(submovie_origin),
+        INT(submovie_length),
+        BOOL(ats_alarm),
+        BOOL(ats_chime),
+        BOOL(ats_acknowledged),
+        INT(ats_alarm_ticks),
+        INT(atsp_state),
+        INT(atsp2_state),
+        INT(ats_zone),
+        INT(zone_indicator),
+        INT(atsp_limit_speed),
+        REAL(atsp_limit_dist),
+        INT(pattern_speed),
+        INT(next_limit_speed),
+        REAL(next_limit_dist),
+        INT(pattern_speed_SN),
+        BOOL(limit_blink),
+        INT(preceding_speed),
+        INT(arrival_clock),
+        BOOL(end_dialog_shown),
+        INT(callout_due),
+        INT(last_enter_callout),
+        INT(shown_other_image),
+        BOOL(other_image_blink),
+        INT(signal_extra_callout),
+        INT(current_signal_index),
+        INT(cross_callout_pending),
+        BOOL(departure_callout_armed),
+        INT(door_close_ticks),
+        BOOL(head_started),
 #undef INT
 #undef FIX
 #undef BOOL
@@ -133,6 +165,41 @@ const std::map<std::string, FieldReader>& state_fields() {
         {"GearLabel", [](const Drive& d) { return quoted(d.view.GearLabel); }},
         {"caption", [](const Drive& d) { return quoted(d.view.caption); }},
         {"start1", [](const Drive& d) { return quoted(d.view.start_caption); }},
+        {"SlopeText", [](const Drive& d) { return quoted(d.view.SlopeText); }},
+        {"limitremain", [](const Drive& d) { return quoted(d.view.limitremain); }},
+        {"remain", [](const Drive& d) { return quoted(d.view.remain); }},
+        {"easy_status", [](const Drive& d) { return quoted(d.view.easy_status); }},
+        {"video_notice", [](const Drive& d) { return quoted(d.view.video_notice); }},
+        {"hint", [](const Drive& d) { return quoted(d.view.hint); }},
+        {"stopline",
+         [](const Drive& d) { return text(static_cast<long long>(d.view.stopline_top)); }},
+        {"stop", [](const Drive& d) { return text(d.view.stop_marker_visible); }},
+        {"SignalImage",
+         [](const Drive& d) { return text(static_cast<long long>(d.view.SignalImage.image)); }},
+        {"SignalImageL",
+         [](const Drive& d) { return text(static_cast<long long>(d.view.SignalImageL.image)); }},
+        {"SignalImageR",
+         [](const Drive& d) { return text(static_cast<long long>(d.view.SignalImageR.image)); }},
+        {"signal_sub",
+         [](const Drive& d) { return text(static_cast<long long>(d.view.signal_sub.image)); }},
+        {"SlopeImage",
+         [](const Drive& d) { return text(static_cast<long long>(d.view.SlopeImage.image)); }},
+        {"SpeedLimitImage",
+         [](const Drive& d) {
+             return text(static_cast<long long>(
+                 d.view.SpeedLimitImage.visible ? d.view.SpeedLimitImage.image : -1));
+         }},
+        {"OtherImage",
+         [](const Drive& d) { return text(static_cast<long long>(d.view.OtherImage.image)); }},
+        {"crossimage",
+         [](const Drive& d) { return text(static_cast<long long>(d.view.crossimage.image)); }},
+        {"crossimage_sub", [](const Drive& d) { return text(d.view.crossimage_sub_visible); }},
+        {"timetable_card.left",
+         [](const Drive& d) { return text(static_cast<long long>(d.view.card_left)); }},
+        {"timetable_card.top",
+         [](const Drive& d) { return text(static_cast<long long>(d.view.card_top)); }},
+        {"drawn_frame",
+         [](const Drive& d) { return text(static_cast<long long>(d.view.drawn_frame)); }},
     };
     return fields;
 }
@@ -142,14 +209,32 @@ const std::map<std::string, FieldReader>& state_fields() {
 std::string shortest_text(long double value) {
     if (std::isnan(value)) return "nan";
     if (std::isinf(value)) return value > 0 ? "inf" : "-inf";
-    char buf[64];
-    auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value);
+    char buf[5000];  // fixed notation of the largest long double
+    auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed);
     return ec == std::errc() ? std::string(buf, end) : "?";
 }
 
 std::optional<FieldReader> find_field(const Drive& drive, const std::string& name) {
     const auto& fields = state_fields();
     if (auto it = fields.find(name); it != fields.end()) return it->second;
+    if (auto open = name.find('['); open != std::string::npos && name.back() == ']') {
+        const std::string base = name.substr(0, open);
+        auto index = parse_int(name.substr(open + 1, name.size() - open - 2));
+        if (!index || *index < 0) return std::nullopt;
+        const auto i = static_cast<std::size_t>(*index);
+        if (base == "block_state" && i < drive.s.block_state.size())
+            return [i](const Drive& d) { return text(static_cast<long long>(d.s.block_state[i])); };
+        if (base == "row_aspect" && i < drive.s.row_aspect.size())
+            return [i](const Drive& d) { return text(static_cast<long long>(d.s.row_aspect[i])); };
+        if (base == "callout_queue" && i < drive.s.callout_queue.size())
+            return
+                [i](const Drive& d) { return text(static_cast<long long>(d.s.callout_queue[i])); };
+        if (base == "cross_callout_queue" && i < drive.s.cross_callout_queue.size())
+            return [i](const Drive& d) {
+                return text(static_cast<long long>(d.s.cross_callout_queue[i]));
+            };
+        return std::nullopt;
+    }
     auto dot = name.rfind('.');
     if (dot == std::string::npos) return std::nullopt;
     const PanelPart* part = drive.data.panel.find(name.substr(0, dot));

@@ -18,7 +18,8 @@ std::optional<FieldReader> find_field(const Drive& drive, const std::string& nam
 
 const std::vector<std::string>& default_fields();
 
-// Shortest text that reads back as the same value; "nan", "inf" and "-inf" otherwise.
+// Shortest text without an exponent that reads back as the same value; "nan", "inf" and
+// "-inf" otherwise.
 std::string shortest_text(long double value);
 
 }  // namespace ostrel

@@ -4,6 +4,7 @@
 #include <CLI/CLI.hpp>
 #include <fstream>
 #include <iostream>
+#include <memory>
 #include <sstream>
 
 #include "check.h"
@@ -77,6 +78,8 @@ int main(int argc, char** argv) {
     run->add_option("--fields", fields, "Comma-separated values to print");
     run->add_option("--events", events_file, "Write sound, message and dialog events to this file");
     run->add_option("--video-frames", video_frames, "Frames of the route video");
+    std::string settings_file;
+    run->add_option("--settings", settings_file, "Keep the options and save slots in this file");
 
     CLI11_PARSE(app, argc, argv);
 
@@ -119,8 +122,14 @@ int main(int argc, char** argv) {
                 return 2;
             }
         }
+        std::unique_ptr<ostrel::SettingsStore> settings;
+        if (settings_file.empty()) {
+            settings = std::make_unique<ostrel::MemorySettings>();
+        } else {
+            settings = std::make_unique<ostrel::FileSettings>(settings_file);
+        }
         std::ostringstream csv;
-        ostrel::run_drive(drive, options, csv, events_file.empty() ? nullptr : &events);
+        ostrel::run_drive(drive, options, csv, events_file.empty() ? nullptr : &events, *settings);
         std::cout << csv.str();
     } catch (const ostrel::ScriptError& e) {
         std::cerr << "ostrel-sim: " << e.what() << "\n";

@@ -4,11 +4,15 @@
 #include <ostream>
 #include <sstream>
 
+#include "core/numbers.h"
 #include "fields.h"
 #include "input/controls.h"
+#include "save/slots.h"
 #include "sim/drive.h"
+#include "sim/move.h"
 #include "sim/steps.h"
 #include "sound/virtual_channels.h"
+#include "view/video_source.h"
 
 namespace ostrel {
 
@@ -42,12 +46,47 @@ void check_command(const ScriptCommand& c) {
     } else if (c.verb == "wheel") {
         if (n != 1 || (c.args[0] != "up" && c.args[0] != "down"))
             bad_line(c.line, "wheel takes up or down");
+    } else if (c.verb == "move") {
+        if (n != 1 || !parse_int(c.args[0])) bad_line(c.line, "move takes a station row");
+    } else if (c.verb == "save" || c.verb == "load") {
+        if (n != 1 || (c.args[0] != "1" && c.args[0] != "2" && c.args[0] != "3"))
+            bad_line(c.line, c.verb + " takes a slot, 1, 2 or 3");
+    } else if (c.verb == "dialog") {
+        if (n != 1 || (c.args[0] != "continue" && c.args[0] != "end"))
+            bad_line(c.line, "dialog takes continue or end");
+    } else if (c.verb == "menu") {
+        if (n != 1 || (c.args[0] != "Kanko" && c.args[0] != "Information" && c.args[0] != "ATS" &&
+                       c.args[0] != "visual"))
+            bad_line(c.line, "menu takes Kanko, Information, ATS or visual");
     } else {
         bad_line(c.line, "unknown command \"" + c.verb + "\"");
     }
 }
 
-void perform(Drive& d, const ScriptCommand& c) {
+// What a script can do that the window's menus and dialogs do.
+struct Session {
+    Drive& drive;
+    SettingsStore& settings;
+    std::string open_dialog;  // "last_stop", "crew_change" or empty
+    bool closed = false;
+};
+
+void toggle_menu(Drive& d, const std::string& item) {
+    DriveOptions& o = d.options;
+    if (item == "Kanko") o.callouts_off = !o.callouts_off;
+    if (item == "ATS") o.ats_off = !o.ats_off;
+    if (item == "visual") o.visual_effects_off = !o.visual_effects_off;
+    if (item == "Information") {
+        o.explanation_mode = !o.explanation_mode;
+        if (!o.explanation_mode) {
+            d.view.video_notice.clear();
+            d.shell.redraw();
+        }
+    }
+}
+
+void perform(Session& session, const ScriptCommand& c) {
+    Drive& d = session.drive;
     if (c.verb == "start") {
         start1Click(d);
     } else if (c.verb == "char") {
@@ -62,6 +101,31 @@ void perform(Drive& d, const ScriptCommand& c) {
         } else {
             WheelD(d);
         }
+    } else if (c.verb == "move") {
+        // Only the stations the "Move" menu offers.
+        const int row = *parse_int(c.args[0]);
+        bool offered = false;
+        for (const MoveMenuItem& item : d.data.move_menu)
+            offered = offered || item.station_row == row;
+        if (!offered)
+            throw ScriptError("script line " + std::to_string(c.line) + ": station row " +
+                              c.args[0] + " is not in the Move menu");
+        StationClick(d, row);
+    } else if (c.verb == "save") {
+        S2Click(d, session.settings, c.args[0][0] - '0');
+    } else if (c.verb == "load") {
+        L1Click(d, session.settings, c.args[0][0] - '0');
+    } else if (c.verb == "dialog") {
+        if (session.open_dialog.empty()) {
+            d.shell.note("dialog answer ignored: no dialog is open");
+        } else if (c.args[0] == "end" || session.open_dialog == "last_stop") {
+            session.closed = true;
+        } else {
+            d.shell.note("dialog " + session.open_dialog + " closed");
+            session.open_dialog.clear();
+        }
+    } else if (c.verb == "menu") {
+        toggle_menu(d, c.args[0]);
     }
 }
 
@@ -111,7 +175,7 @@ std::vector<ScriptCommand> parse_script(const std::string& text) {
 }
 
 void run_drive(const LoadedDrive& loaded, const RunOptions& options, std::ostream& out,
-               std::ostream* events) {
+               std::ostream* events, SettingsStore& settings) {
     VirtualChannels channels;
     RecordedShell shell;
     if (events) {
@@ -120,7 +184,20 @@ void run_drive(const LoadedDrive& loaded, const RunOptions& options, std::ostrea
         });
     }
     int video = options.video_frames.value_or(speed_profile_last_frame(loaded.line));
+    HeadlessVideoSource video_source(loaded.selection.program_dir,
+                                     [&loaded, video](const std::string& name) {
+                                         if (name == loaded.main_video_name) return video;
+                                         for (const TMovieSwitch& m : loaded.line.MovieSwitch)
+                                             if (loaded.strings.display(loaded.strings.Path) +
+                                                     loaded.line.display(m.movie_name) + ".avi" ==
+                                                 name)
+                                                 return m.length_frames;
+                                         return -1;
+                                     });
     Drive drive(loaded, channels, shell, video);
+    drive.video = &video_source;
+    drive.options = read_options(settings);
+    Session session{drive, settings, {}, false};
 
     const std::vector<std::string>& names =
         options.fields.empty() ? default_fields() : options.fields;
@@ -145,16 +222,22 @@ void run_drive(const LoadedDrive& loaded, const RunOptions& options, std::ostrea
     std::size_t next_command = 0;
     int ticks = 0;
     auto flush_shell = [&](std::int64_t t) {
-        if (events)
-            for (const std::string& line : shell.log)
-                *events << t << " " << line << "\n";
+        for (const std::string& line : shell.log) {
+            if (line.rfind("dialog last_stop", 0) == 0) session.open_dialog = "last_stop";
+            if (line.rfind("dialog crew_change", 0) == 0) session.open_dialog = "crew_change";
+            if (events) *events << t << " " << line << "\n";
+        }
         shell.log.clear();
     };
     std::int64_t t = 0;
-    while (t <= options.duration_ms) {
+    while (t <= options.duration_ms && !session.closed) {
         channels.set_time_ms(t);
-        while (next_command < script.size() && script[next_command].time_ms == t)
-            perform(drive, script[next_command++]);
+        while (next_command < script.size() && script[next_command].time_ms == t &&
+               !session.closed) {
+            perform(session, script[next_command++]);
+            flush_shell(t);
+        }
+        if (session.closed) break;
         if (t > 0 && t % 33 == 0 && drive.s.fast_timer_running) fast_step(drive);
         if (t > 0 && t % 100 == 0 && drive.s.tick_timer_running) {
             tick(drive);
@@ -169,6 +252,14 @@ void run_drive(const LoadedDrive& loaded, const RunOptions& options, std::ostrea
         std::int64_t next = std::min(next_multiple(t, 33), next_multiple(t, 100));
         if (next_command < script.size()) next = std::min(next, script[next_command].time_ms);
         t = next;
+    }
+    if (session.closed) {
+        // Closing the driving window stops everything and keeps the menu options.
+        for (int ch = 0; ch < SoundChannels::kCount; ++ch)
+            channels.stop(ch);
+        write_options(settings, drive.options);
+        flush_shell(t);
+        if (events) *events << t << " closed\n";
     }
 }
 

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "save/settings_store.h"
 #include "sim/loader.h"
 
 namespace ostrel {
@@ -39,7 +40,8 @@ struct RunOptions {
 
 // Runs the drive; CSV to `out`, events (when wanted) to `events`. Throws ScriptError for a
 // script command that does not fit the drive (an unknown field is also one).
+// `settings` keeps the menu options and the save slots.
 void run_drive(const LoadedDrive& loaded, const RunOptions& options, std::ostream& out,
-               std::ostream* events);
+               std::ostream* events, SettingsStore& settings);
 
 }  // namespace ostrel

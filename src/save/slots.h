@@ -1,0 +1,37 @@
+#pragma once
+// Three save slots in the settings store: a record of the drive's position, speed, clock and
+// preceding train, and a caption for the menus. UI thread.
+
+#include <array>
+#include <string>
+
+#include "save/settings_store.h"
+
+namespace ostrel {
+
+struct Drive;
+
+struct SlotMenu {
+    std::array<std::string, 3> load_captions, save_captions;
+    std::array<bool, 3> load_enabled{};
+};
+
+// "LineName2（last station～next station）".
+std::string slot_caption(const Drive& d);
+// "line_ltd.dat,3,60,4500,1950000,123456,0".
+std::string slot_record(const Drive& d);
+
+// Opening the "Save" menu: the captions of its items.
+SlotMenu Saveloadclick(const SettingsStore& store);
+// Saving to slot 1, 2 or 3; the message is shown through the shell.
+void S2Click(Drive& d, SettingsStore& store, int slot);
+// Restoring slot 1, 2 or 3. A record that does not fit is refused before anything changes.
+void L1Click(Drive& d, const SettingsStore& store, int slot);
+
+// The three menu options, read when a drive is created (defaults 0, 1, 0 unless all three
+// are there) and written when it closes.
+struct DriveOptions;
+DriveOptions read_options(const SettingsStore& store);
+void write_options(SettingsStore& store, const DriveOptions& options);
+
+}  // namespace ostrel
