@@ -50,6 +50,20 @@ std::optional<std::int64_t> frame_distance(const std::vector<TSpeedUnit>& segmen
     return std::nullopt;
 }
 
+int speed_profile_row(const std::vector<TSpeedUnit>& segments, int frame) {
+    for (std::size_t i = 0; i < segments.size(); ++i) {
+        if (segments[i].first_frame <= frame && frame < segments[i].last_frame)
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+int video_speed_at(const TSpeedUnit& u, int frame) {
+    return static_cast<int>(round_to_int64(u.first_speed + (u.last_speed - u.first_speed) /
+                                                               (u.last_frame - u.first_frame) *
+                                                               (frame - u.first_frame)));
+}
+
 void build_line_distances(Line& line) {
     const auto& segments = line.SpeedUnit;
     line.events.clear();

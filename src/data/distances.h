@@ -20,6 +20,12 @@ std::int64_t segment_distance(const TSpeedUnit& segment, std::int64_t start, int
 // Distance of a frame by the first segment that holds it; nothing when none does.
 std::optional<std::int64_t> frame_distance(const std::vector<TSpeedUnit>& segments, int frame);
 
+// The row of the speed profile with first_frame <= frame < last_frame; -1 when none.
+int speed_profile_row(const std::vector<TSpeedUnit>& segments, int frame);
+
+// Speed (km/h, rounded) of the filming run at a frame of a segment.
+int video_speed_at(const TSpeedUnit& segment, int frame);
+
 // The event list (signals, speed limits, stopping checks, stably sorted by distance), station
 // stopping points and windows, speed-limit, Doppler and tunnel distances. Needs the speed
 // profile built.

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "data/distances.h"
 #include "input/controls.h"
 #include "sim/drive.h"
 #include "sim/traction.h"
@@ -60,42 +61,40 @@ void integrate_speed(Drive& d) {
     s.train_speed += s.tractive_force.to_real() / m * 3.6L / 10;
 }
 
+void advance_frames(long double speed, int video_speed, int& accumulator, int& frame) {
+    accumulator += static_cast<int>(std::abs(round_to_int64(speed)));
+    const int direction = speed > 0 ? 1 : speed < 0 ? -1 : 0;
+    if (accumulator < video_speed) return;
+    if (video_speed <= 0) {
+        frame += direction * static_cast<int>(round_to_int64(accumulator / 0.3L));
+        accumulator = 0;
+    } else {
+        frame += direction * (accumulator / video_speed);
+        accumulator %= video_speed;
+    }
+}
+
 void advance_frame_and_position(Drive& d) {
     DriveState& s = d.s;
     const auto& units = d.line.SpeedUnit;
     const long double v = s.train_speed;
-    s.frame_accumulator += static_cast<int>(std::abs(round_to_int64(v)));
-    const int direction = v > 0 ? 1 : v < 0 ? -1 : 0;
-    if (s.frame_accumulator >= s.video_speed) {
-        if (s.video_speed <= 0) {
-            s.current_frame +=
-                direction * static_cast<int>(round_to_int64(s.frame_accumulator / 0.3L));
-            s.frame_accumulator = 0;
-        } else {
-            s.current_frame += direction * (s.frame_accumulator / s.video_speed);
-            s.frame_accumulator %= s.video_speed;
-        }
-    }
-    for (std::size_t i = 0; i < units.size(); ++i) {
-        const TSpeedUnit& u = units[i];
-        if (!(u.first_frame <= s.current_frame && s.current_frame < u.last_frame)) continue;
-        const int row = static_cast<int>(i);
+    advance_frames(v, s.video_speed, s.frame_accumulator, s.current_frame);
+    const int row = speed_profile_row(units, s.current_frame);
+    if (row >= 0) {
         if (row != s.speed_row && s.speed_row != -1) {
             // The position is set again from the profile whenever the train changes rows.
             if (row == 0) {
                 s.train_position = 0;
             } else if (row > s.speed_row) {
-                s.train_position = static_cast<long double>(units[i - 1].end_distance);
+                s.train_position =
+                    static_cast<long double>(units[static_cast<std::size_t>(row - 1)].end_distance);
             } else {
-                s.train_position = static_cast<long double>(u.end_distance);
+                s.train_position =
+                    static_cast<long double>(units[static_cast<std::size_t>(row)].end_distance);
             }
         }
-        long double speed = u.first_speed + (u.last_speed - u.first_speed) /
-                                                (u.last_frame - u.first_frame) *
-                                                (s.current_frame - u.first_frame);
-        s.video_speed = static_cast<int>(round_to_int64(speed));
+        s.video_speed = video_speed_at(units[static_cast<std::size_t>(row)], s.current_frame);
         s.speed_row = row;
-        break;
     }
     long double step = v / 36000.0L * 33333.0L;
     if (std::abs(step) < 1) step = 0;

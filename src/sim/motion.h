@@ -16,6 +16,11 @@ void average_gradient(Drive& d);
 void stop_at_line_ends(Drive& d);  // end of line and buffer frame
 void protect_against_rolling_back(Drive& d);
 
+// Turns a speed into frames of the route video: the accumulator gathers whole km/h each fast
+// step and gives a frame for every `video_speed` of them, so that a train at the filming
+// speed sees 30 frames a second.
+void advance_frames(long double speed, int video_speed, int& accumulator, int& frame);
+
 // Running resistance (N) of a train of `tonnes` and `cars` at speed v.
 long double running_resistance(long double tonnes, int cars, long double v);
 

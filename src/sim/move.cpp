@@ -1,5 +1,6 @@
 #include "sim/move.h"
 
+#include "data/distances.h"
 #include "input/controls.h"
 #include "sim/drive.h"
 #include "sim/submovies.h"
@@ -92,18 +93,11 @@ void reset_for_new_position(Drive& d, int station_row) {
 
     // The speed-profile row of the new frame, so that the position is not set again from the
     // profile on the next fast step.
-    s.speed_row = -1;
     s.frame_accumulator = 0;
-    for (std::size_t i = 0; i < d.line.SpeedUnit.size(); ++i) {
-        const TSpeedUnit& u = d.line.SpeedUnit[i];
-        if (u.first_frame <= s.current_frame && s.current_frame < u.last_frame) {
-            s.speed_row = static_cast<int>(i);
-            s.video_speed = static_cast<int>(round_to_int64(
-                u.first_speed + (u.last_speed - u.first_speed) / (u.last_frame - u.first_frame) *
-                                    (s.current_frame - u.first_frame)));
-            break;
-        }
-    }
+    s.speed_row = speed_profile_row(d.line.SpeedUnit, s.current_frame);
+    if (s.speed_row >= 0)
+        s.video_speed = video_speed_at(d.line.SpeedUnit[static_cast<std::size_t>(s.speed_row)],
+                                       s.current_frame);
 }
 
 void StationClick(Drive& d, int station_row) {

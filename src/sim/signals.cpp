@@ -2,8 +2,10 @@
 
 #include <cmath>
 
+#include "data/distances.h"
 #include "input/controls.h"
 #include "sim/drive.h"
+#include "sim/motion.h"
 
 namespace ostrel {
 
@@ -478,28 +480,12 @@ void move_preceding_train(Drive& d) {
             s.preceding_train_frame < station_frame(d, stops[r + 1].station_index))
             s.preceding_speed = stops[r].departure_time < s.clock ? stops[r].speed : 0;
     }
-    for (const TSpeedUnit& u : d.line.SpeedUnit) {
-        if (u.first_frame <= s.preceding_train_frame && s.preceding_train_frame < u.last_frame) {
-            s.preceding_video_speed = static_cast<int>(round_to_int64(
-                u.first_speed + (u.last_speed - u.first_speed) / (u.last_frame - u.first_frame) *
-                                    (s.preceding_train_frame - u.first_frame)));
-            break;
-        }
-    }
-    const int v = s.preceding_speed;
-    const int direction = v > 0 ? 1 : v < 0 ? -1 : 0;
-    s.preceding_accumulator += std::abs(v);
-    if (s.preceding_accumulator >= s.preceding_video_speed) {
-        if (s.preceding_video_speed <= 0) {
-            s.preceding_train_frame +=
-                direction * static_cast<int>(round_to_int64(s.preceding_accumulator / 0.3L));
-            s.preceding_accumulator = 0;
-        } else {
-            s.preceding_train_frame +=
-                direction * (s.preceding_accumulator / s.preceding_video_speed);
-            s.preceding_accumulator %= s.preceding_video_speed;
-        }
-    }
+    const int row = speed_profile_row(d.line.SpeedUnit, s.preceding_train_frame);
+    if (row >= 0)
+        s.preceding_video_speed = video_speed_at(d.line.SpeedUnit[static_cast<std::size_t>(row)],
+                                                 s.preceding_train_frame);
+    advance_frames(s.preceding_speed, s.preceding_video_speed, s.preceding_accumulator,
+                   s.preceding_train_frame);
 }
 
 void preset_patterns(Drive& d) {

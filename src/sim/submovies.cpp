@@ -19,6 +19,16 @@ void reopen_main_video(Drive& d) {
     open_video(d, d.data.main_video_name, "main");
 }
 
+// The route video again, at the row's resume frame; the row has been shown.
+void end_submovie(Drive& d, const TMovieSwitch& row, char& done) {
+    reopen_main_video(d);
+    d.s.submovie_mode = 0;
+    d.s.current_frame = row.resume_frame;
+    d.s.frame_sub = 0;
+    d.view.drawn_frame = -1;
+    done = 1;
+}
+
 }  // namespace
 
 void count_submovie_frames(Drive& d) {
@@ -49,24 +59,12 @@ bool switch_submovies(Drive& d) {
                 s.submovie_length = row.length_frames;
                 d.view.drawn_frame = -1;
             }
-            if (s.submovie_mode == 1 && s.frame_sub >= s.submovie_length) {
-                reopen_main_video(d);
-                s.submovie_mode = 0;
-                s.current_frame = row.resume_frame;
-                s.frame_sub = 0;
-                d.view.drawn_frame = -1;
-                done = 1;
-            }
+            if (s.submovie_mode == 1 && s.frame_sub >= s.submovie_length)
+                end_submovie(d, row, done);
         } else if (!inside || row.kind >= 2) {
             if (s.submovie_mode == 2 && s.submovie_length <= s.frame_sub &&
-                s.frame_sub <= s.submovie_length + 60) {
-                reopen_main_video(d);
-                s.submovie_mode = 0;
-                s.current_frame = row.resume_frame;
-                s.frame_sub = 0;
-                d.view.drawn_frame = -1;
-                done = 1;
-            }
+                s.frame_sub <= s.submovie_length + 60)
+                end_submovie(d, row, done);
         } else if (s.submovie_mode == 0 && !done) {
             if (!s.fast_timer_running) return false;
             s.frame_sub = f - row.first_frame;
