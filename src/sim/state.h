@@ -148,6 +148,7 @@ struct DriveState {
     std::array<long double, 100> engine_level{}, engine_gate{};
     long double engine_master = 0;
     std::array<bool, 495> switch_played{};
+    std::vector<bool> sound_point_played;  // once per loaded run
 
     // Start and pause: the two timers and what each channel was doing when paused.
     bool fast_timer_running = false, tick_timer_running = false;

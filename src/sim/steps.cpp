@@ -10,6 +10,7 @@
 #include "sim/traction.h"
 #include "sim/vigilance.h"
 #include "sound/callouts.h"
+#include "sound/line_sounds.h"
 #include "sound/train_sounds.h"
 #include "view/line_side.h"
 #include "view/panel_rules.h"
@@ -46,6 +47,8 @@ void timetable_and_limit_signs(Drive& d) {
     }
 }
 void line_sounds_and_announcements(Drive& d) {
+    line_sound_points(d);
+    doppler_points(d);
     point_noises(d);
     passenger_announcements(d);
 }

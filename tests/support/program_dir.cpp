@@ -400,6 +400,7 @@ route
 sound\arrive.wav
 sound\melody.wav
 sound\run.wav
+sound\passing.wav
 #
 [Announce]
 0
@@ -436,7 +437,7 @@ kanko\k22.wav
 2,500,600,60,1,1,1
 #
 [Doppler]
-2,2000,3000,0
+3,2000,3000,0
 #
 [Tunnel]
 2500,3500,200
@@ -550,6 +551,7 @@ void write_program_dir(const fs::path& dir) {
     write_file(dir / "sound" / "melody.wav", wav({8000, 1, 16, 28000, true}));
     write_file(dir / "sound" / "arrive.wav", wav({8000, 1, 8, 16000, false}));
     write_file(dir / "sound" / "sign.wav", wav({8000, 1, 8, 4000, false}));
+    write_file(dir / "sound" / "passing.wav", wav({11025, 1, 16, 11025, false}));
     for (const char* name : {"k00", "k01", "k02", "k21", "k22"})
         write_file(dir / "kanko" / (std::string(name) + ".wav"), wav({8000, 1, 8, 6000, false}));
 }
