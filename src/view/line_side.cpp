@@ -247,6 +247,36 @@ void fill_value_display(Drive& d) {
         {"next_limit_speed", std::to_string(s.next_limit_speed) + " km/h"},
         {"pattern_speed_SN", std::to_string(s.pattern_speed_SN) + " km/h"},
     };
+    // The stations around the preceding train.
+    const auto& rows = d.line.Station;
+    for (std::size_t k = 0; k + 1 < rows.size(); ++k) {
+        if (rows[k].frame <= s.preceding_train_frame &&
+            s.preceding_train_frame < rows[k + 1].frame) {
+            for (auto& [label, text] : v.values)
+                if (label == "Ahead")
+                    text += "\n(" + d.line.display(rows[k].name) + "～" +
+                            d.line.display(rows[k + 1].name) + ")";
+            break;
+        }
+    }
+    // The next five signals ahead: block state and aspect.
+    const auto& sig = d.line.Signal;
+    std::size_t first = sig.size();
+    for (std::size_t k = 1; k < sig.size(); ++k) {
+        if (sig[k - 1].last_frame() < s.current_frame && s.current_frame < sig[k].last_frame()) {
+            first = k;
+            break;
+        }
+    }
+    for (std::size_t n = 0; n < 5; ++n) {
+        std::string text;
+        if (first + n < sig.size())
+            text = std::to_string(s.block_state[first + n]) + " " +
+                   std::to_string(s.row_aspect[first + n]);
+        v.values.emplace_back("signal" + std::to_string(n + 1), text);
+    }
+    for (int ch = 0; ch < 100; ++ch)
+        v.values.emplace_back("grid" + std::to_string(ch), std::to_string(d.sound.volume(ch)));
 }
 
 std::string build_hint(const Drive& d) {

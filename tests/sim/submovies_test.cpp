@@ -91,3 +91,39 @@ TEST(Gradient, TheBoardShowsTheSectionWithOneDecimal) {
 
 }  // namespace
 }  // namespace ostrel
+
+namespace ostrel {
+namespace {
+
+TEST(StopLine, OneHundredMetresBeforeTheStop) {
+    fixture::TestDrive t(fixture::sample_drive());
+    t.s.stop_remaining = 10000;
+    show_stop_line(t.drive);
+    EXPECT_EQ(t.drive.view.stopline_top, 142);
+    EXPECT_EQ(t.drive.view.remain_top, 160);
+    EXPECT_EQ(t.drive.view.remain, "100");
+    t.s.stop_remaining = 25000;
+    show_stop_line(t.drive);
+    EXPECT_EQ(t.drive.view.stopline_top, -30);
+}
+
+TEST(ValueDisplay, FilledOnlyWhileShown) {
+    fixture::TestDrive t(fixture::sample_drive());
+    fill_value_display(t.drive);
+    EXPECT_TRUE(t.drive.view.values.empty());
+    keydowns(t.drive, VirtualKey::F5, false);
+    t.s.preceding_train_frame = 3500;
+    fill_value_display(t.drive);
+    auto value = [&t](const std::string& label) {
+        for (const auto& [l, text] : t.drive.view.values)
+            if (l == label) return text;
+        return std::string("?");
+    };
+    EXPECT_EQ(value("Speed"), "0.0 km/h");
+    EXPECT_EQ(value("BC"), "440 kPa");
+    EXPECT_EQ(value("Ahead"), "3500\n(中駅～信号場)");
+    EXPECT_EQ(value("Notch"), "P 0 0 0 B -9 -9 -9");
+}
+
+}  // namespace
+}  // namespace ostrel
