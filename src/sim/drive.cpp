@@ -92,6 +92,12 @@ Drive::Drive(const LoadedDrive& loaded, SoundChannels& channels, Shell& ui, int 
     s.next_stop_position = s.train_position;
     s.preceding_train_frame = line.pre_train_start_frame;
     s.block_state.assign(line.Signal.size(), 0);
+    signal_event.assign(line.Signal.size(), -1);
+    for (std::size_t e = line.events.size(); e-- > 0;) {
+        const TLineEvent& ev = line.events[e];
+        if (ev.kind == 1 && ev.b >= 0 && ev.b < static_cast<int>(signal_event.size()))
+            signal_event[static_cast<std::size_t>(ev.b)] = static_cast<int>(e);
+    }
     s.row_aspect.assign(line.Signal.size(), 0);
     s.stations.assign(line.Station.size(), {});
     s.submovie_done.assign(line.MovieSwitch.size(), 0);

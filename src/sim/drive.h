@@ -47,6 +47,8 @@ struct Drive {
 
     LabelTexts texts;
     DriveOptions options;
+    // For each "[Signal]" row, its first signal event in the event list (-1 when none).
+    std::vector<int> signal_event;
     DriveState s;
     ViewState view;
 

@@ -176,13 +176,9 @@ void warning_ats(Drive& d) {
             if (veh.ATS_Alert == 1 && proceed_aspect(s.signal_aspect)) s.ats_limit = 999;
         }
         for (std::size_t i = 0; i < sig.size(); ++i) {
-            const TLineEvent* ev = nullptr;
-            for (const TLineEvent& e : d.line.events) {
-                if (e.kind == 1 && e.b == static_cast<int>(i)) {
-                    ev = &e;
-                    break;
-                }
-            }
+            const int first = d.signal_event[i];
+            const TLineEvent* ev =
+                first >= 0 ? &d.line.events[static_cast<std::size_t>(first)] : nullptr;
             if (!ev || sig[i].columns[0] < 0) continue;
             const long double dist = static_cast<long double>(ev->distance);
             if (!(dist < s.train_position && s.train_position < dist + 1000)) continue;
