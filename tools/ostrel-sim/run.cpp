@@ -6,6 +6,7 @@
 
 #include "core/numbers.h"
 #include "fields.h"
+#include "input/autopilot.h"
 #include "input/controls.h"
 #include "save/slots.h"
 #include "sim/drive.h"
@@ -198,6 +199,8 @@ void run_drive(const LoadedDrive& loaded, const RunOptions& options, std::ostrea
     drive.video = &video_source;
     drive.options = read_options(settings);
     Session session{drive, settings, {}, false};
+    std::optional<Autopilot> pilot;
+    if (options.autopilot) pilot.emplace(drive);
 
     const std::vector<std::string>& names =
         options.fields.empty() ? default_fields() : options.fields;
@@ -241,6 +244,16 @@ void run_drive(const LoadedDrive& loaded, const RunOptions& options, std::ostrea
         if (t > 0 && t % 33 == 0 && drive.s.fast_timer_running) fast_step(drive);
         if (t > 0 && t % 100 == 0 && drive.s.tick_timer_running) {
             tick(drive);
+            if (pilot) {
+                flush_shell(t);
+                pilot->act(drive);
+                for (const std::string& e : pilot->take_events())
+                    shell.note(e);
+                if (pilot->finished() && !session.open_dialog.empty()) {
+                    shell.note("autopilot answers the " + session.open_dialog + " dialog: end");
+                    session.closed = true;
+                }
+            }
             if (++ticks % every == 0) {
                 out << t;
                 for (const FieldReader& read : readers)
@@ -249,6 +262,7 @@ void run_drive(const LoadedDrive& loaded, const RunOptions& options, std::ostrea
             }
         }
         flush_shell(t);
+        if (session.closed) break;
         std::int64_t next = std::min(next_multiple(t, 33), next_multiple(t, 100));
         if (next_command < script.size()) next = std::min(next, script[next_command].time_ms);
         t = next;

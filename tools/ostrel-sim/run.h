@@ -36,6 +36,7 @@ struct RunOptions {
     std::vector<std::string> fields;  // empty: the default list
     std::optional<int> video_frames;
     std::optional<std::vector<ScriptCommand>> script;  // none: started at time 0
+    bool autopilot = false;                            // drive with the autopilot after every tick
 };
 
 // Runs the drive; CSV to `out`, events (when wanted) to `events`. Throws ScriptError for a

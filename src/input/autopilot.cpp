@@ -1,0 +1,228 @@
+#include "input/autopilot.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "input/controls.h"
+#include "sim/drive.h"
+#include "sim/signals.h"
+
+namespace ostrel {
+
+namespace {
+
+bool stopping_kind(int kind) {
+    return kind == 0 || kind == 2;
+}
+
+// Speed from which the train stops (or slows to `end`) over `metres` at `rate` km/h/s.
+long double braking_curve(long double metres, long double rate, long double end) {
+    return std::sqrt(
+        std::max<long double>(0, end * end + 7.2L * rate * std::max<long double>(0, metres)));
+}
+
+std::string one_decimal_m(long double centimetres) {
+    long long tenths = round_to_int64(centimetres / 10);
+    std::string sign = tenths < 0 ? "-" : "";
+    tenths = std::llabs(tenths);
+    return sign + std::to_string(tenths / 10) + "." + std::to_string(tenths % 10);
+}
+
+}  // namespace
+
+int lever_position(const Drive& d) {
+    if (d.s.power_notch > 0) return d.s.power_notch;
+    if (d.s.hold_active) return 0;
+    return d.s.brake_notch;
+}
+
+Autopilot::Autopilot(const Drive& d) {
+    const Vehicle& v = d.vehicle;
+    service_steps_ = std::max(1, v.Brake - 1);
+    top_notch_ = 0;
+    for (int n = 1; n <= v.Power; ++n) {
+        const int mode = n <= static_cast<int>(v.Notch.size())
+                             ? v.Notch[static_cast<std::size_t>(n - 1)].mode
+                             : 0;
+        if (mode != 0) break;
+        top_notch_ = n;
+    }
+    top_notch_ = std::max(1, top_notch_);
+    // Half the service brake leaves room for the brake to build up and for grades.
+    plan_rate_ = std::max<long double>(0.5L, v.BrakeRate[1].to_real() * 0.45L);
+}
+
+std::vector<std::string> Autopilot::take_events() {
+    std::vector<std::string> out;
+    out.swap(events_);
+    return out;
+}
+
+void Autopilot::move_lever_towards(Drive& d, int lever) {
+    lever = std::clamp(lever, -service_steps_, top_notch_);
+    for (int presses = 0; presses < 20 && lever_position(d) != lever; ++presses) {
+        const int before = lever_position(d);
+        const bool before_hold = d.s.hold_active;
+        AsciiDown(d, lever > before ? '8' : '2');
+        if (lever_position(d) == before && d.s.hold_active == before_hold)
+            break;  // the lever is at an end
+    }
+}
+
+int Autopilot::target_speed(const Drive& d, bool& stopping) const {
+    const DriveState& s = d.s;
+    const Line& line = d.line;
+    const long double x = s.train_position;
+    long double target = d.vehicle.MaxSpeed > 0 ? d.vehicle.MaxSpeed - 5 : 100;
+    stopping = false;
+
+    // The stopping point ahead.
+    const long double to_stop = (s.next_stop_position - x) / 100;
+    if (s.next_stop_position > x) {
+        long double v_stop = braking_curve(to_stop - 0.3L, plan_rate_, 0);
+        if (v_stop < target) {
+            target = v_stop;
+            stopping = true;
+        }
+    }
+    // The governing signal: a stop aspect is a stop 20 m before it, other aspects a limit.
+    const int aspect = s.signal_aspect;
+    if (aspect != 999) {
+        const int cls = aspect_class(aspect);
+        if (cls >= 1 && cls < static_cast<int>(line.Speed_Signal.size()))
+            target =
+                std::min<long double>(target, line.Speed_Signal[static_cast<std::size_t>(cls)] - 3);
+        if (stop_aspect(aspect) && s.current_signal_index >= 0 &&
+            s.current_signal_index < static_cast<int>(d.signal_event.size())) {
+            const int e = d.signal_event[static_cast<std::size_t>(s.current_signal_index)];
+            if (e >= 0) {
+                long double metres =
+                    (static_cast<long double>(line.events[static_cast<std::size_t>(e)].distance) -
+                     x) /
+                        100 -
+                    20;
+                target = std::min(target, braking_curve(metres, plan_rate_, 0));
+            }
+        }
+    }
+    // The supervision speed near each station (from 100 m before it to 100 m before the next),
+    // in force and ahead.
+    const auto& rows = line.Station;
+    for (std::size_t i = 0; i + 1 < rows.size(); ++i) {
+        const long double from = static_cast<long double>(rows[i].stop_distance) - 10000;
+        const long double to = static_cast<long double>(rows[i + 1].stop_distance) - 10000;
+        const long double limit = rows[i].pattern_speed + 5 - 5;
+        if (from < x && x < to) target = std::min(target, limit);
+        if (x <= from)
+            target = std::min(target, braking_curve((from - x) / 100 - 20, plan_rate_, limit));
+    }
+    // Supervision in force.
+    if (s.ats_limit < 999) target = std::min<long double>(target, s.ats_limit - 3);
+    if (s.pattern_speed < 999) target = std::min<long double>(target, s.pattern_speed - 5);
+    if (s.atsp_limit_speed < 999)
+        target = std::min(target, braking_curve(s.atsp_limit_dist / 100 - 20, plan_rate_,
+                                                std::max(0, s.atsp_limit_speed - 5)));
+    // Speed limits in force and ahead, point checks ahead, zone checks.
+    for (const TSpeedLimit& lim : line.SpeedLimit) {
+        if (lim.start_frame <= s.current_frame && s.current_frame < lim.end_frame)
+            target = std::min<long double>(target, lim.limit - 3);
+        long double ahead = (static_cast<long double>(lim.start_distance) - x) / 100;
+        if (ahead > 0)
+            target = std::min(target, braking_curve(ahead - 30, plan_rate_, lim.limit - 3));
+    }
+    for (const TSpeedCheck2& z : line.SpeedCheck2) {
+        if (z.first_frame - 300 < s.current_frame && s.current_frame < z.last_frame)
+            target = std::min<long double>(target, z.speed - 3);
+    }
+    for (const TSpeedCheck1& c : line.SpeedCheck1) {
+        if (c.frame - 600 < s.current_frame && s.current_frame <= c.frame + 9)
+            target = std::min<long double>(target, c.speed - 3);
+    }
+    return static_cast<int>(std::floor(std::max<long double>(0, target)));
+}
+
+void Autopilot::at_station(Drive& d, int row) {
+    const DriveState& s = d.s;
+    const TStation& st = d.line.Station[static_cast<std::size_t>(row)];
+    const auto& flags = s.stations[static_cast<std::size_t>(row)];
+    if (stopped_row_ != row) {
+        stopped_row_ = row;
+        const long double off = s.train_position - static_cast<long double>(st.stop_distance);
+        events_.push_back("autopilot stopped at " + d.line.display(st.name) + " " +
+                          one_decimal_m(off) + " m " + (off >= 0 ? "past" : "short of") +
+                          " the stopping point" +
+                          (std::abs(off) <= 500 ? "" : " (outside the window)"));
+    }
+    // One-man doors: open on arrival, close once the melody has played and the time has come.
+    if (d.line.OneMan == 1 && st.kind == 0) {
+        if (!s.doors_open && !flags.arrived && !flags.departed) AsciiDown(d, 'd');
+        if (s.doors_open && s.door_command && flags.melody_played && s.clock > st.departure_time)
+            AsciiDown(d, 'd');
+    }
+}
+
+void Autopilot::act(Drive& d) {
+    DriveState& s = d.s;
+    if (finished_) return;
+    if (s.end_dialog_shown) {
+        finished_ = true;
+        events_.push_back("autopilot ends the drive");
+        return;
+    }
+    // After an emergency stop by the system: emergency position, reset, carry on.
+    if (s.system_eb && round_half_even(s.train_speed) == 0) {
+        AsciiDown(d, '0');
+        AsciiDown(d, 'r');
+        events_.push_back("autopilot reset the emergency brake");
+    }
+    // The supervision first: confirm an alarm with the brake applied.
+    if (s.ats_alarm) {
+        if (s.brake_notch >= 0) move_lever_towards(d, -service_steps_);
+        AsciiDown(d, ' ');
+    }
+    if (s.ats_chime) AsciiDown(d, ' ');
+
+    const bool standing = round_half_even(s.train_speed) == 0;
+    const int row = s.next_station_index;
+    bool ready = !s.doors_open;
+    if (row >= 0 && row < static_cast<int>(d.line.Station.size())) {
+        const TStation& st = d.line.Station[static_cast<std::size_t>(row)];
+        const auto& flags = s.stations[static_cast<std::size_t>(row)];
+        if (stopping_kind(st.kind) && flags.in_window) {
+            if (standing) at_station(d, row);
+            // Leave once the melody has played: with the doors shut, or at a stop without doors
+            // once the time has come.
+            const bool may_leave = st.kind == 0
+                                       ? flags.melody_played
+                                       : flags.melody_played && s.clock > st.departure_time;
+            ready = ready && may_leave;
+        }
+    }
+    // Doors open or the stop not over: hold the train with the brake.
+    if (!ready) {
+        move_lever_towards(d, -std::max(1, service_steps_ / 2));
+        return;
+    }
+    bool stopping = false;
+    const int target = target_speed(d, stopping);
+    const long double v = s.train_speed;
+    int lever = lever_position(d);
+    if (stopping && s.next_stop_position - s.train_position < 100 && v < 8) {
+        lever = -service_steps_;  // the last metre: hold it where it is
+    } else if (v > target + 1) {
+        const long double over = v - target;
+        lever = -std::clamp(
+            static_cast<int>(std::ceil(over / 2.0L * service_steps_ / 4.0L)) + (stopping ? 1 : 0),
+            1, service_steps_);
+    } else if (v < target - 4) {
+        lever = top_notch_;
+    } else if (v < target - 1) {
+        lever = std::max(0, std::min(lever, top_notch_));
+        if (lever < 1) lever = 1;
+    } else {
+        lever = 0;
+    }
+    move_lever_towards(d, lever);
+}
+
+}  // namespace ostrel

@@ -1,0 +1,77 @@
+#include "input/autopilot.h"
+
+#include <gtest/gtest.h>
+
+#include "input/controls.h"
+#include "sample_drive.h"
+#include "sim/steps.h"
+
+namespace ostrel {
+namespace {
+
+struct AutopilotRun {
+    bool finished = false;
+    bool emergency = false;
+    std::vector<std::string> events;
+    int seconds = 0;
+};
+
+// Drives a whole service with the autopilot, as `ostrel-sim run --autopilot` does.
+AutopilotRun drive_service(const std::string& line_file) {
+    fixture::TestDrive t(fixture::sample_drive(line_file));
+    Autopilot pilot(t.drive);
+    AutopilotRun run;
+    for (std::int64_t ms = 1; ms <= 30 * 60 * 1000 && !pilot.finished(); ++ms) {
+        t.channels.set_time_ms(ms);
+        if (ms % 33 == 0) fast_step(t.drive);
+        if (ms % 100 == 0) {
+            tick(t.drive);
+            pilot.act(t.drive);
+            run.emergency = run.emergency || t.s.system_eb;
+            for (auto& e : pilot.take_events())
+                run.events.push_back(e);
+            run.seconds = static_cast<int>(ms / 1000);
+        }
+    }
+    run.finished = pilot.finished();
+    return run;
+}
+
+void expect_every_stop_in_the_window(const AutopilotRun& run) {
+    int stops = 0;
+    for (const std::string& e : run.events) {
+        if (e.find("stopped at") == std::string::npos) continue;
+        ++stops;
+        EXPECT_EQ(e.find("outside"), std::string::npos) << e;
+    }
+    EXPECT_EQ(stops, 4);  // the first station, the second, the stop without doors, the terminus
+}
+
+TEST(Autopilot, DrivesTheConductorServiceToItsLastStop) {
+    AutopilotRun run = drive_service("line_ltd.dat");
+    EXPECT_TRUE(run.finished);
+    EXPECT_FALSE(run.emergency);
+    expect_every_stop_in_the_window(run);
+    EXPECT_LT(run.seconds, 15 * 60);
+}
+
+TEST(Autopilot, WorksTheDoorsOnTheOneManService) {
+    AutopilotRun run = drive_service("line_exp.dat");
+    EXPECT_TRUE(run.finished);
+    EXPECT_FALSE(run.emergency);
+    expect_every_stop_in_the_window(run);
+}
+
+TEST(Autopilot, TheLeverAsOneNumber) {
+    fixture::TestDrive t(fixture::sample_drive());
+    EXPECT_EQ(lever_position(t.drive), -9);
+    AsciiDown(t.drive, '5');
+    AsciiDown(t.drive, '2');  // hold counts as the middle
+    EXPECT_EQ(lever_position(t.drive), 0);
+    AsciiDown(t.drive, '8');
+    AsciiDown(t.drive, '8');
+    EXPECT_EQ(lever_position(t.drive), 1);
+}
+
+}  // namespace
+}  // namespace ostrel
