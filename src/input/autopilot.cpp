@@ -79,7 +79,8 @@ int Autopilot::target_speed(const Drive& d, bool& stopping) const {
     // The stopping point ahead.
     const long double to_stop = (s.next_stop_position - x) / 100;
     if (s.next_stop_position > x) {
-        long double v_stop = braking_curve(to_stop - 0.3L, plan_rate_, 0);
+        long double v_stop =
+            braking_curve(to_stop - 2.5L, plan_rate_, 0);  // aims short: the brake lags
         if (v_stop < target) {
             target = v_stop;
             stopping = true;
@@ -141,6 +142,35 @@ int Autopilot::target_speed(const Drive& d, bool& stopping) const {
     return static_cast<int>(std::floor(std::max<long double>(0, target)));
 }
 
+void Autopilot::brake_by_pressure(Drive& d, long double effort) {
+    const long double bc = d.s.bc_pressure.to_real();
+    const long double want = effort * d.vehicle.EBPress * 0.8L;
+    int lever = -2;  // lap: the cylinder keeps its pressure
+    if (effort <= 0 || bc > want + 15) lever = 0;
+    if (effort > 0 && bc < want - 15) lever = -3;
+    move_lever_towards(d, lever);
+}
+
+bool Autopilot::change_gear(Drive& d) {
+    const Vehicle& veh = d.vehicle;
+    DriveState& s = d.s;
+    if (veh.Engine_Type != 0 || veh.Gear_Type != 1 || veh.Engine.size() < 2) return false;
+    const long double v = std::abs(s.train_speed);
+    const int last = static_cast<int>(veh.Engine.size()) - 1;
+    int want = s.gear_position;
+    if (want < 1) want = 1;
+    while (want < last && v > veh.Engine[static_cast<std::size_t>(want)].high_speed - 3 &&
+           v >= veh.Engine[static_cast<std::size_t>(want + 1)].low_speed)
+        ++want;
+    while (want > 1 && v + 5 < veh.Engine[static_cast<std::size_t>(want)].low_speed)
+        --want;
+    if (want == s.gear_position) return false;
+    // The lever goes to the gear only with the power off.
+    if (s.power_notch > 0) move_lever_towards(d, 0);
+    if (s.applied_power_notch == 0) AsciiDown(d, want > s.gear_position ? 's' : 'x');
+    return true;
+}
+
 void Autopilot::at_station(Drive& d, int row) {
     const DriveState& s = d.s;
     const TStation& st = d.line.Station[static_cast<std::size_t>(row)];
@@ -198,19 +228,29 @@ void Autopilot::act(Drive& d) {
             ready = ready && may_leave;
         }
     }
+    const bool air_brake = d.vehicle.BrakeType == 0;
     // Doors open or the stop not over: hold the train with the brake.
     if (!ready) {
-        move_lever_towards(d, -std::max(1, service_steps_ / 2));
+        if (air_brake) {
+            brake_by_pressure(d, 0.6L);
+        } else {
+            move_lever_towards(d, -std::max(1, service_steps_ / 2));
+        }
         return;
     }
+    if (change_gear(d)) return;
     bool stopping = false;
     const int target = target_speed(d, stopping);
     const long double v = s.train_speed;
+    const bool last_metre = stopping && s.next_stop_position - s.train_position < 100 && v < 8;
+    long double effort = 0;  // share of the service brake wanted, 0 .. 1
     int lever = lever_position(d);
-    if (stopping && s.next_stop_position - s.train_position < 100 && v < 8) {
+    if (last_metre) {
+        effort = 1;
         lever = -service_steps_;  // the last metre: hold it where it is
     } else if (v > target + 1) {
         const long double over = v - target;
+        effort = std::clamp(over / 8.0L + (stopping ? 0.25L : 0.0L), 0.15L, 1.0L);
         lever = -std::clamp(
             static_cast<int>(std::ceil(over / 2.0L * service_steps_ / 4.0L)) + (stopping ? 1 : 0),
             1, service_steps_);
@@ -221,6 +261,10 @@ void Autopilot::act(Drive& d) {
         if (lever < 1) lever = 1;
     } else {
         lever = 0;
+    }
+    if (air_brake && (effort > 0 || lever <= 0)) {
+        brake_by_pressure(d, effort);
+        return;
     }
     move_lever_towards(d, lever);
 }

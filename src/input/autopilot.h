@@ -26,6 +26,10 @@ class Autopilot {
     int target_speed(const Drive& d, bool& stopping) const;
     void move_lever_towards(Drive& d, int lever);
     void at_station(Drive& d, int row);
+    // The automatic air brake has no graduated steps: apply, lap and release by pressure.
+    void brake_by_pressure(Drive& d, long double effort);
+    // Manual gearbox: shift with the power off when the speed calls for another gear.
+    bool change_gear(Drive& d);
 
     int service_steps_ = 1;        // brake steps below emergency
     int top_notch_ = 1;            // highest notch of the first power mode

@@ -17,8 +17,8 @@ struct AutopilotRun {
 };
 
 // Drives a whole service with the autopilot, as `ostrel-sim run --autopilot` does.
-AutopilotRun drive_service(const std::string& line_file) {
-    fixture::TestDrive t(fixture::sample_drive(line_file));
+AutopilotRun drive_service(LoadedDrive data) {
+    fixture::TestDrive t(std::move(data));
     Autopilot pilot(t.drive);
     AutopilotRun run;
     for (std::int64_t ms = 1; ms <= 30 * 60 * 1000 && !pilot.finished(); ++ms) {
@@ -48,7 +48,7 @@ void expect_every_stop_in_the_window(const AutopilotRun& run) {
 }
 
 TEST(Autopilot, DrivesTheConductorServiceToItsLastStop) {
-    AutopilotRun run = drive_service("line_ltd.dat");
+    AutopilotRun run = drive_service(fixture::sample_drive("line_ltd.dat"));
     EXPECT_TRUE(run.finished);
     EXPECT_FALSE(run.emergency);
     expect_every_stop_in_the_window(run);
@@ -56,10 +56,59 @@ TEST(Autopilot, DrivesTheConductorServiceToItsLastStop) {
 }
 
 TEST(Autopilot, WorksTheDoorsOnTheOneManService) {
-    AutopilotRun run = drive_service("line_exp.dat");
+    AutopilotRun run = drive_service(fixture::sample_drive("line_exp.dat"));
     EXPECT_TRUE(run.finished);
     EXPECT_FALSE(run.emergency);
     expect_every_stop_in_the_window(run);
+}
+
+// The same service with trains that drive differently.
+struct Variant {
+    const char* name;
+    void (*change)(Vehicle&);
+};
+
+void diesel(Vehicle& v, int gearbox) {
+    v.Engine_Type = 0;
+    v.Notch.clear();
+    v.Gear_Type = gearbox;
+    v.Engine = {{0, 5, 10, 1, 1, 1},
+                {0, 20, 40, 2.5L, 2.0L, 1.5L},
+                {30, 50, 70, 1.5L, 1.2L, 1.0L},
+                {60, 80, 100, 1.0L, 0.8L, 0.6L}};
+    v.EngineRate = {{100, 0}, {200, 30}, {300, 15}, {400, 8}};
+}
+
+const Variant kVariants[] = {
+    {"automatic air brake",
+     [](Vehicle& v) {
+         v.BrakeType = 0;
+         v.Brake = 4;
+     }},
+    {"electric-command brake", [](Vehicle& v) { v.BrakeType = 2; }},
+    {"two handles",
+     [](Vehicle& v) {
+         v.Handle = 1;
+         v.Hold = 0;
+     }},
+    {"warning ATS",
+     [](Vehicle& v) {
+         v.ATS_Type = 0;
+         v.ATS_Alert = 1;
+     }},
+    {"diesel, automatic gears", [](Vehicle& v) { diesel(v, 0); }},
+    {"diesel, manual gears", [](Vehicle& v) { diesel(v, 1); }},
+};
+
+TEST(Autopilot, DrivesEveryKindOfTrain) {
+    for (const Variant& variant : kVariants) {
+        LoadedDrive data = fixture::sample_drive("line_ltd.dat");
+        variant.change(data.vehicle);
+        AutopilotRun run = drive_service(data);
+        EXPECT_TRUE(run.finished) << variant.name;
+        EXPECT_FALSE(run.emergency) << variant.name;
+        expect_every_stop_in_the_window(run);
+    }
 }
 
 TEST(Autopilot, TheLeverAsOneNumber) {
