@@ -159,13 +159,13 @@ std::string jpeg(int width, int height, Rgba fill) {
     return out;
 }
 
-std::string wav(const WaveSpec& spec) {
-    int block = spec.channels * spec.bits / 8;
+std::string wav(const WaveSpec& format) {
+    int block = format.channels * format.bits / 8;
     std::string data;
-    for (int f = 0; f < spec.frames; ++f) {
-        double v = std::sin(2 * 3.14159265358979 * 440.0 * f / spec.sample_rate) * 0.3;
-        for (int c = 0; c < spec.channels; ++c) {
-            if (spec.bits == 8) {
+    for (int f = 0; f < format.frames; ++f) {
+        double v = std::sin(2 * 3.14159265358979 * 440.0 * f / format.sample_rate) * 0.3;
+        for (int c = 0; c < format.channels; ++c) {
+            if (format.bits == 8) {
                 data +=
                     static_cast<char>(static_cast<unsigned char>(128 + static_cast<int>(v * 127)));
             } else {
@@ -176,13 +176,13 @@ std::string wav(const WaveSpec& spec) {
     std::string fmt = "fmt ";
     put32(fmt, 16);
     put16(fmt, 1);
-    put16(fmt, static_cast<unsigned>(spec.channels));
-    put32(fmt, static_cast<std::uint32_t>(spec.sample_rate));
-    put32(fmt, static_cast<std::uint32_t>(spec.sample_rate * block));
+    put16(fmt, static_cast<unsigned>(format.channels));
+    put32(fmt, static_cast<std::uint32_t>(format.sample_rate));
+    put32(fmt, static_cast<std::uint32_t>(format.sample_rate * block));
     put16(fmt, static_cast<unsigned>(block));
-    put16(fmt, static_cast<unsigned>(spec.bits));
+    put16(fmt, static_cast<unsigned>(format.bits));
     std::string list;
-    if (spec.list_chunk) {
+    if (format.list_chunk) {
         std::string body = "INFOISFT";
         put32(body, 6);
         body += std::string("Ostrel", 6);
