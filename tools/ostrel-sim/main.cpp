@@ -79,7 +79,8 @@ int main(int argc, char** argv) {
     run->add_option("--events", events_file, "Write sound, message and dialog events to this file");
     run->add_option("--video-frames", video_frames, "Frames of the route video");
     std::string settings_file;
-    bool autopilot = false;
+    bool autopilot = false, progress = false;
+    run->add_flag("--progress", progress, "Show station, speed and clock on standard error");
     run->add_flag("--autopilot", autopilot, "Let the autopilot drive after every tick");
     run->add_option("--settings", settings_file, "Keep the options and save slots in this file");
 
@@ -107,6 +108,7 @@ int main(int argc, char** argv) {
         options.fields = split_commas(fields);
         options.video_frames = video_frames;
         options.autopilot = autopilot;
+        if (progress) options.progress = &std::cerr;
         if (!script_file.empty()) {
             std::ifstream in(script_file, std::ios::binary);
             if (!in) {

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "core/numbers.h"
+#include "data/distances.h"
 #include "fields.h"
 #include "input/autopilot.h"
 #include "input/controls.h"
@@ -254,6 +255,10 @@ void run_drive(const LoadedDrive& loaded, const RunOptions& options, std::ostrea
                     session.closed = true;
                 }
             }
+            if (options.progress && ticks % 10 == 0) {
+                *options.progress << "\r" << drive.view.Label4 << "  " << drive.view.digi_speed
+                                  << "  " << clock_text(drive.s.clock) << "      " << std::flush;
+            }
             if (++ticks % every == 0) {
                 out << t;
                 for (const FieldReader& read : readers)
@@ -267,6 +272,7 @@ void run_drive(const LoadedDrive& loaded, const RunOptions& options, std::ostrea
         if (next_command < script.size()) next = std::min(next, script[next_command].time_ms);
         t = next;
     }
+    if (options.progress) *options.progress << "\n";
     if (session.closed) {
         // Closing the driving window stops everything and keeps the menu options.
         for (int ch = 0; ch < SoundChannels::kCount; ++ch)

@@ -37,6 +37,7 @@ struct RunOptions {
     std::optional<int> video_frames;
     std::optional<std::vector<ScriptCommand>> script;  // none: started at time 0
     bool autopilot = false;                            // drive with the autopilot after every tick
+    std::ostream* progress = nullptr;  // a live one-line status: station, speed, clock
 };
 
 // Runs the drive; CSV to `out`, events (when wanted) to `events`. Throws ScriptError for a
