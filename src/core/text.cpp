@@ -98,6 +98,31 @@ std::string sjis_to_utf8(std::string_view bytes) {
     return out;
 }
 
+std::string utf8_to_sjis(std::string_view utf8) {
+    iconv_t cd = iconv_open("CP932", "UTF-8");
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        throw std::runtime_error("iconv: CP932 is not available");
+    std::string in(utf8);
+    std::string out(in.size() * 2 + 16, '\0');
+    char* src = in.data();
+    char* dst = out.data();
+    std::size_t src_left = in.size(), dst_left = out.size();
+    std::size_t r = iconv(cd, &src, &src_left, &dst, &dst_left);
+    iconv_close(cd);
+    if (r == static_cast<std::size_t>(-1)) throw std::runtime_error("not convertible to Shift JIS");
+    out.resize(out.size() - dst_left);
+    return out;
+}
+
+std::string to_windows_text(std::string_view utf8_with_lf) {
+    std::string crlf;
+    for (char c : utf8_with_lf) {
+        if (c == '\n') crlf += '\r';
+        crlf += c;
+    }
+    return utf8_to_sjis(crlf);
+}
+
 std::string display_text(std::string_view raw, Encoding encoding) {
     if (encoding == Encoding::Utf8) return std::string(raw);
     return sjis_to_utf8(raw);

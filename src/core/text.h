@@ -21,6 +21,12 @@ std::string sjis_to_utf8(std::string_view bytes);
 // A raw text as UTF-8 for display.
 std::string display_text(std::string_view raw, Encoding encoding);
 
+// UTF-8 to Shift JIS (code page 932); throws std::runtime_error for a character it lacks.
+std::string utf8_to_sjis(std::string_view utf8);
+
+// A text as Windows writes it: Shift JIS with CR LF line ends (from UTF-8 with LF).
+std::string to_windows_text(std::string_view utf8_with_lf);
+
 struct TextFile {
     std::vector<std::string> lines;
     Encoding encoding = Encoding::ShiftJis;

@@ -1,7 +1,8 @@
 #include "fixture.h"
 
+#include "core/encode/encoders.h"
+
 #include <iconv.h>
-#include <jpeglib.h>
 
 #include <cmath>
 #include <fstream>
@@ -13,27 +14,11 @@ namespace ostrel::fixture {
 namespace fs = std::filesystem;
 
 std::string to_sjis(std::string_view utf8) {
-    iconv_t cd = iconv_open("CP932", "UTF-8");
-    if (cd == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error("no CP932");
-    std::string in(utf8);
-    std::string out(in.size() * 2 + 16, '\0');
-    char* src = in.data();
-    char* dst = out.data();
-    std::size_t src_left = in.size(), dst_left = out.size();
-    std::size_t r = iconv(cd, &src, &src_left, &dst, &dst_left);
-    iconv_close(cd);
-    if (r == static_cast<std::size_t>(-1)) throw std::runtime_error("not convertible to Shift JIS");
-    out.resize(out.size() - dst_left);
-    return out;
+    return utf8_to_sjis(utf8);
 }
 
 std::string windows_text(std::string_view utf8_with_lf) {
-    std::string crlf;
-    for (char c : utf8_with_lf) {
-        if (c == '\n') crlf += '\r';
-        crlf += c;
-    }
-    return to_sjis(crlf);
+    return to_windows_text(utf8_with_lf);
 }
 
 TextFile windows_file(std::string_view utf8_with_lf) {
@@ -128,35 +113,11 @@ std::string bmp8(int width, int height, bool rle) {
 }
 
 std::string jpeg(int width, int height, Rgba fill) {
-    jpeg_compress_struct cinfo{};
-    jpeg_error_mgr err{};
-    cinfo.err = jpeg_std_error(&err);
-    jpeg_create_compress(&cinfo);
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&cinfo, &buffer, &size);
-    cinfo.image_width = static_cast<JDIMENSION>(width);
-    cinfo.image_height = static_cast<JDIMENSION>(height);
-    cinfo.input_components = 3;
-    cinfo.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, 95, TRUE);
-    jpeg_start_compress(&cinfo, TRUE);
-    std::vector<unsigned char> row(static_cast<std::size_t>(width) * 3);
-    for (int x = 0; x < width; ++x) {
-        row[static_cast<std::size_t>(3 * x)] = fill.r;
-        row[static_cast<std::size_t>(3 * x + 1)] = fill.g;
-        row[static_cast<std::size_t>(3 * x + 2)] = fill.b;
-    }
-    while (cinfo.next_scanline < cinfo.image_height) {
-        JSAMPROW rows[1] = {row.data()};
-        jpeg_write_scanlines(&cinfo, rows, 1);
-    }
-    jpeg_finish_compress(&cinfo);
-    jpeg_destroy_compress(&cinfo);
-    std::string out(reinterpret_cast<char*>(buffer), size);
-    free(buffer);
-    return out;
+    Image img;
+    img.width = width;
+    img.height = height;
+    img.pixels.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), fill);
+    return encode_jpeg(img, 95);
 }
 
 std::string wav(const WaveSpec& format) {
