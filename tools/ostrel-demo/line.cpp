@@ -1,0 +1,369 @@
+// The demo route and its three services. Everything is placed by distance along the route and
+// turned into frames of the route video through the same speed profile the simulation uses.
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "core/encode/encoders.h"
+#include "data/distances.h"
+#include "demo.h"
+#include "media.h"
+
+namespace ostrel::demo {
+
+namespace {
+
+const char* const kNames[] = {"港町", "北浜", "中央", "本町", "桜橋", "東山",  "緑ヶ丘",
+                              "若葉", "城下", "川端", "南台", "新田", "青葉",  "西浜",
+                              "朝日", "松原", "高原", "森下", "湖畔", "終点山"};
+constexpr int kStations = 20;
+// Metres between neighbouring stations.
+const int kSpans[kStations - 1] = {1200, 1500, 900, 1800, 1300, 1100, 1600, 1000, 1400, 1200,
+                                   1700, 1300, 900, 1500, 1200, 1600, 1100, 1300, 1400};
+
+struct Route {
+    std::vector<TSpeedUnit> profile;
+    std::vector<int> station_frame;
+    std::vector<long double> station_metres;
+    int buffer_frame = 0;
+    int last_frame = 0;
+
+    long double metres(int frame) const {
+        auto d = frame_distance(profile, frame);
+        return d ? static_cast<long double>(*d) / 100 : 0;
+    }
+    // The first frame at or past a distance.
+    int frame_at(long double m) const {
+        int lo = 0, hi = last_frame;
+        while (lo < hi) {
+            int mid = (lo + hi) / 2;
+            if (metres(mid) < m)
+                lo = mid + 1;
+            else
+                hi = mid;
+        }
+        return lo;
+    }
+};
+
+// Frames that a segment from va to vb km/h needs to cover `m` metres.
+int frames_for(long double m, long double va, long double vb) {
+    return std::max(1, static_cast<int>(std::lround(216.0L * m / (va + vb))));
+}
+
+Route make_route() {
+    Route r;
+    int frame = 0;
+    auto add = [&r, &frame](long double m, long double va, long double vb) {
+        const int n = frames_for(m, va, vb);
+        r.profile.push_back({frame, frame + n, va, vb, 0});
+        frame += n;
+    };
+    add(150, 25, 25);  // the run-in before the first platform
+    r.station_frame.push_back(frame);
+    for (int span : kSpans) {
+        add(span * 0.2, 25, 80);
+        add(span * 0.6, 80, 80);
+        add(span * 0.2, 80, 25);
+        r.station_frame.push_back(frame);
+    }
+    add(400, 25, 25);  // the run-out past the terminus, with the buffer on it
+    build_speed_profile(r.profile);
+    r.last_frame = frame;
+    for (int f : r.station_frame)
+        r.station_metres.push_back(r.metres(f));
+    r.buffer_frame = r.frame_at(r.station_metres.back() + 250);
+    return r;
+}
+
+enum class Service { Limited, Express, SemiExpress };
+
+// Station kinds: 0 stop with doors, 1 passed, 2 stop without doors.
+int kind_of(Service s, int i) {
+    switch (s) {
+        case Service::Limited:
+            if (i == 10) return 2;
+            return (i == 0 || i == 4 || i == 8 || i == 12 || i == 16 || i == 19) ? 0 : 1;
+        case Service::Express:
+            return (i % 2 == 0 || i == 19) ? 0 : 1;
+        case Service::SemiExpress:
+            return i == 7 ? 2 : 0;
+    }
+    return 0;
+}
+
+std::string n(long long v) {
+    return std::to_string(v);
+}
+std::string clock_of(int h, int m, int s) {
+    return n((h * 3600LL + m * 60 + s) * 30);
+}
+
+std::string line_text(const Route& r, Service service) {
+    const bool one_man = service == Service::SemiExpress;
+    const char* const kTitles[] = {"オストレル本線 特急", "オストレル本線 急行",
+                                   "オストレル本線 準急"};
+    const char* const kVideo[] = {"ostrel_main", "ostrel_main", "ostrel_main"};
+    const int si = static_cast<int>(service);
+    std::string s = "; the demo route: twenty stations, one service of three\n";
+    s += "[LineName]\n" + std::string(kTitles[si]) + "\n[LineName2]\nオストレル本線\n";
+    s += "[StartPos]\n" + n(r.station_frame[0]) + "\n[FrameRate]\n15\n";
+    s += "[Staf]\nimage\\line\\staf" + n(si) + ".bmp\nimage\\line\\opening.bmp\n[StartTime]\n0\n";
+    s += "[StafSwitch]\n440\n0\n10\n#\n";
+    s += "[MovieStop]\n" + n(r.buffer_frame) + "\n#\n";
+    // A timed sub-movie while standing at station 8, and one locked to the position in the
+    // first tunnel.
+    const int tunnel_from = r.frame_at(r.station_metres[5] + 300);
+    // The locked row comes first and runs 30 frames past its range: a sub-movie that reaches its
+    // length ends at the first row whose range it is outside, and a timed row always counts.
+    s += "[MovieSwitch]\n0," + n(tunnel_from) + "," + n(tunnel_from + 300) + ",ostrel_tunnel,330," +
+         n(tunnel_from + 330) + "\n2," + n(r.station_frame[8] - 20) + "," +
+         n(r.station_frame[8] + 20) + ",ostrel_platform8,150," + n(r.station_frame[8]) + "\n#\n";
+    s += "[Speed_Signal]\n0\n25\n45\n75\n110\n#\n";
+    s += "[DataName]\n" + std::string(kVideo[si]) + "\n";
+    // The preceding train leaves a few minutes ahead of this one.
+    s += "[Pre_Train]\n" + n(r.station_frame[2]) + "," + n(r.station_frame[19]) + "\n";
+    s += "2,70," + clock_of(9, 58, 0) + "\n6,70," + clock_of(10, 4, 30) + "\n10,70," +
+         clock_of(10, 11, 0) + "\n14,70," + clock_of(10, 17, 30) + "\n18,70," +
+         clock_of(10, 24, 0) + "\n19,0," + clock_of(10, 30, 0) + "\n#\n";
+    s += "[OneMan]\n" + n(one_man ? 1 : 0) + "\n";
+    s += "[SoundData]\nsound\\line\\arrive.wav\nsound\\line\\melody.wav\nsound\\line\\standstill."
+         "wav\n"
+         "sound\\line\\approach.wav\nsound\\line\\bridge.wav\nsound\\line\\passing."
+         "wav\nsound\\line\\river.wav\n#\n";
+    s += "[Announce]\n2\n";
+    for (int i = 1; i < kStations; ++i)
+        if (kind_of(service, i) == 0) s += "3,1," + n(i) + ",300\n";
+    s += "#\n[KankoSound1]\n";
+    for (int id = 0; id <= 20; ++id)
+        s += "kanko\\k" + n(id) + ".wav\n";
+    s += "[KankoSound2]\nkanko\\k21.wav\nkanko\\k22.wav\nkanko\\k23.wav\nkanko\\k24."
+         "wav\nkanko\\k25.wav\n#\n";
+
+    // Sounds along the way: a bridge clank once, a river looping with the speed.
+    const int bridge = r.frame_at(r.station_metres[2] + 450);
+    s += "[Sound]\n; a bridge and the river under it\n4," + n(bridge) + "," + n(bridge + 60) +
+         ",60,0,0,0\n6," + n(bridge) + "," + n(bridge + 240) + ",60,1,1,1\n#\n";
+    s += "[Doppler]\n5," + n(r.frame_at(r.station_metres[3] + 700)) + ",4000,0\n5," +
+         n(r.frame_at(r.station_metres[13] + 600)) + ",4000,1\n#\n";
+    s += "[Tunnel]\n" + n(tunnel_from) + "," + n(r.frame_at(r.station_metres[5] + 800)) + ",180\n" +
+         n(r.frame_at(r.station_metres[14] + 200)) + "," +
+         n(r.frame_at(r.station_metres[14] + 900)) + ",220\n#\n";
+
+    // Stations and their timetable: a run at about 55 km/h between stops and half a minute
+    // standing at each.
+    s += "[Station]\n";
+    std::vector<int> departure(kStations);
+    long double t = 10 * 3600.0L;
+    for (int i = 0; i < kStations; ++i) {
+        if (i > 0) {
+            t += (r.station_metres[static_cast<std::size_t>(i)] -
+                  r.station_metres[static_cast<std::size_t>(i - 1)]) /
+                 (55 / 3.6L);
+            if (kind_of(service, i) != 1) t += 40;
+        }
+        departure[static_cast<std::size_t>(i)] = static_cast<int>(t) * 30;
+        const int kind = kind_of(service, i);
+        const int pattern = kind == 1 ? 100 : 85;
+        s += std::string(kNames[i]) + "," + n(kind) + "," +
+             n(r.station_frame[static_cast<std::size_t>(i)]) + "," +
+             n(r.station_frame[static_cast<std::size_t>(i)] + 60) + ",0,1,0," +
+             n(departure[static_cast<std::size_t>(i)]) + "," + n(pattern) + "," +
+             n(i == 4 ? 1 : 0) + "\n";
+    }
+    s += "#\n[StopSound]\n0\n#\n";
+
+    // Signals: a starter 60 m past each station, block signals between.
+    struct Sig {
+        int frame, kind, type, held_state, held_until, left, right;
+    };
+    std::vector<Sig> sigs;
+    for (int i = 0; i < kStations; ++i) {
+        const long double at = r.station_metres[static_cast<std::size_t>(i)];
+        const bool doors = kind_of(service, i) == 0;
+        // Starters of stations with doors stay at stop until the departure melody.
+        if (i < kStations - 1) sigs.push_back({r.frame_at(at + 60), doors ? 3 : 0, 2, 0, i, 0, 0});
+        if (i + 1 < kStations) {
+            const long double span = kSpans[i];
+            const int types[] = {3, 4, 5, 1};
+            sigs.push_back({r.frame_at(at + span * 0.4), 0, types[i % 4], 0, 0, i == 6 ? 22 : 0,
+                            i == 9 ? 23 : 0});
+            // A repeater before every third home signal.
+            if (i % 3 == 1) sigs.push_back({r.frame_at(at + span * 0.62), 0, 0, 0, 0, 0, 0});
+            sigs.push_back({r.frame_at(at + span - 120), 0, 2, 0, 0, 0, 0});
+        }
+    }
+    // One signal held at caution until a clock time, one always at the limited aspect.
+    sigs[5].kind = 1, sigs[5].held_state = 1, sigs[5].held_until = std::stoi(clock_of(10, 6, 0));
+    sigs[17].kind = 2, sigs[17].held_state = 3, sigs[17].type = 3;
+    s += "[Signal]\n";
+    int from = 0;
+    for (std::size_t k = 0; k < sigs.size(); ++k) {
+        const Sig& g = sigs[k];
+        s += n(g.kind) + "," + n(k % 5 == 0 ? 1 : 0) + ",0," + n(g.type) + "," + n(from) + "," +
+             n(g.frame) + "," + n(g.frame - 90) + "," + n(g.frame - 30) + "," + n(g.held_state) +
+             "," + n(g.held_until) + "," + n(g.left) + "," + n(g.right) + "\n";
+        from = g.frame;
+    }
+    s += "#\n";
+
+    // Gradients both ways.
+    s += "[Slope]\n";
+    const std::pair<int, double> kSlopes[] = {{1, 10.0}, {3, -8.5},   {6, 25.0}, {9, -12.0},
+                                              {12, 5.5}, {15, -20.0}, {17, 15.0}};
+    for (const auto& [i, g] : kSlopes) {
+        const long double at = r.station_metres[static_cast<std::size_t>(i)];
+        char text[32];
+        std::snprintf(text, sizeof text, "%.1f", g);
+        s += std::string(text) + "," + n(r.frame_at(at + 250)) + "," +
+             n(r.frame_at(at + kSpans[i] - 250)) + "\n";
+    }
+    s += "#\n";
+    // Signs: a whistle board, one that changes after 20 s in its range, one at a clock time.
+    s += "[Sign]\n4," + n(r.frame_at(r.station_metres[1] + 500)) + "," +
+         n(r.frame_at(r.station_metres[1] + 800)) + ",0\n4," +
+         n(r.frame_at(r.station_metres[7] + 300)) + "," + n(r.frame_at(r.station_metres[7] + 900)) +
+         ",20\n4," + n(r.frame_at(r.station_metres[11] + 300)) + "," +
+         n(r.frame_at(r.station_metres[11] + 900)) + "," + clock_of(10, 20, 0) + "\n#\n";
+    s += "[SignalKanko]\n";
+    for (std::size_t k = 0; k < sigs.size(); k += 4)
+        s += n(static_cast<long long>(k)) + ",0,21\n";
+    s += "#\n[StationKanko]\n";
+    for (int i = 0; i < kStations; ++i) {
+        if (kind_of(service, i) == 1) continue;
+        s += n(i) + ",4,22\n" + n(i) + ",0,23\n" + n(i) + ",1,999\n" + n(i) + ",3,24\n" + n(i) +
+             ",2," + n(departure[static_cast<std::size_t>(i)]) + "\n";
+    }
+    s += "#\n";
+    // Speed limits with their signs and braking patterns.
+    s += "[SpeedLimit]\n";
+    const std::tuple<int, int, int> kLimits[] = {{3, 60, 1}, {9, 45, 2}, {15, 75, 3}};
+    for (const auto& [i, limit, image] : kLimits) {
+        const long double at = r.station_metres[static_cast<std::size_t>(i)];
+        s += n(limit) + "," + n(image) + "," + n(limit) + "," + n(r.frame_at(at + 400)) + "," +
+             n(r.frame_at(at + 800)) + "\n";
+    }
+    s += "#\n[SpeedCheck1]\n70," + n(r.frame_at(r.station_metres[13] + 500)) + "\n#\n";
+    s += "[SpeedCheck2]\n45," + n(r.frame_at(r.station_metres[17] + 300)) + "," +
+         n(r.frame_at(r.station_metres[17] + 700)) + "\n#\n";
+    s += "[SignImageList]\nimage\\line\\up.bmp\nimage\\line\\down.bmp\n#\n";
+    s += "[OtherImageList]\nimage\\line\\timecheck.bmp\nkanko\\timecheck.wav\nimage\\line\\limit60."
+         "bmp\nkanko\\limit60.wav\n"
+         "image\\line\\limit45.bmp\nkanko\\limit45.wav\nimage\\line\\limit75.bmp\nkanko\\limit75."
+         "wav\n"
+         "image\\line\\whistle.bmp\nkanko\\whistle.wav\nimage\\line\\whistle_off."
+         "bmp\nkanko\\whistle.wav\n"
+         "image\\line\\zone.bmp\nkanko\\ATSnone.wav\nimage\\line\\zone.bmp\nkanko\\ATS30.wav\n"
+         "image\\line\\zone.bmp\nkanko\\ATS45.wav\nimage\\line\\zone.bmp\nkanko\\ATS65.wav\n#\n";
+    s += "[SignalImageList]\n";
+    for (int a = 0; a < 22; ++a)
+        s += "image\\signal\\aspect" + n(a) + ".bmp\n";
+    s += "image\\signal\\left.bmp\nimage\\signal\\right.bmp\n#\n";
+    s += "[SignalImageList2]\nimage\\signal\\sub_none.bmp\nimage\\signal\\sub_route.bmp\n#\n";
+    s += "[SpeedUnit]\n";
+    for (const TSpeedUnit& u : r.profile) {
+        char text[96];
+        std::snprintf(text, sizeof text, "%d,%d,%.1f,%.1f\n", u.first_frame, u.last_frame,
+                      static_cast<double>(u.first_speed), static_cast<double>(u.last_speed));
+        s += text;
+    }
+    s += "#\n[CrossImageList]\nimage\\line\\cross.bmp\nimage\\line\\cross_wait.bmp\n#\n";
+    s += "[Cross]\n";
+    const int kCrossings[] = {1, 4, 8, 11, 16};
+    for (int i : kCrossings) {
+        const long double at = r.station_metres[static_cast<std::size_t>(i)];
+        s += "0,6," + n(r.frame_at(at + 150)) + "," + n(r.frame_at(at + 260)) + "," +
+             n(i == 4 ? 4 : 0) + "\n";
+    }
+    s += "#\n[Time]\n";
+    const int kChecks[] = {3, 9, 14};
+    for (int i : kChecks) {
+        const long double at = r.station_metres[static_cast<std::size_t>(i)];
+        s += n(r.frame_at(at + 300)) + "," + n(r.frame_at(at + 600)) + "," +
+             n(departure[static_cast<std::size_t>(i)] + 30 * 40) + "\n";
+    }
+    s += "#\n[Switch]\n";
+    for (int i = 0; i < kStations; i += 3) {
+        s += n(r.station_frame[static_cast<std::size_t>(i)] - 120) + ",1\n";
+        if (i + 1 < kStations) s += n(r.station_frame[static_cast<std::size_t>(i)] + 150) + ",2\n";
+    }
+    s += "#\n";
+    return s;
+}
+
+const Rgba kKey{255, 0, 255, 255}, kBlack{0, 0, 0, 255}, kWhite{255, 255, 255, 255};
+
+std::string board(Rgba colour, const std::string& number) {
+    Canvas c(50, 50, kKey);
+    c.circle(25, 25, 22, colour);
+    c.circle(25, 25, 16, kWhite);
+    if (!number.empty()) c.digits(12, 15, number, 9, kBlack);
+    return encode_bmp24(c.image);
+}
+
+}  // namespace
+
+void write_line_files(Output& out) {
+    const Route route = make_route();
+    out.text("line_ltd.dat", line_text(route, Service::Limited));
+    out.text("line_exp.dat", line_text(route, Service::Express));
+    out.text("line_semi.dat", line_text(route, Service::SemiExpress));
+
+    const Rgba red{220, 30, 30, 255}, yellow{250, 210, 40, 255}, green{40, 200, 90, 255},
+        grey{60, 60, 60, 255};
+    for (int a = 0; a < 22; ++a) {
+        Canvas c(40, 90, kKey);
+        c.rect(4, 2, 32, 86, grey);
+        // Stop aspects red, proceed green, the others yellow.
+        const bool stop = a == 0 || a == 3 || a == 6 || a == 9 || a == 13 || a == 17;
+        const bool go = a == 2 || a == 5 || a == 8 || a == 12 || a == 16 || a == 21;
+        c.circle(20, stop ? 70 : go ? 20 : 45, 10, stop ? red : go ? green : yellow);
+        out.bytes("image\\signal\\aspect" + std::to_string(a) + ".bmp", encode_bmp24(c.image));
+    }
+    out.bytes("image\\signal\\left.bmp", board(yellow, ""));
+    out.bytes("image\\signal\\right.bmp", board(green, ""));
+    out.bytes("image\\signal\\sub_none.bmp", board(grey, ""));
+    out.bytes("image\\signal\\sub_route.bmp", board(yellow, "1"));
+    out.bytes("image\\line\\up.bmp", board(grey, "1"));
+    out.bytes("image\\line\\down.bmp", board(grey, "2"));
+    out.bytes("image\\line\\timecheck.bmp", board(green, "0"));
+    out.bytes("image\\line\\limit60.bmp", board(red, "60"));
+    out.bytes("image\\line\\limit45.bmp", board(red, "45"));
+    out.bytes("image\\line\\limit75.bmp", board(red, "75"));
+    out.bytes("image\\line\\whistle.bmp", board(kWhite, "7"));
+    out.bytes("image\\line\\whistle_off.bmp", board(grey, "7"));
+    out.bytes("image\\line\\zone.bmp", board(yellow, "30"));
+    out.bytes("image\\line\\cross.bmp", board(yellow, "8"));
+    out.bytes("image\\line\\cross_wait.bmp", board(red, "8"));
+    for (int si = 0; si < 3; ++si) {
+        Canvas staf(200, 880, Rgba{250, 248, 235, 255});
+        for (int row = 0; row < 20; ++row)
+            staf.digits(20, 20 + row * 42,
+                        std::to_string(10 + row / 2) + std::to_string(row % 6) + "0", 8, kBlack);
+        out.bytes("image\\line\\staf" + std::to_string(si) + ".bmp", encode_bmp24(staf.image));
+    }
+    Canvas opening(540, 300, Rgba{20, 40, 80, 255});
+    opening.rect(0, 200, 540, 100, Rgba{60, 60, 60, 255});
+    out.bytes("image\\line\\opening.bmp", encode_bmp24(opening.image));
+
+    auto save = [&out](const char* name, const Sound& s) {
+        out.bytes(std::string(name), wav_bytes(s));
+    };
+    save("sound\\line\\arrive.wav", chime(3.0, {523, 659, 784, 1046}, 0.3));
+    save("sound\\line\\melody.wav", chime(5.0, {659, 784, 880, 784, 659, 523, 587, 659}, 0.3));
+    save("sound\\line\\standstill.wav", tone(2.0, 330, 0.2, 0.5));
+    save("sound\\line\\approach.wav", chime(2.0, {784, 659, 523}, 0.3));
+    save("sound\\line\\bridge.wav", noise(1.0, 0.6, 41, 0.2));
+    save("sound\\line\\passing.wav", mix(noise(3.0, 0.5, 42, 0.6), tone(3.0, 90, 0.2)));
+    save("sound\\line\\river.wav", noise(2.0, 0.3, 43, 0.95));
+    for (int id = 0; id <= 25; ++id)
+        save(("kanko\\k" + std::to_string(id) + ".wav").c_str(),
+             tone(0.8, 200 + 20 * id, 0.3, 0.6));
+    for (const char* name : {"timecheck", "limit60", "limit45", "limit75", "whistle", "ATSnone",
+                             "ATS30", "ATS45", "ATS65"})
+        save(("kanko\\" + std::string(name) + ".wav").c_str(), tone(0.8, 240, 0.3, 0.4));
+}
+
+}  // namespace ostrel::demo
