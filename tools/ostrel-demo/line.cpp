@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "data/distances.h"
 #include "demo.h"
 #include "media.h"
+#include "video.h"
 
 namespace ostrel::demo {
 
@@ -76,6 +78,28 @@ Route make_route() {
         r.station_metres.push_back(r.metres(f));
     r.buffer_frame = r.frame_at(r.station_metres.back() + 250);
     return r;
+}
+
+// Where the signals stand: a starter 60 m past each station, a block signal 40 % into each
+// span, a repeater in every third span, a home signal 120 m before the next station.
+enum class SignalRole { Starter, Block, Repeater, Home };
+struct SignalPlace {
+    long double metres;
+    int station;  // the station before it
+    SignalRole role;
+};
+
+std::vector<SignalPlace> signal_places(const Route& r) {
+    std::vector<SignalPlace> places;
+    for (int i = 0; i + 1 < kStations; ++i) {
+        const long double at = r.station_metres[static_cast<std::size_t>(i)];
+        const long double span = kSpans[i];
+        places.push_back({at + 60, i, SignalRole::Starter});
+        places.push_back({at + span * 0.4L, i, SignalRole::Block});
+        if (i % 3 == 1) places.push_back({at + span * 0.62L, i, SignalRole::Repeater});
+        places.push_back({at + span - 120, i, SignalRole::Home});
+    }
+    return places;
 }
 
 enum class Service { Limited, Express, SemiExpress };
@@ -180,19 +204,24 @@ std::string line_text(const Route& r, Service service) {
         int frame, kind, type, held_state, held_until, left, right;
     };
     std::vector<Sig> sigs;
-    for (int i = 0; i < kStations; ++i) {
-        const long double at = r.station_metres[static_cast<std::size_t>(i)];
-        const bool doors = kind_of(service, i) == 0;
-        // Starters of stations with doors stay at stop until the departure melody.
-        if (i < kStations - 1) sigs.push_back({r.frame_at(at + 60), doors ? 3 : 0, 2, 0, i, 0, 0});
-        if (i + 1 < kStations) {
-            const long double span = kSpans[i];
-            const int types[] = {3, 4, 5, 1};
-            sigs.push_back({r.frame_at(at + span * 0.4), 0, types[i % 4], 0, 0, i == 6 ? 22 : 0,
-                            i == 9 ? 23 : 0});
-            // A repeater before every third home signal.
-            if (i % 3 == 1) sigs.push_back({r.frame_at(at + span * 0.62), 0, 0, 0, 0, 0, 0});
-            sigs.push_back({r.frame_at(at + span - 120), 0, 2, 0, 0, 0, 0});
+    const int kTypes[] = {3, 4, 5, 1};
+    for (const SignalPlace& p : signal_places(r)) {
+        const int i = p.station;
+        const int frame = r.frame_at(p.metres);
+        switch (p.role) {
+            case SignalRole::Starter:
+                // Starters of stations with doors stay at stop until the departure melody.
+                sigs.push_back({frame, kind_of(service, i) == 0 ? 3 : 0, 2, 0, i, 0, 0});
+                break;
+            case SignalRole::Block:
+                sigs.push_back({frame, 0, kTypes[i % 4], 0, 0, i == 6 ? 22 : 0, i == 9 ? 23 : 0});
+                break;
+            case SignalRole::Repeater:
+                sigs.push_back({frame, 0, 0, 0, 0, 0, 0});
+                break;
+            case SignalRole::Home:
+                sigs.push_back({frame, 0, 2, 0, 0, 0, 0});
+                break;
         }
     }
     // One signal held at caution until a clock time, one always at the limited aspect.
@@ -303,7 +332,151 @@ std::string board(Rgba colour, const std::string& number) {
     return encode_bmp24(c.image);
 }
 
+// What the camera sees at a place on the route: the track running to the horizon, platforms,
+// signal masts, tunnel portals and darkness, level crossings, gradient posts and limit boards,
+// each drawn where the line files put it.
+class Scenery {
+  public:
+    explicit Scenery(const Route& r) : r_(r) {
+        for (const SignalPlace& p : signal_places(r))
+            signals_.push_back(p.metres);
+        const long double t1 = r.station_metres[5];
+        tunnels_ = {{t1 + 300, t1 + 800}, {r.station_metres[14] + 200, r.station_metres[14] + 900}};
+        for (int i : {1, 4, 8, 11, 16})
+            crossings_.push_back(r.station_metres[static_cast<std::size_t>(i)] + 200);
+        for (int i : {3, 9, 15})
+            boards_.push_back(r.station_metres[static_cast<std::size_t>(i)] + 400);
+        for (int i : {1, 3, 6, 9, 12, 15, 17})
+            posts_.push_back(r.station_metres[static_cast<std::size_t>(i)] + 250);
+    }
+
+    Image frame(long double at, bool dark_scene = false) const {
+        const Rgba sky{120, 170, 220, 255}, ground{90, 120, 70, 255}, ballast{110, 100, 90, 255};
+        const bool inside = in_tunnel(at) || dark_scene;
+        Canvas c(540, 300, inside ? Rgba{15, 15, 20, 255} : sky);
+        c.rect(0, kHorizon, 540, 300 - kHorizon, inside ? Rgba{25, 25, 25, 255} : ground);
+        // Ballast and rails converge on the vanishing point; sleepers every 2 m move past.
+        for (int y = kHorizon + 1; y < 300; ++y) {
+            const long double z = depth_of(y);
+            const int half = static_cast<int>(1.8L * kFocal / z);
+            c.rect(270 - half, y, 2 * half, 1, inside ? Rgba{40, 40, 40, 255} : ballast);
+            const int rail = static_cast<int>(0.75L * kFocal / z);
+            c.rect(270 - rail, y, 2, 1, Rgba{200, 200, 200, 255});
+            c.rect(270 + rail - 1, y, 2, 1, Rgba{200, 200, 200, 255});
+            if (std::fmod(at + z, 2.0L) < 0.3L)
+                c.rect(270 - rail, y, 2 * rail, 1, Rgba{70, 50, 40, 255});
+        }
+        for (std::size_t i = 0; i < r_.station_metres.size(); ++i) {  // platforms on the left
+            const long double stop = r_.station_metres[i];
+            draw_block(c, at, stop - 110, stop + 10, -3.2L, -7.0L, 1.0L, Rgba{170, 170, 160, 255});
+            draw_post(c, at, stop + 12, -4.0L, 3.0L, Rgba{30, 60, 160, 255});  // the name board
+        }
+        for (long double m : signals_)
+            draw_post(c, at, m, 2.6L, 4.5L, Rgba{30, 30, 30, 255}, Rgba{220, 40, 40, 255});
+        for (long double m : boards_)
+            draw_post(c, at, m, 2.4L, 2.0L, Rgba{230, 230, 230, 255}, Rgba{220, 30, 30, 255});
+        for (long double m : posts_)
+            draw_post(c, at, m, -2.4L, 1.2L, Rgba{240, 240, 240, 255});
+        for (long double m : crossings_)
+            draw_block(c, at, m - 3, m + 3, -6.0L, 6.0L, 0.05L, Rgba{230, 200, 40, 255});
+        for (const auto& [in, out] : tunnels_) {
+            if (at < in) draw_block(c, at, in, in + 1, -5.0L, 5.0L, 6.0L, Rgba{50, 45, 40, 255});
+        }
+        return c.image;
+    }
+
+    bool in_tunnel(long double at) const {
+        for (const auto& [in, out] : tunnels_)
+            if (in <= at && at <= out) return true;
+        return false;
+    }
+
+  private:
+    static constexpr int kHorizon = 120;
+    static constexpr long double kFocal = 180;  // pixels at 1 m, camera 2.5 m above the rails
+
+    static long double depth_of(int y) { return 2.5L * kFocal / (y - kHorizon); }
+    static int screen_y(long double z, long double height) {
+        return kHorizon + static_cast<int>((2.5L - height) * kFocal / z);
+    }
+    static int screen_x(long double z, long double side) {
+        return 270 + static_cast<int>(side * kFocal / z);
+    }
+
+    // A box beside or across the track from `from` to `to` metres, between two sides, `height`
+    // high.
+    void draw_block(Canvas& c, long double at, long double from, long double to, long double side_a,
+                    long double side_b, long double height, Rgba colour) const {
+        const long double z0 = std::max<long double>(from - at, 3),
+                          z1 = std::min<long double>(to - at, 400);
+        if (z1 <= z0) return;
+        for (long double z = z1; z >= z0; z -= std::max<long double>(0.5L, z / 40)) {
+            const int xa = screen_x(z, side_a), xb = screen_x(z, side_b);
+            const int top = screen_y(z, height), bottom = screen_y(z, 0);
+            c.rect(std::min(xa, xb), top, std::abs(xb - xa) + 1, std::max(1, bottom - top), colour);
+        }
+    }
+
+    void draw_post(Canvas& c, long double at, long double m, long double side, long double height,
+                   Rgba colour, Rgba head = Rgba{0, 0, 0, 0}) const {
+        const long double z = m - at;
+        if (z < 3 || z > 400) return;
+        const int x = screen_x(z, side), top = screen_y(z, height), bottom = screen_y(z, 0);
+        const int w = std::max(1, static_cast<int>(0.25L * kFocal / z));
+        c.rect(x - w / 2, top, w, std::max(1, bottom - top), colour);
+        if (head.a != 0) c.circle(x, top, std::max(1, static_cast<int>(0.4L * kFocal / z)), head);
+    }
+
+    const Route& r_;
+    std::vector<long double> signals_, crossings_, boards_, posts_;
+    std::vector<std::pair<long double, long double>> tunnels_;
+};
+
 }  // namespace
+
+void write_route_videos(Output& out, const std::function<void(const std::string&)>& progress) {
+    const Route route = make_route();
+    const Scenery scenery(route);
+    std::filesystem::create_directories(out.dir() / "movie");
+    {
+        AviWriter main(out.dir() / "movie" / "ostrel_main.avi", 540, 300, 8);
+        for (int f = 0; f <= route.last_frame; ++f) {
+            Image picture = scenery.frame(route.metres(f));
+            // A few stills to look at, where the route has something to show.
+            if (std::getenv("OSTREL_DEMO_STILLS") && f % 1500 == 0)
+                out.bytes("stills\\" + std::to_string(f) + ".jpg", encode_jpeg(picture, 85));
+            main.write(picture);
+            if (f % 3000 == 0)
+                progress("route video: frame " + std::to_string(f) + " of " +
+                         std::to_string(route.last_frame));
+        }
+        main.finish();
+    }
+    // The sub-movies: a look along the platform while standing at station 8, and the inside of
+    // the first tunnel with its lamps.
+    {
+        AviWriter platform(out.dir() / "movie" / "ostrel_platform8.avi", 540, 300);
+        const long double at = route.station_metres[8];
+        for (int f = 0; f < 150; ++f)
+            platform.write(scenery.frame(at - 60 + 0.4L * f));
+        platform.finish();
+        AviWriter tunnel(out.dir() / "movie" / "ostrel_tunnel.avi", 540, 300);
+        const long double from = route.station_metres[5] + 300;
+        for (int f = 0; f < 330; ++f) {
+            Image img = scenery.frame(from + f * 1.6L, true);
+            Canvas lamps(1, 1, Rgba{});
+            lamps.image = std::move(img);
+            lamps.circle(60 + (f * 17) % 420, 60, 6, Rgba{250, 220, 120, 255});
+            tunnel.write(lamps.image);
+        }
+        tunnel.finish();
+        std::filesystem::create_directories(out.dir() / "move");
+        AviWriter opening(out.dir() / "move" / "opening.avi", 540, 300);
+        for (int f = 0; f < 90; ++f)
+            opening.write(scenery.frame(f * 1.0L));
+        opening.finish();
+    }
+}
 
 void write_line_files(Output& out) {
     const Route route = make_route();

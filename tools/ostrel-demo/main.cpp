@@ -12,7 +12,7 @@ int main(int argc, char** argv) {
     try {
         int step = 0;
         ostrel::demo::write_demo(argv[1], [&step](const std::string& what) {
-            std::cerr << "[" << ++step << "/4] " << what << "\n";
+            std::cerr << "[" << ++step << "] " << what << "\n";
         });
     } catch (const std::exception& e) {
         std::cerr << "ostrel-demo: " << e.what() << "\n";

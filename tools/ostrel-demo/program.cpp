@@ -100,6 +100,8 @@ void write_demo(const fs::path& dir, const std::function<void(const std::string&
     write_trains(out);
     progress("the route: three line files, signs, signals and line sounds");
     write_line_files(out);
+    progress("the route video, drawn from the line files' places");
+    write_route_videos(out, progress);
     progress("done");
 }
 

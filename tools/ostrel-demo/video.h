@@ -1,0 +1,27 @@
+#pragma once
+// Writing AVI files: MPEG-4 part 2 with a key frame every 30 frames, which FFmpeg decodes fast
+// and which seeks well.
+
+#include <filesystem>
+#include <memory>
+
+#include "core/image.h"
+
+namespace ostrel::demo {
+
+class AviWriter {
+  public:
+    AviWriter(const std::filesystem::path& file, int width, int height, int quality = 6);
+    ~AviWriter();
+    AviWriter(const AviWriter&) = delete;
+    AviWriter& operator=(const AviWriter&) = delete;
+    void write(const Image& frame);
+    void finish();
+
+    struct State;  // the FFmpeg objects
+
+  private:
+    std::unique_ptr<State> state_;
+};
+
+}  // namespace ostrel::demo
