@@ -524,19 +524,48 @@ void write_line_files(Output& out) {
     auto save = [&out](const char* name, const Sound& s) {
         out.bytes(std::string(name), wav_bytes(s));
     };
+    auto voice_or = [&out](const char* name, const std::string& kana, const Sound& instead) {
+        std::string bytes = speak(kana);
+        out.bytes(std::string(name), bytes.empty() ? wav_bytes(instead) : bytes);
+    };
     save("sound\\line\\arrive.wav", chime(3.0, {523, 659, 784, 1046}, 0.3));
     save("sound\\line\\melody.wav", chime(5.0, {659, 784, 880, 784, 659, 523, 587, 659}, 0.3));
-    save("sound\\line\\standstill.wav", tone(2.0, 330, 0.2, 0.5));
-    save("sound\\line\\approach.wav", chime(2.0, {784, 659, 523}, 0.3));
+    // Announcements in the train.
+    voice_or("sound\\line\\standstill.wav", "ただいま ていしゃ しております",
+             tone(2.0, 330, 0.2, 0.5));
+    voice_or("sound\\line\\approach.wav", "まもなく えきに とうちゃく します",
+             chime(2.0, {784, 659, 523}, 0.3));
     save("sound\\line\\bridge.wav", noise(1.0, 0.6, 41, 0.2));
     save("sound\\line\\passing.wav", mix(noise(3.0, 0.5, 42, 0.6), tone(3.0, 90, 0.2)));
     save("sound\\line\\river.wav", noise(2.0, 0.3, 43, 0.95));
+    // Call-outs, spoken; a tone stands in when espeak-ng is not there.
+    auto voice = [&out](const std::string& name, const std::string& kana, double hz) {
+        std::string bytes = speak(kana);
+        out.bytes(name, bytes.empty() ? wav_bytes(tone(0.8, hz, 0.3, 0.6)) : bytes);
+    };
+    const char* const kCallouts[] = {"ていし",           "けいかい",         "ちゅうい",
+                                     "げんそく",         "しんこう",         "ちゅうい しんごう",
+                                     "じゅうびょう",     "にじゅうびょう",   "さんじゅうびょう",
+                                     "よんじゅうびょう", "ごじゅうびょう",   "ろくじゅうびょう",
+                                     "ななじゅうびょう", "はちじゅうびょう", "きゅうじゅうびょう",
+                                     "ひゃくびょう",     "おくれ",           "はやい",
+                                     "ていじ",           "ドア しめきり",    "しゅっぱつ しんこう",
+                                     "しんごう よし",    "ていしいち よし",  "とうちゃく",
+                                     "しゅっぱつ",       "ドア しめます"};
     for (int id = 0; id <= 25; ++id)
-        save(("kanko\\k" + std::to_string(id) + ".wav").c_str(),
-             tone(0.8, 200 + 20 * id, 0.3, 0.6));
-    for (const char* name : {"timecheck", "limit60", "limit45", "limit75", "whistle", "ATSnone",
-                             "ATS30", "ATS45", "ATS65"})
-        save(("kanko\\" + std::string(name) + ".wav").c_str(), tone(0.8, 240, 0.3, 0.4));
+        voice("kanko\\k" + std::to_string(id) + ".wav", kCallouts[id], 200 + 20 * id);
+    const std::pair<const char*, const char*> kSigns[] = {
+        {"timecheck", "じこく かくにん"},
+        {"limit60", "せいげん ろくじゅう"},
+        {"limit45", "せいげん よんじゅうご"},
+        {"limit75", "せいげん ななじゅうご"},
+        {"whistle", "きてき"},
+        {"ATSnone", "エーティーエス しょうさ なし"},
+        {"ATS30", "しょうさ さんじゅう"},
+        {"ATS45", "しょうさ よんじゅうご"},
+        {"ATS65", "しょうさ ろくじゅうご"}};
+    for (const auto& [name, kana] : kSigns)
+        voice("kanko\\" + std::string(name) + ".wav", kana, 240);
 }
 
 }  // namespace ostrel::demo

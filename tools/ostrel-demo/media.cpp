@@ -146,3 +146,41 @@ std::string wav_bytes(const Sound& sound) {
 }
 
 }  // namespace ostrel::demo
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace ostrel::demo {
+
+std::string speak(const std::string& kana) {
+    static int counter = 0;
+    const std::filesystem::path file =
+        std::filesystem::temp_directory_path() /
+        ("ostrel_voice_" + std::to_string(::getpid()) + "_" + std::to_string(counter++) + ".wav");
+    const pid_t child = fork();
+    if (child == 0) {
+        // No shell: the text goes to espeak-ng as one argument.
+        const int devnull = ::open("/dev/null", O_WRONLY);
+        if (devnull >= 0) ::dup2(devnull, 2);
+        const std::string out = file.string();
+        execlp("espeak-ng", "espeak-ng", "-v", "ja", "-s", "150", "-w", out.c_str(), kana.c_str(),
+               static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    int status = 0;
+    if (child < 0 || waitpid(child, &status, 0) < 0 || !WIFEXITED(status) ||
+        WEXITSTATUS(status) != 0)
+        return {};
+    std::ifstream in(file, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::filesystem::remove(file);
+    return bytes;
+}
+
+}  // namespace ostrel::demo

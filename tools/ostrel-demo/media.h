@@ -33,3 +33,10 @@ Sound mix(const Sound& a, const Sound& b);
 std::string wav_bytes(const Sound& sound);
 
 }  // namespace ostrel::demo
+
+namespace ostrel::demo {
+
+// Japanese kana spoken by espeak-ng, as wave bytes; nothing when espeak-ng cannot be run.
+std::string speak(const std::string& kana);
+
+}  // namespace ostrel::demo
