@@ -32,7 +32,7 @@ struct WaveSpec {
     int frames = 8000;
     bool list_chunk = false;  // a LIST chunk before "data"
 };
-std::string wav(const WaveSpec& spec);
+std::string wav(const WaveSpec& format);
 
 void write_file(const std::filesystem::path& path, std::string_view bytes);
 
