@@ -32,7 +32,7 @@ ostrel::Image tiny_image(const std::string& name) {
 }
 
 void read_text_files(std::uint8_t which, std::string_view body) {
-    ostrel::TextFile file = ostrel::split_text(body);
+    ostrel::TextFile file = ostrel::split_text(std::string(body));
     switch (which) {
         case 0: {
             ostrel::Vehicle v = ostrel::read_vehicle(file, tiny_image);
@@ -58,7 +58,7 @@ void read_text_files(std::uint8_t which, std::string_view body) {
             (void)ostrel::read_mascon(file);
             break;
         default:
-            for (const std::string& l : file.lines) {
+            for (const std::string& l : file.lines()) {
                 (void)ostrel::parse_int(l);
                 (void)ostrel::parse_real(l);
                 (void)ostrel::parse_fixed4(l);

@@ -25,4 +25,10 @@ class DecodeError : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+// A file that could not be read as a whole; the text says why, for the file's own message.
+class FileError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
 }  // namespace ostrel

@@ -1,6 +1,7 @@
 #include "core/numbers.h"
 
 #include <charconv>
+#include <limits>
 #include <string>
 
 namespace ostrel {
@@ -89,6 +90,9 @@ std::optional<long double> parse_real(std::string_view text) {
         return std::nullopt;
     }
     if (ec != std::errc()) return std::nullopt;
+    // Tables keep reals in 64 bits: a value beyond that range is no number the files can mean.
+    if (value > std::numeric_limits<double>::max() || value < -std::numeric_limits<double>::max())
+        return std::nullopt;
     return value;
 }
 

@@ -1,6 +1,9 @@
 #include "core/paths.h"
 
+#include "core/error.h"
+
 #include <algorithm>
+#include <cerrno>
 #include <fstream>
 #include <iterator>
 #include <system_error>
@@ -82,13 +85,22 @@ std::optional<fs::path> resolve_path(const fs::path& base, std::string_view name
     return std::nullopt;
 }
 
-std::optional<std::string> read_file_bytes(const fs::path& path) {
+std::string read_file_bytes(const fs::path& path, std::uintmax_t max_bytes) {
     std::error_code ec;
-    if (fs::is_directory(path, ec)) return std::nullopt;
+    const fs::file_status status = fs::status(path, ec);
+    if (ec || !fs::exists(status)) throw FileError(std::generic_category().message(ENOENT));
+    if (fs::is_directory(status)) throw FileError(std::generic_category().message(EISDIR));
+    if (!fs::is_regular_file(status)) throw FileError("Not a regular file");
+    const std::uintmax_t size = fs::file_size(path, ec);
+    if (ec) throw FileError(ec.message());
+    if (size > max_bytes) throw FileError(std::generic_category().message(EFBIG));
     std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) return std::nullopt;
+    if (!in) throw FileError(std::generic_category().message(errno ? errno : EACCES));
+    // Only the bytes measured are read, should the file grow meanwhile.
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    in.read(bytes.data(), static_cast<std::streamsize>(size));
+    if (in.bad()) throw FileError(std::generic_category().message(EIO));
+    bytes.resize(static_cast<std::size_t>(in.gcount()));
     return bytes;
 }
 

@@ -2,6 +2,7 @@
 // One resolver for every path named in a data file: Windows separators, and names whose case
 // does not match the file on disk.
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -24,7 +25,16 @@ std::optional<std::filesystem::path> resolve_path(const std::filesystem::path& b
                                                   std::string_view name,
                                                   Encoding encoding = Encoding::ShiftJis);
 
-// Reads a whole file; nothing when it cannot be opened or read.
-std::optional<std::string> read_file_bytes(const std::filesystem::path& path);
+// Caps on what one file of each kind may hold, far above anything real; a larger file is
+// refused before it is read.
+inline constexpr std::uintmax_t kMaxTextFileBytes = 64ULL << 20;
+inline constexpr std::uintmax_t kMaxImageFileBytes = 96ULL << 20;
+inline constexpr std::uintmax_t kMaxWaveFileBytes = 256ULL << 20;
+
+// Reads a whole regular file of at most `max_bytes`. Anything else throws FileError saying
+// why: "No such file or directory", "Is a directory", "Not a regular file", "File too large"
+// or the system's text for a failed read. A pipe or a device is never opened, so it can
+// neither hang the load nor fill memory.
+std::string read_file_bytes(const std::filesystem::path& path, std::uintmax_t max_bytes);
 
 }  // namespace ostrel

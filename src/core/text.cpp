@@ -128,24 +128,33 @@ std::string display_text(std::string_view raw, Encoding encoding) {
     return sjis_to_utf8(raw);
 }
 
-TextFile split_text(std::string_view bytes) {
+TextFile split_text(std::string bytes) {
     TextFile file;
-    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") {
-        bytes.remove_prefix(3);
-        file.encoding = Encoding::Utf8;
-    } else {
-        file.encoding = is_valid_utf8(bytes) ? Encoding::Utf8 : Encoding::ShiftJis;
-    }
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        if (bytes[i] == '\n' || bytes[i] == '\r') {
-            file.lines.emplace_back(bytes.substr(start, i - start));
-            if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
-            start = i + 1;
-        }
-    }
-    if (start < bytes.size()) file.lines.emplace_back(bytes.substr(start));
+    if (std::string_view(bytes).starts_with("\xEF\xBB\xBF")) bytes.erase(0, 3);
+    file.encoding = is_valid_utf8(bytes) ? Encoding::Utf8 : Encoding::ShiftJis;
+    file.text = std::move(bytes);
     return file;
+}
+
+bool TextFile::next_line(std::size_t& pos, std::string_view& line) const {
+    if (pos >= text.size()) return false;
+    std::size_t end = text.find_first_of("\r\n", pos);
+    if (end == std::string::npos) end = text.size();
+    line = std::string_view(text).substr(pos, end - pos);
+    pos = end;
+    if (pos < text.size()) {
+        const bool crlf = text[pos] == '\r' && pos + 1 < text.size() && text[pos + 1] == '\n';
+        pos += crlf ? 2 : 1;
+    }
+    return true;
+}
+
+std::vector<std::string> TextFile::lines() const {
+    std::vector<std::string> out;
+    std::string_view line;
+    for (std::size_t pos = 0; next_line(pos, line);)
+        out.emplace_back(line);
+    return out;
 }
 
 }  // namespace ostrel

@@ -27,17 +27,25 @@ std::string utf8_to_sjis(std::string_view utf8);
 // A text as Windows writes it: Shift JIS with CR LF line ends (from UTF-8 with LF).
 std::string to_windows_text(std::string_view utf8_with_lf);
 
+// A text file held as its bytes; lines are cut out as they are read, so a file of a million
+// empty lines costs no more memory than its bytes.
 struct TextFile {
-    std::vector<std::string> lines;
+    std::string text;  // the file's bytes, without a leading byte-order mark
     Encoding encoding = Encoding::ShiftJis;
+
+    // The line that starts at `pos`; moves `pos` past its line end (LF, CR LF or a lone CR,
+    // which is dropped). False when `pos` is at the end of the text.
+    bool next_line(std::size_t& pos, std::string_view& line) const;
+
+    // Every line, copied: for small files and tests.
+    std::vector<std::string> lines() const;
 
     // A raw text of this file as UTF-8 for display.
     std::string display(std::string_view raw) const { return display_text(raw, encoding); }
 };
 
-// Splits a file into lines: a line ends at LF, CR LF or a lone CR; the line end is dropped.
-// The file is UTF-8 when all of it is valid UTF-8 (a leading byte-order mark is dropped),
-// Shift JIS otherwise.
-TextFile split_text(std::string_view bytes);
+// Takes a file's bytes as a text file. A leading UTF-8 byte-order mark is dropped; the file is
+// UTF-8 when all that follows is valid UTF-8, Shift JIS otherwise.
+TextFile split_text(std::string bytes);
 
 }  // namespace ostrel

@@ -131,7 +131,9 @@ int start_clock(const Line& line, int start_station_index,
     const TStation& st = line.Station[row];
     long long clock = st.departure_time - 30LL * line_sound_seconds(st.departure_sound);
     if (start_station_index >= 1) clock -= 30LL * line_sound_seconds(st.arrival_sound);
-    return static_cast<int>(clock);
+    // A departure just after midnight, less its sounds, starts the day before.
+    constexpr long long kDay = 24LL * 108000;
+    return static_cast<int>(((clock % kDay) + kDay) % kDay);
 }
 
 std::string clock_text(int clock) {

@@ -55,6 +55,7 @@ class LineReader {
         context_ = key;
         if (!r_.at_key(key)) return;
         while (r_.read_row()) {
+            check_capacity(images.size(), Line::kMaxImages);
             files.push_back(r_.current());
             images.push_back(load_image_(r_.current()));
         }
@@ -244,7 +245,7 @@ void LineReader::table_keys() {
     context_ = "[OtherImageList]";
     if (r_.at_key("[OtherImageList]")) {
         while (r_.read_row()) {
-            check_capacity(l_.OtherImageList.size(), Line::kMaxOtherImages);
+            check_capacity(l_.OtherImageList.size(), Line::kMaxImages);
             l_.other_image_files.push_back(r_.current());
             l_.OtherImageList.push_back(load_image_(r_.current()));
             l_.OtherSound.push_back(r_.read_text());

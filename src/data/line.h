@@ -135,7 +135,7 @@ struct Line {
     static constexpr std::size_t kKankoSound1Lines = 21;
     static constexpr std::size_t kMaxCallouts = 501;  // ids 0..500
     static constexpr std::size_t kMaxRows = 501;
-    static constexpr std::size_t kMaxOtherImages = 1000;
+    static constexpr std::size_t kMaxImages = 1000;  // each image list
     static constexpr std::size_t kMaxCross = 1000;
     static constexpr std::size_t kMaxTime = 100;
     static constexpr std::size_t kMaxSwitch = 495;

@@ -6,8 +6,9 @@
 namespace ostrel {
 
 const std::string& SectionReader::read_line() {
-    if (next_ < file_.lines.size()) {
-        current_ = file_.lines[next_++];
+    std::string_view line;
+    if (file_.next_line(next_, line)) {
+        current_.assign(line);
     } else {
         current_.clear();
     }

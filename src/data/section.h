@@ -16,7 +16,7 @@ class SectionReader {
     explicit SectionReader(const TextFile& file) : file_(file) {}
 
     // True while lines remain to be read.
-    bool more_lines() const { return next_ < file_.lines.size(); }
+    bool more_lines() const { return next_ < file_.text.size(); }
 
     // Reads the next line into the current line; at the end of the file the line is empty.
     const std::string& read_line();

@@ -1,6 +1,7 @@
 #include "data/vehicle.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "core/error.h"
 #include "data/section.h"
@@ -148,7 +149,13 @@ void VehicleReader::performance_keys() {
     integer("[Mc]", v_.Mc);
     integer("[ATS_Type]", v_.ATS_Type);
     integer("[ATS_Alert]", v_.ATS_Alert);
-    integer("[ATS_Time]", v_.ATS_Time);
+    if (r_.at_key("[ATS_Time]")) {
+        // Counted in ticks as ten times the seconds, which must stay a number.
+        v_.ATS_Time = r_.read_int();
+        if (v_.ATS_Time > std::numeric_limits<int>::max() / 10 ||
+            v_.ATS_Time < std::numeric_limits<int>::min() / 10)
+            throw ConversionError("[ATS_Time] out of range");
+    }
     integer("[ATS_Cnt]", v_.ATS_Cnt);
     integer("[Sound_br1]", v_.Sound_br1);
     integer("[Sound_br2]", v_.Sound_br2);

@@ -4,6 +4,7 @@
 #include <sstream>
 #include <vector>
 
+#include "core/error.h"
 #include "core/numbers.h"
 #include "core/paths.h"
 
@@ -66,9 +67,13 @@ void MemorySettings::write_text(const std::string& key, const std::string& name,
 }
 
 FileSettings::FileSettings(std::filesystem::path file) : file_(std::move(file)) {
-    auto bytes = read_file_bytes(file_);
-    if (!bytes) return;
-    std::istringstream in(*bytes);
+    std::string bytes;
+    try {
+        bytes = read_file_bytes(file_, kMaxTextFileBytes);
+    } catch (const FileError&) {
+        return;  // no store yet, or none that can be read: every setting takes its default
+    }
+    std::istringstream in(bytes);
     for (std::string line; std::getline(in, line);) {
         std::vector<std::string> parts;
         std::size_t start = 0;

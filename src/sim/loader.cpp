@@ -1,5 +1,8 @@
 #include "sim/loader.h"
 
+#include <cerrno>
+#include <system_error>
+
 #include "core/error.h"
 #include "core/paths.h"
 #include "data/distances.h"
@@ -10,12 +13,24 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::optional<TextFile> read_text_file(const fs::path& dir, std::string_view name) {
+// Reads a data file named by the program; throws FileError saying why it cannot.
+TextFile read_text_file(const fs::path& dir, std::string_view name) {
     auto path = resolve_path(dir, name, Encoding::Utf8);
-    if (!path) return std::nullopt;
-    auto bytes = read_file_bytes(*path);
-    if (!bytes) return std::nullopt;
-    return split_text(*bytes);
+    if (!path) throw FileError(std::generic_category().message(ENOENT));
+    return split_text(read_file_bytes(*path, kMaxTextFileBytes));
+}
+
+// Runs one step of the load; any failure other than the user's own message (a file that
+// cannot be read, memory that runs out, a platform error) becomes `message`.
+template <class Step>
+void as_file_error(const std::string& message, Step&& step) {
+    try {
+        step();
+    } catch (const UserError&) {
+        throw;
+    } catch (const std::exception&) {
+        throw UserError(message);
+    }
 }
 
 class Loader {
@@ -37,9 +52,8 @@ class Loader {
     Image image(const fs::path& dir, const std::string& raw, Encoding encoding) const {
         auto path = resolve_path(dir, raw, encoding);
         if (!path) throw DecodeError("file not found");
-        auto bytes = read_file_bytes(*path);
-        if (!bytes) throw DecodeError("file cannot be read");
-        return platform_.images.decode(*bytes, image_format_for(raw));
+        return platform_.images.decode(read_file_bytes(*path, kMaxImageFileBytes),
+                                       image_format_for(raw));
     }
 
     std::shared_ptr<const Wave> wave(const fs::path& dir, const std::string& raw,
@@ -47,11 +61,10 @@ class Loader {
         std::string shown = display_text(raw, encoding);
         auto path = resolve_path(dir, raw, encoding);
         if (!path) throw UserError("サウンドファイルが見つかりません: " + shown);
-        auto bytes = read_file_bytes(*path);
-        if (!bytes) throw UserError("サウンドファイルを読み込めません: " + shown);
         try {
-            return std::make_shared<const Wave>(platform_.waves.decode(*bytes));
-        } catch (const DecodeError& e) {
+            return std::make_shared<const Wave>(
+                platform_.waves.decode(read_file_bytes(*path, kMaxWaveFileBytes)));
+        } catch (const std::exception& e) {
             throw UserError("サウンドファイルを読み込めません: " + shown + " (" + e.what() + ")");
         }
     }
@@ -83,28 +96,30 @@ LoadedDrive Loader::load() {
 
     progress("運転台を描画しています");
     const Vehicle& v = drive_.vehicle;
-    drive_.panel = build_panel(
-        v, [&](const std::string& raw) { return image(vehicle_dir_, raw, v.encoding); });
+    as_file_error(vehicle_error_text("- 運転台パネル"), [&] {
+        drive_.panel = build_panel(
+            v, [&](const std::string& raw) { return image(vehicle_dir_, raw, v.encoding); });
+    });
     load_timetable_card();
     find_videos();
     drive_.start_frame = start_frame(drive_.line, drive_.selection.start_station_index);
     load_waves();
 
     progress("環境をセットアップしています");
-    build_line_distances(drive_.line);
+    as_file_error(line_error_text("", ""), [&] { build_line_distances(drive_.line); });
     finish_vehicle(drive_.vehicle);
     return std::move(drive_);
 }
 
 void Loader::read_mascon() {
     const fs::path& program = drive_.selection.program_dir;
-    auto file = read_text_file(program, "mascon.dat");
-    if (!file) {
+    try {
+        drive_.mascon = ostrel::read_mascon(read_text_file(program, "mascon.dat"));
+    } catch (const std::exception& e) {
         // No message of the program's own: the run-time library's text.
-        throw UserError("Cannot open file \"" + (program / "mascon.dat").string() +
-                        "\". No such file or directory");
+        const char* why = dynamic_cast<const FileError*>(&e) ? e.what() : "Out of memory";
+        throw UserError("Cannot open file \"" + (program / "mascon.dat").string() + "\". " + why);
     }
-    drive_.mascon = ostrel::read_mascon(*file);
     if (drive_.mascon.lines_ignored > 0) {
         drive_.warnings.push_back("mascon.dat: " + std::to_string(drive_.mascon.lines_ignored) +
                                   " line(s) after the 26th command are ignored");
@@ -112,20 +127,22 @@ void Loader::read_mascon() {
 }
 
 void Loader::read_vehicle_file() {
-    auto file = read_text_file(vehicle_dir_, drive_.selection.vehicle_file_name);
-    if (!file) throw UserError(vehicle_error_text(""));
-    Encoding enc = file->encoding;
-    drive_.vehicle =
-        read_vehicle(*file, [&](const std::string& raw) { return image(vehicle_dir_, raw, enc); });
+    as_file_error(vehicle_error_text(""), [&] {
+        TextFile file = read_text_file(vehicle_dir_, drive_.selection.vehicle_file_name);
+        Encoding enc = file.encoding;
+        drive_.vehicle = read_vehicle(
+            file, [&](const std::string& raw) { return image(vehicle_dir_, raw, enc); });
+    });
 }
 
 void Loader::read_line() {
     const DriveSelection& sel = drive_.selection;
-    auto file = read_text_file(sel.program_dir, sel.line_file_name);
-    if (!file) throw UserError(line_error_text("", ""));
-    Encoding enc = file->encoding;
-    drive_.line = read_line_file(*file, sel.start_station_index, [&](const std::string& raw) {
-        return image(sel.program_dir, raw, enc);
+    as_file_error(line_error_text("", ""), [&] {
+        TextFile file = read_text_file(sel.program_dir, sel.line_file_name);
+        Encoding enc = file.encoding;
+        drive_.line = read_line_file(file, sel.start_station_index, [&](const std::string& raw) {
+            return image(sel.program_dir, raw, enc);
+        });
     });
     Line& line = drive_.line;
     if (sel.start_station_index >= 1 &&
@@ -149,9 +166,10 @@ void Loader::read_line() {
 }
 
 void Loader::read_strings() {
-    auto file = read_text_file(drive_.selection.program_dir, "ostrel.dat");
-    if (!file) throw UserError("stringファイルに誤りがあります");
-    drive_.strings = read_string_file(*file);
+    as_file_error("stringファイルに誤りがあります", [&] {
+        drive_.strings =
+            read_string_file(read_text_file(drive_.selection.program_dir, "ostrel.dat"));
+    });
 }
 
 void Loader::load_timetable_card() {

@@ -24,6 +24,13 @@ TEST(ParseReal, AcceptsPointAndExponentInAnyLocale) {
         EXPECT_FALSE(parse_real(bad)) << bad;
 }
 
+TEST(ParseReal, RefusesValuesBeyondWhatATableCanHold) {
+    EXPECT_TRUE(parse_real("1e308"));
+    EXPECT_FALSE(parse_real("1e309"));  // would be infinite in a 64-bit table
+    EXPECT_FALSE(parse_real("-2e400"));
+    EXPECT_EQ(parse_real("1e-5000"), 0.0L);  // too small to hold reads as zero
+}
+
 TEST(ParseFixed4, ConvertsExactlyAndRoundsHalfToEven) {
     EXPECT_EQ(parse_fixed4("4.0")->raw, 40000);
     EXPECT_EQ(parse_fixed4("-3.25")->raw, -32500);

@@ -9,23 +9,28 @@ namespace {
 
 TEST(SplitText, DropsEveryKindOfLineEnd) {
     TextFile f = split_text("a\r\nb\nc\rd\r\n\r\ne");
-    EXPECT_EQ(f.lines, (std::vector<std::string>{"a", "b", "c", "d", "", "e"}));
-    EXPECT_TRUE(split_text("").lines.empty());
-    EXPECT_EQ(split_text("x\r\n").lines, std::vector<std::string>{"x"});
+    EXPECT_EQ(f.lines(), (std::vector<std::string>{"a", "b", "c", "d", "", "e"}));
+    EXPECT_TRUE(split_text("").lines().empty());
+    EXPECT_EQ(split_text("x\r\n").lines(), std::vector<std::string>{"x"});
 }
 
 TEST(SplitText, TellsShiftJisFromUtf8) {
     std::string sjis = fixture::to_sjis("駅名");
     TextFile f = split_text(sjis + "\r\n");
     EXPECT_EQ(f.encoding, Encoding::ShiftJis);
-    EXPECT_EQ(f.lines[0], sjis);  // kept as bytes
-    EXPECT_EQ(f.display(f.lines[0]), "駅名");
+    EXPECT_EQ(f.lines()[0], sjis);  // kept as bytes
+    EXPECT_EQ(f.display(f.lines()[0]), "駅名");
 
     TextFile u = split_text("\xEF\xBB\xBF[LineName]\n駅名\n");
     EXPECT_EQ(u.encoding, Encoding::Utf8);
-    EXPECT_EQ(u.lines[0], "[LineName]");  // the byte-order mark is not part of the key
-    EXPECT_EQ(u.display(u.lines[1]), "駅名");
+    EXPECT_EQ(u.lines()[0], "[LineName]");  // the byte-order mark is not part of the key
+    EXPECT_EQ(u.display(u.lines()[1]), "駅名");
     EXPECT_EQ(split_text("plain ascii\n").encoding, Encoding::Utf8);
+
+    // A byte-order mark in front of Shift JIS text does not make it UTF-8.
+    TextFile marked = split_text("\xEF\xBB\xBF" + sjis + "\r\n");
+    EXPECT_EQ(marked.encoding, Encoding::ShiftJis);
+    EXPECT_EQ(marked.display(marked.lines()[0]), "駅名");
 }
 
 TEST(ShiftJis, BadBytesBecomeReplacementCharacters) {

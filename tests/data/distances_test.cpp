@@ -117,6 +117,13 @@ TEST(StartClock, SubtractsTheMelodyAndPastTheFirstStationTheArrivalSound) {
     EXPECT_EQ(start_clock(l, 1, seconds), 1951200 - 90 - 120);
     l.StartPos = 42;
     EXPECT_EQ(start_frame(l, 0), 42);
+
+    // A departure just after midnight starts the clock the day before; a time far beyond a
+    // day is taken within one.
+    l.Station[0].departure_time = 30;  // 00:00:01, less a 3 s melody
+    EXPECT_EQ(clock_text(start_clock(l, 0, seconds)), "23:59:58");
+    l.Station[0].departure_time = 1944000 + 100 * 2592000;
+    EXPECT_EQ(clock_text(start_clock(l, 0, seconds)), "17:59:57");
 }
 
 TEST(ClockText, HoursAreNotWrapped) {

@@ -104,6 +104,16 @@ TEST(LineFile, TablesLongerThanTheirCapacityAreRefused) {
         sig += "10\n";
     EXPECT_EQ(read(sig + "#\n").Speed_Signal.size(), 11u);
     EXPECT_EQ(error_of(sig + "10\n#\n"), kBase + "[Speed_Signal]:10");
+
+    // Every image list holds at most a thousand pictures, also when its key comes twice.
+    for (const char* key :
+         {"[SignImageList]", "[SignalImageList]", "[SignalImageList2]", "[CrossImageList]"}) {
+        std::string list = std::string(key) + "\n";
+        for (int i = 0; i < 600; ++i)
+            list += "a.bmp\n";
+        list += "#\n";
+        EXPECT_EQ(error_of(list + list), kBase + key + ":a.bmp") << key;
+    }
 }
 
 TEST(LineFile, ATableReadTwiceKeepsOnlyItsLastRows) {

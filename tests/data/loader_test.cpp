@@ -1,6 +1,7 @@
 #include "sim/loader.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <fstream>
@@ -121,6 +122,34 @@ TEST_F(LoaderTest, ACorruptPictureOrWaveIsAnErrorNotACrash) {
     EXPECT_EQ(error_of_load(), "image\\plate.JPGの生成エラー");
     fixture::write_file(dir_ / "image" / "cabsignal.bmp", "BM broken");
     EXPECT_EQ(error_of_load(), "車両ファイルに誤りがあります[Lamp_signal]");
+}
+
+TEST_F(LoaderTest, PipesDevicesAndHugeFilesGiveTheFilesOwnMessages) {
+    // Each of these once hung the load, filled memory or ended the process without a word.
+    fs::remove(dir_ / "mascon.dat");
+    fs::create_directory(dir_ / "mascon.dat");
+    EXPECT_EQ(error_of_load(),
+              "Cannot open file \"" + (dir_ / "mascon.dat").string() + "\". Is a directory");
+    fs::remove(dir_ / "mascon.dat");
+    ASSERT_EQ(::mkfifo((dir_ / "mascon.dat").c_str(), 0600), 0);
+    EXPECT_EQ(error_of_load(),
+              "Cannot open file \"" + (dir_ / "mascon.dat").string() + "\". Not a regular file");
+    fs::remove(dir_ / "mascon.dat");
+    fixture::write_file(dir_ / "mascon.dat", "");
+
+    edit("line_ltd.dat", "image\\up.bmp", "..\\..\\..\\..\\..\\..\\..\\dev\\zero");
+    EXPECT_EQ(
+        error_of_load(),
+        "路線ファイルに誤りがあります。[SignImageList]:..\\..\\..\\..\\..\\..\\..\\dev\\zero");
+    fixture::write_file(dir_ / "line_ltd.dat", "");
+    fs::resize_file(dir_ / "line_ltd.dat", 2ULL << 30);  // sparse: nothing is written
+    EXPECT_EQ(error_of_load(), "路線ファイルに誤りがあります。:");
+    fs::remove(dir_ / "line_ltd.dat");
+
+    fs::resize_file(dir_ / "sound" / "sign.wav", 2ULL << 30);
+    selection_.line_file_name = "line_exp.dat";
+    EXPECT_EQ(error_of_load(),
+              "サウンドファイルを読み込めません: sound\\sign.wav (File too large)");
 }
 
 TEST_F(LoaderTest, APickedVehicleTakesItsPicturesAndSoundsFromItsOwnDirectory) {

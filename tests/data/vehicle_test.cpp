@@ -90,6 +90,12 @@ TEST(Vehicle, ADelayBelowOneIsTakenAsOne) {
     EXPECT_EQ(v.SAPDelay, 3);
 }
 
+TEST(Vehicle, AnAlarmTimeWhoseTicksWouldOverflowIsRefused) {
+    EXPECT_EQ(read("[ATS_Time]\n214748364\n").ATS_Time, 214748364);
+    EXPECT_EQ(error_of("[ATS_Time]\n214748365\n").rfind("車両ファイルに誤りがあります", 0), 0u);
+    EXPECT_EQ(error_of("[ATS_Time]\n-214748365\n").rfind("車両ファイルに誤りがあります", 0), 0u);
+}
+
 TEST(Vehicle, FixedFourValuesAreExact) {
     Vehicle v = read("[BrakeRate]\n4.0\n3.55\n[Tons]\n340\n[BrakeRate2]\n0.0125\n");
     EXPECT_EQ(v.BrakeRate[0].raw, 40000);

@@ -1,6 +1,10 @@
 #include "core/decode/decoders.h"
 
 #include <gtest/gtest.h>
+#include <jpeglib.h>
+
+#include <cstdio>
+#include <cstdlib>
 
 #include "core/error.h"
 #include "fixture.h"
@@ -44,6 +48,63 @@ TEST(Jpeg, ReadsAndRefusesCorruptFilesWithoutEndingTheProcess) {
     PlatformImageDecoder both;
     EXPECT_EQ(both.decode(good, image_format_for("a\\PLATE.JPEG")).width, 16);
     EXPECT_EQ(image_format_for("a.jpg.bmp"), ImageFormat::Bitmap);
+}
+
+// A progressive JPEG whose last scan is repeated `repeats` times.
+std::string progressive_jpeg_with_repeated_scans(int repeats) {
+    jpeg_compress_struct cinfo{};
+    jpeg_error_mgr err{};
+    cinfo.err = jpeg_std_error(&err);
+    jpeg_create_compress(&cinfo);
+    unsigned char* out = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&cinfo, &out, &size);
+    cinfo.image_width = 16;
+    cinfo.image_height = 16;
+    cinfo.input_components = 3;
+    cinfo.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&cinfo);
+    jpeg_simple_progression(&cinfo);
+    jpeg_start_compress(&cinfo, TRUE);
+    std::vector<JSAMPLE> row(16 * 3, 128);
+    while (cinfo.next_scanline < cinfo.image_height) {
+        JSAMPROW rows[1] = {row.data()};
+        jpeg_write_scanlines(&cinfo, rows, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    std::string bytes(reinterpret_cast<const char*>(out), size);
+    jpeg_destroy_compress(&cinfo);
+    std::free(out);
+    const std::size_t last_scan = bytes.rfind("\xFF\xDA");
+    const std::size_t end = bytes.size() - 2;  // the end-of-image marker
+    const std::string scan = bytes.substr(last_scan, end - last_scan);
+    std::string repeated;
+    for (int i = 0; i < repeats; ++i)
+        repeated += scan;
+    return bytes.substr(0, end) + repeated + bytes.substr(end);
+}
+
+TEST(Jpeg, AFileOfEndlesslyRepeatedScansIsRefused) {
+    EXPECT_EQ(decode_jpeg(progressive_jpeg_with_repeated_scans(0)).width, 16);
+    EXPECT_THROW(decode_jpeg(progressive_jpeg_with_repeated_scans(20000)), DecodeError);
+}
+
+TEST(Bitmap, APictureDeclaredHugeIsRefusedBeforeItIsDecoded) {
+    std::string small = fixture::bmp8(4, 4, true);
+    auto declare = [&small](std::int32_t width, std::int32_t height) {
+        std::string b = small;
+        for (int k = 0; k < 4; ++k) {
+            b[18 + k] = static_cast<char>((width >> (8 * k)) & 0xFF);
+            b[22 + k] = static_cast<char>((height >> (8 * k)) & 0xFF);
+        }
+        return b;
+    };
+    try {
+        decode_bitmap(declare(5700, 5700));
+        FAIL() << "a 5700 x 5700 bitmap was decoded";
+    } catch (const DecodeError& e) {
+        EXPECT_STREQ(e.what(), "the bitmap is too large");
+    }
 }
 
 TEST(Wave, ReadsEightAndSixteenBitMonoAndStereo) {

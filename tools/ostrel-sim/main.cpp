@@ -54,7 +54,7 @@ std::vector<std::string> split_commas(const std::string& list) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+static int run_main(int argc, char** argv) {
     CLI::App app{"Ostrel headless runner"};
     app.require_subcommand(1);
 
@@ -141,4 +141,15 @@ int main(int argc, char** argv) {
         return 2;
     }
     return 0;
+}
+
+int main(int argc, char** argv) {
+    // The core turns every failure of a load into the file's own message; anything that still
+    // escapes is reported rather than left to abort the process.
+    try {
+        return run_main(argc, argv);
+    } catch (const std::exception& e) {
+        std::cerr << "ostrel-sim: " << e.what() << "\n";
+        return 3;
+    }
 }

@@ -25,7 +25,27 @@ void error_exit(j_common_ptr cinfo) {
     std::longjmp(err->jump, 1);
 }
 
-void no_output(j_common_ptr) {}
+void give_up(j_common_ptr cinfo, const char* why) {
+    auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
+    std::snprintf(err->message, sizeof err->message, "%s", why);
+    std::longjmp(err->jump, 1);
+}
+
+// A real picture has a handful of scans and no warnings. A file built of thousands of
+// repeated scans (each reported as a warning) would keep the decoder busy for many seconds.
+constexpr int kMaxScans = 256;
+constexpr long kMaxWarnings = 100;
+
+void count_warnings(j_common_ptr cinfo, int msg_level) {
+    if (msg_level < 0 && ++cinfo->err->num_warnings > kMaxWarnings)
+        give_up(cinfo, "too many damaged parts");
+}
+
+void count_scans(j_common_ptr cinfo) {
+    if (!cinfo->is_decompressor) return;
+    if (reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > kMaxScans)
+        give_up(cinfo, "too many scans");
+}
 
 // Far beyond any panel, sign or title picture; refused before anything is allocated.
 constexpr unsigned long kMaxPixels = 16UL * 1024 * 1024;
@@ -70,8 +90,11 @@ Image decode_jpeg(std::string_view bytes) {
     ErrorManager err{};
     cinfo.err = jpeg_std_error(&err.base);
     err.base.error_exit = error_exit;
-    err.base.output_message = no_output;
+    err.base.emit_message = count_warnings;
     jpeg_create_decompress(&cinfo);
+    jpeg_progress_mgr progress{};
+    progress.progress_monitor = count_scans;
+    cinfo.progress = &progress;
     Image out;
     std::vector<JSAMPLE> row;
     Outcome outcome;
