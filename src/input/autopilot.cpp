@@ -207,12 +207,6 @@ void Autopilot::act(Drive& d) {
     }
     // The vigilance device wants a hand now and then: a key that moves nothing.
     if (s.idle_ticks > 300) AsciiDown(d, ' ');
-    // A notch taken while a timed sub-movie held the power is taken again.
-    if (s.power_notch > 0 && s.applied_power_notch == 0 && !s.power_change_pending &&
-        s.submovie_mode == 0 && !s.doors_open) {
-        AsciiDown(d, '2');
-        AsciiDown(d, '8');
-    }
     // The supervision first: confirm an alarm with the brake applied.
     if (s.ats_alarm) {
         if (s.brake_notch >= 0) move_lever_towards(d, -service_steps_);

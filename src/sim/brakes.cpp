@@ -73,21 +73,26 @@ void electro_pneumatic_brake(Drive& d) {
     const long double up = v.BrakeUp, down = v.BrakeDown;
     const int B = v.Brake, sn = s.sap_notch, a = s.applied_brake_notch;
     const long double release_er = v.EBPress * (1 - 1.0L / B);
-    if (s.system_eb) {
-        if (r(s.bc_pressure) < v.EBPress) {
-            add(s.bc_pressure, up / 15);
-            add(s.mr_pressure, -up / 300);
+    if (s.system_eb || s.system_service_brake) {
+        // The two system brakes are separate rules: with both set (the pattern ATS sets the
+        // service brake, then the emergency brake) both apply.
+        if (s.system_eb) {
+            if (r(s.bc_pressure) < v.EBPress) {
+                add(s.bc_pressure, up / 15);
+                add(s.mr_pressure, -up / 300);
+            }
+            add(s.er_pressure, -up / 10);
+            add(s.sap_pressure, -up / 10);
+            at_least_zero(s.er_pressure);
+            at_least_zero(s.sap_pressure);
         }
-        add(s.er_pressure, -up / 10);
-        add(s.sap_pressure, -up / 10);
-        at_least_zero(s.er_pressure);
-        at_least_zero(s.sap_pressure);
-    } else if (s.system_service_brake) {
-        if (r(s.bc_pressure) < v.EBPress) {
-            add(s.bc_pressure, up / 60);
-            add(s.mr_pressure, -up / 300);
+        if (s.system_service_brake) {
+            if (r(s.bc_pressure) < v.EBPress) {
+                add(s.bc_pressure, up / 60);
+                add(s.mr_pressure, -up / 300);
+            }
+            if (r(s.sap_pressure) < v.SAPPress) add(s.sap_pressure, up / 45);
         }
-        if (r(s.sap_pressure) < v.SAPPress) add(s.sap_pressure, up / 45);
     } else {
         if (-B < sn && sn < 0) {
             long double target = static_cast<long double>(v.SAPPress) / (B - 1) * std::abs(sn);

@@ -272,14 +272,21 @@ void pattern_first_pass(Drive& d) {
         s.atsp_limit_speed = target.speed;
         s.atsp_limit_dist = target.dist;
     }
+    bool next_limit_found = false;
     for (const TLineEvent& e : d.line.events) {
         const long double ahead = static_cast<long double>(e.distance) - x;
         if (!(0 < ahead && ahead < 60000) || e.a == 0 || e.a == 5) continue;
         if (e.d == 0) {
             s.next_limit_speed = e.a;
             s.next_limit_dist = ahead;
+            next_limit_found = true;
         }
         break;
+    }
+    if (!next_limit_found) {
+        // No limit ahead: nothing is left of one the train has passed.
+        s.next_limit_speed = 999;
+        s.next_limit_dist = 0;
     }
     if (s.atsp_limit_speed < 999)
         s.pattern_speed = pattern_speed_for(brake_rate_in_effect(d), s.atsp_limit_dist,
@@ -386,9 +393,13 @@ void show_zone_indicator(Drive& d, int speed) {
 void zone_checks(Drive& d) {
     DriveState& s = d.s;
     const long double v = s.train_speed;
+    // A zone check the train is inside counts as a zone below, so its indicator stays and its
+    // bell rings once on entering rather than on every tick.
+    bool in_checked_zone = false;
     for (const TSpeedCheck2& z : d.line.SpeedCheck2) {
         if (!(z.first_frame < s.current_frame && s.current_frame < z.last_frame)) continue;
         if (z.speed < s.ats_limit) {
+            in_checked_zone = true;
             show_zone_indicator(d, z.speed);
             if (z.speed < v) start_alarm_with_emergency(d);
         } else if (s.ats_limit < 999) {
@@ -428,8 +439,10 @@ void zone_checks(Drive& d) {
             s.ats_limit = zone == 1 ? 30 : zone == 2 ? 45 : 65;
         }
     } else {
-        show(d, d.view.ids.cab_signal, false);
-        s.zone_indicator = 0;
+        if (!in_checked_zone) {
+            show(d, d.view.ids.cab_signal, false);
+            s.zone_indicator = 0;
+        }
         s.ats_zone = 0;
         s.ats_limit = 999;
     }

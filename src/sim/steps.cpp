@@ -31,8 +31,10 @@ bool count_delay(bool& pending, int& count, int delay) {
 
 void apply_power_delay(Drive& d) {
     DriveState& s = d.s;
+    // A timed sub-movie holds the applied notch; a notch taken meanwhile stays pending and
+    // applies once the sub-movie has ended.
+    if (s.submovie_mode == 1) return;
     if (!count_delay(s.power_change_pending, s.power_delay_count, d.vehicle.PowerDelay)) return;
-    if (s.submovie_mode == 1) return;  // a timed sub-movie holds the notch
     if (s.power_notch >= s.applied_power_notch || s.power_notch >= d.vehicle.NotchBack ||
         s.power_notch == 0)
         s.applied_power_notch = s.power_notch;

@@ -152,7 +152,9 @@ void automatic_gear_selection(Drive& d) {
         s.gear_position += 1;
         s.gear_shifting = true;
     }
-    if (v + 5 < g.low_speed && s.gear_position > 0) {
+    // The converter is the lowest gear an automatic gearbox selects: it never shifts itself
+    // into neutral (nor below it) while the low-speed reset keeps the converter engaged.
+    if (v + 5 < g.low_speed && s.gear_position > 1) {
         s.gear_position -= 1;
         s.gear_shifting = true;
     }

@@ -109,5 +109,15 @@ TEST(Compressor, StartsBelowTheLowPressureAndStopsAtTheHighOne) {
     EXPECT_EQ(t.channels.playing(13), SoundChannels::Playing::Once);
 }
 
+TEST(SystemBrakes, TheStraightAirBrakeAppliesBothWhenBothAreSet) {
+    TestDrive t = with_brake(1, 8, 0);
+    t.s.system_eb = t.s.system_service_brake = true;
+    t.s.sap_pressure = Fixed4{};
+    update_brake_pressures(t.drive);
+    // BrakeUp 300: the emergency rule adds 300 / 15 = 20 kPa, the service rule 300 / 60 = 5.
+    EXPECT_EQ(t.s.bc_pressure, Fixed4::from_int(25));
+    // SAP: the emergency rule takes 30 (none to take), the service rule adds 300 / 45.
+    EXPECT_EQ(t.s.sap_pressure.raw, 66667);
+}
 }  // namespace
 }  // namespace ostrel

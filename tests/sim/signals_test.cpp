@@ -130,5 +130,70 @@ TEST(WarningAts, TheFirstConfirmationTurnsTheAlarmIntoTheChime) {
     EXPECT_EQ(t.channels.playing(data.vehicle.Sound_Ats2), SoundChannels::Playing::Looping);
 }
 
+TEST(SpeedChecks, AZoneCheckRingsOnceOnEnteringAndKeepsItsIndicatorWhileInside) {
+    LoadedDrive data = sample_drive();
+    for (TSignal& sig : data.line.Signal)
+        sig.columns[3] = 0;                               // no signal zones
+    const int limit = data.vehicle.cab_signal_speeds[1];  // its bell is channel 28 + 1
+    data.line.SpeedCheck2 = {{limit, 1000, 2000}};
+    TestDrive t(data);
+    int bells = 0;
+    t.channels.set_recorder([&bells](const std::string& op) { bells += op == "play 29"; });
+    t.s.train_speed = limit - 5;
+    const SpriteState* indicator = t.drive.view.sprite(t.drive.view.ids.cab_signal);
+    for (int frame = 1001; frame < 1031; ++frame) {  // three seconds inside the zone
+        t.s.current_frame = frame;
+        speed_limits_and_checks(t.drive);
+        EXPECT_TRUE(indicator->visible) << frame;
+        EXPECT_EQ(indicator->pattern, 1) << frame;
+    }
+    EXPECT_EQ(bells, 1);
+    EXPECT_EQ(t.s.ats_limit, 999);  // no signal zone
+    EXPECT_FALSE(t.s.ats_alarm);
+    t.s.current_frame = 2001;  // out of the zone: both clear
+    speed_limits_and_checks(t.drive);
+    EXPECT_FALSE(indicator->visible);
+    EXPECT_EQ(t.s.zone_indicator, 0);
+}
+
+TEST(Patterns, NoNextLimitIsLeftOnceTheLimitIsPassed) {
+    LoadedDrive data = sample_drive();
+    data.vehicle.ATS_Type = 1;
+    data.line.Signal.clear();
+    data.line.SpeedLimit.clear();
+    // A 60 km/h limit at 300 m, then a station check point (d = 1) at 400 m.
+    data.line.events = {{30000, 2, 60, 0, 0, 0}, {40000, 3, 10, 0, 0, 1}};
+    TestDrive t(data);
+    t.s.train_speed = 80;
+    t.s.stations[0].melody_played = true;
+    t.s.train_position = 10000;
+    signals_and_ats(t.drive);
+    EXPECT_EQ(t.s.next_limit_speed, 60);
+    EXPECT_EQ(t.s.next_limit_dist, 20000);
+    t.s.train_position = 30100;  // past the limit: the check point ahead is no limit
+    signals_and_ats(t.drive);
+    EXPECT_EQ(t.s.next_limit_speed, 999);
+    EXPECT_EQ(t.s.next_limit_dist, 0);
+    t.s.train_position = 40100;  // nothing ahead at all
+    signals_and_ats(t.drive);
+    EXPECT_EQ(t.s.next_limit_speed, 999);
+}
+
+TEST(SpeedLimits, TheSignIsDrawnAgainWhenThePictureNoLongerShowsIt) {
+    LoadedDrive data = sample_drive();
+    ASSERT_EQ(data.line.SpeedLimit.size(), 1u);
+    data.line.SpeedLimit.push_back(data.line.SpeedLimit[0]);  // row 0 counts as none
+    TestDrive t(data);
+    const TSpeedLimit& lim = t.loaded.line.SpeedLimit[1];
+    // Fast enough that row 1's braking pattern is passed 100 m before it.
+    t.s.train_position = static_cast<long double>(lim.start_distance) - 13000;
+    t.s.current_frame = 1;
+    t.s.train_speed = 200;
+    t.s.shown_limit_image = lim.image;  // remembered as shown, but the picture was cleared
+    t.drive.view.SpeedLimitImage.image = -1;
+    speed_limits_and_checks(t.drive);
+    EXPECT_TRUE(t.s.limit_blink);
+    EXPECT_EQ(t.drive.view.SpeedLimitImage.image, lim.image);
+}
 }  // namespace
 }  // namespace ostrel

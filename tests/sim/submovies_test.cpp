@@ -125,5 +125,41 @@ TEST(ValueDisplay, FilledOnlyWhileShown) {
     EXPECT_EQ(value("Notch"), "P 0 0 0 B -9 -9 -9");
 }
 
+TEST(SubMovies, ANotchTakenDuringATimedSubMovieAppliesWhenItEnds) {
+    TestDrive t(sample_drive());
+    t.s.current_frame = 955;
+    t.s.train_speed = 0;
+    t.s.brake_notch = t.s.applied_brake_notch = t.s.sap_notch = 0;
+    ASSERT_TRUE(switch_submovies(t.drive));
+    t.s.power_notch = 3;
+    t.s.power_change_pending = true;
+    for (int i = 0; i < 10; ++i)
+        fast_step(t.drive);
+    EXPECT_EQ(t.s.applied_power_notch, 0);  // held while the sub-movie plays
+    EXPECT_TRUE(t.s.power_change_pending);
+    t.s.frame_sub = 90;
+    switch_submovies(t.drive);
+    ASSERT_EQ(t.s.submovie_mode, 0);
+    for (int i = 0; i < t.loaded.vehicle.PowerDelay; ++i)
+        fast_step(t.drive);
+    EXPECT_EQ(t.s.applied_power_notch, 3);
+}
+
+TEST(Crossings, ACrossingPassedAgainIsShownAgain) {
+    TestDrive t(sample_drive());
+    const TCross& c = t.loaded.line.Cross[0];
+    auto at = [&t](int frame) {
+        t.s.current_frame = frame;
+        show_signs_and_crossings(t.drive);
+    };
+    for (int pass = 0; pass < 2; ++pass) {  // as after a Move back before it
+        at(c.enter_frame + 5);
+        EXPECT_EQ(t.drive.view.crossimage.image, -1) << pass;  // queued, not yet shown
+        at(c.enter_frame + 30);
+        EXPECT_EQ(t.drive.view.crossimage.image, c.image) << pass;
+        at(c.leave_frame + 5);
+        EXPECT_EQ(t.drive.view.crossimage.image, -1) << pass;
+    }
+}
 }  // namespace
 }  // namespace ostrel

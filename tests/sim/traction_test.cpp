@@ -133,5 +133,31 @@ TEST(Diesel, ManualGearsChangeOnlyWithoutPowerAndTakeOneSecond) {
     EXPECT_EQ(t.s.gear_position, 2);
 }
 
+TEST(Diesel, AnAutomaticGearboxNeverShiftsItselfIntoNeutral) {
+    LoadedDrive data = sample_drive();
+    Vehicle& v = data.vehicle;
+    v.Engine_Type = 0;
+    v.Notch.clear();
+    v.Gear_Type = 0;
+    v.Engine = {{0, 10, 20, 1, 1, 1}, {10, 20, 40, 3, 2, 1}, {20, 50, 80, 1.5L, 1.2L, 0.8L}};
+    v.EngineRate = {{100, 0}, {200, 20}, {300, 10}};
+    TestDrive t(data);
+    t.s.applied_power_notch = t.s.power_notch = 1;
+    t.s.train_speed = 0;  // 0 + 5 is below the converter's 10 km/h
+    for (int i = 0; i < 30; ++i) {
+        automatic_gear_selection(t.drive);
+        complete_gear_change(t.drive);
+        reset_gears_at_low_speed(t.drive);
+    }
+    EXPECT_EQ(t.s.gear_position, 1);
+    EXPECT_EQ(t.s.gear_notch, 1);
+    EXPECT_EQ(t.drive.view.GearLabel, "変速");
+    // From the first direct gear it still shifts down to the converter.
+    t.s.gear_notch = t.s.gear_position = 2;
+    t.s.train_speed = 12;  // 12 + 5 is below direct 1's 20 km/h
+    automatic_gear_selection(t.drive);
+    EXPECT_EQ(t.s.gear_position, 1);
+    EXPECT_TRUE(t.s.gear_shifting);
+}
 }  // namespace
 }  // namespace ostrel
