@@ -6,9 +6,9 @@
 
 #include "data/distances.h"
 #include "data/panel.h"
+#include "drive/drive.h"
 #include "full_tables.h"
 #include "input/controls.h"
-#include "sim/drive.h"
 #include "sim/steps.h"
 #include "sound/virtual_channels.h"
 
@@ -47,6 +47,7 @@ void BM_TenMinuteDrive(benchmark::State& state) {
         VirtualChannels channels;
         RecordedShell shell;
         Drive drive(data, channels, shell, speed_profile_last_frame(data.line));
+        show_cab_before_start(drive);
         start1Click(drive);
         drive.s.doors_open = drive.s.door_command = false;
         AsciiDown(drive, '5');

@@ -10,9 +10,9 @@
 #include "data/distances.h"
 #include "data/line.h"
 #include "data/vehicle.h"
+#include "drive/loader.h"
 #include "fixture.h"
 #include "full_tables.h"
-#include "sim/loader.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "drive/aspects.h"
+#include "drive/drive.h"
 #include "input/controls.h"
-#include "sim/drive.h"
-#include "sim/signals.h"
 
 namespace ostrel {
 

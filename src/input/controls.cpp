@@ -1,9 +1,10 @@
 #include "input/controls.h"
 
+#include "drive/drive.h"
 #include "sim/doors.h"
-#include "sim/drive.h"
 #include "sound/callouts.h"
 #include "view/line_side.h"
+#include "view/notch_display.h"
 
 namespace ostrel {
 
@@ -15,18 +16,8 @@ int mode_of(const Drive& d, int n) {
     return d.vehicle.Notch[static_cast<std::size_t>(n - 1)].mode;
 }
 
-int first_notch_of_mode(const Drive& d) {
-    int mode = d.s.power_mode;
-    if (mode < 0 || mode >= static_cast<int>(d.vehicle.mode_first_notch.size())) return 0;
-    return d.vehicle.mode_first_notch[static_cast<std::size_t>(mode)];
-}
-
 void all_pending(DriveState& s) {
     s.power_change_pending = s.brake_change_pending = s.sap_change_pending = true;
-}
-
-bool at_standstill(const Drive& d) {
-    return round_half_even(d.s.train_speed) == 0;
 }
 
 // The brake part of the apply step.
@@ -62,34 +53,6 @@ void set_reverser(Drive& d, int position) {
 // The emergency sound of a brake handle thrown into emergency.
 void emergency_sound(Drive& d) {
     if (d.s.brake_notch != -d.vehicle.Brake && !d.s.system_eb) restart(d.sound, d.vehicle.Sound_EB);
-}
-
-void gear_label(Drive& d) {
-    static const char* const kGears[] = {"中立", "変速", "直結1", "直結2", "直結3", "直結4"};
-    if (d.vehicle.Engine_Type == 0) {
-        int g = d.s.gear_position;
-        if (g >= 0 && g <= 5) d.view.GearLabel = kGears[g];
-    } else {
-        int m = d.s.power_mode;
-        d.view.GearLabel = m >= 0 && m < static_cast<int>(d.texts.mode_text.size())
-                               ? d.texts.mode_text[static_cast<std::size_t>(m)]
-                               : "";
-    }
-}
-
-// Pattern of a brake-notch strip; unchanged when the strip has too few patterns.
-void brake_strip(Drive& d, int id) {
-    SpriteState* sp = d.view.sprite(id);
-    if (!sp) return;
-    const DriveState& s = d.s;
-    if (sp->pattern_count < -s.brake_notch - 1) return;
-    if (s.hold_active) {
-        sp->pattern = 1;
-    } else if (d.vehicle.Hold == 0) {
-        sp->pattern = -s.brake_notch;
-    } else {
-        sp->pattern = s.brake_notch == 0 ? 0 : -s.brake_notch + 1;
-    }
 }
 
 void idle_prologue(Drive& d) {
@@ -129,65 +92,6 @@ void next_announcement(Drive& d) {
     if (k > 0) d.sound.stop(announcement_channel(d, k - 1));
     restart(d.sound, announcement_channel(d, k));
     d.s.announce_index = k + 1;
-}
-
-// Shift+Enter: the call-out of the supervision in force, from the sign waves named for it.
-void supervision_callout(Drive& d) {
-    const int a = d.s.zone_indicator, b = d.s.ats_zone;
-    auto either = [a, b](int v) { return a == v || b == v; };
-    for (std::size_t i = 0; i < d.line.OtherSound.size() && i < WaveTable::kSignCount; ++i) {
-        const std::string& name = d.line.OtherSound[i];
-        auto has = [&name](const char* word) { return name.find(word) != std::string::npos; };
-        if ((has("ATSnone") && a == 0 && b == 0) || (has("ATS30") && either(1)) ||
-            (has("ATS45") && either(2)) || (has("ATS65") && either(3)))
-            kanko_queue_add(d, WaveTable::kSignFirst + static_cast<int>(i));
-    }
-}
-
-bool moving_forward(const Drive& d) {
-    return round_half_even(d.s.train_speed) > 0;
-}
-
-// Enter: the one call-out the situation asks for.
-void callout_key(Drive& d) {
-    DriveState& s = d.s;
-    const bool sign_wave = s.callout_due >= 0 && s.callout_due < WaveTable::kSignCount &&
-                           d.data.waves.get(WaveTable::kSignFirst + s.callout_due);
-    if (s.callout_due != 999 && (sign_wave || s.callout_due == 900) &&
-        s.callout_due != s.last_enter_callout) {
-        if (s.callout_due == 900) {
-            Timecheck(d, 0);
-        } else {
-            kanko_queue_add(d, WaveTable::kSignFirst + s.callout_due);
-        }
-        s.last_enter_callout = s.callout_due;
-    } else if (s.other_image_blink && s.callout_due == 999 && !at_standstill(d) &&
-               s.shown_other_image != s.last_enter_callout) {
-        kanko_queue_add(d, WaveTable::kSignFirst + s.shown_other_image);
-        s.last_enter_callout = s.shown_other_image;
-    } else if (s.cross_callout_pending != -1 && moving_forward(d) &&
-               !d.view.crossimage_sub_visible) {
-        const int head = s.cross_callout_queue[0];
-        if (head == -1) return;
-        queue_callout_id(d, d.line.Cross[static_cast<std::size_t>(head)].callout_id);
-        if (!s.queue_busy) {
-            s.queue_busy = true;
-            for (std::size_t i = 0; i + 1 < s.cross_callout_queue.size(); ++i)
-                s.cross_callout_queue[i] = s.cross_callout_queue[i + 1];
-            s.cross_callout_queue.back() = -1;
-            s.queue_busy = false;
-            if (s.cross_callout_queue[0] == -1) s.cross_callout_pending = -1;
-        }
-    } else {
-        for (std::size_t j = 0; j < d.line.KankoSound2.size(); ++j) {
-            if (static_cast<int>(j) == s.signal_extra_callout && s.signal_aspect != 999) {
-                kanko_add(d, 1);
-                queue_callout_id(d, 21 + static_cast<int>(j));
-            }
-        }
-        aspect_callout(d, s.signal_aspect);
-        kanko_add(d, 2);
-    }
 }
 
 }  // namespace
@@ -243,60 +147,6 @@ void combined_step_brake(Drive& d, int lowest, bool power_part_needs_release) {
     } else if (s.power_notch > 0 && s.power_notch == first_notch_of_mode(d) + 1) {
         s.power_notch = 0;
     }
-}
-
-void masconupdate(Drive& d) {
-    DriveState& s = d.s;
-    ViewState& v = d.view;
-    const Vehicle& veh = d.vehicle;
-    const int P = s.power_notch, B = s.brake_notch;
-    if (s.constant_speed && (B != s.applied_brake_notch || P != s.applied_power_notch)) {
-        s.constant_speed = false;
-        s.applied_power_notch = P;
-    }
-    if (B == -veh.Brake) v.BrakeLabel = d.texts.eb;
-    if (B == 0) v.BrakeLabel = d.texts.neut;
-    if (!s.constant_speed) {
-        if (P == 0) {
-            v.PowerLabel = d.texts.neut2;
-        } else if (P > 0 && P <= veh.Power) {
-            int m = s.power_mode;
-            std::string label = m >= 0 && m < static_cast<int>(d.texts.mode_label.size())
-                                    ? d.texts.mode_label[static_cast<std::size_t>(m)]
-                                    : "";
-            v.PowerLabel = label + std::to_string(P - first_notch_of_mode(d));
-        }
-    } else {
-        v.PowerLabel = "定速";
-    }
-    if (veh.BrakeType >= 1 && -veh.Brake < B && B < 0 && !s.hold_active)
-        v.BrakeLabel = "B" + std::to_string(-B);
-    if (s.hold_active) v.BrakeLabel = d.texts.hold2;
-    if (veh.BrakeType == 0) {
-        if (B == -3) v.BrakeLabel = d.texts.apply;
-        if (B == -2) v.BrakeLabel = d.texts.hold;
-        if (B == -1) v.BrakeLabel = d.texts.maintain;
-    }
-    v.Label1 = s.reverser == 1    ? d.texts.forward
-               : s.reverser == -1 ? d.texts.reverse
-                                  : d.texts.neutral;
-
-    if (SpriteState* lever = v.sprite(v.ids.gear_lever)) lever->pattern = s.gear_position;
-    if (SpriteState* p = v.sprite(v.ids.notch_p)) p->pattern = P;
-    brake_strip(d, v.ids.notch_b);
-    if (!s.doors_open && P > 0 && s.departure_callout_armed) {
-        s.departure_callout_armed = false;
-        station_callout(d, 4);
-    }
-    if (!s.system_eb && !s.system_service_brake) {
-        if (SpriteState* p2 = v.sprite(v.ids.notch_p2)) p2->pattern = P;
-        brake_strip(d, v.ids.notch_b2);
-    } else {
-        if (SpriteState* p2 = v.sprite(v.ids.notch_p2)) p2->pattern = 0;
-        if (SpriteState* b2 = v.sprite(v.ids.notch_b2))
-            b2->pattern = std::max(0, b2->pattern_count - (s.system_eb ? 1 : 2));
-    }
-    gear_label(d);
 }
 
 void AsciiDown(Drive& d, char key) {
@@ -421,7 +271,7 @@ void AsciiDown(Drive& d, char key) {
         if (s.gear_position > 0) s.gear_position -= 1;
         masconupdate(d);
     }
-    gear_label(d);
+    show_gear_label(d);
     if (s.applied_brake_notch > s.brake_notch) {
         d.sound.stop(veh.Sound_br1);
         d.sound.stop(veh.Sound_br2);

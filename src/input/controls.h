@@ -27,10 +27,6 @@ enum class VirtualKey {
     F12
 };
 
-// Refreshes the notch, reverser and gear labels and the notch sprites; ends constant speed
-// when the requested notches left the applied ones.
-void masconupdate(Drive& d);
-
 void AsciiDown(Drive& d, char key);
 void keydowns(Drive& d, VirtualKey key, bool shift);
 void WheelD(Drive& d);  // towards the driver: towards power

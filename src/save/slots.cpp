@@ -2,9 +2,9 @@
 
 #include "core/error.h"
 #include "data/section.h"
-#include "input/controls.h"
-#include "sim/drive.h"
+#include "drive/drive.h"
 #include "sim/move.h"
+#include "view/notch_display.h"
 
 namespace ostrel {
 

@@ -1,6 +1,6 @@
 #include "sim/doors.h"
 
-#include "sim/drive.h"
+#include "drive/drive.h"
 #include "sound/callouts.h"
 
 namespace ostrel {

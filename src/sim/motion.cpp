@@ -3,9 +3,9 @@
 #include <cmath>
 
 #include "data/distances.h"
-#include "input/controls.h"
-#include "sim/drive.h"
+#include "drive/drive.h"
 #include "sim/traction.h"
+#include "view/notch_display.h"
 
 namespace ostrel {
 

@@ -1,9 +1,9 @@
 #include "sim/move.h"
 
 #include "data/distances.h"
-#include "input/controls.h"
-#include "sim/drive.h"
+#include "drive/drive.h"
 #include "sim/submovies.h"
+#include "view/notch_display.h"
 
 namespace ostrel {
 

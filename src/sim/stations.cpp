@@ -2,8 +2,8 @@
 
 #include <cmath>
 
+#include "drive/drive.h"
 #include "sim/doors.h"
-#include "sim/drive.h"
 #include "sound/callouts.h"
 
 namespace ostrel {
@@ -12,10 +12,6 @@ namespace {
 
 int seconds_of(const Drive& d, int sound_no) {
     return d.data.waves.line_seconds(sound_no);
-}
-
-bool at_standstill(const Drive& d) {
-    return round_half_even(d.s.train_speed) == 0;
 }
 
 std::string suffix_for(const Drive& d, int kind) {

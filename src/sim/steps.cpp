@@ -1,10 +1,12 @@
 #include "sim/steps.h"
 
+#include "drive/drive.h"
+#include "sim/ats.h"
 #include "sim/brakes.h"
 #include "sim/doors.h"
-#include "sim/drive.h"
 #include "sim/motion.h"
 #include "sim/signals.h"
+#include "sim/signs.h"
 #include "sim/stations.h"
 #include "sim/submovies.h"
 #include "sim/traction.h"
@@ -13,6 +15,7 @@
 #include "sound/line_sounds.h"
 #include "sound/train_sounds.h"
 #include "view/line_side.h"
+#include "view/notch_display.h"
 #include "view/panel_rules.h"
 
 namespace ostrel {
@@ -129,6 +132,11 @@ void tick(Drive& d) {
     fill_value_display(d);
     update_hint(d);                   // 26
     controller_poll_and_callouts(d);  // 27
+}
+
+void show_cab_before_start(Drive& d) {
+    masconupdate(d);
+    timecalc(d);
 }
 
 void start1Click(Drive& d) {

@@ -14,6 +14,10 @@ void fast_step(Drive& d);
 // fixed order of its steps.
 void tick(Drive& d);
 
+// The cab as it stands before the first Start: notch, brake and reverser labels, notch
+// sprites and the clock. Once, after the drive is made.
+void show_cab_before_start(Drive& d);
+
 // Start, pause and resume: pausing stops both steps and every sound and remembers which
 // sounds to play again on resuming.
 void start1Click(Drive& d);

@@ -1,6 +1,6 @@
 #include "sim/submovies.h"
 
-#include "sim/drive.h"
+#include "drive/drive.h"
 
 namespace ostrel {
 

@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "input/controls.h"
-#include "sim/drive.h"
+#include "drive/drive.h"
+#include "view/notch_display.h"
 
 namespace ostrel {
 

@@ -1,7 +1,7 @@
 #include "sim/vigilance.h"
 
-#include "input/controls.h"
-#include "sim/drive.h"
+#include "drive/drive.h"
+#include "view/notch_display.h"
 
 namespace ostrel {
 

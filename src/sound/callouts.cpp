@@ -2,8 +2,7 @@
 
 #include <cstdlib>
 
-#include "input/controls.h"
-#include "sim/drive.h"
+#include "drive/drive.h"
 
 namespace ostrel {
 
@@ -138,10 +137,73 @@ void station_callout(Drive& d, int occasion) {
         if (occasion == 0 || row.callout_id <= 998) {
             queue_callout_id(d, row.callout_id);
         } else if (row.callout_id == 999) {
-            keydowns(d, VirtualKey::Enter, false);
+            callout_key(d);
         } else {
             time_callout(d, row.callout_id);
         }
+    }
+}
+
+// Shift+Enter: the call-out of the supervision in force, from the sign waves named for it.
+void supervision_callout(Drive& d) {
+    const int a = d.s.zone_indicator, b = d.s.ats_zone;
+    auto either = [a, b](int v) { return a == v || b == v; };
+    for (std::size_t i = 0; i < d.line.OtherSound.size() && i < WaveTable::kSignCount; ++i) {
+        const std::string& name = d.line.OtherSound[i];
+        auto has = [&name](const char* word) { return name.find(word) != std::string::npos; };
+        if ((has("ATSnone") && a == 0 && b == 0) || (has("ATS30") && either(1)) ||
+            (has("ATS45") && either(2)) || (has("ATS65") && either(3)))
+            kanko_queue_add(d, WaveTable::kSignFirst + static_cast<int>(i));
+    }
+}
+
+namespace {
+
+bool moving_forward(const Drive& d) {
+    return round_half_even(d.s.train_speed) > 0;
+}
+
+}  // namespace
+
+// Enter: the one call-out the situation asks for.
+void callout_key(Drive& d) {
+    DriveState& s = d.s;
+    const bool sign_wave = s.callout_due >= 0 && s.callout_due < WaveTable::kSignCount &&
+                           d.data.waves.get(WaveTable::kSignFirst + s.callout_due);
+    if (s.callout_due != 999 && (sign_wave || s.callout_due == 900) &&
+        s.callout_due != s.last_enter_callout) {
+        if (s.callout_due == 900) {
+            Timecheck(d, 0);
+        } else {
+            kanko_queue_add(d, WaveTable::kSignFirst + s.callout_due);
+        }
+        s.last_enter_callout = s.callout_due;
+    } else if (s.other_image_blink && s.callout_due == 999 && !at_standstill(d) &&
+               s.shown_other_image != s.last_enter_callout) {
+        kanko_queue_add(d, WaveTable::kSignFirst + s.shown_other_image);
+        s.last_enter_callout = s.shown_other_image;
+    } else if (s.cross_callout_pending != -1 && moving_forward(d) &&
+               !d.view.crossimage_sub_visible) {
+        const int head = s.cross_callout_queue[0];
+        if (head == -1) return;
+        queue_callout_id(d, d.line.Cross[static_cast<std::size_t>(head)].callout_id);
+        if (!s.queue_busy) {
+            s.queue_busy = true;
+            for (std::size_t i = 0; i + 1 < s.cross_callout_queue.size(); ++i)
+                s.cross_callout_queue[i] = s.cross_callout_queue[i + 1];
+            s.cross_callout_queue.back() = -1;
+            s.queue_busy = false;
+            if (s.cross_callout_queue[0] == -1) s.cross_callout_pending = -1;
+        }
+    } else {
+        for (std::size_t j = 0; j < d.line.KankoSound2.size(); ++j) {
+            if (static_cast<int>(j) == s.signal_extra_callout && s.signal_aspect != 999) {
+                kanko_add(d, 1);
+                queue_callout_id(d, 21 + static_cast<int>(j));
+            }
+        }
+        aspect_callout(d, s.signal_aspect);
+        kanko_add(d, 2);
     }
 }
 

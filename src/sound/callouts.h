@@ -26,4 +26,9 @@ void station_callout(Drive& d, int occasion);
 
 int callout_channel(const Drive& d);
 
+// Enter: the one call-out the situation asks for (a sign, a crossing, the signal ahead).
+void callout_key(Drive& d);
+// Shift+Enter: the call-out of the supervision in force, from the sign waves named for it.
+void supervision_callout(Drive& d);
+
 }  // namespace ostrel

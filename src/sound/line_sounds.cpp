@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "sim/drive.h"
+#include "drive/drive.h"
 #include "sound/train_sounds.h"
 
 namespace ostrel {

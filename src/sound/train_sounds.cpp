@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "sim/drive.h"
+#include "drive/drive.h"
 
 namespace ostrel {
 

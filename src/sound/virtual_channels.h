@@ -8,7 +8,7 @@
 #include <functional>
 #include <string>
 
-#include "sound/channels.h"
+#include "drive/channels.h"
 
 namespace ostrel {
 

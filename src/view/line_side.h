@@ -10,7 +10,6 @@ namespace ostrel {
 struct Drive;
 
 void show_gradient_board(Drive& d);  // when the slope section's gradient changes
-void show_signs_and_crossings(Drive& d);
 void show_stop_line(Drive& d);
 void show_ats_text(Drive& d);
 void slide_timetable_card(Drive& d);

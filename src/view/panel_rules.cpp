@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "data/distances.h"
-#include "sim/drive.h"
+#include "drive/drive.h"
 
 namespace ostrel {
 

@@ -1,4 +1,4 @@
-#include "sim/loader.h"
+#include "drive/loader.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

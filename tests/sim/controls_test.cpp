@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "sample_drive.h"
+#include "sim/steps.h"
 
 namespace ostrel {
 namespace {
@@ -123,6 +124,7 @@ TEST(KeysBeforeStart, CharactersWaitForStartButTheWheelDoesNot) {
     VirtualChannels channels;
     RecordedShell shell;
     Drive d(data, channels, shell, 9000);
+    show_cab_before_start(d);
     AsciiDown(d, '5');
     EXPECT_EQ(d.s.brake_notch, -data.vehicle.Brake);
     WheelD(d);

@@ -1,5 +1,8 @@
 #include "sim/signals.h"
 
+#include "drive/aspects.h"
+#include "sim/ats.h"
+
 #include <gtest/gtest.h>
 
 #include "input/controls.h"

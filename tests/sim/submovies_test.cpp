@@ -4,6 +4,7 @@
 
 #include "input/controls.h"
 #include "sample_drive.h"
+#include "sim/signs.h"
 #include "sim/steps.h"
 #include "view/line_side.h"
 

@@ -1,8 +1,8 @@
 #pragma once
 // The sample program directory loaded once per test program, for tests that drive a train.
 
-#include "sim/drive.h"
-#include "sim/loader.h"
+#include "drive/drive.h"
+#include "drive/loader.h"
 #include "sound/virtual_channels.h"
 
 namespace ostrel::fixture {

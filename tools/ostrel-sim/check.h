@@ -4,7 +4,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
-#include "sim/loader.h"
+#include "drive/loader.h"
 
 namespace ostrel {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "sim/drive.h"
+#include "drive/drive.h"
 
 namespace ostrel {
 

@@ -6,15 +6,15 @@
 
 #include "core/numbers.h"
 #include "data/distances.h"
+#include "drive/drive.h"
+#include "drive/video_source.h"
 #include "fields.h"
 #include "input/autopilot.h"
 #include "input/controls.h"
 #include "save/slots.h"
-#include "sim/drive.h"
 #include "sim/move.h"
 #include "sim/steps.h"
 #include "sound/virtual_channels.h"
-#include "view/video_source.h"
 
 namespace ostrel {
 
@@ -198,6 +198,7 @@ void run_drive(const LoadedDrive& loaded, const RunOptions& options, std::ostrea
                                      });
     Drive drive(loaded, channels, shell, video);
     drive.video = &video_source;
+    show_cab_before_start(drive);
     drive.options = read_options(settings);
     Session session{drive, settings, {}, false};
     std::optional<Autopilot> pilot;

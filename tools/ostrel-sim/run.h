@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "drive/loader.h"
 #include "save/settings_store.h"
-#include "sim/loader.h"
 
 namespace ostrel {
 

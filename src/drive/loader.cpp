@@ -1,4 +1,4 @@
-#include "sim/loader.h"
+#include "drive/loader.h"
 
 #include <cerrno>
 #include <system_error>

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "core/fixed4.h"
-#include "sound/channels.h"
+#include "drive/channels.h"
 
 namespace ostrel {
 

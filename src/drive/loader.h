@@ -15,7 +15,7 @@
 #include "data/panel.h"
 #include "data/strings_file.h"
 #include "data/vehicle.h"
-#include "sound/wave_table.h"
+#include "drive/wave_table.h"
 
 namespace ostrel {
 

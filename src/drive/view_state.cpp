@@ -1,4 +1,4 @@
-#include "view/view_state.h"
+#include "drive/view_state.h"
 
 namespace ostrel {
 

@@ -1,4 +1,4 @@
-#include "sound/wave_table.h"
+#include "drive/wave_table.h"
 
 namespace ostrel {
 

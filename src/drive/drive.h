@@ -6,11 +6,11 @@
 #include <vector>
 
 #include "core/shell.h"
-#include "sim/loader.h"
-#include "sim/state.h"
-#include "sound/channels.h"
-#include "view/video_source.h"
-#include "view/view_state.h"
+#include "drive/channels.h"
+#include "drive/loader.h"
+#include "drive/state.h"
+#include "drive/video_source.h"
+#include "drive/view_state.h"
 
 namespace ostrel {
 
@@ -55,6 +55,21 @@ struct Drive {
     int line_channel(int sound_no) const { return running_count + sound_no; }
     int engine_channel(int row) const { return running_count + line_count + row; }
 };
+
+// The train stands when its speed rounds to 0 km/h.
+bool at_standstill(const Drive& d);
+
+// The notch before the first notch of the selected power mode (0 for the first mode).
+int first_notch_of_mode(const Drive& d);
+
+// Entry `index` of the line's signal speeds, 0 where there is none.
+int speed_signal(const Drive& d, int index);
+// The frame of station row `row`, 0 where there is none.
+int station_frame(const Drive& d, int row);
+// Whether the departure melody of station row `station_row` has played.
+bool melody_played(const Drive& d, int station_row);
+// Shows or hides a panel sprite, when the panel has it.
+void show_sprite(Drive& d, int id, bool visible);
 
 // The last frame of the speed profile, for a drive without a route video.
 int speed_profile_last_frame(const Line& line);

@@ -1,8 +1,6 @@
-#include "sim/drive.h"
+#include "drive/drive.h"
 
 #include "data/distances.h"
-#include "input/controls.h"
-#include "view/panel_rules.h"
 
 namespace ostrel {
 
@@ -27,6 +25,36 @@ void bind_channels(Drive& d) {
 }
 
 }  // namespace
+
+bool at_standstill(const Drive& d) {
+    return round_half_even(d.s.train_speed) == 0;
+}
+
+int first_notch_of_mode(const Drive& d) {
+    int mode = d.s.power_mode;
+    if (mode < 0 || mode >= static_cast<int>(d.vehicle.mode_first_notch.size())) return 0;
+    return d.vehicle.mode_first_notch[static_cast<std::size_t>(mode)];
+}
+
+int speed_signal(const Drive& d, int index) {
+    const auto& sp = d.line.Speed_Signal;
+    return index >= 0 && index < static_cast<int>(sp.size()) ? sp[static_cast<std::size_t>(index)]
+                                                             : 0;
+}
+
+int station_frame(const Drive& d, int row) {
+    if (row < 0 || row >= static_cast<int>(d.line.Station.size())) return 0;
+    return d.line.Station[static_cast<std::size_t>(row)].frame;
+}
+
+bool melody_played(const Drive& d, int station_row) {
+    if (station_row < 0 || station_row >= static_cast<int>(d.s.stations.size())) return false;
+    return d.s.stations[static_cast<std::size_t>(station_row)].melody_played;
+}
+
+void show_sprite(Drive& d, int id, bool visible) {
+    if (SpriteState* sp = d.view.sprite(id)) sp->visible = visible;
+}
 
 int speed_profile_last_frame(const Line& line) {
     int last = 0;
@@ -104,8 +132,6 @@ Drive::Drive(const LoadedDrive& loaded, SoundChannels& channels, Shell& ui, int 
 
     view = initial_view(loaded.panel);
     if (SpriteState* eb = view.sprite(view.ids.lamp_eb)) eb->visible = false;
-    masconupdate(*this);
-    timecalc(*this);
 }
 
 }  // namespace ostrel

@@ -1,4 +1,4 @@
-#include "view/video_source.h"
+#include "drive/video_source.h"
 
 #include "core/paths.h"
 

@@ -1,0 +1,385 @@
+#include "sim/ats.h"
+
+#include <cmath>
+
+#include "drive/aspects.h"
+#include "drive/drive.h"
+#include "view/notch_display.h"
+
+namespace ostrel {
+
+namespace {
+
+long double brake_rate_in_effect(const Drive& d) {
+    return d.s.brake_rate[0].to_real();
+}
+
+void start_alarm_with_emergency(Drive& d) {
+    d.s.ats_alarm = true;
+    d.s.ats_chime = false;
+    d.s.ats_alarm_ticks = 10 * d.vehicle.ATS_Time;
+}
+
+void warning_ats(Drive& d) {
+    DriveState& s = d.s;
+    const Vehicle& veh = d.vehicle;
+    const auto& sig = d.line.Signal;
+    if (veh.ATS_Type <= 1) {
+        for (std::size_t i = 0; i < sig.size(); ++i) {
+            const int past = s.current_frame - sig[i].columns[6];
+            if (!(1 <= past && past <= 9)) continue;
+            if (veh.ATS_Type == 0 && veh.ATS_Alert == 0 && sig[i].columns[3] >= 1 &&
+                stop_aspect(s.row_aspect[i]))
+                s.ats_limit = 998;
+            if (veh.ATS_Alert == 1 && proceed_aspect(s.signal_aspect)) s.ats_limit = 999;
+        }
+        for (std::size_t i = 0; i < sig.size(); ++i) {
+            const int first = d.signal_event[i];
+            const TLineEvent* ev =
+                first >= 0 ? &d.line.events[static_cast<std::size_t>(first)] : nullptr;
+            if (!ev || sig[i].columns[0] < 0) continue;
+            const long double dist = static_cast<long double>(ev->distance);
+            if (!(dist < s.train_position && s.train_position < dist + 1000)) continue;
+            if (veh.ATS_Alert == 0) s.ats_limit = 999;
+            if (stop_aspect(s.signal_aspect)) s.ats_limit = 0;
+            if (veh.ATS_Alert == 1) {
+                const int cls = aspect_class(s.signal_aspect);
+                if (cls >= 1) s.ats_limit = speed_signal(d, cls);
+                if (proceed_aspect(s.signal_aspect)) s.ats_limit = 999;
+            }
+            s.signal_aspect = s.shown_aspect = 999;
+        }
+    }
+    if (veh.ATS_Type != 0) return;
+    const long double v = s.train_speed;
+    if (s.brake_notch != -veh.Brake && !s.ats_acknowledged) {
+        if ((veh.ATS_Alert == 1 && s.ats_limit < v) ||
+            (veh.ATS_Alert == 0 && (s.ats_limit == 998 || s.ats_limit == 0))) {
+            s.ats_alarm = true;
+            s.ats_chime = false;
+        }
+    }
+    if (!d.options.ats_off && s.ats_alarm && !d.sound.is_playing(veh.Sound_Ats1)) {
+        d.sound.stop(veh.Sound_Ats1);
+        d.sound.stop(veh.Sound_Ats2);
+        d.sound.play_looping(veh.Sound_Ats1);
+        show_sprite(d, d.view.ids.lamp_ats, true);
+        if (s.ats_limit == 0) {
+            s.system_eb = true;
+            masconupdate(d);
+        }
+    }
+    if (s.ats_chime && !d.sound.is_playing(veh.Sound_Ats2)) {
+        d.sound.stop(veh.Sound_Ats1);
+        d.sound.stop(veh.Sound_Ats2);
+        if (veh.ATS_Cnt == 0) {
+            d.sound.play_looping(veh.Sound_Ats2);
+        } else {
+            d.sound.play(veh.Sound_Ats2);
+        }
+        s.ats_chime = false;
+        show_sprite(d, d.view.ids.lamp_ats, false);
+    }
+    if (s.ats_alarm) {
+        s.ats_alarm_ticks += 1;
+        if (!d.options.ats_off && s.ats_alarm_ticks > 10 * veh.ATS_Time) {
+            if (!s.system_eb) restart(d.sound, veh.Sound_EB);
+            s.system_eb = true;
+            masconupdate(d);
+            s.ats_alarm_ticks = 0;
+        }
+    }
+}
+
+// One scan of the event list for the pattern's target.
+struct PatternTarget {
+    int speed = 999;
+    long double dist = 0;
+    bool found = false;
+};
+
+void pattern_first_pass(Drive& d) {
+    DriveState& s = d.s;
+    const long double x = s.train_position, v = s.train_speed;
+    PatternTarget target;
+    for (const TLineEvent& e : d.line.events) {
+        const long double ahead = static_cast<long double>(e.distance) - x;
+        if (!(0 < ahead && ahead < 60000)) {
+            s.atsp_limit_speed = 999;
+            s.atsp_limit_dist = 0;
+            continue;
+        }
+        const bool stop_signal = e.a == 0 && e.b >= 0 &&
+                                 e.b < static_cast<int>(s.block_state.size()) &&
+                                 s.block_state[static_cast<std::size_t>(e.b)] == 0 &&
+                                 d.line.Signal[static_cast<std::size_t>(e.b)].columns[3] != 0;
+        if (stop_signal) {
+            target = {0, ahead - 1500, true};
+            break;
+        }
+        if (e.a == 5 && v > 5 && !melody_played(d, e.c)) {
+            target = {5, ahead, true};
+            break;
+        }
+        if (e.a != 0 && e.a != 5 && e.d != 0) {
+            target = {e.a + 5, ahead, true};
+            break;
+        }
+    }
+    if (target.found) {
+        s.atsp_limit_speed = target.speed;
+        s.atsp_limit_dist = target.dist;
+    }
+    bool next_limit_found = false;
+    for (const TLineEvent& e : d.line.events) {
+        const long double ahead = static_cast<long double>(e.distance) - x;
+        if (!(0 < ahead && ahead < 60000) || e.a == 0 || e.a == 5) continue;
+        if (e.d == 0) {
+            s.next_limit_speed = e.a;
+            s.next_limit_dist = ahead;
+            next_limit_found = true;
+        }
+        break;
+    }
+    if (!next_limit_found) {
+        // No limit ahead: nothing is left of one the train has passed.
+        s.next_limit_speed = 999;
+        s.next_limit_dist = 0;
+    }
+    if (s.atsp_limit_speed < 999)
+        s.pattern_speed = pattern_speed_for(brake_rate_in_effect(d), s.atsp_limit_dist,
+                                            s.atsp_limit_speed, speed_signal(d, 4));
+    int state = 0;
+    if (s.atsp_limit_speed < v && s.pattern_speed < v) {
+        state = 2;
+    } else if (!s.system_service_brake) {
+        state = s.pattern_speed < v ? 1 : 0;
+    } else {
+        state = s.atsp_state;
+    }
+    s.atsp_state_before = s.atsp_state;
+    if (state == s.atsp_state) return;
+    s.atsp_state = state;
+    restart(d.sound, d.vehicle.Sound_Atc);
+    if (state == 1) {
+        show_sprite(d, d.view.ids.lamp_atsp1, true);
+        show_sprite(d, d.view.ids.lamp_atsp2, false);
+    } else if (state == 2) {
+        s.system_service_brake = true;
+        show_sprite(d, d.view.ids.lamp_atsp1, true);
+        show_sprite(d, d.view.ids.lamp_atsp2, true);
+    } else {
+        s.system_service_brake = false;
+        show_sprite(d, d.view.ids.lamp_atsp1, false);
+        show_sprite(d, d.view.ids.lamp_atsp2, false);
+    }
+    masconupdate(d);
+}
+
+void pattern_second_pass(Drive& d) {
+    DriveState& s = d.s;
+    const long double x = s.train_position, v = s.train_speed;
+    for (const TLineEvent& e : d.line.events) {
+        const long double ahead = static_cast<long double>(e.distance) - x;
+        if (!(0 < ahead && ahead < 60000)) {
+            s.atsp_limit_speed = 999;
+            s.atsp_limit_dist = 0;
+            show_sprite(d, d.view.ids.lamp_atsp1, false);
+            continue;
+        }
+        if (e.a == 10 && v > 10 && !melody_played(d, e.c)) {
+            s.atsp_limit_speed = 10;
+            s.atsp_limit_dist = ahead;
+            show_sprite(d, d.view.ids.lamp_atsp1, true);
+            break;
+        }
+        if (e.a != 0 && e.a != 10 && e.d != 0) {
+            s.atsp_limit_speed = e.a;
+            s.atsp_limit_dist = ahead;
+            show_sprite(d, d.view.ids.lamp_atsp1, true);
+            break;
+        }
+    }
+    if (s.atsp_limit_speed < 999)
+        s.pattern_speed = pattern_speed_for(brake_rate_in_effect(d), s.atsp_limit_dist,
+                                            s.atsp_limit_speed, speed_signal(d, 4));
+    int state = s.atsp2_state;
+    if (s.pattern_speed < v) {
+        state = 2;
+    } else if (!s.system_service_brake) {
+        state = v + 5 > s.pattern_speed ? 1 : 0;
+    }
+    s.atsp2_state_before = s.atsp2_state;
+    if (state == s.atsp2_state) return;
+    s.atsp2_state = state;
+    if (state == 1) {
+        d.sound.stop(d.vehicle.Sound_Atc);
+        d.sound.play_looping(d.vehicle.Sound_Atc);
+        show_sprite(d, d.view.ids.lamp_atsp2, true);
+    } else if (state == 2) {
+        if (!d.options.ats_off) {
+            restart(d.sound, d.vehicle.Sound_Atc);
+            if (!s.system_eb) restart(d.sound, d.vehicle.Sound_EB);
+            s.system_eb = true;
+            show_sprite(d, d.view.ids.lamp_atsp2, true);
+        }
+    } else {
+        d.sound.stop(d.vehicle.Sound_Atc);
+        show_sprite(d, d.view.ids.lamp_atsp2, false);
+    }
+    masconupdate(d);
+}
+
+// Shows pattern `entry` of the cab-signal strip as a zone indicator.
+void show_zone_indicator(Drive& d, int speed) {
+    DriveState& s = d.s;
+    const Vehicle& veh = d.vehicle;
+    for (int k = 0; k < veh.cab_signal_speed_count; ++k) {
+        if (veh.cab_signal_speeds[static_cast<std::size_t>(k)] != speed) continue;
+        if (k + 1 != s.zone_indicator) {
+            if (SpriteState* sp = d.view.sprite(d.view.ids.cab_signal)) {
+                sp->visible = true;
+                sp->pattern = k;
+            }
+            s.zone_indicator = k + 1;
+            if (k <= 2) restart(d.sound, 28 + k);
+        }
+        return;
+    }
+}
+
+void zone_checks(Drive& d) {
+    DriveState& s = d.s;
+    const long double v = s.train_speed;
+    // A zone check the train is inside counts as a zone below, so its indicator stays and its
+    // bell rings once on entering rather than on every tick.
+    bool in_checked_zone = false;
+    for (const TSpeedCheck2& z : d.line.SpeedCheck2) {
+        if (!(z.first_frame < s.current_frame && s.current_frame < z.last_frame)) continue;
+        if (z.speed < s.ats_limit) {
+            in_checked_zone = true;
+            show_zone_indicator(d, z.speed);
+            if (z.speed < v) start_alarm_with_emergency(d);
+        } else if (s.ats_limit < 999) {
+            show_zone_indicator(d, s.ats_limit);
+            s.ats_zone = 0;
+        }
+    }
+    int zone = 0;
+    const bool has_strip = d.view.ids.cab_signal >= 0;
+    for (const TLineEvent& e : d.line.events) {
+        if (e.kind != 1 || e.b < 0 || e.b >= static_cast<int>(d.line.Signal.size())) continue;
+        const TSignal& sig = d.line.Signal[static_cast<std::size_t>(e.b)];
+        if (s.block_state[static_cast<std::size_t>(e.b)] != 0 || sig.columns[3] == 0 || !has_strip)
+            continue;
+        const long double x = s.train_position, dist = static_cast<long double>(e.distance);
+        const int kind = sig.columns[0];
+        auto within = [&](long double before) { return dist - before < x && x < dist; };
+        if (kind == 0 && within(10000))
+            zone = 1;
+        else if (kind >= 1 && kind < 4 && within(5000))
+            zone = 1;
+        else if (kind == 0 && within(15000))
+            zone = 2;
+        else if (kind >= 1 && kind < 5 && within(10000))
+            zone = 2;
+        else if (kind == 5 && within(10000))
+            zone = 3;
+        if (zone != 0) break;
+    }
+    if (zone != 0) {
+        if (zone != s.ats_zone) {
+            if (SpriteState* sp = d.view.sprite(d.view.ids.cab_signal)) {
+                sp->visible = true;
+                sp->pattern = zone - 1;
+            }
+            s.ats_zone = zone;
+            s.ats_limit = zone == 1 ? 30 : zone == 2 ? 45 : 65;
+        }
+    } else {
+        if (!in_checked_zone) {
+            show_sprite(d, d.view.ids.cab_signal, false);
+            s.zone_indicator = 0;
+        }
+        s.ats_zone = 0;
+        s.ats_limit = 999;
+    }
+}
+
+}  // namespace
+
+void preset_patterns(Drive& d) {
+    DriveState& s = d.s;
+    if (s.preceding_train_frame > d.line.pre_train_last_frame) s.preceding_train_frame = 0;
+    s.pattern_speed = speed_signal(d, 4);
+    const auto& rows = d.line.Station;
+    for (std::size_t i = 0; i + 1 < rows.size(); ++i) {
+        if (static_cast<long double>(rows[i].stop_distance) - 10000 < s.train_position &&
+            static_cast<long double>(rows[i + 1].stop_distance) - 10000 > s.train_position)
+            s.pattern_speed = rows[i].pattern_speed + 5;
+    }
+}
+
+void train_protection(Drive& d) {
+    warning_ats(d);
+    if (d.vehicle.ATS_Type == 1) pattern_first_pass(d);
+    pattern_second_pass(d);
+}
+
+void speed_limits_and_checks(Drive& d) {
+    DriveState& s = d.s;
+    ViewState& view = d.view;
+    const long double x = s.train_position, v = s.train_speed;
+    s.pattern_speed_SN = 999;
+    int remembered = 0;
+    const auto& limits = d.line.SpeedLimit;
+    for (std::size_t j = 0; j < limits.size(); ++j) {
+        const long double start = static_cast<long double>(limits[j].start_distance);
+        if (!(0 < start - 3000 - x && start - x < 60000)) continue;
+        long double squared = brake_rate_in_effect(d) * 0.5L * ((start - 3000 - x) / 100) * 7.2L +
+                              static_cast<long double>(limits[j].limit) * limits[j].limit;
+        s.pattern_speed_SN =
+            static_cast<int>(round_to_int64(std::sqrt(std::max<long double>(squared, 0))));
+        if (s.pattern_speed_SN < v) remembered = static_cast<int>(j);
+    }
+    auto draw = [&](int image) {
+        if (view.SpeedLimitImage.image != image) {
+            view.SpeedLimitImage.image = image;
+            s.shown_limit_image = image;
+        }
+    };
+    bool any = false;
+    if (remembered != 0) {
+        draw(limits[static_cast<std::size_t>(remembered)].image);
+        s.limit_blink = true;
+        any = true;
+    } else {
+        for (const TSpeedLimit& lim : limits) {
+            if (lim.start_frame - 100 < s.current_frame && s.current_frame < lim.start_frame) {
+                draw(lim.image);
+                s.limit_blink = true;
+                any = true;
+            }
+            if (lim.start_frame < s.current_frame && s.current_frame < lim.end_frame) {
+                s.limit_blink = false;
+                view.SpeedLimitImage.visible = true;
+                if (lim.limit != s.shown_limit) {
+                    view.SpeedLimitImage.image = lim.image;
+                    s.shown_limit = lim.limit;
+                }
+                any = true;
+            }
+        }
+    }
+    if (!any && !s.limit_blink) {
+        view.SpeedLimitImage.image = -1;
+        s.shown_limit = 0;
+    }
+    for (const TSpeedCheck1& c : d.line.SpeedCheck1) {
+        const int past = s.current_frame - c.frame;
+        if (1 <= past && past <= 9 && c.speed < v) start_alarm_with_emergency(d);
+    }
+    zone_checks(d);
+}
+
+}  // namespace ostrel
