@@ -21,18 +21,16 @@ AutopilotRun drive_service(LoadedDrive data) {
     fixture::TestDrive t(std::move(data));
     Autopilot pilot(t.drive);
     AutopilotRun run;
-    for (std::int64_t ms = 1; ms <= 30 * 60 * 1000 && !pilot.finished(); ++ms) {
-        t.channels.set_time_ms(ms);
-        if (ms % 33 == 0) fast_step(t.drive);
-        if (ms % 100 == 0) {
-            tick(t.drive);
-            pilot.act(t.drive);
-            run.emergency = run.emergency || t.s.system_eb;
-            for (auto& e : pilot.take_events())
-                run.events.push_back(e);
-            run.seconds = static_cast<int>(ms / 1000);
-        }
-    }
+    ClockHooks hooks;
+    hooks.after_tick = [&](std::int64_t ms) {
+        pilot.act(t.drive);
+        run.emergency = run.emergency || t.s.system_eb;
+        for (auto& e : pilot.take_events())
+            run.events.push_back(e);
+        run.seconds = static_cast<int>(ms / 1000);
+    };
+    hooks.ended = [&pilot] { return pilot.finished(); };
+    t.clock.advance_to(30 * 60 * 1000, hooks);
     run.finished = pilot.finished();
     return run;
 }

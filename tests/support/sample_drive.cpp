@@ -38,13 +38,8 @@ TestDrive::TestDrive(LoadedDrive loaded_data, int video_frames)
 }
 
 void TestDrive::run_ms(int ms) {
-    std::int64_t end = now_ms + ms;
-    for (std::int64_t t = now_ms + 1; t <= end; ++t) {
-        channels.set_time_ms(t);
-        if (t % 33 == 0 && s.fast_timer_running) fast_step(drive);
-        if (t % 100 == 0 && s.tick_timer_running) tick(drive);
-    }
-    now_ms = end;
+    now_ms += ms;
+    clock.advance_to(now_ms);
 }
 
 }  // namespace ostrel::fixture

@@ -3,6 +3,7 @@
 
 #include "drive/drive.h"
 #include "drive/loader.h"
+#include "sim/virtual_clock.h"
 #include "sound/virtual_channels.h"
 
 namespace ostrel::fixture {
@@ -22,6 +23,7 @@ struct TestDrive {
 
     // Runs the steps for `ms` milliseconds of the drive's clock, as the runner does.
     void run_ms(int ms);
+    VirtualClock clock{drive, channels};
     std::int64_t now_ms = 0;
 };
 

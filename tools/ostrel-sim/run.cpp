@@ -11,9 +11,11 @@
 #include "fields.h"
 #include "input/autopilot.h"
 #include "input/controls.h"
+#include "save/session.h"
 #include "save/slots.h"
 #include "sim/move.h"
 #include "sim/steps.h"
+#include "sim/virtual_clock.h"
 #include "sound/virtual_channels.h"
 
 namespace ostrel {
@@ -131,10 +133,6 @@ void perform(Session& session, const ScriptCommand& c) {
     }
 }
 
-std::int64_t next_multiple(std::int64_t after, std::int64_t period) {
-    return (after / period + 1) * period;
-}
-
 }  // namespace
 
 std::vector<ScriptCommand> parse_script(const std::string& text) {
@@ -196,10 +194,9 @@ void run_drive(const LoadedDrive& loaded, const RunOptions& options, std::ostrea
                                                  return m.length_frames;
                                          return -1;
                                      });
-    Drive drive(loaded, channels, shell, video);
-    drive.video = &video_source;
-    show_cab_before_start(drive);
-    drive.options = read_options(settings);
+    std::unique_ptr<Drive> opened =
+        open_drive(loaded, {channels, shell, settings, &video_source, video});
+    Drive& drive = *opened;
     Session session{drive, settings, {}, false};
     std::optional<Autopilot> pilot;
     if (options.autopilot) pilot.emplace(drive);
@@ -234,51 +231,48 @@ void run_drive(const LoadedDrive& loaded, const RunOptions& options, std::ostrea
         }
         shell.log.clear();
     };
-    std::int64_t t = 0;
-    while (t <= options.duration_ms && !session.closed) {
-        channels.set_time_ms(t);
+    ClockHooks hooks;
+    hooks.inputs = [&](std::int64_t t) {
         while (next_command < script.size() && script[next_command].time_ms == t &&
                !session.closed) {
             perform(session, script[next_command++]);
             flush_shell(t);
         }
-        if (session.closed) break;
-        if (t > 0 && t % 33 == 0 && drive.s.fast_timer_running) fast_step(drive);
-        if (t > 0 && t % 100 == 0 && drive.s.tick_timer_running) {
-            tick(drive);
-            if (pilot) {
-                flush_shell(t);
-                pilot->act(drive);
-                for (const std::string& e : pilot->take_events())
-                    shell.note(e);
-                if (pilot->finished() && !session.open_dialog.empty()) {
-                    shell.note("autopilot answers the " + session.open_dialog + " dialog: end");
-                    session.closed = true;
-                }
-            }
-            if (options.progress && ticks % 10 == 0) {
-                *options.progress << "\r" << drive.view.Label4 << "  " << drive.view.digi_speed
-                                  << "  " << clock_text(drive.s.clock) << "      " << std::flush;
-            }
-            if (++ticks % every == 0) {
-                out << t;
-                for (const FieldReader& read : readers)
-                    out << "," << read(drive);
-                out << "\n";
+    };
+    hooks.next_input_after = [&](std::int64_t) -> std::optional<std::int64_t> {
+        if (next_command < script.size()) return script[next_command].time_ms;
+        return std::nullopt;
+    };
+    hooks.after_tick = [&](std::int64_t t) {
+        if (pilot) {
+            flush_shell(t);
+            pilot->act(drive);
+            for (const std::string& e : pilot->take_events())
+                shell.note(e);
+            if (pilot->finished() && !session.open_dialog.empty()) {
+                shell.note("autopilot answers the " + session.open_dialog + " dialog: end");
+                session.closed = true;
             }
         }
-        flush_shell(t);
-        if (session.closed) break;
-        std::int64_t next = std::min(next_multiple(t, 33), next_multiple(t, 100));
-        if (next_command < script.size()) next = std::min(next, script[next_command].time_ms);
-        t = next;
-    }
+        if (options.progress && ticks % 10 == 0) {
+            *options.progress << "\r" << drive.view.Label4 << "  " << drive.view.digi_speed << "  "
+                              << clock_text(drive.s.clock) << "      " << std::flush;
+        }
+        if (++ticks % every == 0) {
+            out << t;
+            for (const FieldReader& read : readers)
+                out << "," << read(drive);
+            out << "\n";
+        }
+    };
+    hooks.after_time = flush_shell;
+    hooks.ended = [&session] { return session.closed; };
+    VirtualClock clock(drive, channels);
+    clock.advance_to(options.duration_ms, hooks);
+    const std::int64_t t = clock.now_ms();
     if (options.progress) *options.progress << "\n";
     if (session.closed) {
-        // Closing the driving window stops everything and keeps the menu options.
-        for (int ch = 0; ch < SoundChannels::kCount; ++ch)
-            channels.stop(ch);
-        write_options(settings, drive.options);
+        close_drive(drive, settings);
         flush_shell(t);
         if (events) *events << t << " closed\n";
     }

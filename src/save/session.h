@@ -1,0 +1,28 @@
+#pragma once
+// Opening and closing a loaded drive with the platform services handed in: the desktop program
+// and the headless runner make a drive the same way and differ only in who calls its steps
+// (real timers or the virtual clock). UI thread.
+
+#include <memory>
+
+#include "drive/drive.h"
+#include "save/settings_store.h"
+
+namespace ostrel {
+
+struct DriveServices {
+    SoundChannels& channels;
+    Shell& shell;
+    SettingsStore& settings;
+    VideoSource* video = nullptr;  // the route video, when the front end has one
+    int video_frames = 0;          // its length; 0 or -1 when it could not be opened
+};
+
+// Makes the drive on its loaded data: its menu options from the settings store, the cab as it
+// stands before the first Start. `loaded` must outlive the drive.
+std::unique_ptr<Drive> open_drive(const LoadedDrive& loaded, const DriveServices& services);
+
+// Closing the driving window: every sound stops and the menu options are kept.
+void close_drive(Drive& drive, SettingsStore& settings);
+
+}  // namespace ostrel
