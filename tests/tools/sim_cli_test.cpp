@@ -11,7 +11,10 @@
 #include <sstream>
 
 #include "check.h"
+#include "drive/state_fields.h"
+#include "fields.h"
 #include "fixture.h"
+#include "sample_drive.h"
 
 namespace ostrel {
 namespace {
@@ -88,6 +91,22 @@ TEST_F(CheckCli, ADataFileErrorExitsWithOneAndTheMessage) {
     auto j = nlohmann::json::parse(r.out);
     EXPECT_EQ(j["ok"], false);
     EXPECT_EQ(j["message"], "路線ファイルに誤りがあります。[Station]:東駅,0,1x0");
+}
+
+TEST(Fields, EveryMemberOfTheStateCanBeNamed) {
+    fixture::TestDrive t(fixture::sample_drive());
+    std::size_t visited = 0;
+    for_each_state_member([&](const char* name, auto member) {
+        ++visited;
+        using M = std::remove_cvref_t<decltype(t.s.*member)>;
+        std::string field = name;
+        if constexpr (requires { typename M::value_type; } && !std::is_same_v<M, std::string>) {
+            if ((t.s.*member).empty()) return;  // filled as the drive goes
+            field += "[0]";
+        }
+        EXPECT_TRUE(find_field(t.drive, field)) << field;
+    });
+    EXPECT_EQ(visited, kStateFieldCount);
 }
 
 TEST(VehicleArgument, BareNamesAreBuiltInTrainsAndPathsArePickedFiles) {

@@ -5,6 +5,7 @@
 #include <map>
 
 #include "core/numbers.h"
+#include "drive/state_fields.h"
 
 namespace ostrel {
 
@@ -28,134 +29,73 @@ std::string quoted(const std::string& s) {
     return out + "\"";
 }
 
-template <class Get>
-FieldReader number(Get get) {
-    return [get](const Drive& d) { return text(get(d.s)); };
+// The text of one value of the state, by its type.
+std::string value_text(long double v) {
+    return shortest_text(v);
 }
-template <class Get>
-FieldReader real(Get get) {
-    return [get](const Drive& d) { return shortest_text(get(d.s)); };
+std::string value_text(int v) {
+    return text(static_cast<long long>(v));
+}
+std::string value_text(bool v) {
+    return text(v);
+}
+std::string value_text(Fixed4 v) {
+    return text(v);
+}
+std::string value_text(const std::string& v) {
+    return quoted(v);
+}
+std::string value_text(SoundChannels::Playing v) {
+    return text(static_cast<long long>(v));
+}
+std::string value_text(char v) {
+    return text(static_cast<long long>(v));
+}
+std::string value_text(const DriveState::StationFlags& f) {
+    // in the window, arrived, melody played, departed, hint given
+    return std::string{text(f.in_window)[0], text(f.arrived)[0], text(f.melody_played)[0],
+                       text(f.departed)[0], text(f.hint_given)[0]};
 }
 
-const std::map<std::string, FieldReader>& state_fields() {
+template <class T>
+concept Scalar = requires(const T& v) {
+    value_text(v);
+};
+
+// Members that hold one value are read by their name; tables by "name[i]".
+struct StateMembers {
+    std::map<std::string, FieldReader> scalars;
+    std::map<std::string, std::function<std::optional<FieldReader>(const Drive&, std::size_t)>>
+        tables;
+
+    template <class M>
+    void operator()(const char* name, M DriveState::*member) {
+        if constexpr (Scalar<M>) {
+            scalars[name] = [member](const Drive& d) { return value_text(d.s.*member); };
+        } else {
+            tables[name] = [member](const Drive& drive,
+                                    std::size_t i) -> std::optional<FieldReader> {
+                if (i >= (drive.s.*member).size()) return std::nullopt;
+                return [member, i](const Drive& d) {
+                    return value_text(static_cast<typename M::value_type>((d.s.*member)[i]));
+                };
+            };
+        }
+    }
+};
+
+const StateMembers& state_members() {
+    static const StateMembers members = [] {
+        StateMembers m;
+        for_each_state_member(m);
+        return m;
+    }();
+    return members;
+}
+
+// The labels and pictures of the view state.
+const std::map<std::string, FieldReader>& view_fields() {
     static const std::map<std::string, FieldReader> fields = {
-#define INT(name) \
-    {#name, number([](const DriveState& s) { return static_cast<long long>(s.name); })}
-#define FIX(name)                                                 \
-    {                                                             \
-#name, number([](const DriveState& s) { return s.name; }) \
-    }
-#define BOOL(name)                                                                   \
-    {                                                                                \
-#name, number([](const DriveState& s) { return static_cast<bool>(s.name); }) \
-    }
-#define REAL(name)                                              \
-    {                                                           \
-#name, real([](const DriveState& s) { return s.name; }) \
-    }
-        REAL(train_speed),
-        REAL(train_position),
-        INT(current_frame),
-        REAL(position_step),
-        INT(frame_accumulator),
-        INT(video_speed),
-        INT(speed_row),
-        REAL(predicted_speed),
-        INT(power_notch),
-        INT(applied_power_notch),
-        INT(brake_notch),
-        INT(applied_brake_notch),
-        INT(sap_notch),
-        INT(reverser),
-        BOOL(hold_active),
-        BOOL(hold_release_guard),
-        INT(power_mode),
-        BOOL(constant_speed),
-        BOOL(power_change_pending),
-        BOOL(brake_change_pending),
-        BOOL(sap_change_pending),
-        BOOL(notch_keys_swapped),
-        BOOL(auto_run),
-        BOOL(resistance_released),
-        BOOL(input_locked),
-        INT(idle_ticks),
-        INT(announce_index),
-        BOOL(timetable_shown),
-        BOOL(system_eb),
-        BOOL(system_service_brake),
-        FIX(bc_pressure),
-        FIX(bc_gauge_pressure),
-        FIX(er_pressure),
-        FIX(mr_pressure),
-        FIX(sap_pressure),
-        BOOL(compressor_running),
-        FIX(working_brake_rate),
-        FIX(tractive_force),
-        FIX(resistance_force),
-        FIX(traction_snapshot),
-        FIX(section_gradient),
-        FIX(gradient_permil),
-        FIX(adhesion_coefficient),
-        FIX(base_adhesion),
-        FIX(line_voltage),
-        FIX(line_voltage_target),
-        INT(motor_current),
-        INT(motor_current_target),
-        REAL(engine_rpm),
-        REAL(engine_rpm_target),
-        INT(gear_notch),
-        INT(gear_position),
-        BOOL(gear_shifting),
-        INT(clock),
-        INT(tick_count),
-        BOOL(doors_open),
-        BOOL(door_command),
-        INT(departure_count),
-        INT(next_station_index),
-        REAL(next_stop_position),
-        REAL(stop_remaining),
-        INT(signal_aspect),
-        INT(shown_aspect),
-        INT(ats_limit),
-        INT(preceding_train_frame),
-        INT(submovie_mode),
-        INT(frame_sub),
-        REAL(engine_master),
-        INT(submovie_origin),
-        INT(submovie_length),
-        BOOL(ats_alarm),
-        BOOL(ats_chime),
-        BOOL(ats_acknowledged),
-        INT(ats_alarm_ticks),
-        INT(atsp_state),
-        INT(atsp2_state),
-        INT(ats_zone),
-        INT(zone_indicator),
-        INT(atsp_limit_speed),
-        REAL(atsp_limit_dist),
-        INT(pattern_speed),
-        INT(next_limit_speed),
-        REAL(next_limit_dist),
-        INT(pattern_speed_SN),
-        BOOL(limit_blink),
-        INT(preceding_speed),
-        INT(arrival_clock),
-        BOOL(end_dialog_shown),
-        INT(callout_due),
-        INT(last_enter_callout),
-        INT(shown_other_image),
-        BOOL(other_image_blink),
-        INT(signal_extra_callout),
-        INT(current_signal_index),
-        INT(cross_callout_pending),
-        BOOL(departure_callout_armed),
-        INT(door_close_ticks),
-        BOOL(head_started),
-#undef INT
-#undef FIX
-#undef BOOL
-#undef REAL
-        {"adhesion_state", [](const Drive& d) { return quoted(d.s.adhesion_state); }},
         {"digi_speed", [](const Drive& d) { return quoted(d.view.digi_speed); }},
         {"Label1", [](const Drive& d) { return quoted(d.view.Label1); }},
         {"Label3", [](const Drive& d) { return quoted(d.view.Label3); }},
@@ -215,25 +155,15 @@ std::string shortest_text(long double value) {
 }
 
 std::optional<FieldReader> find_field(const Drive& drive, const std::string& name) {
-    const auto& fields = state_fields();
-    if (auto it = fields.find(name); it != fields.end()) return it->second;
+    const StateMembers& state = state_members();
+    if (auto it = state.scalars.find(name); it != state.scalars.end()) return it->second;
+    const auto& view = view_fields();
+    if (auto it = view.find(name); it != view.end()) return it->second;
     if (auto open = name.find('['); open != std::string::npos && name.back() == ']') {
-        const std::string base = name.substr(0, open);
+        auto table = state.tables.find(name.substr(0, open));
         auto index = parse_int(name.substr(open + 1, name.size() - open - 2));
-        if (!index || *index < 0) return std::nullopt;
-        const auto i = static_cast<std::size_t>(*index);
-        if (base == "block_state" && i < drive.s.block_state.size())
-            return [i](const Drive& d) { return text(static_cast<long long>(d.s.block_state[i])); };
-        if (base == "row_aspect" && i < drive.s.row_aspect.size())
-            return [i](const Drive& d) { return text(static_cast<long long>(d.s.row_aspect[i])); };
-        if (base == "callout_queue" && i < drive.s.callout_queue.size())
-            return
-                [i](const Drive& d) { return text(static_cast<long long>(d.s.callout_queue[i])); };
-        if (base == "cross_callout_queue" && i < drive.s.cross_callout_queue.size())
-            return [i](const Drive& d) {
-                return text(static_cast<long long>(d.s.cross_callout_queue[i]));
-            };
-        return std::nullopt;
+        if (table == state.tables.end() || !index || *index < 0) return std::nullopt;
+        return table->second(drive, static_cast<std::size_t>(*index));
     }
     auto dot = name.rfind('.');
     if (dot == std::string::npos) return std::nullopt;
