@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -15,6 +16,7 @@ struct Wave {
     std::uint32_t bytes_per_second = 0;  // from the file's format chunk
     std::uint32_t data_length = 0;       // size of the file's data chunk
     std::vector<std::int16_t> samples;   // interleaved
+    std::string name;                    // the file as the data files name it, for logs
 
     std::int64_t frames() const {
         return channels > 0 ? static_cast<std::int64_t>(samples.size()) / channels : 0;

@@ -62,8 +62,9 @@ class Loader {
         auto path = resolve_path(dir, raw, encoding);
         if (!path) throw UserError("サウンドファイルが見つかりません: " + shown);
         try {
-            return std::make_shared<const Wave>(
-                platform_.waves.decode(read_file_bytes(*path, kMaxWaveFileBytes)));
+            Wave decoded = platform_.waves.decode(read_file_bytes(*path, kMaxWaveFileBytes));
+            decoded.name = shown;
+            return std::make_shared<const Wave>(std::move(decoded));
         } catch (const std::exception& e) {
             throw UserError("サウンドファイルを読み込めません: " + shown + " (" + e.what() + ")");
         }

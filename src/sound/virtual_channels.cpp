@@ -4,6 +4,15 @@
 
 namespace ostrel {
 
+std::string VirtualChannels::on(int channel) const {
+    // The channel number, then the file on it without its folders.
+    std::string text = std::to_string(channel);
+    const Channel& c = channels_[static_cast<std::size_t>(channel)];
+    if (c.wave && !c.wave->name.empty())
+        text += " " + c.wave->name.substr(c.wave->name.find_last_of("\\/") + 1);
+    return text;
+}
+
 void VirtualChannels::set_time_ms(std::int64_t now_ms) {
     if (now_ms > now_ms_) now_ms_ = now_ms;
 }
@@ -65,7 +74,7 @@ void VirtualChannels::play(int channel) {
     c->state = c->wave->frames() > 0 ? Playing::Once : Playing::Idle;
     c->position = 0;
     c->since_ms = now_ms_;
-    record("play " + std::to_string(channel));
+    record("play " + on(channel));
 }
 
 void VirtualChannels::play_looping(int channel) {
@@ -74,7 +83,7 @@ void VirtualChannels::play_looping(int channel) {
     c->state = Playing::Looping;
     c->position = 0;
     c->since_ms = now_ms_;
-    record("loop " + std::to_string(channel));
+    record("loop " + on(channel));
 }
 
 void VirtualChannels::stop(int channel) {
@@ -83,7 +92,7 @@ void VirtualChannels::stop(int channel) {
     bool was = (catch_up(*c), c->state != Playing::Idle);
     c->state = Playing::Idle;
     c->position = 0;
-    if (was) record("stop " + std::to_string(channel));
+    if (was) record("stop " + on(channel));
 }
 
 SoundChannels::Playing VirtualChannels::playing(int channel) const {
@@ -104,7 +113,7 @@ void VirtualChannels::set_frequency_ratio(int channel, long double ratio) {
     int frequency = static_cast<int>(f);
     if (frequency == c->frequency) return;
     c->frequency = frequency;
-    record("frequency " + std::to_string(channel) + " " + std::to_string(frequency));
+    record("frequency " + on(channel) + " " + std::to_string(frequency));
 }
 
 int VirtualChannels::frequency(int channel) const {
@@ -118,7 +127,7 @@ void VirtualChannels::set_volume(int channel, int volume) {
     Channel* c = get(channel);
     if (!c || c->volume == volume) return;
     c->volume = volume;
-    record("volume " + std::to_string(channel) + " " + std::to_string(volume));
+    record("volume " + on(channel) + " " + std::to_string(volume));
 }
 
 int VirtualChannels::volume(int channel) const {

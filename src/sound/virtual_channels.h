@@ -14,8 +14,9 @@ namespace ostrel {
 
 class VirtualChannels final : public SoundChannels {
   public:
-    // Receives "play 3", "loop 3", "stop 3", "volume 3 -600", "frequency 3 22050" and
-    // "ignored: channel 300" lines, in the order the operations happen.
+    // Receives "play 3 run.wav", "loop 3 run.wav", "stop 3 run.wav", "volume 3 run.wav -600",
+    // "frequency 3 run.wav 22050" and "ignored: channel 300" lines, in the order the operations
+    // happen: the channel number, then the file on it.
     using Recorder = std::function<void(const std::string&)>;
 
     void set_recorder(Recorder recorder) { recorder_ = std::move(recorder); }
@@ -48,6 +49,7 @@ class VirtualChannels final : public SoundChannels {
     Channel* get(int channel);
     const Channel* get(int channel) const;
     void catch_up(Channel& c) const;
+    std::string on(int channel) const;
     void record(const std::string& line) const {
         if (recorder_) recorder_(line);
     }

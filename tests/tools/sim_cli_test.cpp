@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <sstream>
+#include <vector>
 
 #include "check.h"
 #include "drive/state_fields.h"
@@ -170,28 +172,62 @@ TEST_F(CheckCli, ScriptsAndFieldsThatDoNotFitAreRefusedByName) {
     EXPECT_NE(r.out.find("unknown field \"speed\""), std::string::npos);
 }
 
-// Golden scenarios: the trace and the events of each must match what was checked in
-// (scripts/update-golden writes them anew).
-TEST_F(CheckCli, GoldenScenariosGiveTheCheckedInTraceAndEvents) {
-    fs::path golden = fs::path(OSTREL_SOURCE_DIR) / "tests" / "golden";
-    int scenarios = 0;
-    for (const auto& entry : fs::directory_iterator(golden)) {
-        fs::path here = entry.path();
-        std::string args = read_all(here / "args");
-        while (!args.empty() && (args.back() == '\n' || args.back() == '\r'))
-            args.pop_back();
-        fs::path events = dir_ / (here.filename().string() + ".events");
-        args = replace_all(args, "{dir}", dir_.string());
-        args = replace_all(args, "{here}", here.string());
-        args = replace_all(args, "{events}", events.string());
-        Result r = run(args);
-        ASSERT_EQ(r.status, 0) << here;
-        EXPECT_EQ(r.out, read_all(here / "expected.csv")) << here;
-        EXPECT_EQ(read_all(events), read_all(here / "expected_events.txt")) << here;
-        ++scenarios;
+// Where two texts first differ: the line number, a few lines before it, and both versions of
+// it, so that a failing scenario says what changed without a diff tool.
+std::string first_difference(const std::string& expected, const std::string& actual) {
+    std::istringstream e(expected), a(actual);
+    std::vector<std::string> before;
+    std::string el, al;
+    for (int line = 1;; ++line) {
+        const bool more_e = static_cast<bool>(std::getline(e, el));
+        const bool more_a = static_cast<bool>(std::getline(a, al));
+        if (!more_e && !more_a) return "";
+        if (more_e != more_a || el != al) {
+            std::string out = "first difference at line " + std::to_string(line) + "\n";
+            for (const std::string& b : before)
+                out += "    " + b + "\n";
+            out += "  - " + (more_e ? el : std::string("(end of the expected text)")) + "\n";
+            out += "  + " + (more_a ? al : std::string("(end of the output)")) + "\n";
+            return out;
+        }
+        before.push_back(el);
+        if (before.size() > 3) before.erase(before.begin());
     }
-    EXPECT_GE(scenarios, 1);
 }
+
+std::vector<std::string> golden_scenarios() {
+    std::vector<std::string> names;
+    for (const auto& entry :
+         fs::directory_iterator(fs::path(OSTREL_SOURCE_DIR) / "tests" / "golden"))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+class Golden : public CheckCli, public ::testing::WithParamInterface<std::string> {};
+
+// Each golden scenario's trace and events must match what was checked in (scripts/update-golden
+// writes them anew).
+TEST_P(Golden, GivesTheCheckedInTraceAndEvents) {
+    fs::path here = fs::path(OSTREL_SOURCE_DIR) / "tests" / "golden" / GetParam();
+    std::string args = read_all(here / "args");
+    while (!args.empty() && (args.back() == '\n' || args.back() == '\r'))
+        args.pop_back();
+    fs::path events = dir_ / (GetParam() + ".events");
+    args = replace_all(args, "{dir}", dir_.string());
+    args = replace_all(args, "{here}", here.string());
+    args = replace_all(args, "{events}", events.string());
+    Result r = run(args);
+    ASSERT_EQ(r.status, 0);
+    const std::string trace = first_difference(read_all(here / "expected.csv"), r.out);
+    EXPECT_TRUE(trace.empty()) << "the trace's " << trace;
+    const std::string log =
+        first_difference(read_all(here / "expected_events.txt"), read_all(events));
+    EXPECT_TRUE(log.empty()) << "the events' " << log;
+}
+
+INSTANTIATE_TEST_SUITE_P(Scenarios, Golden, ::testing::ValuesIn(golden_scenarios()),
+                         [](const auto& scenario) { return scenario.param; });
 
 }  // namespace
 }  // namespace ostrel
