@@ -93,7 +93,7 @@ void build_line_distances(Line& line) {
     for (std::size_t i = 0; i < segments.size(); ++i) {
         for (std::size_t row = 0; row < line.Station.size(); ++row) {
             const TStation& st = line.Station[row];
-            if (st.kind != 0 || !holds(segments[i], st.frame)) continue;
+            if (st.kind != kStopWithDoors || !holds(segments[i], st.frame)) continue;
             // The stopping check lies 50 m beyond the stopping point.
             std::int64_t d =
                 saturated_add(segment_distance(segments[i], start_of(segments, i), st.frame), 5000);

@@ -50,6 +50,13 @@ struct TTunnel {
     std::int64_t entry_distance = 0, exit_distance = 0;
 };
 
+// What a station row is: its `kind` as the line file gives it.
+enum StationKind : int {
+    kStopWithDoors = 0,
+    kPassingPoint = 1,
+    kStopWithoutDoors = 2,
+};
+
 struct TStation {
     std::string name;
     int kind = 0, frame = 0, door_last_frame = 0, arrival_sound = 0, departure_sound = 0,
@@ -60,9 +67,19 @@ struct TStation {
 struct TSignal {
     std::array<int, 12> columns{};  // columns 1..12 of the file at index 0..11
     std::array<int, 3> state{};     // signal state of the simulation
+    // 0 automatic block signal; 1 held until a clock time; 2 always held; 3 and more held
+    // until a station's departure melody has played.
+    int control_kind() const { return columns[0]; }
+    int sub_signal_image() const { return columns[1]; }
+    int type() const { return columns[3]; }  // aspect set 0 to 5; 0 is also a repeater
     int first_frame() const { return columns[4]; }
-    int last_frame() const { return columns[5]; }
+    int last_frame() const { return columns[5]; }  // where the train passes the signal
+    int transponder_frame() const { return columns[6]; }
     int event_frame() const { return columns[7]; }
+    int held_state() const { return columns[8]; }
+    int held_until() const { return columns[9]; }  // a clock time, or a station row
+    int left_image() const { return columns[10]; }
+    int right_image() const { return columns[11]; }
 };
 
 struct TSlope {
@@ -119,6 +136,10 @@ struct TLineEvent {
     std::int64_t distance = 0;
     int kind = 0;  // 1 signal, 2 speed limit, 3 station stopping check
     int a = 0, b = 0, c = 0, d = 0;
+
+    int speed() const { return a; }        // 0 for a signal, the limit, 10 at a station
+    int signal_row() const { return b; }   // of a signal
+    int station_row() const { return c; }  // of a station check
 };
 
 struct Line {

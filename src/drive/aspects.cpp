@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/fixed4.h"
+#include "drive/state.h"
 
 namespace ostrel {
 
@@ -34,7 +35,7 @@ int pattern_speed_for(long double brake_rate, long double distance, int target, 
                           1e4L;
     if (!(squared >= 0)) squared = 0;
     int speed = static_cast<int>(round_to_int64(std::sqrt(squared)));
-    return speed >= ceiling ? 999 : speed;
+    return speed >= ceiling ? kNone : speed;
 }
 
 }  // namespace ostrel

@@ -13,7 +13,7 @@ int aspect_class(int aspect);  // 1, 2, 3, or 0 for none of them
 int aspect_for(int type, int block_state);
 
 // Speed (km/h) from which a train braking at `brake_rate` km/h/s stops at `target` km/h
-// after `distance` (1/100 m); 999 when it reaches the pattern ceiling.
+// after `distance` (1/100 m); kNone when it reaches the pattern ceiling.
 int pattern_speed_for(long double brake_rate, long double distance, int target, int ceiling);
 
 }  // namespace ostrel

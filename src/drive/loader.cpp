@@ -156,7 +156,7 @@ void Loader::read_line() {
     // Stations where a drive can be moved to: stopping stations, all but the last row.
     for (std::size_t row = 0; row + 1 < line.Station.size(); ++row) {
         const TStation& st = line.Station[row];
-        if (st.kind == 0 || st.kind == 2)
+        if (st.kind == kStopWithDoors || st.kind == kStopWithoutDoors)
             drive_.move_menu.push_back(
                 {"Sta" + std::to_string(row), st.name, static_cast<int>(row)});
     }

@@ -15,6 +15,7 @@
 #include "data/panel.h"
 #include "data/strings_file.h"
 #include "data/vehicle.h"
+#include "drive/state.h"
 #include "drive/wave_table.h"
 
 namespace ostrel {
@@ -26,8 +27,8 @@ struct DriveSelection {
     std::filesystem::path vehicle_dir;
     std::string vehicle_file_name;
     std::string line_file_name;
-    int start_station_index = 0;  // 0 = the line's "[StartPos]"
-    int end_station_index = 999;  // crew-change station; 999 = none
+    int start_station_index = 0;    // 0 = the line's "[StartPos]"
+    int end_station_index = kNone;  // the crew-change station
 };
 
 struct LoaderPlatform {

@@ -12,6 +12,10 @@
 
 namespace ostrel {
 
+// What the state holds where there is nothing: no aspect shown, no limit in force, no pattern,
+// no call-out due, no crew-change station.
+inline constexpr int kNone = 999;
+
 template <std::size_t N>
 constexpr std::array<int, N> filled(int value) {
     std::array<int, N> a{};
@@ -93,17 +97,17 @@ struct DriveState {
     long double stop_remaining = 0;
 
     // Signals and supervision (filled by the line-side subsystems).
-    int signal_aspect = 999, shown_aspect = 999, ats_limit = 999;
+    int signal_aspect = kNone, shown_aspect = kNone, ats_limit = kNone;
     int preceding_train_frame = 0;
 
     // Call-outs: the queue of wave slots (-1 empty), and what the call-out key may call.
     std::array<int, 12> callout_queue = filled<12>(-1);
     bool queue_adding = false, head_started = false;
-    int callout_due = 999, last_enter_callout = -1;
-    int shown_other_image = 999;
+    int callout_due = kNone, last_enter_callout = -1;
+    int shown_other_image = kNone;
     bool other_image_blink = false;
-    int signal_extra_callout = 999;
-    int current_signal_index = 999;
+    int signal_extra_callout = kNone;
+    int current_signal_index = kNone;
     std::array<int, 11> cross_callout_queue = filled<11>(-1);
     int cross_callout_pending = -1;
     int shown_cross_head = -1;
@@ -117,12 +121,12 @@ struct DriveState {
     int atsp_state = 0, atsp_state_before = 0;    // the pattern's first pass
     int atsp2_state = 0, atsp2_state_before = 0;  // and its second pass
     int ats_zone = 0, zone_indicator = 0;
-    int atsp_limit_speed = 999;
+    int atsp_limit_speed = kNone;
     long double atsp_limit_dist = 0;
-    int pattern_speed = 999;
-    int next_limit_speed = 999;
+    int pattern_speed = kNone;
+    int next_limit_speed = kNone;
     long double next_limit_dist = 0;
-    int pattern_speed_SN = 999;
+    int pattern_speed_SN = kNone;
     bool limit_blink = false;
     int shown_limit_image = -1, shown_limit = 0;
     int preceding_speed = 0, preceding_accumulator = 0, preceding_video_speed = 0;

@@ -12,7 +12,7 @@ namespace ostrel {
 namespace {
 
 bool stopping_kind(int kind) {
-    return kind == 0 || kind == 2;
+    return kind == kStopWithDoors || kind == kStopWithoutDoors;
 }
 
 // Speed from which the train stops (or slows to `end`) over `metres` at `rate` km/h/s.
@@ -88,7 +88,7 @@ int Autopilot::target_speed(const Drive& d, bool& stopping) const {
     }
     // The governing signal: a stop aspect is a stop 20 m before it, other aspects a limit.
     const int aspect = s.signal_aspect;
-    if (aspect != 999) {
+    if (aspect != kNone) {
         const int cls = aspect_class(aspect);
         if (cls >= 1 && cls < static_cast<int>(line.Speed_Signal.size()))
             target =
@@ -118,9 +118,9 @@ int Autopilot::target_speed(const Drive& d, bool& stopping) const {
             target = std::min(target, braking_curve((from - x) / 100 - 20, plan_rate_, limit));
     }
     // Supervision in force.
-    if (s.ats_limit < 999) target = std::min<long double>(target, s.ats_limit - 3);
-    if (s.pattern_speed < 999) target = std::min<long double>(target, s.pattern_speed - 5);
-    if (s.atsp_limit_speed < 999)
+    if (s.ats_limit < kNone) target = std::min<long double>(target, s.ats_limit - 3);
+    if (s.pattern_speed < kNone) target = std::min<long double>(target, s.pattern_speed - 5);
+    if (s.atsp_limit_speed < kNone)
         target = std::min(target, braking_curve(s.atsp_limit_dist / 100 - 20, plan_rate_,
                                                 std::max(0, s.atsp_limit_speed - 5)));
     // Speed limits in force and ahead, point checks ahead, zone checks.
@@ -184,7 +184,7 @@ void Autopilot::at_station(Drive& d, int row) {
                           (std::abs(off) <= 500 ? "" : " (outside the window)"));
     }
     // One-man doors: open on arrival, close once the melody has played and the time has come.
-    if (d.line.OneMan == 1 && st.kind == 0) {
+    if (d.line.OneMan == 1 && st.kind == kStopWithDoors) {
         if (!s.doors_open && !flags.arrived && !flags.departed) AsciiDown(d, 'd');
         if (s.doors_open && s.door_command && flags.melody_played && s.clock > st.departure_time)
             AsciiDown(d, 'd');
@@ -224,7 +224,7 @@ void Autopilot::act(Drive& d) {
             if (standing) at_station(d, row);
             // Leave once the melody has played: with the doors shut, or at a stop without doors
             // once the time has come.
-            const bool may_leave = st.kind == 0
+            const bool may_leave = st.kind == kStopWithDoors
                                        ? flags.melody_played
                                        : flags.melody_played && s.clock > st.departure_time;
             ready = ready && may_leave;

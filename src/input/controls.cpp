@@ -340,7 +340,7 @@ void keydowns(Drive& d, VirtualKey key, bool shift) {
                 for (std::size_t i = 0; i + 1 < d.line.Signal.size(); ++i) {
                     int a = d.line.Signal[i].first_frame(), b = d.line.Signal[i + 1].first_frame();
                     if (a <= s.current_frame && s.current_frame < b) {
-                        s.signal_aspect = s.shown_aspect = s.signal_extra_callout = 999;
+                        s.signal_aspect = s.shown_aspect = s.signal_extra_callout = kNone;
                         s.current_frame = b - 10;
                         break;
                     }

@@ -45,7 +45,7 @@ std::string slot_record(const Drive& d) {
            "," + std::to_string(s.preceding_train_frame);
 }
 
-SlotMenu Saveloadclick(const SettingsStore& store) {
+SlotMenu refresh_slot_captions(const SettingsStore& store) {
     SlotMenu menu;
     for (int n = 1; n <= 3; ++n) {
         const auto i = static_cast<std::size_t>(n - 1);
@@ -57,7 +57,7 @@ SlotMenu Saveloadclick(const SettingsStore& store) {
     return menu;
 }
 
-void S2Click(Drive& d, SettingsStore& store, int slot) {
+void save_slot(Drive& d, SettingsStore& store, int slot) {
     if (slot < 1 || slot > 3) return;
     if (!store.open_key(kSettingsKey)) {
         d.shell.message("運転状態を保存できませんでした");
@@ -68,7 +68,7 @@ void S2Click(Drive& d, SettingsStore& store, int slot) {
     d.shell.message("運転状態を保存しました");
 }
 
-void L1Click(Drive& d, const SettingsStore& store, int slot) {
+void load_slot(Drive& d, const SettingsStore& store, int slot) {
     if (slot < 1 || slot > 3) return;
     const std::string record = store.read_text(kSettingsKey, slot_name(slot));
     if (record.empty()) {
@@ -110,7 +110,8 @@ void L1Click(Drive& d, const SettingsStore& store, int slot) {
     s.next_stop_position = position;
     for (std::size_t j = static_cast<std::size_t>(std::max(0, next_station + 1));
          j < d.line.Station.size(); ++j) {
-        if (d.line.Station[j].kind == 0 || d.line.Station[j].kind == 2) {
+        if (d.line.Station[j].kind == kStopWithDoors ||
+            d.line.Station[j].kind == kStopWithoutDoors) {
             s.next_stop_position = static_cast<long double>(d.line.Station[j].stop_distance);
             break;
         }

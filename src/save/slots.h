@@ -21,12 +21,12 @@ std::string slot_caption(const Drive& d);
 // "line_ltd.dat,3,60,4500,1950000,123456,0".
 std::string slot_record(const Drive& d);
 
-// Opening the "Save" menu: the captions of its items.
-SlotMenu Saveloadclick(const SettingsStore& store);
+// The captions of the "Save" and "Load" menu items, as opening the "Save" menu shows them.
+SlotMenu refresh_slot_captions(const SettingsStore& store);
 // Saving to slot 1, 2 or 3; the message is shown through the shell.
-void S2Click(Drive& d, SettingsStore& store, int slot);
+void save_slot(Drive& d, SettingsStore& store, int slot);
 // Restoring slot 1, 2 or 3. A record that does not fit is refused before anything changes.
-void L1Click(Drive& d, const SettingsStore& store, int slot);
+void load_slot(Drive& d, const SettingsStore& store, int slot);
 
 // The three menu options, read when a drive is created (defaults 0, 1, 0 unless all three
 // are there) and written when it closes.

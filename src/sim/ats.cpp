@@ -26,28 +26,28 @@ void warning_ats(Drive& d) {
     const auto& sig = d.line.Signal;
     if (veh.ATS_Type <= 1) {
         for (std::size_t i = 0; i < sig.size(); ++i) {
-            const int past = s.current_frame - sig[i].columns[6];
+            const int past = s.current_frame - sig[i].transponder_frame();
             if (!(1 <= past && past <= 9)) continue;
-            if (veh.ATS_Type == 0 && veh.ATS_Alert == 0 && sig[i].columns[3] >= 1 &&
+            if (veh.ATS_Type == 0 && veh.ATS_Alert == 0 && sig[i].type() >= 1 &&
                 stop_aspect(s.row_aspect[i]))
                 s.ats_limit = 998;
-            if (veh.ATS_Alert == 1 && proceed_aspect(s.signal_aspect)) s.ats_limit = 999;
+            if (veh.ATS_Alert == 1 && proceed_aspect(s.signal_aspect)) s.ats_limit = kNone;
         }
         for (std::size_t i = 0; i < sig.size(); ++i) {
             const int first = d.signal_event[i];
             const TLineEvent* ev =
                 first >= 0 ? &d.line.events[static_cast<std::size_t>(first)] : nullptr;
-            if (!ev || sig[i].columns[0] < 0) continue;
+            if (!ev || sig[i].control_kind() < 0) continue;
             const long double dist = static_cast<long double>(ev->distance);
             if (!(dist < s.train_position && s.train_position < dist + 1000)) continue;
-            if (veh.ATS_Alert == 0) s.ats_limit = 999;
+            if (veh.ATS_Alert == 0) s.ats_limit = kNone;
             if (stop_aspect(s.signal_aspect)) s.ats_limit = 0;
             if (veh.ATS_Alert == 1) {
                 const int cls = aspect_class(s.signal_aspect);
                 if (cls >= 1) s.ats_limit = speed_signal(d, cls);
-                if (proceed_aspect(s.signal_aspect)) s.ats_limit = 999;
+                if (proceed_aspect(s.signal_aspect)) s.ats_limit = kNone;
             }
-            s.signal_aspect = s.shown_aspect = 999;
+            s.signal_aspect = s.shown_aspect = kNone;
         }
     }
     if (veh.ATS_Type != 0) return;
@@ -93,7 +93,7 @@ void warning_ats(Drive& d) {
 
 // One scan of the event list for the pattern's target.
 struct PatternTarget {
-    int speed = 999;
+    int speed = kNone;
     long double dist = 0;
     bool found = false;
 };
@@ -105,24 +105,25 @@ void pattern_first_pass(Drive& d) {
     for (const TLineEvent& e : d.line.events) {
         const long double ahead = static_cast<long double>(e.distance) - x;
         if (!(0 < ahead && ahead < 60000)) {
-            s.atsp_limit_speed = 999;
+            s.atsp_limit_speed = kNone;
             s.atsp_limit_dist = 0;
             continue;
         }
-        const bool stop_signal = e.a == 0 && e.b >= 0 &&
-                                 e.b < static_cast<int>(s.block_state.size()) &&
-                                 s.block_state[static_cast<std::size_t>(e.b)] == 0 &&
-                                 d.line.Signal[static_cast<std::size_t>(e.b)].columns[3] != 0;
+        const bool stop_signal =
+            e.speed() == 0 && e.signal_row() >= 0 &&
+            e.signal_row() < static_cast<int>(s.block_state.size()) &&
+            s.block_state[static_cast<std::size_t>(e.signal_row())] == 0 &&
+            d.line.Signal[static_cast<std::size_t>(e.signal_row())].type() != 0;
         if (stop_signal) {
             target = {0, ahead - 1500, true};
             break;
         }
-        if (e.a == 5 && v > 5 && !melody_played(d, e.c)) {
+        if (e.speed() == 5 && v > 5 && !melody_played(d, e.station_row())) {
             target = {5, ahead, true};
             break;
         }
-        if (e.a != 0 && e.a != 5 && e.d != 0) {
-            target = {e.a + 5, ahead, true};
+        if (e.speed() != 0 && e.speed() != 5 && e.d != 0) {
+            target = {e.speed() + 5, ahead, true};
             break;
         }
     }
@@ -133,9 +134,9 @@ void pattern_first_pass(Drive& d) {
     bool next_limit_found = false;
     for (const TLineEvent& e : d.line.events) {
         const long double ahead = static_cast<long double>(e.distance) - x;
-        if (!(0 < ahead && ahead < 60000) || e.a == 0 || e.a == 5) continue;
+        if (!(0 < ahead && ahead < 60000) || e.speed() == 0 || e.speed() == 5) continue;
         if (e.d == 0) {
-            s.next_limit_speed = e.a;
+            s.next_limit_speed = e.speed();
             s.next_limit_dist = ahead;
             next_limit_found = true;
         }
@@ -143,10 +144,10 @@ void pattern_first_pass(Drive& d) {
     }
     if (!next_limit_found) {
         // No limit ahead: nothing is left of one the train has passed.
-        s.next_limit_speed = 999;
+        s.next_limit_speed = kNone;
         s.next_limit_dist = 0;
     }
-    if (s.atsp_limit_speed < 999)
+    if (s.atsp_limit_speed < kNone)
         s.pattern_speed = pattern_speed_for(brake_rate_in_effect(d), s.atsp_limit_dist,
                                             s.atsp_limit_speed, speed_signal(d, 4));
     int state = 0;
@@ -182,25 +183,25 @@ void pattern_second_pass(Drive& d) {
     for (const TLineEvent& e : d.line.events) {
         const long double ahead = static_cast<long double>(e.distance) - x;
         if (!(0 < ahead && ahead < 60000)) {
-            s.atsp_limit_speed = 999;
+            s.atsp_limit_speed = kNone;
             s.atsp_limit_dist = 0;
             show_sprite(d, d.view.ids.lamp_atsp1, false);
             continue;
         }
-        if (e.a == 10 && v > 10 && !melody_played(d, e.c)) {
+        if (e.speed() == 10 && v > 10 && !melody_played(d, e.station_row())) {
             s.atsp_limit_speed = 10;
             s.atsp_limit_dist = ahead;
             show_sprite(d, d.view.ids.lamp_atsp1, true);
             break;
         }
-        if (e.a != 0 && e.a != 10 && e.d != 0) {
-            s.atsp_limit_speed = e.a;
+        if (e.speed() != 0 && e.speed() != 10 && e.d != 0) {
+            s.atsp_limit_speed = e.speed();
             s.atsp_limit_dist = ahead;
             show_sprite(d, d.view.ids.lamp_atsp1, true);
             break;
         }
     }
-    if (s.atsp_limit_speed < 999)
+    if (s.atsp_limit_speed < kNone)
         s.pattern_speed = pattern_speed_for(brake_rate_in_effect(d), s.atsp_limit_dist,
                                             s.atsp_limit_speed, speed_signal(d, 4));
     int state = s.atsp2_state;
@@ -260,7 +261,7 @@ void zone_checks(Drive& d) {
             in_checked_zone = true;
             show_zone_indicator(d, z.speed);
             if (z.speed < v) start_alarm_with_emergency(d);
-        } else if (s.ats_limit < 999) {
+        } else if (s.ats_limit < kNone) {
             show_zone_indicator(d, s.ats_limit);
             s.ats_zone = 0;
         }
@@ -268,12 +269,15 @@ void zone_checks(Drive& d) {
     int zone = 0;
     const bool has_strip = d.view.ids.cab_signal >= 0;
     for (const TLineEvent& e : d.line.events) {
-        if (e.kind != 1 || e.b < 0 || e.b >= static_cast<int>(d.line.Signal.size())) continue;
-        const TSignal& sig = d.line.Signal[static_cast<std::size_t>(e.b)];
-        if (s.block_state[static_cast<std::size_t>(e.b)] != 0 || sig.columns[3] == 0 || !has_strip)
+        if (e.kind != 1 || e.signal_row() < 0 ||
+            e.signal_row() >= static_cast<int>(d.line.Signal.size()))
+            continue;
+        const TSignal& sig = d.line.Signal[static_cast<std::size_t>(e.signal_row())];
+        if (s.block_state[static_cast<std::size_t>(e.signal_row())] != 0 || sig.type() == 0 ||
+            !has_strip)
             continue;
         const long double x = s.train_position, dist = static_cast<long double>(e.distance);
-        const int kind = sig.columns[0];
+        const int kind = sig.control_kind();
         auto within = [&](long double before) { return dist - before < x && x < dist; };
         if (kind == 0 && within(10000))
             zone = 1;
@@ -302,7 +306,7 @@ void zone_checks(Drive& d) {
             s.zone_indicator = 0;
         }
         s.ats_zone = 0;
-        s.ats_limit = 999;
+        s.ats_limit = kNone;
     }
 }
 
@@ -330,7 +334,7 @@ void speed_limits_and_checks(Drive& d) {
     DriveState& s = d.s;
     ViewState& view = d.view;
     const long double x = s.train_position, v = s.train_speed;
-    s.pattern_speed_SN = 999;
+    s.pattern_speed_SN = kNone;
     int remembered = 0;
     const auto& limits = d.line.SpeedLimit;
     for (std::size_t j = 0; j < limits.size(); ++j) {

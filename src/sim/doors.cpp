@@ -47,7 +47,7 @@ void door_closing_step(Drive& d) {
             restart(d.sound, d.vehicle.DepSign);
             s.departure_count += 1;
             queue_callout_id(d, 19);
-            station_callout(d, 3);
+            station_callout(d, StationOccasion::DoorsClosed);
         }
     }
     if (s.doors_open && lamp) lamp->visible = false;

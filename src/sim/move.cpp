@@ -10,7 +10,7 @@ namespace ostrel {
 int stopping_stations_before(const Drive& d, int station_row) {
     int k = 0;
     for (int i = 0; i < station_row && i < static_cast<int>(d.line.Station.size()); ++i)
-        if (d.line.Station[static_cast<std::size_t>(i)].kind == 0) ++k;
+        if (d.line.Station[static_cast<std::size_t>(i)].kind == kStopWithDoors) ++k;
     return k;
 }
 
@@ -50,12 +50,12 @@ void reset_for_new_position(Drive& d, int station_row) {
     s.slope_sign_shown = false;
     v.SlopeImage.image = -1;
     v.SlopeText.clear();
-    s.callout_due = 999;
+    s.callout_due = kNone;
     s.other_image_blink = false;
     v.stop_marker_visible = false;
 
     s.zone_indicator = s.ats_zone = -1;
-    s.ats_limit = 999;
+    s.ats_limit = kNone;
     s.announce_index = 2 * stopping_stations_before(d, station_row) + 2;
     s.resistance_released = false;
 
@@ -83,8 +83,8 @@ void reset_for_new_position(Drive& d, int station_row) {
         v.SignalImageR = {-1, 638, true};
         v.SignalImageL = {-1, 538, true};
         v.signal_sub = {-1, 588, true};
-        s.signal_aspect = s.shown_aspect = s.signal_extra_callout = 999;
-        s.ats_limit = 999;
+        s.signal_aspect = s.shown_aspect = s.signal_extra_callout = kNone;
+        s.ats_limit = kNone;
     }
     if (SpriteState* overlay = v.sprite(v.ids.panel2)) {
         overlay->alpha = 0;

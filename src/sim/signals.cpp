@@ -24,7 +24,7 @@ void draw_signal_pictures(Drive& d) {
     const int i = d.s.current_signal_index;
     if (i < 0 || i >= static_cast<int>(d.line.Signal.size())) return;
     const TSignal& sig = d.line.Signal[static_cast<std::size_t>(i)];
-    const int type = sig.columns[3], left = sig.columns[10], right = sig.columns[11];
+    const int type = sig.type(), left = sig.left_image(), right = sig.right_image();
     v.SignalImage.image = v.SignalImageL.image = v.SignalImageR.image = v.signal_sub.image = -1;
     if (d.vehicle.ATS_Type < 2) {
         if (left >= 1 && right >= 1) {
@@ -47,7 +47,7 @@ void draw_signal_pictures(Drive& d) {
         if (type == 6) v.SignalImage.image = d.s.signal_aspect;
         show_sprite(d, v.ids.cab_signal, false);
     }
-    v.signal_sub.image = sig.columns[1];
+    v.signal_sub.image = sig.sub_signal_image();
 }
 
 void block_states(Drive& d) {
@@ -56,7 +56,7 @@ void block_states(Drive& d) {
     const int n_states = static_cast<int>(d.line.Speed_Signal.size());
     for (int& b : s.block_state)
         b = n_states - 1;
-    auto type = [&sig](int row) { return sig[static_cast<std::size_t>(row)].columns[3]; };
+    auto type = [&sig](int row) { return sig[static_cast<std::size_t>(row)].type(); };
     if (s.preceding_train_frame != 0 && !sig.empty()) {
         int v = 0;
         for (int e = static_cast<int>(sig.size()) - 1; e >= 1; --e) {
@@ -96,10 +96,11 @@ void block_states(Drive& d) {
         }
     }
     for (std::size_t i = 0; i < sig.size(); ++i) {
-        const auto& c = sig[i].columns;
-        const int kind = c[0];
-        if ((kind == 1 && s.clock < c[9]) || (kind >= 3 && !melody_played(d, c[9])) || kind == 2)
-            s.block_state[i] = c[8];
+        const TSignal& row = sig[i];
+        const int kind = row.control_kind();
+        if ((kind == 1 && s.clock < row.held_until()) ||
+            (kind >= 3 && !melody_played(d, row.held_until())) || kind == 2)
+            s.block_state[i] = row.held_state();
     }
 }
 
@@ -109,7 +110,7 @@ void aspects(Drive& d) {
     for (std::size_t i = 0; i < sig.size(); ++i) {
         s.row_aspect[i] = s.block_state[i] != 0 ? 1 : 0;
         if (sig[i].first_frame() <= s.current_frame && s.current_frame < sig[i].last_frame()) {
-            int a = aspect_for(sig[i].columns[3], s.block_state[i]);
+            int a = aspect_for(sig[i].type(), s.block_state[i]);
             if (a >= 0) s.row_aspect[i] = a;
             s.signal_aspect = s.row_aspect[i];
             s.current_signal_index = static_cast<int>(i);
@@ -126,8 +127,8 @@ void aspects(Drive& d) {
         if (1 <= past && past <= 9) {
             s.ats_acknowledged = false;
             clear_signal_pictures(d);
-            if (d.vehicle.ATS_Type < 2) s.signal_aspect = s.shown_aspect = 999;
-            s.current_signal_index = 999;
+            if (d.vehicle.ATS_Type < 2) s.signal_aspect = s.shown_aspect = kNone;
+            s.current_signal_index = kNone;
         }
     }
 }

@@ -12,7 +12,7 @@ void show_signs_and_crossings(Drive& d) {
     for (const TSign& sign : d.line.Sign) {
         if (!(sign.first_frame <= f && f < sign.last_frame)) continue;
         any_sign = true;
-        if (s.shown_other_image == 999) {
+        if (s.shown_other_image == kNone) {
             v.OtherImage.image = sign.image;
             s.shown_other_image = sign.image;
             s.sign_switch_ticks = 0;
@@ -38,7 +38,7 @@ void show_signs_and_crossings(Drive& d) {
               s.stop_remaining > 10000))
             continue;
         any_sign = true;
-        if (s.shown_other_image == 999) {
+        if (s.shown_other_image == kNone) {
             v.OtherImage.image = 0;
             s.shown_other_image = 900;
             s.callout_due = 900;
@@ -47,8 +47,8 @@ void show_signs_and_crossings(Drive& d) {
     }
     if (!any_sign) {
         v.OtherImage.image = -1;
-        s.shown_other_image = 999;
-        s.callout_due = 999;
+        s.shown_other_image = kNone;
+        s.callout_due = kNone;
     }
 
     // Level crossings: a queue of the crossings ahead; the head one is shown.

@@ -16,9 +16,9 @@ int seconds_of(const Drive& d, int sound_no) {
 
 std::string suffix_for(const Drive& d, int kind) {
     const StringFile& sf = d.data.strings;
-    if (kind == 0) return sf.display(sf.Stop);
-    if (kind == 1) return sf.display(sf.Pass);
-    if (kind == 2) return sf.display(sf.Stop2);
+    if (kind == kStopWithDoors) return sf.display(sf.Stop);
+    if (kind == kPassingPoint) return sf.display(sf.Pass);
+    if (kind == kStopWithoutDoors) return sf.display(sf.Stop2);
     return "";
 }
 
@@ -52,7 +52,7 @@ void stations_step(Drive& d) {
             if (flags.in_window) d.view.stop_marker_visible = false;
             flags.in_window = false;
         }
-        if (st.window_start <= x && x <= st.window_end && st.kind != 1) {
+        if (st.window_start <= x && x <= st.window_end && st.kind != kPassingPoint) {
             if (!flags.in_window) d.view.stop_marker_visible = true;
             d.view.Label4 = d.line.display(st.name);
             s.next_station_index = static_cast<int>(i);
@@ -62,33 +62,35 @@ void stations_step(Drive& d) {
 
         const bool standing = at_standstill(d);
         const bool one_man = d.line.OneMan == 1;
-        if (st.kind == 0 && (i == 0 || static_cast<int>(i) == start_row) && standing &&
+        if (st.kind == kStopWithDoors && (i == 0 || static_cast<int>(i) == start_row) && standing &&
             !flags.arrived)
             arrive(d, st, flags);
-        if (st.kind == 0 && !one_man && !s.doors_open && standing) {
-            station_callout(d, 0);
+        if (st.kind == kStopWithDoors && !one_man && !s.doors_open && standing) {
+            station_callout(d, StationOccasion::Stopped);
             Door_operate(d);
             arrive(d, st, flags);
-            station_callout(d, 1);
+            station_callout(d, StationOccasion::Arrived);
         }
-        if (st.kind == 0 && one_man && !s.doors_open && standing && !flags.hint_given) {
+        if (st.kind == kStopWithDoors && one_man && !s.doors_open && standing &&
+            !flags.hint_given) {
             flags.hint_given = true;
-            station_callout(d, 0);
+            station_callout(d, StationOccasion::Stopped);
         }
-        if (st.kind == 0 && one_man && s.doors_open && !flags.arrived && standing) {
+        if (st.kind == kStopWithDoors && one_man && s.doors_open && !flags.arrived && standing) {
             play_line_sound(d, st.arrival_sound);
             flags.arrived = true;
-            station_callout(d, 1);
+            station_callout(d, StationOccasion::Arrived);
             s.departure_callout_armed = true;
         }
-        if (st.kind == 2 && !flags.arrived && standing) arrive(d, st, flags);
+        if (st.kind == kStopWithoutDoors && !flags.arrived && standing) arrive(d, st, flags);
 
         const int melody = st.departure_sound;
         const bool melody_due = st.departure_time - 30 * seconds_of(d, melody) < s.clock;
-        const bool ready = (st.kind == 2 && v < 0.5L) || (st.kind == 0 && s.doors_open);
+        const bool ready = (st.kind == kStopWithoutDoors && v < 0.5L) ||
+                           (st.kind == kStopWithDoors && s.doors_open);
         if ((melody_due || one_man) && !flags.melody_played && ready) {
             for (std::size_t j = i + 1; j < rows.size(); ++j) {
-                if (rows[j].kind == 0 || rows[j].kind == 2) {
+                if (rows[j].kind == kStopWithDoors || rows[j].kind == kStopWithoutDoors) {
                     s.next_stop_position = static_cast<long double>(rows[j].stop_distance);
                     break;
                 }
@@ -100,24 +102,25 @@ void stations_step(Drive& d) {
             flags.melody_played = true;
             d.view.crossimage_sub_visible = false;
             s.arrival_clock = s.clock;
-            station_callout(d, 2);
+            station_callout(d, StationOccasion::Melody);
         }
         if (st.departure_time < s.clock && s.doors_open && flags.melody_played && flags.arrived &&
             s.clock - s.arrival_clock > 30 * seconds_of(d, melody)) {
             if (!one_man) Door_operate(d);
             flags.departed = true;
             d.sound.stop(d.line_channel(st.arrival_sound));
-            station_callout(d, 5);
+            station_callout(d, StationOccasion::DoorsClosing);
         }
         const bool arrival_over = !d.sound.is_playing(d.line_channel(st.arrival_sound));
         if (standing && last && !s.end_dialog_shown && arrival_over &&
-            ((st.kind == 0 && s.doors_open) || st.kind == 2)) {
+            ((st.kind == kStopWithDoors && s.doors_open) || st.kind == kStopWithoutDoors)) {
             d.shell.open_dialog("last_stop");
             s.end_dialog_shown = true;
             break;
         }
-        if (standing && st.kind == 0 && static_cast<int>(i) == d.data.selection.end_station_index &&
-            s.doors_open && !s.end_dialog_shown && arrival_over &&
+        if (standing && st.kind == kStopWithDoors &&
+            static_cast<int>(i) == d.data.selection.end_station_index && s.doors_open &&
+            !s.end_dialog_shown && arrival_over &&
             d.data.selection.line_file_name == "line_exp.dat") {
             d.shell.open_dialog("crew_change");
             s.end_dialog_shown = true;

@@ -90,48 +90,48 @@ void fast_step(Drive& d) {
 
 void tick(Drive& d) {
     DriveState& s = d.s;
-    preset_patterns(d);  // 1
-    s.tick_count += 1;   // 2
-    update_needles(d);   // 3
+    preset_patterns(d);
+    s.tick_count += 1;
+    update_needles(d);
     update_speed_label(d);
-    apply_brake_force(d);  // 4
+    apply_brake_force(d);
     integrate_speed(d);
-    brake_squeal(d);                          // 5
-    door_closing_step(d);                     // 6
-    update_train_lamps(d);                    // 7
-    timetable_and_limit_signs(d);             // 8
-    if (s.tick_count % 10 == 0) timecalc(d);  // 9
-    automatic_gear_selection(d);              // 10
-    play_brake_sounds(d);                     // 11
-    update_meters(d);                         // 12
+    brake_squeal(d);
+    door_closing_step(d);
+    update_train_lamps(d);
+    timetable_and_limit_signs(d);
+    if (s.tick_count % 10 == 0) timecalc(d);
+    automatic_gear_selection(d);
+    play_brake_sounds(d);
+    update_meters(d);
     run_compressor(d);
-    line_sounds_and_announcements(d);                      // 13
-    if (follow_slope_sections(d)) show_gradient_board(d);  // 14
+    line_sounds_and_announcements(d);
+    if (follow_slope_sections(d)) show_gradient_board(d);
     average_gradient(d);
-    signals_and_ats(d);          // 15
-    speed_limits_and_checks(d);  // 16
-    stations_step(d);            // 17
-    vigilance_device(d);         // 18
+    signals_and_ats(d);
+    speed_limits_and_checks(d);
+    stations_step(d);
+    vigilance_device(d);
     stop_approach_alarm(d);
-    show_signs_and_crossings(d);  // 19
-    crossfade_running_sound(d);   // 20
+    show_signs_and_crossings(d);
+    crossfade_running_sound(d);
     shape_engine_sounds(d);
     update_engine_speed(d);
     diesel_idle_sounds(d);
-    if (!switch_submovies(d)) return;  // 21
-    stop_at_line_ends(d);              // 22
-    complete_gear_change(d);           // 23
+    if (!switch_submovies(d)) return;
+    stop_at_line_ends(d);
+    complete_gear_change(d);
     show_easy_cab(d);
-    show_ats_text(d);  // 24
+    show_ats_text(d);
     update_gear_indicator(d);
     protect_against_rolling_back(d);
     update_darkening(d, d.options.visual_effects_off);
     reset_gears_at_low_speed(d);
-    show_stop_line(d);  // 25
+    show_stop_line(d);
     window_caption(d);
     fill_value_display(d);
-    update_hint(d);                   // 26
-    controller_poll_and_callouts(d);  // 27
+    update_hint(d);
+    controller_poll_and_callouts(d);
 }
 
 void show_cab_before_start(Drive& d) {

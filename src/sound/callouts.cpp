@@ -65,19 +65,20 @@ void time_callout(Drive& d, int due_time) {
     if (d.s.clock < due_time) queue_callout_id(d, 17);
 }
 
-void Timecheck(Drive& d, int) {
+void Timecheck(Drive& d) {
     for (const TTimePoint& p : d.line.Time) {
         if (p.first_frame < d.s.current_frame && d.s.current_frame < p.last_frame)
             time_callout(d, p.due_time);
     }
 }
 
-void kanko_add(Drive& d, int occasion) {
+void kanko_add(Drive& d, SignalOccasion occasion) {
     const int signal = d.s.current_signal_index;
     for (const TSignalKanko& row : d.line.SignalKanko) {
         if (row.signal_no != signal) continue;
-        if (occasion == 1 && row.when == 0) queue_callout_id(d, row.callout_id);
-        if (occasion == 2) {
+        if (occasion == SignalOccasion::BeforeExtraPhrase && row.when == 0)
+            queue_callout_id(d, row.callout_id);
+        if (occasion == SignalOccasion::AfterAspect) {
             if (row.when == 2) queue_callout_id(d, row.callout_id);
             if (row.when == 1) queue_callout_id(d, row.callout_id);
         }
@@ -127,16 +128,23 @@ void aspect_callout(Drive& d, int aspect) {
     queue_callout_id(d, id);
 }
 
-void station_callout(Drive& d, int occasion) {
-    static const int kWhen[] = {4, 0, 1, 2, 3, 5};
-    if (occasion < 0 || occasion > 5) return;
-    if (occasion == 4) queue_callout_id(d, 20);
-    const int when = kWhen[occasion];
+namespace {
+
+// A station call-out row of this number presses the call-out key; above it, the number is a
+// due time for a time call-out.
+constexpr int kCalloutKey = 999;
+
+}  // namespace
+
+void station_callout(Drive& d, StationOccasion occasion) {
+    static const int kWhen[] = {4, 0, 1, 2, 3, 5};  // the `when` each occasion selects
+    if (occasion == StationOccasion::FirstPower) queue_callout_id(d, 20);
+    const int when = kWhen[static_cast<int>(occasion)];
     for (const TStationKanko& row : d.line.StationKanko) {
         if (row.station_index != d.s.next_station_index || row.when != when) continue;
-        if (occasion == 0 || row.callout_id <= 998) {
+        if (occasion == StationOccasion::Stopped || row.callout_id < kCalloutKey) {
             queue_callout_id(d, row.callout_id);
-        } else if (row.callout_id == 999) {
+        } else if (row.callout_id == kCalloutKey) {
             callout_key(d);
         } else {
             time_callout(d, row.callout_id);
@@ -170,15 +178,15 @@ void callout_key(Drive& d) {
     DriveState& s = d.s;
     const bool sign_wave = s.callout_due >= 0 && s.callout_due < WaveTable::kSignCount &&
                            d.data.waves.get(WaveTable::kSignFirst + s.callout_due);
-    if (s.callout_due != 999 && (sign_wave || s.callout_due == 900) &&
+    if (s.callout_due != kNone && (sign_wave || s.callout_due == 900) &&
         s.callout_due != s.last_enter_callout) {
         if (s.callout_due == 900) {
-            Timecheck(d, 0);
+            Timecheck(d);
         } else {
             kanko_queue_add(d, WaveTable::kSignFirst + s.callout_due);
         }
         s.last_enter_callout = s.callout_due;
-    } else if (s.other_image_blink && s.callout_due == 999 && !at_standstill(d) &&
+    } else if (s.other_image_blink && s.callout_due == kNone && !at_standstill(d) &&
                s.shown_other_image != s.last_enter_callout) {
         kanko_queue_add(d, WaveTable::kSignFirst + s.shown_other_image);
         s.last_enter_callout = s.shown_other_image;
@@ -197,13 +205,13 @@ void callout_key(Drive& d) {
         }
     } else {
         for (std::size_t j = 0; j < d.line.KankoSound2.size(); ++j) {
-            if (static_cast<int>(j) == s.signal_extra_callout && s.signal_aspect != 999) {
-                kanko_add(d, 1);
+            if (static_cast<int>(j) == s.signal_extra_callout && s.signal_aspect != kNone) {
+                kanko_add(d, SignalOccasion::BeforeExtraPhrase);
                 queue_callout_id(d, 21 + static_cast<int>(j));
             }
         }
         aspect_callout(d, s.signal_aspect);
-        kanko_add(d, 2);
+        kanko_add(d, SignalOccasion::AfterAspect);
     }
 }
 

@@ -16,13 +16,26 @@ void play_next_callout(Drive& d);
 // The phrases for the difference between the clock and a due time.
 void time_callout(Drive& d, int due_time);
 // The driver's time check: a time call-out for every time point the train is in.
-void Timecheck(Drive& d, int unused);
-// Signal call-outs of the governing signal, occasion 1 or 2.
-void kanko_add(Drive& d, int occasion);
+void Timecheck(Drive& d);
+
+// When the signal call-outs of the governing signal are made (the `when` they select).
+enum class SignalOccasion {
+    BeforeExtraPhrase = 1,  // `when` 0, before a "[KankoSound2]" phrase of the signal
+    AfterAspect = 2,        // `when` 2 then 1, after the aspect's call-out
+};
+void kanko_add(Drive& d, SignalOccasion occasion);
 // The call-out of a signal aspect.
 void aspect_callout(Drive& d, int aspect);
-// Station call-outs of the next station for an occasion 0 .. 5.
-void station_callout(Drive& d, int occasion);
+// When the station call-outs of the next station are made.
+enum class StationOccasion {
+    Stopped = 0,       // the train has stopped at the station
+    Arrived = 1,       // the arrival sound has started
+    Melody = 2,        // the departure melody has started after the dwell
+    DoorsClosed = 3,   // the doors have finished closing
+    FirstPower = 4,    // the first power notch after the stop, doors closed
+    DoorsClosing = 5,  // the doors are being closed at the end of the dwell
+};
+void station_callout(Drive& d, StationOccasion occasion);
 
 int callout_channel(const Drive& d);
 

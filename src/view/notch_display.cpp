@@ -78,7 +78,7 @@ void masconupdate(Drive& d) {
     brake_strip(d, v.ids.notch_b);
     if (!s.doors_open && P > 0 && s.departure_callout_armed) {
         s.departure_callout_armed = false;
-        station_callout(d, 4);
+        station_callout(d, StationOccasion::FirstPower);
     }
     if (!s.system_eb && !s.system_service_brake) {
         if (SpriteState* p2 = v.sprite(v.ids.notch_p2)) p2->pattern = P;

@@ -36,14 +36,14 @@ TEST(SaveSlots, AStateSavedAtWalkingPaceComesBackBraked) {
     TestDrive t(sample_drive());
     StationClick(t.drive, 1);
     t.s.train_speed = 0.4L;
-    S2Click(t.drive, store, 2);
+    save_slot(t.drive, store, 2);
     EXPECT_EQ(t.shell.log.back(), "message 運転状態を保存しました");
     EXPECT_EQ(store.read_text(kSettingsKey, "Save2"), "line_ltd.dat,1,0,3000,1951050,100000,8500");
     EXPECT_EQ(store.read_text(kSettingsKey, "Save2Title"), "試験線（中駅～信号場）");
 
     t.s.train_speed = 50;
     t.s.current_frame = 4000;
-    L1Click(t.drive, store, 2);
+    load_slot(t.drive, store, 2);
     EXPECT_EQ(t.s.train_speed, 0);
     EXPECT_EQ(t.s.current_frame, 3000);
     EXPECT_EQ(t.s.brake_notch, 1 - t.loaded.vehicle.Brake);
@@ -54,7 +54,7 @@ TEST(SaveSlots, AMovingStateComesBackMovingWithTheBrakeReleased) {
     MemorySettings store;
     store.write_text(kSettingsKey, "Save1", "line_ltd.dat,1,60,3500,1952000,116667,0");
     TestDrive t(sample_drive());
-    L1Click(t.drive, store, 1);
+    load_slot(t.drive, store, 1);
     EXPECT_EQ(t.s.train_speed, 60);
     EXPECT_EQ(t.s.brake_notch, 0);
     EXPECT_EQ(t.s.power_notch, 0);
@@ -67,15 +67,15 @@ TEST(SaveSlots, RecordsOfAnotherLineOrInAnotherShapeChangeNothing) {
     TestDrive t(sample_drive());
     const int clock = t.s.clock;
     store.write_text(kSettingsKey, "Save1", "line_exp.dat,1,60,3500,1952000,116667,0");
-    L1Click(t.drive, store, 1);
+    load_slot(t.drive, store, 1);
     EXPECT_EQ(t.shell.log.back(), "message 運転状態を保存したダイヤではありません");
     store.write_text(kSettingsKey, "Save1", "line_ltd.dat,1,fast,3500,1952000,116667,0");
-    L1Click(t.drive, store, 1);
+    load_slot(t.drive, store, 1);
     store.write_text(kSettingsKey, "Save1", "line_ltd.dat,1");
-    L1Click(t.drive, store, 1);
+    load_slot(t.drive, store, 1);
     EXPECT_EQ(t.s.clock, clock);
     EXPECT_EQ(t.s.current_frame, 100);
-    L1Click(t.drive, store, 3);
+    load_slot(t.drive, store, 3);
     EXPECT_EQ(t.shell.log.back(), "message 運転状態が保存されていません");
 }
 
@@ -83,9 +83,9 @@ TEST(SaveSlots, ASaveBeforeTheFirstStationCanStillBeRestored) {
     MemorySettings store;
     TestDrive t(sample_drive());
     t.s.train_position = 50;  // before the first stopping point
-    S2Click(t.drive, store, 3);
+    save_slot(t.drive, store, 3);
     EXPECT_EQ(store.read_text(kSettingsKey, "Save3Title"), "試験線（～東駅）");
-    SlotMenu menu = Saveloadclick(store);
+    SlotMenu menu = refresh_slot_captions(store);
     EXPECT_TRUE(menu.load_enabled[2]);
     EXPECT_FALSE(menu.load_enabled[0]);
     EXPECT_EQ(menu.load_captions[0], "No Data");

@@ -133,7 +133,7 @@ TEST(Callouts, StationCallOutsAboveNineHundredNinetyNineAreTimeCallOuts) {
     TestDrive t(data);
     t.s.clock = 1200 + 700;
     t.s.next_station_index = 0;
-    station_callout(t.drive, 1);
+    station_callout(t.drive, StationOccasion::Arrived);
     EXPECT_EQ(queued(t.s, 0), 7);  // 23 s late: "30 seconds"
     EXPECT_EQ(queued(t.s, 1), 16);
     EXPECT_EQ(queued(t.s, 2), 7);

@@ -116,9 +116,9 @@ void perform(Session& session, const ScriptCommand& c) {
                               c.args[0] + " is not in the Move menu");
         StationClick(d, row);
     } else if (c.verb == "save") {
-        S2Click(d, session.settings, c.args[0][0] - '0');
+        save_slot(d, session.settings, c.args[0][0] - '0');
     } else if (c.verb == "load") {
-        L1Click(d, session.settings, c.args[0][0] - '0');
+        load_slot(d, session.settings, c.args[0][0] - '0');
     } else if (c.verb == "dialog") {
         if (session.open_dialog.empty()) {
             d.shell.note("dialog answer ignored: no dialog is open");
