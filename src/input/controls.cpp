@@ -1,5 +1,7 @@
 #include "input/controls.h"
 
+#include <cstring>
+
 #include "drive/drive.h"
 #include "sim/doors.h"
 #include "sound/callouts.h"
@@ -149,9 +151,184 @@ void combined_step_brake(Drive& d, int lowest, bool power_part_needs_release) {
     }
 }
 
+namespace {
+
+// One rule of the typed-character handler: the characters it answers, whether it still
+// applies, and what it does. The notch rules run before the panel is refreshed, the others
+// after it; within each part the rules run in table order, each seeing what the ones before
+// it did.
+struct CharacterRule {
+    const char* keys;
+    bool (*applies)(const Drive& d);
+    void (*act)(Drive& d);
+};
+
+bool always(const Drive&) {
+    return true;
+}
+bool one_handle(const Drive& d) {
+    return d.vehicle.Handle == 0;
+}
+bool two_handles(const Drive& d) {
+    return d.vehicle.Handle == 1;
+}
+bool slow(const Drive& d) {
+    return std::abs(d.s.train_speed) <= 1;
+}
+bool one_man(const Drive& d) {
+    return d.line.OneMan == 1;
+}
+bool manual_gears(const Drive& d) {
+    return d.vehicle.Engine_Type == 0 && d.vehicle.Gear_Type == 1 && d.s.applied_power_notch == 0;
+}
+int last_service(const Drive& d) {
+    return 1 - d.vehicle.Brake;
+}
+void emergency_position(Drive& d) {
+    d.s.hold_active = false;
+    d.s.brake_notch = -d.vehicle.Brake;
+}
+
+const CharacterRule kNotchRules[] = {
+    {"f", slow, [](Drive& d) { set_reverser(d, 1); }},
+    {"b", slow, [](Drive& d) { set_reverser(d, -1); }},
+    {"n", slow, [](Drive& d) { set_reverser(d, 0); }},
+    {"z", one_handle,
+     [](Drive& d) {
+         combined_step_power(d);
+         all_pending(d.s);
+     }},
+    {"a", one_handle,
+     [](Drive& d) {
+         combined_step_brake(d, last_service(d), false);
+         all_pending(d.s);
+     }},
+    {"q", one_handle,
+     [](Drive& d) {
+         emergency_position(d);
+         d.s.power_notch = 0;
+         all_pending(d.s);
+     }},
+    {"z", two_handles,
+     [](Drive& d) {
+         power_up(d);
+         d.s.power_change_pending = true;
+     }},
+    {"a", two_handles,
+     [](Drive& d) {
+         power_down(d);
+         d.s.power_change_pending = true;
+     }},
+    {",", two_handles,
+     [](Drive& d) {
+         brake_release_step(d);
+         d.s.brake_change_pending = d.s.sap_change_pending = true;
+     }},
+    {".", two_handles,
+     [](Drive& d) {
+         brake_apply_step(d, last_service(d));
+         d.s.brake_change_pending = d.s.sap_change_pending = true;
+     }},
+    {"/", two_handles,
+     [](Drive& d) {
+         emergency_sound(d);
+         emergency_position(d);
+         d.s.brake_change_pending = d.s.sap_change_pending = true;
+     }},
+    {"8", always,
+     [](Drive& d) {
+         combined_step_power(d);
+         all_pending(d.s);
+     }},
+    {"2", always,
+     [](Drive& d) {
+         combined_step_brake(d, last_service(d));
+         all_pending(d.s);
+     }},
+    {"5", always,
+     [](Drive& d) {
+         d.s.hold_active = false;
+         d.s.brake_notch = 0;
+         d.s.power_notch = 0;
+         all_pending(d.s);
+     }},
+    {"0", always,
+     [](Drive& d) {
+         d.s.hold_active = false;
+         emergency_sound(d);
+         d.s.brake_notch = -d.vehicle.Brake;
+         d.s.power_notch = 0;
+         all_pending(d.s);
+     }},
+};
+
+const CharacterRule kOtherRules[] = {
+    {"3", always, [](Drive& d) { restart(d.sound, d.vehicle.Sound_Horn); }},
+    {"6", always, [](Drive& d) { restart(d.sound, d.vehicle.Sound_Horn2); }},
+    {"1", always, [](Drive& d) { restart(d.sound, d.vehicle.Buzzer[1]); }},
+    {"d7", one_man, [](Drive& d) { Door_operate(d); }},
+    {"r", [](const Drive& d) { return d.s.brake_notch == -d.vehicle.Brake && at_standstill(d); },
+     [](Drive& d) {
+         DriveState& s = d.s;
+         s.system_eb = false;
+         s.system_service_brake = false;
+         d.sound.stop(d.vehicle.Sound_Ats1);
+         d.sound.stop(d.vehicle.Sound_Ats2);
+         s.ats_chime = s.ats_alarm = s.ats_acknowledged = false;
+         s.ats_alarm_ticks = 0;
+         show_sprite(d, d.view.ids.lamp_ats, false);
+     }},
+    {" ", [](const Drive& d) { return d.vehicle.ATS_Type == 0; }, ats_acknowledge},
+    {"c1",
+     [](const Drive& d) {
+         return one_man(d) && d.s.announce_index < static_cast<int>(d.line.Announce.size());
+     },
+     next_announcement},
+    {"-", [](const Drive& d) { return one_man(d) && d.s.announce_index > 0; },
+     [](Drive& d) {
+         d.sound.stop(announcement_channel(d, d.s.announce_index - 1));
+         d.s.announce_index -= 1;
+     }},
+    {"9w", [](const Drive& d) { return d.s.power_notch == 0; },
+     [](Drive& d) {
+         const int modes = static_cast<int>(d.vehicle.PowerMode.size());
+         d.s.power_mode = modes > 0 && d.s.power_mode + 1 < modes ? d.s.power_mode + 1 : 0;
+         d.s.power_notch = 0;
+         masconupdate(d);
+     }},
+    {"t",
+     [](const Drive& d) {
+         const DriveState& s = d.s;
+         return s.power_notch == d.vehicle.Power && s.train_speed > 15 && !s.constant_speed &&
+                d.vehicle.Const == 1;
+     },
+     [](Drive& d) {
+         d.s.constant_speed = true;
+         d.view.PowerLabel = "定速";
+     }},
+    {"s", manual_gears,
+     [](Drive& d) {
+         if (d.s.gear_position < static_cast<int>(d.vehicle.Engine.size()) - 1)
+             d.s.gear_position += 1;
+         masconupdate(d);
+     }},
+    {"x", manual_gears,
+     [](Drive& d) {
+         if (d.s.gear_position > 0) d.s.gear_position -= 1;
+         masconupdate(d);
+     }},
+};
+
+template <std::size_t N>
+void apply_rules(Drive& d, char key, const CharacterRule (&rules)[N]) {
+    for (const CharacterRule& rule : rules)
+        if (key != '\0' && std::strchr(rule.keys, key) && rule.applies(d)) rule.act(d);
+}
+
+}  // namespace
+
 void AsciiDown(Drive& d, char key) {
     DriveState& s = d.s;
-    const Vehicle& veh = d.vehicle;
     idle_prologue(d);
     if (s.notch_keys_swapped) {
         if (key == '2') {
@@ -161,120 +338,13 @@ void AsciiDown(Drive& d, char key) {
         }
     }
     if (s.input_locked) return;
-    const int last_service = 1 - veh.Brake;
-    const bool slow = std::abs(s.train_speed) <= 1;
-
-    if (key == 'f' && slow) set_reverser(d, 1);
-    if (key == 'b' && slow) set_reverser(d, -1);
-    if (key == 'n' && slow) set_reverser(d, 0);
-    if (veh.Handle == 0) {
-        if (key == 'z') {
-            combined_step_power(d);
-            all_pending(s);
-        }
-        if (key == 'a') {
-            combined_step_brake(d, last_service, false);
-            all_pending(s);
-        }
-        if (key == 'q') {
-            s.hold_active = false;
-            s.brake_notch = -veh.Brake;
-            s.power_notch = 0;
-            all_pending(s);
-        }
-    }
-    if (veh.Handle == 1) {
-        if (key == 'z') {
-            power_up(d);
-            s.power_change_pending = true;
-        }
-        if (key == 'a') {
-            power_down(d);
-            s.power_change_pending = true;
-        }
-        if (key == ',') {
-            brake_release_step(d);
-            s.brake_change_pending = s.sap_change_pending = true;
-        }
-        if (key == '.') {
-            brake_apply_step(d, last_service);
-            s.brake_change_pending = s.sap_change_pending = true;
-        }
-        if (key == '/') {
-            emergency_sound(d);
-            s.hold_active = false;
-            s.brake_notch = -veh.Brake;
-            s.brake_change_pending = s.sap_change_pending = true;
-        }
-    }
-    if (key == '8') {
-        combined_step_power(d);
-        all_pending(s);
-    }
-    if (key == '2') {
-        combined_step_brake(d, last_service);
-        all_pending(s);
-    }
-    if (key == '5') {
-        s.hold_active = false;
-        s.brake_notch = 0;
-        s.power_notch = 0;
-        all_pending(s);
-    }
-    if (key == '0') {
-        s.hold_active = false;
-        emergency_sound(d);
-        s.brake_notch = -veh.Brake;
-        s.power_notch = 0;
-        all_pending(s);
-    }
+    apply_rules(d, key, kNotchRules);
     masconupdate(d);
-    if (key == '3') restart(d.sound, veh.Sound_Horn);
-    if (key == '6') restart(d.sound, veh.Sound_Horn2);
-    if (key == '1') restart(d.sound, veh.Buzzer[1]);
-    if ((key == 'd' || key == '7') && d.line.OneMan == 1) Door_operate(d);
-    if (key == 'r' && s.brake_notch == -veh.Brake && at_standstill(d)) {
-        s.system_eb = false;
-        s.system_service_brake = false;
-        d.sound.stop(veh.Sound_Ats1);
-        d.sound.stop(veh.Sound_Ats2);
-        s.ats_chime = s.ats_alarm = s.ats_acknowledged = false;
-        s.ats_alarm_ticks = 0;
-        if (SpriteState* ats = d.view.sprite(d.view.ids.lamp_ats)) ats->visible = false;
-    }
-    if (key == ' ' && veh.ATS_Type == 0) ats_acknowledge(d);
-    const int announcements = static_cast<int>(d.line.Announce.size());
-    if ((key == 'c' || key == '1') && d.line.OneMan == 1 && s.announce_index < announcements)
-        next_announcement(d);
-    if (key == '-' && d.line.OneMan == 1 && s.announce_index > 0) {
-        d.sound.stop(announcement_channel(d, s.announce_index - 1));
-        s.announce_index -= 1;
-    }
-    if ((key == '9' || key == 'w') && s.power_notch == 0) {
-        int modes = static_cast<int>(veh.PowerMode.size());
-        s.power_mode = modes > 0 && s.power_mode + 1 < modes ? s.power_mode + 1 : 0;
-        s.power_notch = 0;
-        masconupdate(d);
-    }
-    if (key == 't' && s.power_notch == veh.Power && s.train_speed > 15 && !s.constant_speed &&
-        veh.Const == 1) {
-        s.constant_speed = true;
-        d.view.PowerLabel = "定速";
-    }
-    const bool manual_gears =
-        veh.Engine_Type == 0 && veh.Gear_Type == 1 && s.applied_power_notch == 0;
-    if (key == 's' && manual_gears) {
-        if (s.gear_position < static_cast<int>(veh.Engine.size()) - 1) s.gear_position += 1;
-        masconupdate(d);
-    }
-    if (key == 'x' && manual_gears) {
-        if (s.gear_position > 0) s.gear_position -= 1;
-        masconupdate(d);
-    }
+    apply_rules(d, key, kOtherRules);
     show_gear_label(d);
     if (s.applied_brake_notch > s.brake_notch) {
-        d.sound.stop(veh.Sound_br1);
-        d.sound.stop(veh.Sound_br2);
+        d.sound.stop(d.vehicle.Sound_br1);
+        d.sound.stop(d.vehicle.Sound_br2);
     }
 }
 
