@@ -65,67 +65,6 @@ TEST(SubMovies, APositionLockedSubMovieFollowsTheTrain) {
     EXPECT_EQ(t.s.current_frame, 1105);
 }
 
-TEST(Hints, StoppingAtTheBufferAsksForTheTurnBack) {
-    TestDrive t(sample_drive());  // buffer frame 9000
-    t.s.train_speed = 0;
-    t.s.current_frame = 8900;
-    EXPECT_EQ(build_hint(t.drive), "0BackSpaceキーを押して方向を転換し、発車してください。");
-    keydowns(t.drive, VirtualKey::Backspace, false);
-    EXPECT_EQ(t.s.current_frame, 9001);
-    EXPECT_EQ(t.s.submovie_mode, -1);
-    t.s.system_eb = true;
-    EXPECT_EQ(build_hint(t.drive), "0非常ブレーキを入れ、リセットキーを押してください。");
-    t.s.system_eb = false;
-    t.s.current_frame = 500;
-    t.s.stop_remaining = 30000;  // 300 m at 80 km/h: 125 m + 355.6 m of braking
-    t.s.train_speed = 80;
-    EXPECT_EQ(build_hint(t.drive), "0（停車駅接近）");
-    update_hint(t.drive);
-    EXPECT_EQ(t.drive.view.video_notice, "（停車駅接近）");
-}
-
-TEST(Gradient, TheBoardShowsTheSectionWithOneDecimal) {
-    EXPECT_EQ(one_decimal(5.5L), "5.5");
-    EXPECT_EQ(one_decimal(-3.25L), "-3.2");
-    EXPECT_EQ(one_decimal(0.05L), "0.0");
-}
-
-}  // namespace
-}  // namespace ostrel
-
-namespace ostrel {
-namespace {
-
-TEST(StopLine, OneHundredMetresBeforeTheStop) {
-    fixture::TestDrive t(fixture::sample_drive());
-    t.s.stop_remaining = 10000;
-    show_stop_line(t.drive);
-    EXPECT_EQ(t.drive.view.stopline_top, 142);
-    EXPECT_EQ(t.drive.view.remain_top, 160);
-    EXPECT_EQ(t.drive.view.remain, "100");
-    t.s.stop_remaining = 25000;
-    show_stop_line(t.drive);
-    EXPECT_EQ(t.drive.view.stopline_top, -30);
-}
-
-TEST(ValueDisplay, FilledOnlyWhileShown) {
-    fixture::TestDrive t(fixture::sample_drive());
-    fill_value_display(t.drive);
-    EXPECT_TRUE(t.drive.view.values.empty());
-    keydowns(t.drive, VirtualKey::F5, false);
-    t.s.preceding_train_frame = 3500;
-    fill_value_display(t.drive);
-    auto value = [&t](const std::string& label) {
-        for (const auto& [l, text] : t.drive.view.values)
-            if (l == label) return text;
-        return std::string("?");
-    };
-    EXPECT_EQ(value("Speed"), "0.0 km/h");
-    EXPECT_EQ(value("BC"), "440 kPa");
-    EXPECT_EQ(value("Ahead"), "3500\n(中駅～信号場)");
-    EXPECT_EQ(value("Notch"), "P 0 0 0 B -9 -9 -9");
-}
-
 TEST(SubMovies, ANotchTakenDuringATimedSubMovieAppliesWhenItEnds) {
     TestDrive t(sample_drive());
     t.s.current_frame = 955;
@@ -146,21 +85,5 @@ TEST(SubMovies, ANotchTakenDuringATimedSubMovieAppliesWhenItEnds) {
     EXPECT_EQ(t.s.applied_power_notch, 3);
 }
 
-TEST(Crossings, ACrossingPassedAgainIsShownAgain) {
-    TestDrive t(sample_drive());
-    const TCross& c = t.loaded.line.Cross[0];
-    auto at = [&t](int frame) {
-        t.s.current_frame = frame;
-        show_signs_and_crossings(t.drive);
-    };
-    for (int pass = 0; pass < 2; ++pass) {  // as after a Move back before it
-        at(c.enter_frame + 5);
-        EXPECT_EQ(t.drive.view.crossimage.image, -1) << pass;  // queued, not yet shown
-        at(c.enter_frame + 30);
-        EXPECT_EQ(t.drive.view.crossimage.image, c.image) << pass;
-        at(c.leave_frame + 5);
-        EXPECT_EQ(t.drive.view.crossimage.image, -1) << pass;
-    }
-}
 }  // namespace
 }  // namespace ostrel

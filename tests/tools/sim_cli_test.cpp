@@ -122,12 +122,6 @@ TEST(VehicleArgument, BareNamesAreBuiltInTrainsAndPathsArePickedFiles) {
     EXPECT_EQ(name, "my.dat");
 }
 
-}  // namespace
-}  // namespace ostrel
-
-namespace ostrel {
-namespace {
-
 std::string read_all(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);
     std::stringstream ss;

@@ -1,0 +1,51 @@
+#include <gtest/gtest.h>
+
+#include "input/controls.h"
+#include "sample_drive.h"
+#include "sim/steps.h"
+#include "view/panel_rules.h"
+
+namespace ostrel {
+namespace {
+
+using fixture::sample_drive;
+using fixture::TestDrive;
+
+TEST(Needles, TheSpeedNeedleStopsAt160AndTheAmmeterFollowsTheReverser) {
+    TestDrive t(sample_drive());  // speed: base -135, 2.25 per km/h; ammeter: -90, 0.2, mode 1
+    Drive& d = t.drive;
+    t.s.train_speed = 100;
+    update_needles(d);
+    SpriteState* speed = d.view.sprite(d.view.ids.needle_speed);
+    EXPECT_EQ(speed->angle, needle_angle(100, 2.25L, -135));  // (225 - 135) x 255 / 360 = 63.75
+    EXPECT_EQ(speed->angle, 64);
+    t.s.train_speed = 170;
+    update_needles(d);
+    EXPECT_EQ(speed->angle, 64);
+    t.s.train_speed = -0.5L;
+    update_needles(d);
+    EXPECT_EQ(speed->angle, 64);
+    t.s.motor_current = -300;
+    t.s.reverser = 0;
+    update_needles(d);
+    EXPECT_EQ(d.view.sprite(d.view.ids.needle_i)->angle, 0);
+    t.s.reverser = -1;
+    update_needles(d);
+    EXPECT_EQ(d.view.sprite(d.view.ids.needle_i)->angle, -needle_angle(300, 0.2L, -90));
+}
+
+TEST(Labels, TheSpeedLabelRoundsHalvesToEven) {
+    TestDrive t(sample_drive());
+    t.s.train_speed = 2.5L;
+    update_speed_label(t.drive);
+    EXPECT_EQ(t.drive.view.digi_speed, "2km/h");
+    t.s.train_speed = 3.5L;
+    update_speed_label(t.drive);
+    EXPECT_EQ(t.drive.view.digi_speed, "4km/h");
+    t.s.train_speed = 0.4L;
+    update_speed_label(t.drive);
+    EXPECT_EQ(t.drive.view.digi_speed, "0km/h");
+}
+
+}  // namespace
+}  // namespace ostrel
