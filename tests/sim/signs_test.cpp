@@ -26,5 +26,48 @@ TEST(Crossings, ACrossingPassedAgainIsShownAgain) {
     }
 }
 
+TEST(Signs, ASignShowsItsImageThenItsSecondAfterItsTimeAndMakesEachCallOutDue) {
+    LoadedDrive data = sample_drive();
+    data.line.Sign = {{3, 1000, 2000, 2}};  // image 3, changing after 2 s inside its range
+    data.line.Time.clear();
+    TestDrive t(data);
+    t.s.current_frame = 1500;
+    show_signs_and_crossings(t.drive);
+    EXPECT_EQ(t.drive.view.OtherImage.image, 3);
+    EXPECT_EQ(t.s.callout_due, 3);
+    t.s.last_enter_callout = 3;  // called out
+    // The change comes once more than twenty ticks have been counted inside.
+    for (int tick = 2; tick <= 21; ++tick)
+        show_signs_and_crossings(t.drive);
+    EXPECT_EQ(t.drive.view.OtherImage.image, 3);
+    show_signs_and_crossings(t.drive);
+    EXPECT_EQ(t.drive.view.OtherImage.image, 4);
+    EXPECT_EQ(t.s.callout_due, 4);
+    EXPECT_EQ(t.s.last_enter_callout, -1);  // the new image may be called out again
+    t.s.current_frame = 2000;               // out of its range: nothing shown, nothing due
+    show_signs_and_crossings(t.drive);
+    EXPECT_EQ(t.drive.view.OtherImage.image, -1);
+    EXPECT_EQ(t.s.callout_due, kNone);
+}
+
+TEST(Signs, ATimePointShowsTheTimeCheckSignWhileTheTrainRunsFarFromAStop) {
+    LoadedDrive data = sample_drive();
+    data.line.Sign.clear();
+    data.line.Time = {{1000, 2000, 1950000}};
+    TestDrive t(data);
+    t.s.current_frame = 1500;
+    t.s.train_speed = 1;  // not yet above 1 km/h
+    t.s.stop_remaining = 20000;
+    show_signs_and_crossings(t.drive);
+    EXPECT_EQ(t.drive.view.OtherImage.image, -1);
+    t.s.train_speed = 40;
+    show_signs_and_crossings(t.drive);
+    EXPECT_EQ(t.drive.view.OtherImage.image, 0);
+    EXPECT_EQ(t.s.callout_due, 900);  // the time check
+    t.s.stop_remaining = 10000;       // 100 m from the stop: gone
+    show_signs_and_crossings(t.drive);
+    EXPECT_EQ(t.drive.view.OtherImage.image, -1);
+}
+
 }  // namespace
 }  // namespace ostrel

@@ -3,6 +3,7 @@
 #include "input/controls.h"
 #include "sample_drive.h"
 #include "sim/steps.h"
+#include "view/line_side.h"
 #include "view/panel_rules.h"
 
 namespace ostrel {
@@ -45,6 +46,32 @@ TEST(Labels, TheSpeedLabelRoundsHalvesToEven) {
     t.s.train_speed = 0.4L;
     update_speed_label(t.drive);
     EXPECT_EQ(t.drive.view.digi_speed, "0km/h");
+}
+
+TEST(EasyCab, TheShapesLightForTheNotchesAndTheStatusFollowsTheDoors) {
+    TestDrive t(sample_drive());
+    t.s.power_notch = 2;
+    t.s.brake_notch = 0;
+    show_easy_cab(t.drive);
+    const ViewState& v = t.drive.view;
+    EXPECT_EQ(v.easy_neutral, 0xFFFFFF);  // white: not in neutral
+    EXPECT_EQ(v.easy_power[0], 65535);    // yellow for P1 and P2
+    EXPECT_EQ(v.easy_power[1], 65535);
+    EXPECT_EQ(v.easy_power[2], 0xFFFFFF);
+    EXPECT_EQ(v.easy_brake[0], 0xFFFFFF);
+    t.s.power_notch = 0;
+    t.s.brake_notch = -3;
+    t.s.door_command = false;
+    t.s.doors_open = true;
+    show_easy_cab(t.drive);
+    EXPECT_EQ(v.easy_brake[2], 255);  // red for B1 .. B3
+    EXPECT_EQ(v.easy_brake[3], 0xFFFFFF);
+    EXPECT_EQ(v.easy_status, "ドアを閉めています");
+    t.s.brake_notch = 0;
+    t.s.doors_open = false;
+    show_easy_cab(t.drive);
+    EXPECT_EQ(v.easy_neutral, 65280);  // green
+    EXPECT_EQ(v.easy_status, "");
 }
 
 }  // namespace
