@@ -1,5 +1,7 @@
 #include "drive/drive.h"
 
+#include <algorithm>
+
 #include "data/distances.h"
 
 namespace ostrel {
@@ -63,6 +65,67 @@ int speed_profile_last_frame(const Line& line) {
     return last;
 }
 
+LineIndexes index_line(const Drive& d, bool whole_tables) {
+    const Line& line = d.line;
+    using Range = IntervalIndex::Range;
+    auto build = [whole_tables](const auto& rows, auto range_of) {
+        if (whole_tables) return IntervalIndex::whole(rows.size());
+        std::vector<Range> ranges;
+        ranges.reserve(rows.size());
+        for (const auto& row : rows)
+            ranges.push_back(range_of(row));
+        return IntervalIndex(ranges);
+    };
+    using L = long double;
+    // Each range holds every position where the row's rule can hold (and may hold more); the
+    // ends are worked out as reals and saturated, as absurd distances may lie near the limits.
+    auto range = [](L low, L high) { return Range{round_to_int64(low), round_to_int64(high)}; };
+    LineIndexes ix;
+    ix.limits_ahead = build(line.SpeedLimit, [&](const TSpeedLimit& r) {
+        return range(L(r.start_distance) - 60000, L(r.start_distance) - 3000);
+    });
+    ix.limits_at = build(line.SpeedLimit, [&](const TSpeedLimit& r) {
+        return range(L(r.start_frame) - 99, std::max(L(r.start_frame), L(r.end_frame)) - 1);
+    });
+    ix.point_checks = build(line.SpeedCheck1, [&](const TSpeedCheck1& r) {
+        return range(L(r.frame) + 1, L(r.frame) + 9);
+    });
+    ix.zone_checks = build(line.SpeedCheck2, [&](const TSpeedCheck2& r) {
+        return range(L(r.first_frame) + 1, L(r.last_frame) - 1);
+    });
+    ix.doppler = build(line.Doppler, [&](const TDopplerPoint& r) {
+        return range(L(r.distance) - r.range - 1, L(r.distance) + r.range);
+    });
+    ix.sound_points = build(line.Sound, [&](const TSoundPoint& r) {
+        return range(std::min(L(r.start_frame), L(r.end_frame)) - 4,
+                     std::max(L(r.start_frame), L(r.end_frame)) + 4);
+    });
+    ix.announcements = build(line.Announce, [&](const TAnnounce& r) {
+        if (r.station_index < 0 || r.station_index >= static_cast<int>(line.Station.size()))
+            return Range{};
+        const L stop = L(line.Station[static_cast<std::size_t>(r.station_index)].stop_distance);
+        const L from = r.side == 0 ? stop + 100.0L * r.distance_m : stop - 100.0L * r.distance_m;
+        return range(from, from + 999);
+    });
+    std::vector<Range> runs;
+    for (std::size_t r = 0; r + 1 < line.Pre_Train.size(); ++r)
+        runs.push_back({station_frame(d, line.Pre_Train[r].station_index),
+                        std::int64_t{station_frame(d, line.Pre_Train[r + 1].station_index)} - 1});
+    ix.preceding_runs = whole_tables ? IntervalIndex::whole(runs.size()) : IntervalIndex(runs);
+    for (const TDopplerPoint& r : line.Doppler) {
+        const int channel = d.line_channel(r.sound_no);
+        if (std::find(ix.doppler_channels.begin(), ix.doppler_channels.end(), channel) ==
+            ix.doppler_channels.end())
+            ix.doppler_channels.push_back(channel);
+    }
+    ix.events_sorted =
+        !whole_tables && std::is_sorted(line.events.begin(), line.events.end(),
+                                        [](const TLineEvent& a, const TLineEvent& b) {
+                                            return a.distance < b.distance;
+                                        });
+    return ix;
+}
+
 void restart(SoundChannels& sound, int channel) {
     sound.stop(channel);
     sound.play(channel);
@@ -89,6 +152,7 @@ Drive::Drive(const LoadedDrive& loaded, SoundChannels& channels, Shell& ui, int 
     }
 
     bind_channels(*this);
+    index = index_line(*this);
     for (int k = 0; k < engine_count && k < 100; ++k) {
         s.engine_level[static_cast<std::size_t>(k)] = 1.0L;
         s.engine_gate[static_cast<std::size_t>(k)] = 1.0L;

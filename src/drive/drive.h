@@ -2,11 +2,13 @@
 // One drive: the loaded data (read-only), the runtime state, the view state, and the platform
 // services it plays and shows through. Tests create as many as they like.
 
+#include <array>
 #include <string>
 #include <vector>
 
 #include "core/shell.h"
 #include "drive/channels.h"
+#include "drive/interval_index.h"
 #include "drive/loader.h"
 #include "drive/state.h"
 #include "drive/video_source.h"
@@ -29,6 +31,21 @@ struct DriveOptions {
     bool visual_effects_off = false;
 };
 
+// The frame- and distance-keyed tables indexed once, when the drive is made, so that each tick
+// looks only at the rows near the train.
+struct LineIndexes {
+    IntervalIndex limits_ahead;    // "[SpeedLimit]" by distance: where its sign's pattern counts
+    IntervalIndex limits_at;       // by frame: its warning before it and its section
+    IntervalIndex point_checks;    // "[SpeedCheck1]" by frame
+    IntervalIndex zone_checks;     // "[SpeedCheck2]" by frame
+    IntervalIndex doppler;         // "[Doppler]" by distance
+    IntervalIndex sound_points;    // "[Sound]" by frame
+    IntervalIndex announcements;   // "[Announce]" by distance
+    IntervalIndex preceding_runs;  // "[Pre_Train]" rows by the preceding train's frame
+    std::vector<int> doppler_channels;  // each Doppler row's channel once, first row first
+    bool events_sorted = true;          // the event list is in ascending distance
+};
+
 struct Drive {
     Drive(const LoadedDrive& loaded, SoundChannels& channels, Shell& ui, int video_frames);
 
@@ -49,6 +66,14 @@ struct Drive {
     DriveOptions options;
     // For each "[Signal]" row, its first signal event in the event list (-1 when none).
     std::vector<int> signal_event;
+    // The last volume worked out for each engine sound row and the level product it came
+    // from: the logarithm is taken again only when the product changes.
+    struct VolumeMemo {
+        long double product = -1;
+        int volume = 0;
+    };
+    std::array<VolumeMemo, 100> engine_volumes{};
+    LineIndexes index;
     DriveState s;
     ViewState view;
 
@@ -70,6 +95,10 @@ int station_frame(const Drive& d, int row);
 bool melody_played(const Drive& d, int station_row);
 // Shows or hides a panel sprite, when the panel has it.
 void show_sprite(Drive& d, int id, bool visible);
+
+// Indexes the frame- and distance-keyed tables of the drive's line; with `whole_tables` every
+// lookup walks the whole table, as the tests' reference does.
+LineIndexes index_line(const Drive& d, bool whole_tables = false);
 
 // The last frame of the speed profile, for a drive without a route video.
 int speed_profile_last_frame(const Line& line);

@@ -1,5 +1,6 @@
 #include "sim/ats.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "drive/aspects.h"
@@ -98,50 +99,81 @@ struct PatternTarget {
     bool found = false;
 };
 
+// Walks the event list as a scan from its first event does: `beyond` for the events that are
+// not within `reach` ahead of x, `visit` for those within it until it returns true. In a list
+// sorted by distance the events outside lie in two runs before and after the ones within, so
+// they are found by halving and `beyond`, which only resets, is called once for each run.
+template <class Beyond, class Visit>
+void scan_events_ahead(const Drive& d, long double x, long double reach, Beyond beyond,
+                       Visit visit) {
+    const std::vector<TLineEvent>& events = d.line.events;
+    auto ahead = [x](const TLineEvent& e) { return static_cast<long double>(e.distance) - x; };
+    if (!d.index.events_sorted) {
+        for (const TLineEvent& e : events) {
+            if (!(0 < ahead(e) && ahead(e) < reach)) {
+                beyond();
+                continue;
+            }
+            if (visit(e, ahead(e))) return;
+        }
+        return;
+    }
+    const auto first = std::partition_point(events.begin(), events.end(),
+                                            [&](const TLineEvent& e) { return ahead(e) <= 0; });
+    const auto last = std::partition_point(first, events.end(),
+                                           [&](const TLineEvent& e) { return ahead(e) < reach; });
+    if (first != events.begin()) beyond();
+    for (auto it = first; it != last; ++it)
+        if (visit(*it, ahead(*it))) return;
+    if (last != events.end()) beyond();
+}
+
 void pattern_first_pass(Drive& d) {
     DriveState& s = d.s;
     const long double x = s.train_position, v = s.train_speed;
     PatternTarget target;
-    for (const TLineEvent& e : d.line.events) {
-        const long double ahead = static_cast<long double>(e.distance) - x;
-        if (!(0 < ahead && ahead < 60000)) {
+    scan_events_ahead(
+        d, x, 60000,
+        [&s] {
             s.atsp_limit_speed = kNone;
             s.atsp_limit_dist = 0;
-            continue;
-        }
-        const bool stop_signal =
-            e.speed() == 0 && e.signal_row() >= 0 &&
-            e.signal_row() < static_cast<int>(s.block_state.size()) &&
-            s.block_state[static_cast<std::size_t>(e.signal_row())] == 0 &&
-            d.line.Signal[static_cast<std::size_t>(e.signal_row())].type() != 0;
-        if (stop_signal) {
-            target = {0, ahead - 1500, true};
-            break;
-        }
-        if (e.speed() == 5 && v > 5 && !melody_played(d, e.station_row())) {
-            target = {5, ahead, true};
-            break;
-        }
-        if (e.speed() != 0 && e.speed() != 5 && e.d != 0) {
-            target = {e.speed() + 5, ahead, true};
-            break;
-        }
-    }
+        },
+        [&](const TLineEvent& e, long double ahead) {
+            const bool stop_signal =
+                e.speed() == 0 && e.signal_row() >= 0 &&
+                e.signal_row() < static_cast<int>(s.block_state.size()) &&
+                s.block_state[static_cast<std::size_t>(e.signal_row())] == 0 &&
+                d.line.Signal[static_cast<std::size_t>(e.signal_row())].type() != 0;
+            if (stop_signal) {
+                target = {0, ahead - 1500, true};
+                return true;
+            }
+            if (e.speed() == 5 && v > 5 && !melody_played(d, e.station_row())) {
+                target = {5, ahead, true};
+                return true;
+            }
+            if (e.speed() != 0 && e.speed() != 5 && e.d != 0) {
+                target = {e.speed() + 5, ahead, true};
+                return true;
+            }
+            return false;
+        });
     if (target.found) {
         s.atsp_limit_speed = target.speed;
         s.atsp_limit_dist = target.dist;
     }
     bool next_limit_found = false;
-    for (const TLineEvent& e : d.line.events) {
-        const long double ahead = static_cast<long double>(e.distance) - x;
-        if (!(0 < ahead && ahead < 60000) || e.speed() == 0 || e.speed() == 5) continue;
-        if (e.d == 0) {
-            s.next_limit_speed = e.speed();
-            s.next_limit_dist = ahead;
-            next_limit_found = true;
-        }
-        break;
-    }
+    scan_events_ahead(
+        d, x, 60000, [] {},
+        [&](const TLineEvent& e, long double ahead) {
+            if (e.speed() == 0 || e.speed() == 5) return false;
+            if (e.d == 0) {
+                s.next_limit_speed = e.speed();
+                s.next_limit_dist = ahead;
+                next_limit_found = true;
+            }
+            return true;
+        });
     if (!next_limit_found) {
         // No limit ahead: nothing is left of one the train has passed.
         s.next_limit_speed = kNone;
@@ -180,27 +212,28 @@ void pattern_first_pass(Drive& d) {
 void pattern_second_pass(Drive& d) {
     DriveState& s = d.s;
     const long double x = s.train_position, v = s.train_speed;
-    for (const TLineEvent& e : d.line.events) {
-        const long double ahead = static_cast<long double>(e.distance) - x;
-        if (!(0 < ahead && ahead < 60000)) {
-            s.atsp_limit_speed = kNone;
-            s.atsp_limit_dist = 0;
+    scan_events_ahead(
+        d, x, 60000,
+        [&d] {
+            d.s.atsp_limit_speed = kNone;
+            d.s.atsp_limit_dist = 0;
             show_sprite(d, d.view.ids.lamp_atsp1, false);
-            continue;
-        }
-        if (e.speed() == 10 && v > 10 && !melody_played(d, e.station_row())) {
-            s.atsp_limit_speed = 10;
-            s.atsp_limit_dist = ahead;
-            show_sprite(d, d.view.ids.lamp_atsp1, true);
-            break;
-        }
-        if (e.speed() != 0 && e.speed() != 10 && e.d != 0) {
-            s.atsp_limit_speed = e.speed();
-            s.atsp_limit_dist = ahead;
-            show_sprite(d, d.view.ids.lamp_atsp1, true);
-            break;
-        }
-    }
+        },
+        [&](const TLineEvent& e, long double ahead) {
+            if (e.speed() == 10 && v > 10 && !melody_played(d, e.station_row())) {
+                s.atsp_limit_speed = 10;
+                s.atsp_limit_dist = ahead;
+                show_sprite(d, d.view.ids.lamp_atsp1, true);
+                return true;
+            }
+            if (e.speed() != 0 && e.speed() != 10 && e.d != 0) {
+                s.atsp_limit_speed = e.speed();
+                s.atsp_limit_dist = ahead;
+                show_sprite(d, d.view.ids.lamp_atsp1, true);
+                return true;
+            }
+            return false;
+        });
     if (s.atsp_limit_speed < kNone)
         s.pattern_speed = pattern_speed_for(brake_rate_in_effect(d), s.atsp_limit_dist,
                                             s.atsp_limit_speed, speed_signal(d, 4));
@@ -255,7 +288,8 @@ void zone_checks(Drive& d) {
     // A zone check the train is inside counts as a zone below, so its indicator stays and its
     // bell rings once on entering rather than on every tick.
     bool in_checked_zone = false;
-    for (const TSpeedCheck2& z : d.line.SpeedCheck2) {
+    for (int row : d.index.zone_checks.candidates(s.current_frame)) {
+        const TSpeedCheck2& z = d.line.SpeedCheck2[static_cast<std::size_t>(row)];
         if (!(z.first_frame < s.current_frame && s.current_frame < z.last_frame)) continue;
         if (z.speed < s.ats_limit) {
             in_checked_zone = true;
@@ -268,29 +302,32 @@ void zone_checks(Drive& d) {
     }
     int zone = 0;
     const bool has_strip = d.view.ids.cab_signal >= 0;
-    for (const TLineEvent& e : d.line.events) {
-        if (e.kind != 1 || e.signal_row() < 0 ||
-            e.signal_row() >= static_cast<int>(d.line.Signal.size()))
-            continue;
-        const TSignal& sig = d.line.Signal[static_cast<std::size_t>(e.signal_row())];
-        if (s.block_state[static_cast<std::size_t>(e.signal_row())] != 0 || sig.type() == 0 ||
-            !has_strip)
-            continue;
-        const long double x = s.train_position, dist = static_cast<long double>(e.distance);
-        const int kind = sig.control_kind();
-        auto within = [&](long double before) { return dist - before < x && x < dist; };
-        if (kind == 0 && within(10000))
-            zone = 1;
-        else if (kind >= 1 && kind < 4 && within(5000))
-            zone = 1;
-        else if (kind == 0 && within(15000))
-            zone = 2;
-        else if (kind >= 1 && kind < 5 && within(10000))
-            zone = 2;
-        else if (kind == 5 && within(10000))
-            zone = 3;
-        if (zone != 0) break;
-    }
+    scan_events_ahead(
+        d, s.train_position, 15000, [] {},
+        [&](const TLineEvent& e, long double) {
+            if (e.kind != 1 || e.signal_row() < 0 ||
+                e.signal_row() >= static_cast<int>(d.line.Signal.size()))
+                return false;
+            const TSignal& sig = d.line.Signal[static_cast<std::size_t>(e.signal_row())];
+            if (s.block_state[static_cast<std::size_t>(e.signal_row())] != 0 || sig.type() == 0 ||
+                !has_strip)
+                return false;
+            // Every zone lies within 150 m before its signal.
+            const long double x = s.train_position, dist = static_cast<long double>(e.distance);
+            const int kind = sig.control_kind();
+            auto within = [&](long double before) { return dist - before < x && x < dist; };
+            if (kind == 0 && within(10000))
+                zone = 1;
+            else if (kind >= 1 && kind < 4 && within(5000))
+                zone = 1;
+            else if (kind == 0 && within(15000))
+                zone = 2;
+            else if (kind >= 1 && kind < 5 && within(10000))
+                zone = 2;
+            else if (kind == 5 && within(10000))
+                zone = 3;
+            return zone != 0;
+        });
     if (zone != 0) {
         if (zone != s.ats_zone) {
             if (SpriteState* sp = d.view.sprite(d.view.ids.cab_signal)) {
@@ -337,7 +374,8 @@ void speed_limits_and_checks(Drive& d) {
     s.pattern_speed_SN = kNone;
     int remembered = 0;
     const auto& limits = d.line.SpeedLimit;
-    for (std::size_t j = 0; j < limits.size(); ++j) {
+    for (int row : d.index.limits_ahead.candidates(index_position(x))) {
+        const auto j = static_cast<std::size_t>(row);
         const long double start = static_cast<long double>(limits[j].start_distance);
         if (!(0 < start - 3000 - x && start - x < 60000)) continue;
         long double squared = brake_rate_in_effect(d) * 0.5L * ((start - 3000 - x) / 100) * 7.2L +
@@ -358,7 +396,8 @@ void speed_limits_and_checks(Drive& d) {
         s.limit_blink = true;
         any = true;
     } else {
-        for (const TSpeedLimit& lim : limits) {
+        for (int row : d.index.limits_at.candidates(s.current_frame)) {
+            const TSpeedLimit& lim = limits[static_cast<std::size_t>(row)];
             if (lim.start_frame - 100 < s.current_frame && s.current_frame < lim.start_frame) {
                 draw(lim.image);
                 s.limit_blink = true;
@@ -379,7 +418,8 @@ void speed_limits_and_checks(Drive& d) {
         view.SpeedLimitImage.image = -1;
         s.shown_limit = 0;
     }
-    for (const TSpeedCheck1& c : d.line.SpeedCheck1) {
+    for (int row : d.index.point_checks.candidates(s.current_frame)) {
+        const TSpeedCheck1& c = d.line.SpeedCheck1[static_cast<std::size_t>(row)];
         const int past = s.current_frame - c.frame;
         if (1 <= past && past <= 9 && c.speed < v) start_alarm_with_emergency(d);
     }

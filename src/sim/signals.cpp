@@ -139,7 +139,8 @@ void move_preceding_train(Drive& d) {
     DriveState& s = d.s;
     if (!(s.current_frame < s.preceding_train_frame)) return;
     const auto& stops = d.line.Pre_Train;
-    for (std::size_t r = 0; r + 1 < stops.size(); ++r) {
+    for (int row : d.index.preceding_runs.candidates(s.preceding_train_frame)) {
+        const auto r = static_cast<std::size_t>(row);
         if (station_frame(d, stops[r].station_index) <= s.preceding_train_frame &&
             s.preceding_train_frame < station_frame(d, stops[r + 1].station_index))
             s.preceding_speed = stops[r].departure_time < s.clock ? stops[r].speed : 0;

@@ -141,7 +141,8 @@ void passenger_announcements(Drive& d) {
         play_line_sound(d, d.line.standstill_sound);
         s.standstill_announced[count] = true;
     }
-    for (const TAnnounce& row : d.line.Announce) {
+    for (int r : d.index.announcements.candidates(index_position(s.train_position))) {
+        const TAnnounce& row = d.line.Announce[static_cast<std::size_t>(r)];
         if (row.station_index < 0 || row.station_index >= static_cast<int>(d.line.Station.size()))
             continue;
         const long double stop = static_cast<long double>(

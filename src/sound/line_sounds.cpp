@@ -25,7 +25,8 @@ void line_sound_points(Drive& d) {
     const int f = s.current_frame;
     if (s.sound_point_played.size() < d.line.Sound.size())
         s.sound_point_played.resize(d.line.Sound.size(), false);
-    for (std::size_t r = 0; r < d.line.Sound.size(); ++r) {
+    for (int row : d.index.sound_points.candidates(f)) {
+        const auto r = static_cast<std::size_t>(row);
         const TSoundPoint& p = d.line.Sound[r];
         const int channel = d.line_channel(p.sound_no);
         std::vector<bool>::reference played = s.sound_point_played[r];
@@ -52,7 +53,8 @@ void line_sound_points(Drive& d) {
 void doppler_points(Drive& d) {
     const long double p = d.s.train_position, v = d.s.train_speed;
     bool any = false;
-    for (const TDopplerPoint& row : d.line.Doppler) {
+    for (int r : d.index.doppler.candidates(index_position(p))) {
+        const TDopplerPoint& row = d.line.Doppler[static_cast<std::size_t>(r)];
         const long double at = static_cast<long double>(row.distance);
         const long double off = std::abs(p - at);
         if (off > row.range) continue;
@@ -72,10 +74,9 @@ void doppler_points(Drive& d) {
             channel, off >= row.range ? -10000 : decibels(2000, (row.range - off) / row.range));
     }
     if (!any) {
-        for (const TDopplerPoint& row : d.line.Doppler) {
-            const int channel = d.line_channel(row.sound_no);
+        // Rows sharing a channel stop it once, in the order of their first rows.
+        for (int channel : d.index.doppler_channels)
             if (d.sound.is_playing(channel)) d.sound.stop(channel);
-        }
     }
 }
 

@@ -113,7 +113,17 @@ void shape_engine_sounds(Drive& d) {
         }
         const long double a = level < 1 ? 1.0L : level;
         const long double product = a * gate * m / 1000000.0L;
-        const int volume = product > 0 ? decibels(1660, product) : -10000;
+        // The same levels give the same volume: a row's last one, or the row before's.
+        Drive::VolumeMemo& memo = d.engine_volumes[static_cast<std::size_t>(k)];
+        if (product != memo.product) {
+            const Drive::VolumeMemo* before =
+                k > 0 ? &d.engine_volumes[static_cast<std::size_t>(k - 1)] : nullptr;
+            memo.product = product;
+            memo.volume = before && before->product == product ? before->volume
+                          : product > 0                        ? decibels(1660, product)
+                                                               : -10000;
+        }
+        const int volume = memo.volume;
         if (electric) {
             d.sound.set_volume(ch, volume <= -3000 || gate <= 10 ? -10000 : volume);
             if (gate < 5 && d.sound.is_playing(ch)) d.sound.stop(ch);

@@ -19,7 +19,7 @@ void VirtualChannels::set_time_ms(std::int64_t now_ms) {
 
 VirtualChannels::Channel* VirtualChannels::get(int channel) {
     if (channel < 0 || channel >= kCount) {
-        record("ignored: channel " + std::to_string(channel));
+        record([&] { return "ignored: channel " + std::to_string(channel); });
         return nullptr;
     }
     Channel& c = channels_[static_cast<std::size_t>(channel)];
@@ -28,7 +28,7 @@ VirtualChannels::Channel* VirtualChannels::get(int channel) {
 
 const VirtualChannels::Channel* VirtualChannels::get(int channel) const {
     if (channel < 0 || channel >= kCount) {
-        record("ignored: channel " + std::to_string(channel));
+        record([&] { return "ignored: channel " + std::to_string(channel); });
         return nullptr;
     }
     const Channel& c = channels_[static_cast<std::size_t>(channel)];
@@ -53,7 +53,7 @@ void VirtualChannels::catch_up(Channel& c) const {
 
 void VirtualChannels::bind(int channel, std::shared_ptr<const Wave> wave) {
     if (channel < 0 || channel >= kCount) {
-        record("ignored: channel " + std::to_string(channel));
+        record([&] { return "ignored: channel " + std::to_string(channel); });
         return;
     }
     Channel& c = channels_[static_cast<std::size_t>(channel)];
@@ -74,7 +74,7 @@ void VirtualChannels::play(int channel) {
     c->state = c->wave->frames() > 0 ? Playing::Once : Playing::Idle;
     c->position = 0;
     c->since_ms = now_ms_;
-    record("play " + on(channel));
+    record([&] { return "play " + on(channel); });
 }
 
 void VirtualChannels::play_looping(int channel) {
@@ -83,7 +83,7 @@ void VirtualChannels::play_looping(int channel) {
     c->state = Playing::Looping;
     c->position = 0;
     c->since_ms = now_ms_;
-    record("loop " + on(channel));
+    record([&] { return "loop " + on(channel); });
 }
 
 void VirtualChannels::stop(int channel) {
@@ -92,7 +92,7 @@ void VirtualChannels::stop(int channel) {
     bool was = (catch_up(*c), c->state != Playing::Idle);
     c->state = Playing::Idle;
     c->position = 0;
-    if (was) record("stop " + on(channel));
+    if (was) record([&] { return "stop " + on(channel); });
 }
 
 SoundChannels::Playing VirtualChannels::playing(int channel) const {
@@ -113,7 +113,7 @@ void VirtualChannels::set_frequency_ratio(int channel, long double ratio) {
     int frequency = static_cast<int>(f);
     if (frequency == c->frequency) return;
     c->frequency = frequency;
-    record("frequency " + on(channel) + " " + std::to_string(frequency));
+    record([&] { return "frequency " + on(channel) + " " + std::to_string(frequency); });
 }
 
 int VirtualChannels::frequency(int channel) const {
@@ -127,7 +127,7 @@ void VirtualChannels::set_volume(int channel, int volume) {
     Channel* c = get(channel);
     if (!c || c->volume == volume) return;
     c->volume = volume;
-    record("volume " + on(channel) + " " + std::to_string(volume));
+    record([&] { return "volume " + on(channel) + " " + std::to_string(volume); });
 }
 
 int VirtualChannels::volume(int channel) const {

@@ -50,8 +50,10 @@ class VirtualChannels final : public SoundChannels {
     const Channel* get(int channel) const;
     void catch_up(Channel& c) const;
     std::string on(int channel) const;
-    void record(const std::string& line) const {
-        if (recorder_) recorder_(line);
+    // The line is only made when somebody records it.
+    template <class MakeLine>
+    void record(MakeLine make_line) const {
+        if (recorder_) recorder_(make_line());
     }
 
     mutable std::array<Channel, kCount> channels_{};
