@@ -14,20 +14,14 @@ long double round_half_even(long double x) {
 
 std::int64_t round_to_int64(long double x) {
     if (std::isnan(x)) return 0;
-    const long double r = std::rint(x);
-    if (r >= 9.2233720368547758e18L) return std::numeric_limits<std::int64_t>::max();
-    if (r <= -9.2233720368547758e18L) return std::numeric_limits<std::int64_t>::min();
-    return static_cast<std::int64_t>(r);
+    // 2^63 - 0.5 rounds up to 2^63, which no longer fits.
+    if (x >= 9223372036854775807.5L) return std::numeric_limits<std::int64_t>::max();
+    if (x <= -9223372036854775808.0L) return std::numeric_limits<std::int64_t>::min();
+    return std::llrint(x);
 }
 
 Fixed4 Fixed4::from_real(long double v) {
-    const long double scaled = v * kScale;
-    // Most values come back from arithmetic on whole ten-thousandths already whole.
-    if (scaled > -9.0e18L && scaled < 9.0e18L) {
-        const auto whole = static_cast<std::int64_t>(scaled);
-        if (static_cast<long double>(whole) == scaled) return Fixed4{whole};
-    }
-    return Fixed4{round_to_int64(scaled)};
+    return Fixed4{round_to_int64(v * kScale)};
 }
 
 std::string Fixed4::text() const {

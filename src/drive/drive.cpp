@@ -107,6 +107,23 @@ LineIndexes index_line(const Drive& d, bool whole_tables) {
         const L from = r.side == 0 ? stop + 100.0L * r.distance_m : stop - 100.0L * r.distance_m;
         return range(from, from + 999);
     });
+    ix.signs =
+        build(line.Sign, [&](const TSign& r) { return range(r.first_frame, L(r.last_frame) - 1); });
+    ix.time_points = build(line.Time, [&](const TTimePoint& r) {
+        return range(L(r.first_frame) + 1, L(r.last_frame) - 1);
+    });
+    ix.crossings = build(line.Cross, [&](const TCross& r) {
+        return range(std::min(r.enter_frame, r.leave_frame),
+                     L(std::max(r.enter_frame, r.leave_frame)) + 19);
+    });
+    ix.switches = build(
+        line.Switch, [&](const TSwitchPoint& r) { return range(L(r.frame) - 4, L(r.frame) + 4); });
+    std::vector<Range> patterns;
+    for (std::size_t i = 0; i + 1 < line.Station.size(); ++i)
+        patterns.push_back(range(L(line.Station[i].stop_distance) - 10000,
+                                 L(line.Station[i + 1].stop_distance) - 10000));
+    ix.station_patterns =
+        whole_tables ? IntervalIndex::whole(patterns.size()) : IntervalIndex(patterns);
     std::vector<Range> runs;
     for (std::size_t r = 0; r + 1 < line.Pre_Train.size(); ++r)
         runs.push_back({station_frame(d, line.Pre_Train[r].station_index),

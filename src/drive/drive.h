@@ -34,14 +34,19 @@ struct DriveOptions {
 // The frame- and distance-keyed tables indexed once, when the drive is made, so that each tick
 // looks only at the rows near the train.
 struct LineIndexes {
-    IntervalIndex limits_ahead;    // "[SpeedLimit]" by distance: where its sign's pattern counts
-    IntervalIndex limits_at;       // by frame: its warning before it and its section
-    IntervalIndex point_checks;    // "[SpeedCheck1]" by frame
-    IntervalIndex zone_checks;     // "[SpeedCheck2]" by frame
-    IntervalIndex doppler;         // "[Doppler]" by distance
-    IntervalIndex sound_points;    // "[Sound]" by frame
-    IntervalIndex announcements;   // "[Announce]" by distance
-    IntervalIndex preceding_runs;  // "[Pre_Train]" rows by the preceding train's frame
+    IntervalIndex limits_ahead;      // "[SpeedLimit]" by distance: where its sign's pattern counts
+    IntervalIndex limits_at;         // by frame: its warning before it and its section
+    IntervalIndex point_checks;      // "[SpeedCheck1]" by frame
+    IntervalIndex zone_checks;       // "[SpeedCheck2]" by frame
+    IntervalIndex doppler;           // "[Doppler]" by distance
+    IntervalIndex sound_points;      // "[Sound]" by frame
+    IntervalIndex announcements;     // "[Announce]" by distance
+    IntervalIndex preceding_runs;    // "[Pre_Train]" rows by the preceding train's frame
+    IntervalIndex signs;             // "[Sign]" by frame
+    IntervalIndex time_points;       // "[Time]" by frame
+    IntervalIndex crossings;         // "[Cross]" by frame: entering and leaving
+    IntervalIndex switches;          // "[Switch]" by frame
+    IntervalIndex station_patterns;  // "[Station]" row i by distance: up to the next row
     std::vector<int> doppler_channels;  // each Doppler row's channel once, first row first
     bool events_sorted = true;          // the event list is in ascending distance
 };

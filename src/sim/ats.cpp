@@ -354,7 +354,8 @@ void preset_patterns(Drive& d) {
     if (s.preceding_train_frame > d.line.pre_train_last_frame) s.preceding_train_frame = 0;
     s.pattern_speed = speed_signal(d, 4);
     const auto& rows = d.line.Station;
-    for (std::size_t i = 0; i + 1 < rows.size(); ++i) {
+    for (int row : d.index.station_patterns.candidates(index_position(s.train_position))) {
+        const auto i = static_cast<std::size_t>(row);
         if (static_cast<long double>(rows[i].stop_distance) - 10000 < s.train_position &&
             static_cast<long double>(rows[i + 1].stop_distance) - 10000 > s.train_position)
             s.pattern_speed = rows[i].pattern_speed + 5;

@@ -9,7 +9,8 @@ void show_signs_and_crossings(Drive& d) {
     ViewState& v = d.view;
     const int f = s.current_frame;
     bool any_sign = false;
-    for (const TSign& sign : d.line.Sign) {
+    for (int row : d.index.signs.candidates(f)) {
+        const TSign& sign = d.line.Sign[static_cast<std::size_t>(row)];
         if (!(sign.first_frame <= f && f < sign.last_frame)) continue;
         any_sign = true;
         if (s.shown_other_image == kNone) {
@@ -33,7 +34,8 @@ void show_signs_and_crossings(Drive& d) {
             s.sign_switch_ticks += 1;
         }
     }
-    for (const TTimePoint& p : d.line.Time) {
+    for (int row : d.index.time_points.candidates(f)) {
+        const TTimePoint& p = d.line.Time[static_cast<std::size_t>(row)];
         if (!(p.first_frame < f && f < p.last_frame && s.train_speed > 1 &&
               s.stop_remaining > 10000))
             continue;
@@ -53,9 +55,8 @@ void show_signs_and_crossings(Drive& d) {
 
     // Level crossings: a queue of the crossings ahead; the head one is shown.
     bool entering = false;
-    for (std::size_t i = 0; i < d.line.Cross.size(); ++i) {
-        const TCross& c = d.line.Cross[i];
-        const int row = static_cast<int>(i);
+    for (int row : d.index.crossings.candidates(f)) {
+        const TCross& c = d.line.Cross[static_cast<std::size_t>(row)];
         if (c.enter_frame <= f && f < c.enter_frame + 20) {
             entering = true;
             bool queued = false;

@@ -162,7 +162,9 @@ void diesel_idle_sounds(Drive& d) {
 void point_noises(Drive& d) {
     DriveState& s = d.s;
     const auto& points = d.line.Switch;
-    for (std::size_t i = 0; i < points.size() && i < s.switch_played.size(); ++i) {
+    for (int point : d.index.switches.candidates(s.current_frame)) {
+        const auto i = static_cast<std::size_t>(point);
+        if (i >= s.switch_played.size()) break;
         if (s.switch_played[i] || std::abs(points[i].frame - s.current_frame) >= 5) continue;
         for (const SwitchSoundRow& row : d.vehicle.SwitchSound) {
             if (row.speed > s.train_speed && row.type == points[i].switch_type) {

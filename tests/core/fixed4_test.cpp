@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 namespace ostrel {
 namespace {
 
@@ -13,6 +15,11 @@ TEST(Rounding, HalvesGoToTheEvenNeighbour) {
     EXPECT_EQ(round_half_even(-2.5L), -2.0L);
     EXPECT_EQ(round_half_even(2.5000001L), 3.0L);
     EXPECT_EQ(round_to_int64(1e30L), INT64_MAX);  // saturates instead of overflowing
+    EXPECT_EQ(round_to_int64(-1e30L), INT64_MIN);
+    EXPECT_EQ(round_to_int64(9223372036854775807.5L), INT64_MAX);  // would round to 2^63
+    EXPECT_EQ(round_to_int64(9223372036854775807.0L - 1024), 9223372036854774783);
+    EXPECT_EQ(round_to_int64(-2.5L), -2);
+    EXPECT_EQ(round_to_int64(std::numeric_limits<long double>::quiet_NaN()), 0);
 }
 
 TEST(Fixed4, RoundsToTenThousandthsHalfToEven) {
