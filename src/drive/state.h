@@ -135,6 +135,7 @@ struct DriveState {
     struct StationFlags {
         bool in_window = false, arrived = false, melody_played = false, departed = false,
              hint_given = false;
+        friend bool operator==(const StationFlags&, const StationFlags&) = default;
     };
     std::vector<StationFlags> stations;
     int arrival_clock = 0;
