@@ -1,6 +1,7 @@
 #include "drive/drive.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "data/distances.h"
 
@@ -118,6 +119,46 @@ LineIndexes index_line(const Drive& d, bool whole_tables) {
     });
     ix.switches = build(
         line.Switch, [&](const TSwitchPoint& r) { return range(L(r.frame) - 4, L(r.frame) + 4); });
+    ix.transponders = build(line.Signal, [&](const TSignal& r) {
+        return range(L(r.transponder_frame()) + 1, L(r.transponder_frame()) + 9);
+    });
+    ix.signals_passed = build(line.Signal, [&](const TSignal& r) {
+        return range(L(r.last_frame()) + 1, L(r.last_frame()) + 9);
+    });
+    std::vector<Range> signal_events;
+    for (std::size_t i = 0; i < line.Signal.size(); ++i) {
+        const int e = i < d.signal_event.size() ? d.signal_event[i] : -1;
+        const L at = e >= 0 ? L(line.events[static_cast<std::size_t>(e)].distance) : 0;
+        signal_events.push_back(e >= 0 ? range(at, at + 999) : Range{});
+    }
+    ix.signal_events =
+        whole_tables ? IntervalIndex::whole(signal_events.size()) : IntervalIndex(signal_events);
+    std::vector<Range> reach;
+    for (std::size_t i = 0; i < line.Station.size(); ++i) {
+        const TStation& st = line.Station[i];
+        L low = std::min(L(st.window_start), L(st.window_end));
+        L high = std::max(L(st.window_start), L(st.window_end));
+        if (i + 1 < line.Station.size())
+            high = std::max(high, L(line.Station[i + 1].window_start) - 1);
+        reach.push_back(range(low, high));
+    }
+    ix.station_reach = whole_tables ? IntervalIndex::whole(reach.size()) : IntervalIndex(reach);
+    ix.tunnels = build(line.Tunnel, [&](const TTunnel& r) {
+        return range(L(r.entry_distance), L(r.exit_distance) - 1);
+    });
+    std::vector<Range> slopes;
+    for (std::size_t i = 0; i < line.Slope.size(); ++i) {
+        const TSlope& r = line.Slope[i];
+        Range section =
+            range(std::min(L(r.first_frame), L(r.last_frame)) + 1,
+                  i + 1 < line.Slope.size()
+                      ? std::max(L(r.last_frame) - 1, L(line.Slope[i + 1].first_frame) - 1)
+                      : L(r.last_frame) - 1);
+        // Past the last section the board is cleared: that row reaches to the end.
+        if (i + 1 == line.Slope.size()) section.high = std::numeric_limits<std::int64_t>::max();
+        slopes.push_back(section);
+    }
+    ix.slopes = whole_tables ? IntervalIndex::whole(slopes.size()) : IntervalIndex(slopes);
     std::vector<Range> patterns;
     for (std::size_t i = 0; i + 1 < line.Station.size(); ++i)
         patterns.push_back(range(L(line.Station[i].stop_distance) - 10000,
@@ -169,7 +210,6 @@ Drive::Drive(const LoadedDrive& loaded, SoundChannels& channels, Shell& ui, int 
     }
 
     bind_channels(*this);
-    index = index_line(*this);
     for (int k = 0; k < engine_count && k < 100; ++k) {
         s.engine_level[static_cast<std::size_t>(k)] = 1.0L;
         s.engine_gate[static_cast<std::size_t>(k)] = 1.0L;
@@ -208,6 +248,7 @@ Drive::Drive(const LoadedDrive& loaded, SoundChannels& channels, Shell& ui, int 
             ev.signal_row() < static_cast<int>(signal_event.size()))
             signal_event[static_cast<std::size_t>(ev.signal_row())] = static_cast<int>(e);
     }
+    index = index_line(*this);
     s.row_aspect.assign(line.Signal.size(), 0);
     s.stations.assign(line.Station.size(), {});
     s.submovie_done.assign(line.MovieSwitch.size(), 0);

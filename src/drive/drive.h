@@ -47,6 +47,12 @@ struct LineIndexes {
     IntervalIndex crossings;         // "[Cross]" by frame: entering and leaving
     IntervalIndex switches;          // "[Switch]" by frame
     IntervalIndex station_patterns;  // "[Station]" row i by distance: up to the next row
+    IntervalIndex transponders;      // "[Signal]" by frame: just past its transponder
+    IntervalIndex signals_passed;    // "[Signal]" by frame: just past the signal
+    IntervalIndex signal_events;     // "[Signal]" by distance: the first 10 m past its event
+    IntervalIndex station_reach;     // "[Station]" by distance: its window, then up to the next
+    IntervalIndex tunnels;           // "[Tunnel]" by distance
+    IntervalIndex slopes;            // "[Slope]" by frame: its section, then up to the next
     std::vector<int> doppler_channels;  // each Doppler row's channel once, first row first
     bool events_sorted = true;          // the event list is in ascending distance
 };
@@ -79,6 +85,7 @@ struct Drive {
     };
     std::array<VolumeMemo, 100> engine_volumes{};
     LineIndexes index;
+    std::vector<int> station_rows;  // the station step's rows of this tick (scratch)
     DriveState s;
     ViewState view;
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "core/fixed4.h"
 
@@ -16,18 +17,26 @@ constexpr std::int64_t kMaxBuckets = 4096;
 }  // namespace
 
 IntervalIndex::IntervalIndex(const std::vector<Range>& rows) {
-    std::int64_t low = 0, high = -1;
+    // The buckets cover the finite ends of the ranges; a range open to one side (an end at the
+    // limit of 64 bits) reaches the bucket at that side, where the positions beyond it look.
+    constexpr std::int64_t kLowest = std::numeric_limits<std::int64_t>::min();
+    constexpr std::int64_t kHighest = std::numeric_limits<std::int64_t>::max();
+    std::int64_t low = kHighest, high = kLowest;
     bool any = false;
     for (const Range& r : rows) {
         if (r.high < r.low) continue;
-        low = any ? std::min(low, r.low) : r.low;
-        high = any ? std::max(high, r.high) : r.high;
         any = true;
+        for (std::int64_t end : {r.low, r.high}) {
+            if (end == kLowest || end == kHighest) continue;
+            low = std::min(low, end);
+            high = std::max(high, end);
+        }
     }
     if (!any) {
         starts_ = {0, 0};
         return;
     }
+    if (high < low) low = high = 0;  // only open ends
     first_ = low;
     // The span may not fit in 64 bits when the ends are far apart: work in unsigned.
     const auto span = static_cast<std::uint64_t>(high) - static_cast<std::uint64_t>(low) + 1;
@@ -35,17 +44,12 @@ IntervalIndex::IntervalIndex(const std::vector<Range>& rows) {
         std::max<std::uint64_t>(1, (span + kMaxBuckets - 1) / kMaxBuckets));
     const auto buckets =
         static_cast<std::size_t>((span - 1) / static_cast<std::uint64_t>(width_) + 1);
-    auto bucket_of = [this](std::int64_t at) {
-        return static_cast<std::size_t>(
-            (static_cast<std::uint64_t>(at) - static_cast<std::uint64_t>(first_)) /
-            static_cast<std::uint64_t>(width_));
-    };
+    starts_.assign(buckets + 1, 0);  // the bucket count, which bucket_of needs
     std::vector<int> counts(buckets, 0);
     for (const Range& r : rows)
         if (r.low <= r.high)
             for (std::size_t b = bucket_of(r.low); b <= bucket_of(r.high); ++b)
                 ++counts[b];
-    starts_.assign(buckets + 1, 0);
     for (std::size_t b = 0; b < buckets; ++b)
         starts_[b + 1] = starts_[b] + counts[b];
     rows_.assign(static_cast<std::size_t>(starts_[buckets]), 0);
@@ -56,6 +60,15 @@ IntervalIndex::IntervalIndex(const std::vector<Range>& rows) {
         for (std::size_t b = bucket_of(r.low); b <= bucket_of(r.high); ++b)
             rows_[static_cast<std::size_t>(filled[b]++)] = static_cast<int>(i);
     }
+}
+
+std::size_t IntervalIndex::bucket_of(std::int64_t at) const {
+    // Positions beyond the buckets belong to the bucket at that side.
+    const std::size_t last = starts_.size() - 2;
+    if (at <= first_) return 0;
+    const auto b = (static_cast<std::uint64_t>(at) - static_cast<std::uint64_t>(first_)) /
+                   static_cast<std::uint64_t>(width_);
+    return b > last ? last : static_cast<std::size_t>(b);
 }
 
 IntervalIndex IntervalIndex::whole(std::size_t rows) {
@@ -72,10 +85,8 @@ std::int64_t index_position(long double position) {
 
 std::span<const int> IntervalIndex::candidates(std::int64_t at) const {
     if (whole_) return rows_;
-    if (rows_.empty() || at < first_) return {};
-    const auto b = (static_cast<std::uint64_t>(at) - static_cast<std::uint64_t>(first_)) /
-                   static_cast<std::uint64_t>(width_);
-    if (b + 1 >= starts_.size()) return {};
+    if (rows_.empty()) return {};
+    const std::size_t b = bucket_of(at);
     return std::span<const int>(rows_).subspan(
         static_cast<std::size_t>(starts_[b]),
         static_cast<std::size_t>(starts_[b + 1] - starts_[b]));

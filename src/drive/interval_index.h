@@ -14,8 +14,9 @@ namespace ostrel {
 
 class IntervalIndex {
   public:
+    // Empty when high < low; an end at the limit of 64 bits leaves the range open that way.
     struct Range {
-        std::int64_t low = 0, high = -1;  // empty when high < low
+        std::int64_t low = 0, high = -1;
     };
 
     IntervalIndex() = default;
@@ -29,6 +30,8 @@ class IntervalIndex {
     std::span<const int> candidates(std::int64_t at) const;
 
   private:
+    std::size_t bucket_of(std::int64_t at) const;
+
     std::int64_t first_ = 0;   // position where bucket 0 starts
     std::int64_t width_ = 1;   // positions per bucket
     std::vector<int> starts_;  // rows of bucket b: rows_[starts_[b] .. starts_[b + 1])

@@ -26,7 +26,8 @@ void warning_ats(Drive& d) {
     const Vehicle& veh = d.vehicle;
     const auto& sig = d.line.Signal;
     if (veh.ATS_Type <= 1) {
-        for (std::size_t i = 0; i < sig.size(); ++i) {
+        for (int row : d.index.transponders.candidates(s.current_frame)) {
+            const auto i = static_cast<std::size_t>(row);
             const int past = s.current_frame - sig[i].transponder_frame();
             if (!(1 <= past && past <= 9)) continue;
             if (veh.ATS_Type == 0 && veh.ATS_Alert == 0 && sig[i].type() >= 1 &&
@@ -34,7 +35,8 @@ void warning_ats(Drive& d) {
                 s.ats_limit = 998;
             if (veh.ATS_Alert == 1 && proceed_aspect(s.signal_aspect)) s.ats_limit = kNone;
         }
-        for (std::size_t i = 0; i < sig.size(); ++i) {
+        for (int row : d.index.signal_events.candidates(index_position(s.train_position))) {
+            const auto i = static_cast<std::size_t>(row);
             const int first = d.signal_event[i];
             const TLineEvent* ev =
                 first >= 0 ? &d.line.events[static_cast<std::size_t>(first)] : nullptr;

@@ -108,7 +108,8 @@ bool follow_slope_sections(Drive& d) {
     const auto& slopes = d.line.Slope;
     const int f = s.current_frame;
     bool changed = false;
-    for (std::size_t i = 0; i < slopes.size(); ++i) {
+    for (int candidate : d.index.slopes.candidates(f)) {
+        const auto i = static_cast<std::size_t>(candidate);
         const TSlope& row = slopes[i];
         if (row.first_frame < f && f < row.last_frame) {
             if (row.gradient != s.section_gradient || !s.slope_sign_shown) changed = true;

@@ -122,7 +122,8 @@ void aspects(Drive& d) {
         if (d.vehicle.ATS_Type == 2) restart(d.sound, d.vehicle.Sound_Atc);
         s.shown_aspect = s.signal_aspect;
     }
-    for (std::size_t i = 0; i < sig.size(); ++i) {
+    for (int row : d.index.signals_passed.candidates(s.current_frame)) {
+        const auto i = static_cast<std::size_t>(row);
         const int past = s.current_frame - sig[i].last_frame();
         if (1 <= past && past <= 9) {
             s.ats_acknowledged = false;

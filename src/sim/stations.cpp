@@ -1,5 +1,7 @@
 #include "sim/stations.h"
 
+#include <algorithm>
+
 #include <cmath>
 
 #include "drive/drive.h"
@@ -41,7 +43,18 @@ void stations_step(Drive& d) {
     const long double x = s.train_position;
     const long double v = s.train_speed;
     const int start_row = d.data.selection.start_station_index;
-    for (std::size_t i = 0; i < rows.size(); ++i) {
+    // The rows whose window or the stretch after it holds the train, and those still marked
+    // as in their window: no other row has anything to do this tick.
+    std::vector<int>& visit = d.station_rows;
+    visit.clear();
+    for (int row : d.index.station_reach.candidates(index_position(x)))
+        visit.push_back(row);
+    for (std::size_t i = 0; i < s.stations.size() && i < rows.size(); ++i)
+        if (s.stations[i].in_window) visit.push_back(static_cast<int>(i));
+    std::sort(visit.begin(), visit.end());
+    visit.erase(std::unique(visit.begin(), visit.end()), visit.end());
+    for (int row : visit) {
+        const auto i = static_cast<std::size_t>(row);
         const TStation& st = rows[i];
         DriveState::StationFlags& flags = s.stations[i];
         const bool last = i + 1 == rows.size();

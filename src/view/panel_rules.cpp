@@ -72,7 +72,8 @@ void update_darkening(Drive& d, bool visual_effects_off) {
     if (!overlay) return;
     const long double x = d.s.train_position;
     int alpha = 0;
-    for (const TTunnel& t : d.line.Tunnel) {
+    for (int row : d.index.tunnels.candidates(index_position(x))) {
+        const TTunnel& t = d.line.Tunnel[static_cast<std::size_t>(row)];
         if (!(t.entry_distance < x && x < t.exit_distance) || t.depth == 0) continue;
         const long double into = x - t.entry_distance, left = t.exit_distance - x;
         if (into >= 1500) {
