@@ -107,15 +107,22 @@ TEST(Ammeter, StandstillShowsNothingAndTheTwoFormulasMeetAt54) {
     EXPECT_EQ(t.s.motor_current, 2097);
 }
 
-TEST(Diesel, ManualGearsChangeOnlyWithoutPowerAndTakeOneSecond) {
+// The sample train as a diesel with three gear rows: neutral, the converter from
+// `converter_from` km/h, and direct 1 from 20 km/h.
+LoadedDrive diesel(int gear_type, int converter_from) {
     LoadedDrive data = sample_drive();
     Vehicle& v = data.vehicle;
     v.Engine_Type = 0;
     v.Notch.clear();
-    v.Gear_Type = 1;
-    v.Engine = {{0, 10, 20, 1, 1, 1}, {0, 20, 40, 3, 2, 1}, {20, 50, 80, 1.5L, 1.2L, 0.8L}};
+    v.Gear_Type = gear_type;
+    v.Engine = {
+        {0, 10, 20, 1, 1, 1}, {converter_from, 20, 40, 3, 2, 1}, {20, 50, 80, 1.5L, 1.2L, 0.8L}};
     v.EngineRate = {{100, 0}, {200, 20}, {300, 10}};
-    TestDrive t(data);
+    return data;
+}
+
+TEST(Diesel, ManualGearsChangeOnlyWithoutPowerAndTakeOneSecond) {
+    TestDrive t(diesel(1, 0));
     EXPECT_EQ(t.drive.view.GearLabel, "変速");
     AsciiDown(t.drive, 's');
     EXPECT_EQ(t.s.gear_position, 2);
@@ -134,14 +141,7 @@ TEST(Diesel, ManualGearsChangeOnlyWithoutPowerAndTakeOneSecond) {
 }
 
 TEST(Diesel, AnAutomaticGearboxNeverShiftsItselfIntoNeutral) {
-    LoadedDrive data = sample_drive();
-    Vehicle& v = data.vehicle;
-    v.Engine_Type = 0;
-    v.Notch.clear();
-    v.Gear_Type = 0;
-    v.Engine = {{0, 10, 20, 1, 1, 1}, {10, 20, 40, 3, 2, 1}, {20, 50, 80, 1.5L, 1.2L, 0.8L}};
-    v.EngineRate = {{100, 0}, {200, 20}, {300, 10}};
-    TestDrive t(data);
+    TestDrive t(diesel(0, 10));
     t.s.applied_power_notch = t.s.power_notch = 1;
     t.s.train_speed = 0;  // 0 + 5 is below the converter's 10 km/h
     for (int i = 0; i < 30; ++i) {
