@@ -27,15 +27,6 @@ TextFile windows_file(std::string_view utf8_with_lf) {
 
 namespace {
 
-void put16(std::string& s, unsigned v) {
-    s += static_cast<char>(v & 0xFF);
-    s += static_cast<char>((v >> 8) & 0xFF);
-}
-void put32(std::string& s, std::uint32_t v) {
-    put16(s, v & 0xFFFF);
-    put16(s, v >> 16);
-}
-
 std::string bmp_headers(int width, int height, int bits, std::uint32_t compression,
                         std::uint32_t palette_entries, std::uint32_t pixel_bytes) {
     std::string s = "BM";

@@ -6,8 +6,6 @@
 
 namespace ostrel {
 
-namespace {
-
 void put16(std::string& s, unsigned v) {
     s += static_cast<char>(v & 0xFF);
     s += static_cast<char>((v >> 8) & 0xFF);
@@ -16,8 +14,6 @@ void put32(std::string& s, std::uint32_t v) {
     put16(s, v & 0xFFFF);
     put16(s, v >> 16);
 }
-
-}  // namespace
 
 std::string encode_bmp24(const Image& image) {
     const int stride = (image.width * 3 + 3) / 4 * 4;

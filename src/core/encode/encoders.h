@@ -10,6 +10,10 @@
 
 namespace ostrel {
 
+// Little-endian 16- and 32-bit values, as the headers of these formats hold them.
+void put16(std::string& s, unsigned v);
+void put32(std::string& s, std::uint32_t v);
+
 std::string encode_bmp24(const Image& image);
 std::string encode_jpeg(const Image& image, int quality = 90);
 std::string encode_wav16(const std::vector<std::int16_t>& samples, int sample_rate,
