@@ -143,6 +143,11 @@ LineIndexes index_line(const Drive& d, bool whole_tables) {
         reach.push_back(range(low, high));
     }
     ix.station_reach = whole_tables ? IntervalIndex::whole(reach.size()) : IntervalIndex(reach);
+    std::vector<Range> blocks(line.Signal.empty() ? 0 : 1);  // row 0 begins no block
+    for (std::size_t e = 1; e < line.Signal.size(); ++e)
+        blocks.push_back(
+            range(L(line.Signal[e - 1].last_frame()) + 1, L(line.Signal[e].last_frame())));
+    ix.signal_blocks = whole_tables ? IntervalIndex::whole(blocks.size()) : IntervalIndex(blocks);
     ix.tunnels = build(line.Tunnel, [&](const TTunnel& r) {
         return range(L(r.entry_distance), L(r.exit_distance) - 1);
     });

@@ -3,6 +3,8 @@
 // services it plays and shows through. Tests create as many as they like.
 
 #include <array>
+#include <cstdint>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -52,6 +54,7 @@ struct LineIndexes {
     IntervalIndex signal_events;     // "[Signal]" by distance: the first 10 m past its event
     IntervalIndex station_reach;     // "[Station]" by distance: its window, then up to the next
     IntervalIndex tunnels;           // "[Tunnel]" by distance
+    IntervalIndex signal_blocks;     // "[Signal]" row e by frame: from past row e - 1 to row e
     IntervalIndex slopes;            // "[Slope]" by frame: its section, then up to the next
     std::vector<int> doppler_channels;  // each Doppler row's channel once, first row first
     bool events_sorted = true;          // the event list is in ascending distance
@@ -84,6 +87,8 @@ struct Drive {
         int volume = 0;
     };
     std::array<VolumeMemo, 100> engine_volumes{};
+    // The speed the speed label was last written for: it is written again only when it changes.
+    std::int64_t speed_label_value = std::numeric_limits<std::int64_t>::min();
     LineIndexes index;
     std::vector<int> station_rows;  // the station step's rows of this tick (scratch)
     DriveState s;

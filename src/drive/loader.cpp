@@ -1,6 +1,8 @@
 #include "drive/loader.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <map>
 #include <system_error>
 
 #include "core/error.h"
@@ -48,27 +50,53 @@ class Loader {
         if (platform_.progress) platform_.progress(text);
     }
 
-    // Finds and decodes a picture named in a data file; throws DecodeError.
-    Image image(const fs::path& dir, const std::string& raw, Encoding encoding) const {
+    // Finds and decodes a picture named in a data file; throws DecodeError. A file named again
+    // is not decoded again, and all the pictures of a drive together have a pixel budget, so
+    // that lists naming one huge picture a thousand times cannot fill memory.
+    Image image(const fs::path& dir, const std::string& raw, Encoding encoding) {
         auto path = resolve_path(dir, raw, encoding);
         if (!path) throw DecodeError("file not found");
-        return platform_.images.decode(read_file_bytes(*path, kMaxImageFileBytes),
-                                       image_format_for(raw));
+        auto cached = images_.find(*path);
+        if (cached == images_.end()) {
+            Image decoded = platform_.images.decode(read_file_bytes(*path, kMaxImageFileBytes),
+                                                    image_format_for(raw));
+            cached = images_.emplace(*path, std::move(decoded)).first;
+        }
+        const Image& img = cached->second;
+        pixels_ += static_cast<std::uint64_t>(std::max(img.width, 0)) *
+                   static_cast<std::uint64_t>(std::max(img.height, 0));
+        if (pixels_ > kMaxDrivePixels) throw DecodeError("the pictures are too large together");
+        return img;
     }
 
+    // Finds and decodes a wave named in a data file. A file named again shares the first one's
+    // samples; all the waves of a drive together have a sample budget.
     std::shared_ptr<const Wave> wave(const fs::path& dir, const std::string& raw,
-                                     Encoding encoding) const {
+                                     Encoding encoding) {
         std::string shown = display_text(raw, encoding);
         auto path = resolve_path(dir, raw, encoding);
         if (!path) throw UserError("サウンドファイルが見つかりません: " + shown);
+        if (auto cached = waves_.find(*path); cached != waves_.end()) return cached->second;
         try {
             Wave decoded = platform_.waves.decode(read_file_bytes(*path, kMaxWaveFileBytes));
             decoded.name = shown;
-            return std::make_shared<const Wave>(std::move(decoded));
+            samples_ += decoded.samples.size();
+            if (samples_ > kMaxDriveSamples)
+                throw DecodeError("the sounds are too large together");
+            auto shared = std::make_shared<const Wave>(std::move(decoded));
+            waves_.emplace(*path, shared);
+            return shared;
         } catch (const std::exception& e) {
             throw UserError("サウンドファイルを読み込めません: " + shown + " (" + e.what() + ")");
         }
     }
+
+    // Far above any real drive: 64 million pixels (256 MB), 512 million samples (1 GB).
+    static constexpr std::uint64_t kMaxDrivePixels = 64ULL << 20;
+    static constexpr std::uint64_t kMaxDriveSamples = 512ULL << 20;
+    std::map<fs::path, Image> images_;
+    std::map<fs::path, std::shared_ptr<const Wave>> waves_;
+    std::uint64_t pixels_ = 0, samples_ = 0;
 
     void read_mascon();
     void read_vehicle_file();

@@ -59,7 +59,11 @@ void block_states(Drive& d) {
     auto type = [&sig](int row) { return sig[static_cast<std::size_t>(row)].type(); };
     if (s.preceding_train_frame != 0 && !sig.empty()) {
         int v = 0;
-        for (int e = static_cast<int>(sig.size()) - 1; e >= 1; --e) {
+        // The highest row whose block holds the preceding train.
+        const auto rows = d.index.signal_blocks.candidates(s.preceding_train_frame);
+        for (auto it = rows.rbegin(); it != rows.rend(); ++it) {
+            const int e = *it;
+            if (e < 1) continue;
             if (sig[static_cast<std::size_t>(e - 1)].last_frame() < s.preceding_train_frame &&
                 s.preceding_train_frame <= sig[static_cast<std::size_t>(e)].last_frame()) {
                 v = e - 1;

@@ -35,7 +35,10 @@ void update_needles(Drive& d) {
 }
 
 void update_speed_label(Drive& d) {
-    d.view.digi_speed = std::to_string(round_to_int64(d.s.train_speed)) + "km/h";
+    const std::int64_t speed = round_to_int64(d.s.train_speed);
+    if (speed == d.speed_label_value && !d.view.digi_speed.empty()) return;
+    d.speed_label_value = speed;
+    d.view.digi_speed = std::to_string(speed) + "km/h";
 }
 
 void update_train_lamps(Drive& d) {

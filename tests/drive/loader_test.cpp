@@ -152,6 +152,28 @@ TEST_F(LoaderTest, PipesDevicesAndHugeFilesGiveTheFilesOwnMessages) {
               "サウンドファイルを読み込めません: sound\\sign.wav (File too large)");
 }
 
+TEST_F(LoaderTest, APictureNamedOverAndOverCannotFillMemory) {
+    // A small run-length file declaring 4096 x 4096 pixels: 16 million once decoded.
+    std::string big = fixture::bmp8(4, 4, true);
+    for (int k = 0; k < 4; ++k) {
+        big[static_cast<std::size_t>(18 + k)] = static_cast<char>((4096 >> (8 * k)) & 0xFF);
+        big[static_cast<std::size_t>(22 + k)] = static_cast<char>((4096 >> (8 * k)) & 0xFF);
+    }
+    fixture::write_file(dir_ / "image" / "big.bmp", big);
+    edit("line_ltd.dat", "image\\up.bmp\n", "image\\big.bmp\nimage\\big.bmp\nimage\\big.bmp\n");
+    LoadedDrive d = load();  // three of them fit
+    EXPECT_EQ(d.line.SignImageList[0].width, 4096);
+    edit("line_ltd.dat", "image\\big.bmp\n", "image\\big.bmp\nimage\\big.bmp\n");
+    EXPECT_EQ(error_of_load(), "路線ファイルに誤りがあります。[SignImageList]:image\\big.bmp");
+}
+
+TEST_F(LoaderTest, ASoundNamedTwiceIsLoadedOnce) {
+    LoadedDrive d = load();
+    // The running sounds all name run.wav: one wave, shared.
+    EXPECT_EQ(d.waves.slots[WaveTable::kRunningFirst + 1],
+              d.waves.slots[WaveTable::kRunningFirst + 2]);
+}
+
 TEST_F(LoaderTest, APickedVehicleTakesItsPicturesAndSoundsFromItsOwnDirectory) {
     fs::path other = dir_ / "trains" / "mine";
     fs::create_directories(other);
