@@ -81,8 +81,7 @@ class Loader {
             Wave decoded = platform_.waves.decode(read_file_bytes(*path, kMaxWaveFileBytes));
             decoded.name = shown;
             samples_ += decoded.samples.size();
-            if (samples_ > kMaxDriveSamples)
-                throw DecodeError("the sounds are too large together");
+            if (samples_ > kMaxDriveSamples) throw DecodeError("the sounds are too large together");
             auto shared = std::make_shared<const Wave>(std::move(decoded));
             waves_.emplace(*path, shared);
             return shared;

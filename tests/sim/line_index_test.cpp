@@ -1,6 +1,7 @@
 // The indexed table lookups against the plain walk through every row: two drives on the same
 // line with the same inputs, one looking rows up and one walking the whole tables, must agree
-// on every value of their state after every tick and on every sound they play.
+// on every value of their state, the panel and the line-side pictures after every tick, and on
+// every sound they play.
 
 #include <gtest/gtest.h>
 
@@ -34,7 +35,41 @@ LoadedDrive random_line(unsigned seed, bool shuffled_events) {
     auto frame = [&] { return any(-50, kFrames + 50); };
     auto distance = [&] { return std::int64_t{any(-1000, kDistance + 1000)}; };
     const int sounds = static_cast<int>(line.SoundData.size());
+    // Stations in no order (the first stays where the drive starts), some with their windows
+    // overlapping.
+    const TStation first_station = line.Station.front();
+    line.Station.resize(60);
+    for (std::size_t i = 1; i < line.Station.size(); ++i) {
+        TStation& st = line.Station[i];
+        st = first_station;
+        st.kind = any(0, 2);
+        st.frame = frame();
+        st.stop_distance = distance();
+        st.window_start = st.stop_distance - 500;
+        st.window_end = st.stop_distance + 500;
+        st.departure_time = 1944000 + any(0, 9000);
+    }
     const int stations = static_cast<int>(line.Station.size());
+    line.Signal.resize(Line::kMaxRows);
+    for (TSignal& sig : line.Signal) {
+        const int first = frame();
+        sig.columns = {any(0, 4), any(0, 3),
+                       0,         any(0, 5),
+                       first,     first + any(-10, 600),
+                       frame(),   frame(),
+                       any(0, 4), any(0, 1) ? 1944000 + any(0, 9000) : any(0, stations),
+                       any(0, 2), any(0, 2)};
+    }
+    line.Slope.resize(Line::kMaxRows);
+    for (TSlope& r : line.Slope) {
+        const int first = frame();
+        r = {Fixed4::from_int(any(-35, 35)), first, first + any(-10, 400)};
+    }
+    line.Tunnel.resize(Line::kMaxRows);
+    for (TTunnel& r : line.Tunnel) {
+        const std::int64_t entry = distance();
+        r = {0, 0, any(0, 200), entry, entry + any(-100, 50000)};
+    }
     line.SpeedLimit.resize(Line::kMaxRows);
     for (TSpeedLimit& r : line.SpeedLimit) {
         r = {any(15, 95), any(0, 3), any(0, 1), frame(), frame(), distance()};
@@ -165,6 +200,13 @@ void drive_both(unsigned seed, bool shuffled_events, int ats_type) {
              indexed.drive.view.OtherImage.image != walked.drive.view.OtherImage.image ||
              indexed.drive.view.crossimage.image != walked.drive.view.crossimage.image))
             mismatch = "a line-side picture";
+        for (std::size_t k = 0; mismatch.empty() && k < indexed.drive.view.sprites.size(); ++k) {
+            const SpriteState &one = indexed.drive.view.sprites[k],
+                              &other = walked.drive.view.sprites[k];
+            if (one.visible != other.visible || one.pattern != other.pattern ||
+                one.angle != other.angle || one.alpha != other.alpha)
+                mismatch = "panel sprite " + std::to_string(k);
+        }
         if (mismatch.empty() && sounds_indexed.size() != sounds_walked.size())
             mismatch = "the sounds";
         for (; mismatch.empty() && sounds_checked < sounds_indexed.size(); ++sounds_checked)
