@@ -282,6 +282,36 @@ void LineReader::table_keys() {
 
 }  // namespace
 
+void reload_speed_units(Line& line, const TextFile& file) {
+    std::vector<TSpeedUnit> rows;
+    bool in_group = false;
+    std::size_t pos = 0;
+    for (std::string_view text; file.next_line(pos, text);) {
+        if (text.starts_with("[SpeedUnit]")) {
+            in_group = true;
+            continue;
+        }
+        if (!in_group) continue;
+        if (text.starts_with("#")) {
+            in_group = false;
+            continue;
+        }
+        const std::string s(text);
+        TSpeedUnit u;
+        u.first_frame = to_int(field(s, 1));
+        u.last_frame = to_int(field(s, 2));
+        u.first_speed = to_real(field(s, 3));
+        u.last_speed = to_real(field(s, 4));
+        if (u.first_frame == u.last_frame)
+            throw ConversionError("a speed segment must span at least one frame");
+        if (rows.size() == Line::kMaxRows) throw ConversionError("too many speed segments");
+        if (rows.size() < line.SpeedUnit.size())
+            u.end_distance = line.SpeedUnit[rows.size()].end_distance;
+        rows.push_back(u);
+    }
+    line.SpeedUnit = std::move(rows);
+}
+
 std::string line_error_text(const std::string& context, const std::string& line_utf8) {
     return "路線ファイルに誤りがあります。" + context + ":" + line_utf8;
 }

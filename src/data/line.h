@@ -222,6 +222,12 @@ using LineImageLoader = std::function<Image(const std::string& raw_name)>;
 Line read_line_file(const TextFile& file, int start_station_index,
                     const LineImageLoader& load_image);
 
+// "SU再読込": the first four columns of the speed profile and its row count, read again from
+// every "[SpeedUnit]" group of the file up to a line beginning with "#". The distances worked
+// out at load stay as they were (a new row gets 0). Throws ConversionError, and changes
+// nothing, when a row does not read or there are more rows than the table holds.
+void reload_speed_units(Line& line, const TextFile& file);
+
 std::string line_error_text(const std::string& context, const std::string& line_utf8);
 
 }  // namespace ostrel

@@ -34,4 +34,11 @@ class HeadlessVideoSource final : public VideoSource {
     int frames_ = -1;
 };
 
+struct LoadedDrive;
+
+// The lengths a front end without a video decoder gives its videos: `main_frames` for the
+// route video, the row's length for each sub-movie, none for anything else.
+HeadlessVideoSource::LengthOf video_lengths_without_decoder(const LoadedDrive& loaded,
+                                                            int main_frames);
+
 }  // namespace ostrel

@@ -11,7 +11,29 @@ std::unique_ptr<Drive> open_drive(const LoadedDrive& loaded, const DriveServices
     drive->video = services.video;
     show_cab_before_start(*drive);
     drive->options = read_options(services.settings);
+    if (loaded.strings.Start) drive->view.start_caption = loaded.strings.display(*loaded.strings.Start);
     return drive;
+}
+
+bool toggle_option(Drive& d, const std::string& item) {
+    DriveOptions& o = d.options;
+    if (item == "Kanko") {
+        o.callouts_off = !o.callouts_off;
+    } else if (item == "ATS") {
+        o.ats_off = !o.ats_off;
+    } else if (item == "visual") {
+        o.visual_effects_off = !o.visual_effects_off;
+    } else if (item == "Information") {
+        o.explanation_mode = !o.explanation_mode;
+        // Without explanations the hint over the video goes at once.
+        if (!o.explanation_mode) {
+            d.view.video_notice.clear();
+            d.shell.redraw();
+        }
+    } else {
+        return false;
+    }
+    return true;
 }
 
 void close_drive(Drive& drive, SettingsStore& settings) {

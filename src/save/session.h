@@ -4,6 +4,7 @@
 // (real timers or the virtual clock). UI thread.
 
 #include <memory>
+#include <string>
 
 #include "drive/drive.h"
 #include "save/settings_store.h"
@@ -21,6 +22,10 @@ struct DriveServices {
 // Makes the drive on its loaded data: its menu options from the settings store, the cab as it
 // stands before the first Start. `loaded` must outlive the drive.
 std::unique_ptr<Drive> open_drive(const LoadedDrive& loaded, const DriveServices& services);
+
+// A toggle of the "Display" menu: "Kanko" (no call-outs), "Information" (explanation mode),
+// "ATS" (ATS off) or "visual" (no darkening in tunnels). False for any other name.
+bool toggle_option(Drive& d, const std::string& item);
 
 // Closing the driving window: every sound stops and the menu options are kept.
 void close_drive(Drive& drive, SettingsStore& settings);

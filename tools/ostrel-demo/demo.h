@@ -23,11 +23,11 @@ void write_trains(Output& out);
 void write_line_files(Output& out);
 void write_program_files(Output& out);
 void write_route_videos(Output& out,
-                        const std::function<void(const std::string&)>&
+                        const std::function<void(int percent, const std::string&)>&
                             progress);  // ostrel.dat, mascon.dat, help, readme, title pictures
 
 // Everything, with a line of progress per part.
 void write_demo(const std::filesystem::path& dir,
-                const std::function<void(const std::string&)>& progress);
+                const std::function<void(int percent, const std::string&)>& progress);
 
 }  // namespace ostrel::demo

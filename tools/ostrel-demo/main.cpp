@@ -10,9 +10,9 @@ int main(int argc, char** argv) {
         return 2;
     }
     try {
-        int step = 0;
-        ostrel::demo::write_demo(argv[1], [&step](const std::string& what) {
-            std::cerr << "[" << ++step << "] " << what << "\n";
+        // "[25%] the route video ...": the desktop program shows it in its progress dialog.
+        ostrel::demo::write_demo(argv[1], [](int percent, const std::string& what) {
+            std::cerr << "[" << percent << "%] " << what << std::endl;
         });
     } catch (const std::exception& e) {
         std::cerr << "ostrel-demo: " << e.what() << "\n";

@@ -92,17 +92,17 @@ void write_program_files(Output& out) {
     out.bytes("sound\\start.wav", wav_bytes(chime(1.5, {523, 784}, 0.3)));
 }
 
-void write_demo(const fs::path& dir, const std::function<void(const std::string&)>& progress) {
+void write_demo(const fs::path& dir, const std::function<void(int percent, const std::string&)>& progress) {
     Output out(dir);
-    progress("program files and title pictures");
+    progress(0, "program files and title pictures");
     write_program_files(out);
-    progress("trains, panels and their sounds");
+    progress(10, "trains, panels and their sounds");
     write_trains(out);
-    progress("the route: three line files, signs, signals and line sounds");
+    progress(20, "the route: three line files, signs, signals and line sounds");
     write_line_files(out);
-    progress("the route video, drawn from the line files' places");
+    progress(25, "the route video, drawn from the line files' places");
     write_route_videos(out, progress);
-    progress("done");
+    progress(100, "done");
 }
 
 }  // namespace ostrel::demo

@@ -75,20 +75,6 @@ struct Session {
     bool closed = false;
 };
 
-void toggle_menu(Drive& d, const std::string& item) {
-    DriveOptions& o = d.options;
-    if (item == "Kanko") o.callouts_off = !o.callouts_off;
-    if (item == "ATS") o.ats_off = !o.ats_off;
-    if (item == "visual") o.visual_effects_off = !o.visual_effects_off;
-    if (item == "Information") {
-        o.explanation_mode = !o.explanation_mode;
-        if (!o.explanation_mode) {
-            d.view.video_notice.clear();
-            d.shell.redraw();
-        }
-    }
-}
-
 void perform(Session& session, const ScriptCommand& c) {
     Drive& d = session.drive;
     if (c.verb == "start") {
@@ -129,7 +115,7 @@ void perform(Session& session, const ScriptCommand& c) {
             session.open_dialog.clear();
         }
     } else if (c.verb == "menu") {
-        toggle_menu(d, c.args[0]);
+        toggle_option(d, c.args[0]);
     }
 }
 
@@ -185,15 +171,7 @@ void run_drive(const LoadedDrive& loaded, const RunOptions& options, std::ostrea
     }
     int video = options.video_frames.value_or(speed_profile_last_frame(loaded.line));
     HeadlessVideoSource video_source(loaded.selection.program_dir,
-                                     [&loaded, video](const std::string& name) {
-                                         if (name == loaded.main_video_name) return video;
-                                         for (const TMovieSwitch& m : loaded.line.MovieSwitch)
-                                             if (loaded.strings.display(loaded.strings.Path) +
-                                                     loaded.line.display(m.movie_name) + ".avi" ==
-                                                 name)
-                                                 return m.length_frames;
-                                         return -1;
-                                     });
+                                     video_lengths_without_decoder(loaded, video));
     std::unique_ptr<Drive> opened =
         open_drive(loaded, {channels, shell, settings, &video_source, video});
     Drive& drive = *opened;

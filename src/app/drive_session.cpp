@@ -1,0 +1,38 @@
+#include "app/drive_session.h"
+
+#include "core/paths.h"
+#include "data/line.h"
+#include "save/session.h"
+
+namespace ostrel::app {
+
+DriveSession::DriveSession(LoadedDrive loaded, SettingsStore& settings)
+    : loaded_(std::move(loaded)),
+      video_(loaded_.selection.program_dir,
+             video_lengths_without_decoder(loaded_, speed_profile_last_frame(loaded_.line))) {
+    const int frames = speed_profile_last_frame(loaded_.line);
+    drive_ = open_drive(loaded_, {channels_, shell_, settings, &video_, frames});
+}
+
+void DriveSession::reload_speed_profile() {
+    try {
+        const auto path = resolve_path(loaded_.selection.program_dir,
+                                       loaded_.selection.line_file_name, Encoding::Utf8);
+        if (!path) return;
+        reload_speed_units(loaded_.line, split_text(read_file_bytes(*path, kMaxTextFileBytes)));
+    } catch (const std::exception&) {
+    }
+}
+
+std::int64_t DriveSession::elapsed_ms() const {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - origin_).count();
+}
+
+std::vector<DeferredShell::Request> DriveSession::take_requests(bool& redraw) {
+    std::lock_guard lock(mutex_);
+    redraw = shell_.redraw_asked;
+    shell_.redraw_asked = false;
+    return std::exchange(shell_.requests, {});
+}
+
+}  // namespace ostrel::app

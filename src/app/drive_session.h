@@ -1,0 +1,81 @@
+#pragma once
+// One drive in the desktop program: its loaded data, its sound channels, its route video, the
+// drive itself and the one lock that every step and every handler holds while it runs.
+// Made and used on the UI thread; only the fast-step thread shares the lock.
+
+#include <chrono>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "core/shell.h"
+#include "drive/drive.h"
+#include "drive/video_source.h"
+#include "sound/virtual_channels.h"
+
+namespace ostrel {
+class SettingsStore;
+}
+
+namespace ostrel::app {
+
+// What the core asked of the window during a locked call, done by the window afterwards, so
+// that no message box or dialog ever opens while the lock is held.
+class DeferredShell final : public Shell {
+  public:
+    struct Request {
+        enum Kind { Message, Dialog, Note } kind;
+        std::string text;
+    };
+    void message(const std::string& text) override { requests.push_back({Request::Message, text}); }
+    void open_dialog(const std::string& name) override {
+        requests.push_back({Request::Dialog, name});
+    }
+    void redraw() override { redraw_asked = true; }
+    void note(const std::string& text) override { requests.push_back({Request::Note, text}); }
+
+    std::vector<Request> requests;
+    bool redraw_asked = false;
+};
+
+class DriveSession {
+  public:
+    using Clock = std::chrono::steady_clock;
+
+    // Opens the drive on the loaded data, its options from the settings store. Until a sound
+    // device comes with its own channel set, the channels are the silent set that still
+    // plays each sound for its length, so everything that waits for a sound to end works.
+    DriveSession(LoadedDrive loaded, SettingsStore& settings);
+
+    // Runs `f` on the drive under the lock, with the channels' clock brought up to now.
+    template <class F>
+    decltype(auto) locked(F&& f) {
+        std::lock_guard lock(mutex_);
+        channels_.set_time_ms(elapsed_ms());
+        return f(*drive_);
+    }
+    // "SU再読込": the speed profile read again from the line file; a failure changes nothing.
+    // Under the lock.
+    void reload_speed_profile();
+    // Takes what the core asked for since the last call. UI thread, outside the lock.
+    std::vector<DeferredShell::Request> take_requests(bool& redraw);
+
+    std::mutex& mutex() { return mutex_; }
+    Drive& drive_unlocked() { return *drive_; }  // for the fast-step thread's constructor
+    const LoadedDrive& loaded() const { return loaded_; }
+    SoundChannels& channels() { return channels_; }
+
+  private:
+    std::int64_t elapsed_ms() const;
+
+    LoadedDrive loaded_;
+    VirtualChannels channels_;
+    DeferredShell shell_;
+    HeadlessVideoSource video_;
+    std::mutex mutex_;
+    std::unique_ptr<Drive> drive_;
+    Clock::time_point origin_ = Clock::now();
+};
+
+}  // namespace ostrel::app

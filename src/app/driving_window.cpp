@@ -1,0 +1,445 @@
+#include "app/driving_window.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QLayout>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QTimer>
+#include <QWheelEvent>
+
+#include "app/cab_view.h"
+#include "app/deadline_timer.h"
+#include "app/drive_session.h"
+#include "app/fast_step_thread.h"
+#include "app/pictures.h"
+#include "app/program.h"
+#include "app/timing_log.h"
+#include "app/small_windows.h"
+#include "app/widgets.h"
+#include "core/decode/decoders.h"
+#include "data/line.h"
+#include "input/autopilot.h"
+#include "save/session.h"
+#include "save/slots.h"
+#include "sim/move.h"
+#include "sim/steps.h"
+
+namespace ostrel::app {
+
+namespace {
+
+QString q(const std::string& s) { return QString::fromStdString(s); }
+
+LoadedDrive load(const DriveSelection& selection,
+                 const std::function<void(std::string_view)>& progress) {
+    PlatformImageDecoder images;
+    SndfileWaveDecoder waves;
+    return load_drive(selection, {images, waves, progress});
+}
+
+}  // namespace
+
+TForm1::TForm1(Program& program, const DriveSelection& selection,
+               const std::function<void(std::string_view)>& progress)
+    : QMainWindow(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                               Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
+                               Qt::MSWindowsFixedSizeDialogHint),
+      program_(program),
+      session_(std::make_unique<DriveSession>(load(selection, progress), program.settings())),
+      log_(program.timing_log()) {
+    setWindowTitle(QStringLiteral("Ostrel"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    auto* client = new QWidget(this);
+    client->setFixedSize(743, 560);
+    client->setAutoFillBackground(true);
+    QPalette pal = client->palette();
+    pal.setColor(QPalette::Window, Qt::black);
+    pal.setColor(QPalette::WindowText, Qt::white);
+    client->setPalette(pal);
+    setCentralWidget(client);
+
+    const LoadedDrive& loaded = session_->loaded();
+    Drive& d = session_->drive_unlocked();
+    // The line's opening picture, shown in the video area until the first Start.
+    const QPixmap opening = load_picture(loaded.selection.program_dir, loaded.line.display(loaded.line.staf_opening_file));
+    untendai = new CabView(client, loaded.panel, opening, session_->mutex(), d, log_);
+    untendai->move(0, 0);
+    untendai->on_click = [this] { movieclick(); };
+    back = new ImageControl(client);
+    back->setPixmap(plate(QStringLiteral("戻る"), QSize(27, 27)));
+    back->setGeometry(714, 529, 27, 27);
+    back->setToolTip(QStringLiteral("運転を終了してタイトルに戻ります"));
+    back->on_click = [this] { BackClick(); };
+    build_labels();
+    build_menus();
+    d.s.resistance_released = program.values()->resistance_released();
+
+    MMTimer1 = std::make_unique<FastStepThread>(session_->mutex(), d, log_);
+    Timer1 = new DeadlineTimer(std::chrono::milliseconds(100),
+                               [this](auto planned) { Timer1Timer(planned); }, this);
+    paint_timer_ = new QTimer(this);
+    paint_timer_->setTimerType(Qt::PreciseTimer);
+    connect(paint_timer_, &QTimer::timeout, this, [this] { untendai->request(); });
+    paint_timer_->start(33);
+
+    setFocusPolicy(Qt::StrongFocus);
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    refresh_from_view();
+    if (program.options().autopilot) set_autopilot(true);
+}
+
+TForm1::~TForm1() {
+    // Both steps stop before anything they use is released.
+    MMTimer1.reset();
+    if (program_.driving() == this) program_.set_driving(nullptr);
+}
+
+void TForm1::build_labels() {
+    QWidget* client = centralWidget();
+    auto label = [client](int top, int size, bool bold = false) {
+        auto* l = new QLabel(client);
+        l->setGeometry(548, top, 190, size + 8);
+        QFont f = l->font();
+        f.setPixelSize(size);
+        f.setBold(bold);
+        l->setFont(f);
+        return l;
+    };
+    digi_speed = label(8, 28, true);
+    Label3 = label(48, 18);
+    Label4 = label(76, 14);
+    Label1 = label(300, 14);
+    PowerLabel = label(322, 14);
+    BrakeLabel = label(344, 14);
+    GearLabel = label(366, 14);
+    SlopeText = label(400, 14);
+    limitremain = label(424, 12);
+    remain = label(450, 14);
+}
+
+void TForm1::build_menus() {
+    const LoadedDrive& loaded = session_->loaded();
+    const StringFile& strings = loaded.strings;
+    auto caption = [&strings](const std::optional<std::string>& from_file, const char* builtin) {
+        return from_file ? q(strings.display(*from_file)) : QString::fromUtf8(builtin);
+    };
+    QMenuBar* bar = menuBar();
+    start1 = bar->addAction(caption(strings.Start, "Start"));
+    start1->setObjectName(QStringLiteral("start1"));
+    connect(start1, &QAction::triggered, this, [this] { start1Click(); });
+
+    GoTo1 = bar->addMenu(caption(strings.Move, "Move"));
+    GoTo1->setObjectName(QStringLiteral("GoTo1"));
+    for (const MoveMenuItem& item : loaded.move_menu) {
+        QAction* a = GoTo1->addAction(q(loaded.line.display(item.caption)));
+        a->setObjectName(q(item.name));
+        const int row = item.station_row;
+        connect(a, &QAction::triggered, this, [this, row] { StationClick(row); });
+    }
+
+    Show1 = bar->addMenu(caption(strings.Display, "Display"));
+    Show1->setObjectName(QStringLiteral("Show1"));
+    auto item = [this](QMenu* menu, const char* name, const char* text, bool checkable,
+                       std::function<void()> handler) {
+        QAction* a = menu->addAction(QString::fromUtf8(text));
+        a->setObjectName(QString::fromLatin1(name));
+        a->setCheckable(checkable);
+        if (handler) connect(a, &QAction::triggered, this, [handler] { handler(); });
+        return a;
+    };
+    menu_d1 = item(Show1, "menu_d1", "操作説明(&U)", false, [this] {
+        program_.help()->show();
+        program_.help()->raise();
+    });
+    D1 = item(Show1, "D1", "解説モード(&D)", true, [this] { D1Click(); });
+    D1->setChecked(true);
+    N3 = item(Show1, "N3", "かんたん運転台(&E)", false, [this] {
+        program_.easy_cab()->show();
+        program_.easy_cab()->raise();
+    });
+    OFF1 = item(Show1, "OFF1", "喚呼なし(&K)", true, [this] { OFF1Click(); });
+    OFF2 = item(Show1, "OFF2", "ATS動作OFF(&A)", true, [this] { OFF2Click(); });
+    OFFV1 = item(Show1, "OFFV1", "視覚効果OFF(&V)", true, [this] { OFFV1Click(); });
+    autopilot1 = item(Show1, "autopilot1", "自動運転(&T)", true,
+                      [this] { set_autopilot(autopilot1->isChecked()); });
+
+    // The controller items; the serial and USB controllers bring their handlers.
+    Controller1 = bar->addMenu(caption(strings.Control, "Controller(&C)"));
+    Controller1->setObjectName(QStringLiteral("Controller1"));
+    COM11 = item(Controller1, "COM11", "標準/QXマスコン(&N)", true, {});
+    COM11->setChecked(true);
+    COM21 = item(Controller1, "COM21", "Windows用電車でGO! コントローラ(&U)", true, {});
+    COM31 = item(Controller1, "COM31", "PS用電車でGO! コントローラ(&M)", true, {});
+    debug1 = item(Controller1, "debug1", "デバッグオプション(&D)", true, {});
+    Controller1->addSeparator()->setObjectName(QStringLiteral("N1"));
+    Setup1 = item(Controller1, "Setup1", "QXマスコン（設定）(&P)", false, {});
+    Connect1 = item(Controller1, "Connect1", "QXマスコン（接続）(&C)", false, {});
+
+    SaveS1 = bar->addMenu(caption(strings.Save, "Save(&S)"));
+    SaveS1->setObjectName(QStringLiteral("SaveS1"));
+    connect(SaveS1, &QMenu::aboutToShow, this, [this] { Saveloadclick(); });
+    L1 = SaveS1->addMenu(QStringLiteral("運転状態を復元(&L)"));
+    L1->setObjectName(QStringLiteral("L1"));
+    S2 = SaveS1->addMenu(QStringLiteral("運転状態を保存(&S)"));
+    S2->setObjectName(QStringLiteral("S2"));
+    for (int n = 1; n <= 3; ++n) {
+        const auto i = static_cast<std::size_t>(n - 1);
+        Load[i] = L1->addAction(QStringLiteral("No Data"));
+        Load[i]->setObjectName(QStringLiteral("Load%1").arg(n));
+        connect(Load[i], &QAction::triggered, this, [this, n] { L1Click(n); });
+        Save[i] = S2->addAction(QStringLiteral("No Data"));
+        Save[i]->setObjectName(QStringLiteral("Save%1").arg(n));
+        connect(Save[i], &QAction::triggered, this, [this, n] { S2Click(n); });
+    }
+}
+
+template <class F>
+void TForm1::handle(F&& f) {
+    if (closed_) return;
+    session_->locked(std::forward<F>(f));
+    after_locked_call();
+}
+
+void TForm1::after_locked_call() {
+    bool fast = false, tick = false;
+    session_->locked([&](Drive& d) {
+        fast = d.s.fast_timer_running;
+        tick = d.s.tick_timer_running;
+    });
+    follow_timers(fast, tick);
+    refresh_from_view();
+    bool redraw = false;
+    for (const DeferredShell::Request& r : session_->take_requests(redraw)) {
+        switch (r.kind) {
+            case DeferredShell::Request::Message:
+                QMessageBox::information(this, QStringLiteral("Ostrel"), q(r.text));
+                break;
+            case DeferredShell::Request::Dialog:
+                if (r.text == "last_stop") program_.last_stop()->open_from_tick();
+                if (r.text == "crew_change") program_.crew_change()->open_from_tick();
+                if (r.text == "value_display") program_.values()->show();
+                if (r.text == "value_display closed") program_.values()->hide();
+                break;
+            case DeferredShell::Request::Note:
+                program_.values()->set_debug_line(q(r.text));
+                break;
+        }
+        if (closed_) return;
+    }
+    if (redraw) untendai->request();
+}
+
+void TForm1::follow_timers(bool fast, bool tick) {
+    MMTimer1->follow(fast);
+    if (tick && !Timer1->running()) Timer1->start();
+    if (!tick && Timer1->running()) Timer1->stop();
+}
+
+void TForm1::refresh_from_view() {
+    ViewState v;
+    std::array<std::pair<bool, int>, 100> channels{};
+    DriveOptions options;
+    const bool values_shown = program_.values()->isVisible();
+    session_->locked([&](Drive& d) {
+        v.digi_speed = d.view.digi_speed;
+        v.Label1 = d.view.Label1;
+        v.Label3 = d.view.Label3;
+        v.Label4 = d.view.Label4;
+        v.PowerLabel = d.view.PowerLabel;
+        v.BrakeLabel = d.view.BrakeLabel;
+        v.GearLabel = d.view.GearLabel;
+        v.SlopeText = d.view.SlopeText;
+        v.limitremain = d.view.limitremain;
+        v.remain = d.view.remain;
+        v.caption = d.view.caption;
+        v.start_caption = d.view.start_caption;
+        v.easy_neutral = d.view.easy_neutral;
+        v.easy_power = d.view.easy_power;
+        v.easy_brake = d.view.easy_brake;
+        v.easy_status = d.view.easy_status;
+        if (values_shown) {
+            v.values = d.view.values;
+            for (int ch = 0; ch < 100; ++ch)
+                channels[static_cast<std::size_t>(ch)] = {d.sound.is_playing(ch),
+                                                          d.sound.volume(ch)};
+        }
+        options = d.options;
+    });
+    setWindowTitle(q(v.caption));
+    start1->setText(q(v.start_caption));
+    digi_speed->setText(q(v.digi_speed));
+    Label1->setText(q(v.Label1));
+    Label3->setText(q(v.Label3));
+    Label4->setText(q(v.Label4));
+    PowerLabel->setText(q(v.PowerLabel));
+    BrakeLabel->setText(q(v.BrakeLabel));
+    GearLabel->setText(q(v.GearLabel));
+    SlopeText->setText(q(v.SlopeText));
+    limitremain->setText(q(v.limitremain));
+    remain->setText(q(v.remain));
+    OFF1->setChecked(options.callouts_off);
+    D1->setChecked(options.explanation_mode);
+    OFF2->setChecked(options.ats_off);
+    OFFV1->setChecked(options.visual_effects_off);
+    program_.easy_cab()->refresh(v);
+    if (values_shown) {
+        v.values.emplace_back("FPS", std::to_string(untendai->frames_drawn_in_last_second()));
+        program_.values()->refresh(v, channels);
+    }
+}
+
+void TForm1::Timer1Timer(std::chrono::steady_clock::time_point planned) {
+    const auto start = std::chrono::steady_clock::now();
+    bool finished = false;
+    session_->locked([&](Drive& d) {
+        if (!d.s.tick_timer_running) return;
+        tick(d);
+        if (pilot_) {
+            pilot_->act(d);
+            finished = pilot_->finished();
+        }
+    });
+    if (log_) log_->record("tick", planned, start, std::chrono::steady_clock::now());
+    after_locked_call();
+    // The autopilot answers the end-of-run dialogs by ending the drive.
+    if (finished && !closed_ &&
+        (program_.last_stop()->isVisible() || program_.crew_change()->isVisible()))
+        QTimer::singleShot(0, this, [this] { close(); });
+}
+
+void TForm1::start1Click() {
+    handle([](Drive& d) {
+        ostrel::start1Click(d);
+        d.view.drawn_frame -= 1;
+    });
+}
+
+void TForm1::movieclick() {
+    bool running = false;
+    session_->locked([&](Drive& d) { running = d.s.tick_timer_running; });
+    if (!running) start1Click();
+}
+
+void TForm1::StationClick(int station_row) {
+    handle([station_row](Drive& d) { ostrel::StationClick(d, station_row); });
+}
+
+void TForm1::D1Click() {
+    handle([](Drive& d) { toggle_option(d, "Information"); });
+}
+void TForm1::OFF1Click() {
+    handle([](Drive& d) { toggle_option(d, "Kanko"); });
+}
+void TForm1::OFF2Click() {
+    handle([](Drive& d) { toggle_option(d, "ATS"); });
+}
+void TForm1::OFFV1Click() {
+    handle([](Drive& d) { toggle_option(d, "visual"); });
+}
+
+void TForm1::BackClick() { close(); }
+
+void TForm1::Saveloadclick() {
+    const SlotMenu menu = refresh_slot_captions(program_.settings());
+    for (std::size_t i = 0; i < 3; ++i) {
+        Load[i]->setText(q(menu.load_captions[i]));
+        Load[i]->setEnabled(menu.load_enabled[i]);
+        Save[i]->setText(q(menu.save_captions[i]));
+    }
+}
+
+void TForm1::S2Click(int slot) {
+    handle([this, slot](Drive& d) { save_slot(d, program_.settings(), slot); });
+}
+
+void TForm1::L1Click(int slot) {
+    handle([this, slot](Drive& d) { load_slot(d, program_.settings(), slot); });
+}
+
+void TForm1::set_autopilot(bool on) {
+    if (on && !pilot_) {
+        session_->locked([this](Drive& d) { pilot_ = std::make_unique<Autopilot>(d); });
+        // The autopilot starts the drive as a driver would.
+        bool running = false;
+        session_->locked([&](Drive& d) { running = d.s.tick_timer_running; });
+        if (!running) start1Click();
+    } else if (!on) {
+        pilot_.reset();
+    }
+    autopilot1->setChecked(on);
+}
+
+void TForm1::key_press(QKeyEvent* e) {
+    const KeyPress k = ostrel::app::key_press(*e);
+    if (!k.key && !k.character) return;
+    handle([&k](Drive& d) {
+        if (k.key) keydowns(d, *k.key, k.shift);
+        if (k.character) ostrel::AsciiDown(d, *k.character);
+    });
+}
+
+void TForm1::AsciiDown(char c) {
+    handle([c](Drive& d) { ostrel::AsciiDown(d, c); });
+}
+
+void TForm1::keyPressEvent(QKeyEvent* e) { key_press(e); }
+
+void TForm1::wheelEvent(QWheelEvent* e) {
+    const int dy = e->angleDelta().y();
+    if (dy == 0) return;
+    // Towards the driver (down) powers, away (up) brakes.
+    handle([dy](Drive& d) {
+        if (dy < 0)
+            WheelD(d);
+        else
+            WheelU(d);
+    });
+}
+
+void TForm1::stop_channel(int channel) {
+    handle([channel](Drive& d) { d.sound.stop(channel); });
+}
+
+void TForm1::reload_speed_profile() {
+    handle([this](Drive&) { session_->reload_speed_profile(); });
+}
+
+void TForm1::jump(int frame) {
+    handle([frame](Drive& d) { d.s.current_frame = frame; });
+}
+
+void TForm1::set_resistance_released(bool on) {
+    handle([on](Drive& d) { d.s.resistance_released = on; });
+}
+
+void TForm1::showEvent(QShowEvent* e) {
+    QMainWindow::showEvent(e);
+    // FormActivate: before the start the cab shows the line's opening picture.
+    untendai->request();
+}
+
+void TForm1::closeEvent(QCloseEvent* e) {
+    if (closed_) {
+        e->accept();
+        return;
+    }
+    closed_ = true;
+    // The drawing first, then both steps, then the drive's sounds and options.
+    paint_timer_->stop();
+    Timer1->stop();
+    MMTimer1->pause();
+    pilot_.reset();
+    {
+        std::lock_guard lock(session_->mutex());
+        close_drive(session_->drive_unlocked(), program_.settings());
+    }
+    MMTimer1.reset();
+    program_.easy_cab()->close();
+    if (program_.crew_change()->isVisible()) program_.crew_change()->hide();
+    if (program_.last_stop()->isVisible()) program_.last_stop()->hide();
+    e->accept();
+    if (on_closed) on_closed();
+}
+
+}  // namespace ostrel::app

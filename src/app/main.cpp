@@ -1,0 +1,96 @@
+// ostrel: the desktop program. Finds the program directory, makes the windows and runs.
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QMessageBox>
+#include <QStandardPaths>
+#include <cstdlib>
+#include <iostream>
+
+#include "app/demo_writer.h"
+#include "app/program.h"
+#include "app/program_dir.h"
+#include "save/qt/qt_settings.h"
+
+namespace {
+
+std::filesystem::path path_of(const QString& s) { return std::filesystem::path(s.toStdString()); }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Ostrel"));
+    QApplication::setApplicationName(QStringLiteral("ostrel"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Ostrel, a railway driving simulator"));
+    parser.addHelpOption();
+    parser.addPositionalArgument(QStringLiteral("DIR"),
+                                 QStringLiteral("The program directory (holds ostrel.dat)"),
+                                 QStringLiteral("[DIR]"));
+    const QCommandLineOption data({QStringLiteral("data")},
+                                  QStringLiteral("The program directory (holds ostrel.dat)"),
+                                  QStringLiteral("DIR"));
+    const QCommandLineOption autopilot(
+        {QStringLiteral("autopilot")},
+        QStringLiteral("Pick the limited express and let the autopilot drive it"));
+    const QCommandLineOption timing_log(
+        {QStringLiteral("timing-log")},
+        QStringLiteral("Write one line per fast step, tick and screen update to FILE"),
+        QStringLiteral("FILE"));
+    const QCommandLineOption quit_after({QStringLiteral("quit-after")},
+                                        QStringLiteral("End the program after SECONDS"),
+                                        QStringLiteral("SECONDS"));
+    parser.addOptions({data, autopilot, timing_log, quit_after});
+    parser.process(app);
+
+    ostrel::app::ProgramDirPlaces places;
+    if (parser.isSet(data)) {
+        places.argument = path_of(parser.value(data));
+    } else if (!parser.positionalArguments().isEmpty()) {
+        places.argument = path_of(parser.positionalArguments().first());
+    }
+    if (const char* env = std::getenv("OSTREL_DATA"); env && *env) places.environment = env;
+    places.executable_dir = path_of(QCoreApplication::applicationDirPath());
+    places.user_data_dir =
+        path_of(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+    ostrel::app::ProgramDirChoice choice = ostrel::app::choose_program_dir(places);
+
+    if (!choice.has_marker && choice.may_write_demo) {
+        const auto generator = ostrel::app::demo_generator_beside(places.executable_dir);
+        if (!generator.empty()) {
+            const auto answer = QMessageBox::question(
+                nullptr, QStringLiteral("Ostrel"),
+                QStringLiteral("運転できるデータが見つかりません。\n"
+                               "デモ路線（約130 MB、1分ほど）を %1 に作成しますか？\n\n"
+                               "No program directory was found. Write the demo line to %1?")
+                    .arg(QString::fromStdString(choice.dir.string())));
+            if (answer == QMessageBox::Yes) {
+                const auto result =
+                    ostrel::app::write_demo_directory(generator, choice.dir, nullptr);
+                if (!result.written && !result.message.isEmpty())
+                    QMessageBox::warning(nullptr, QStringLiteral("Ostrel"), result.message);
+                choice.has_marker = result.written;
+            }
+        }
+    }
+    std::error_code ec;
+    if (!choice.dir.empty()) {
+        // Relative names in the data files start from here.
+        choice.dir = std::filesystem::absolute(choice.dir, ec);
+        std::filesystem::current_path(choice.dir, ec);
+    }
+
+    ostrel::app::ProgramOptions options;
+    options.autopilot = parser.isSet(autopilot);
+    options.timing_log = parser.value(timing_log).toStdString();
+    options.quit_after_s = parser.value(quit_after).toInt();
+
+    ostrel::QtSettingsStore settings;
+    ostrel::app::Program program(choice.dir, settings, options);
+    program.create_windows();
+    if (program.ended()) return program.exit_code();
+    const int code = QApplication::exec();
+    return program.ended() ? program.exit_code() : code;
+}

@@ -1,0 +1,84 @@
+#include "app/program.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QTimer>
+
+#include "app/driving_window.h"
+#include "app/media_player.h"
+#include "app/small_windows.h"
+#include "app/timing_log.h"
+#include "app/title_window.h"
+
+namespace ostrel::app {
+
+Program::Program(std::filesystem::path program_dir, SettingsStore& settings,
+                 ProgramOptions options)
+    : program_dir_(std::move(program_dir)), settings_(settings), options_(std::move(options)) {
+    if (!options_.timing_log.empty())
+        timing_log_ = std::make_unique<TimingLog>(options_.timing_log);
+}
+
+Program::~Program() {
+    // The drive's steps stop before the windows they report to go.
+    delete driving_;
+    driving_ = nullptr;
+    delete crew_change_;
+    delete easy_cab_;
+    delete last_stop_;
+    delete values_;
+    delete help_;
+    delete title_;
+}
+
+void Program::create_windows() {
+    // The title window hides while a drive runs; the program ends by its own quit.
+    QApplication::setQuitOnLastWindowClosed(false);
+    title_ = new TForm5(*this);
+    if (ended_) return;
+    help_ = new TForm4(*this);
+    values_ = new TForm3(*this);
+    last_stop_ = new TLastStop(*this);
+    easy_cab_ = new TForm6(*this);
+    crew_change_ = new TkotaiStop(*this);
+    title_->show();
+    if (options_.autopilot) {
+        // Attract mode: through the title to the limited express with the first train.
+        QTimer::singleShot(300, title_, [this] {
+            if (title_->title_state == 1) title_->Imageclick();
+            if (title_->title_state == 2) title_->Imageclick();
+            title_->lineclick(1);
+            title_->Trainclick(1);
+        });
+    }
+    if (options_.quit_after_s > 0) {
+        QTimer::singleShot(options_.quit_after_s * 1000, title_, [this] {
+            if (driving_) driving_->close();
+            end(0);
+        });
+    }
+}
+
+void Program::forward_key(QKeyEvent* e) {
+    if (driving_) driving_->key_press(e);
+}
+
+void Program::message(const QString& text) {
+    QMessageBox::information(nullptr, QStringLiteral("Ostrel"), text);
+}
+
+void Program::fatal(const QString& text) {
+    QMessageBox::critical(nullptr, QStringLiteral("Ostrel"), text);
+    end(1);
+}
+
+void Program::end(int code) {
+    if (ended_) return;
+    ended_ = true;
+    exit_code_ = code;
+    if (driving_) driving_->close();
+    QCoreApplication::exit(code);
+}
+
+}  // namespace ostrel::app

@@ -1,0 +1,90 @@
+#pragma once
+// The desktop program: its directory, its settings, the windows made at start in their order,
+// the driving window of the drive in progress, and ending the program. UI thread.
+
+#include <QString>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+
+class QKeyEvent;
+
+namespace ostrel {
+class SettingsStore;
+}
+
+namespace ostrel::app {
+
+class MediaPlayer;
+class TForm1;
+class TForm3;
+class TForm4;
+class TForm5;
+class TForm6;
+class TkotaiStop;
+class TLastStop;
+class TimingLog;
+
+struct ProgramOptions {
+    bool autopilot = false;  // pick the limited express and let the autopilot drive it
+    std::string timing_log;  // write the steps' timings here
+    int quit_after_s = 0;    // end the program after this many seconds (0: never)
+};
+
+class Program {
+  public:
+    Program(std::filesystem::path program_dir, SettingsStore& settings, ProgramOptions options);
+    ~Program();
+
+    // Program start: the windows in their order, the title window first and main.
+    void create_windows();
+
+    const std::filesystem::path& program_dir() const { return program_dir_; }
+    SettingsStore& settings() { return settings_; }
+    const ProgramOptions& options() const { return options_; }
+
+    TForm5* title() { return title_; }
+    TForm4* help() { return help_; }
+    TForm3* values() { return values_; }
+    TLastStop* last_stop() { return last_stop_; }
+    TForm6* easy_cab() { return easy_cab_; }
+    TkotaiStop* crew_change() { return crew_change_; }
+    // The driving window of the drive in progress, or nothing.
+    TForm1* driving() { return driving_; }
+    // The steps' timing log, when one was asked for.
+    TimingLog* timing_log() { return timing_log_.get(); }
+    void set_driving(TForm1* window) { driving_ = window; }
+
+    // The small windows pass their keys on to the driving window.
+    void forward_key(QKeyEvent* e);
+
+    // A message the program goes on after.
+    void message(const QString& text);
+    // A failure the program cannot go on after: one message box, then the end.
+    void fatal(const QString& text);
+    // Ends the program with `code` (at once when the event loop runs, else when it would start).
+    void end(int code);
+    bool ended() const { return ended_; }
+    int exit_code() const { return exit_code_; }
+
+    // The title window's media player; the silent one until a real one is handed in.
+    std::function<std::unique_ptr<MediaPlayer>()> make_player;
+
+  private:
+    std::filesystem::path program_dir_;
+    SettingsStore& settings_;
+    ProgramOptions options_;
+    TForm5* title_ = nullptr;
+    TForm4* help_ = nullptr;
+    TForm3* values_ = nullptr;
+    TLastStop* last_stop_ = nullptr;
+    TForm6* easy_cab_ = nullptr;
+    TkotaiStop* crew_change_ = nullptr;
+    TForm1* driving_ = nullptr;
+    std::unique_ptr<TimingLog> timing_log_;
+    bool ended_ = false;
+    int exit_code_ = 0;
+};
+
+}  // namespace ostrel::app

@@ -1,0 +1,136 @@
+#pragma once
+// The small windows made at program start and kept for every drive: the help window, the
+// crew-change and last-stop dialogs, the easy cab and the value display. Their keys go on to
+// the driving window. UI thread.
+
+#include <QDialog>
+#include <QWidget>
+#include <array>
+#include <string>
+#include <utility>
+#include <vector>
+
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QStatusBar;
+class QTableWidget;
+
+namespace ostrel {
+struct ViewState;
+}
+
+namespace ostrel::app {
+
+class Program;
+
+// Passes key presses of a window and its controls on to the driving window.
+class KeyForwarder : public QObject {
+  public:
+    explicit KeyForwarder(Program& program, QObject* parent) : QObject(parent), program_(program) {}
+    void watch(QWidget* w) { w->installEventFilter(this); }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    Program& program_;
+};
+
+// The help window: the operating instructions of "operation.dat".
+class TForm4 : public QWidget {
+  public:
+    explicit TForm4(Program& program);
+    QPlainTextEdit* Memo1 = nullptr;
+
+  private:
+    void create();
+    Program& program_;
+};
+
+// The crew-change dialog: "運転継続" goes on, "運転終了" ends the drive.
+class TkotaiStop : public QDialog {
+  public:
+    explicit TkotaiStop(Program& program);
+    // Opened by the tick: shown modally unless it is already, then brought to the front.
+    void open_from_tick();
+    QPushButton* OKBtn = nullptr;
+    QPushButton* CancelBtn = nullptr;
+
+  private:
+    void OKBtnClick();
+    void CancelBtnClick();
+
+  protected:
+    void keyPressEvent(QKeyEvent* e) override;
+
+  private:
+    Program& program_;
+};
+
+// The end-of-run dialog: a click anywhere ends the drive.
+class TLastStop : public QDialog {
+  public:
+    explicit TLastStop(Program& program);
+    void open_from_tick();
+    void LastStopClick();
+    QLabel* Label1 = nullptr;
+
+  protected:
+    void mousePressEvent(QMouseEvent*) override { LastStopClick(); }
+
+  private:
+    Program& program_;
+};
+
+// The easy cab: big buttons that type the driving keys, lamps of the requested notches.
+class TForm6 : public QWidget {
+  public:
+    explicit TForm6(Program& program);
+    void refresh(const ViewState& v);  // by the tick
+    std::array<QLabel*, 8> KB{};       // brake steps 1 .. 8
+    QLabel* KN = nullptr;
+    std::array<QLabel*, 5> KP{};  // power notches 1 .. 5
+    QPushButton *Button1 = nullptr, *Button2 = nullptr, *Button3 = nullptr, *Button4 = nullptr,
+                *Button5 = nullptr, *Button6 = nullptr;
+    QStatusBar* StatusBar1 = nullptr;
+
+  private:
+    void post(char c);
+    Program& program_;
+};
+
+// The value display: raw values, the first 100 sound channels, three test buttons.
+class TForm3 : public QWidget {
+  public:
+    explicit TForm3(Program& program);
+    // By the tick while shown: the values as the core wrote them, and channels 0 .. 99 as
+    // (playing, volume).
+    void refresh(const ViewState& v, const std::array<std::pair<bool, int>, 100>& channels);
+    void set_debug_line(const QString& text);
+    // "抵抗解除": kept for the whole run of the program, handed to every new drive.
+    bool resistance_released() const { return resistance_released_; }
+    QLabel* value(const std::string& caption) const;  // the value label of a row
+    QLabel* caption(const std::string& caption) const;
+    QTableWidget* StringGrid1 = nullptr;
+    QPushButton *Button1 = nullptr, *Button2 = nullptr, *Button3 = nullptr;
+    QLineEdit* Edit1 = nullptr;
+    QLabel* debug = nullptr;
+
+  private:
+    struct Row {
+        std::string caption;
+        QLabel* caption_label;
+        QLabel* value_label;
+    };
+    void sc(int row, int column);
+    void Button1Click();
+    void Button2Click();
+    void Button3Click();
+    Program& program_;
+    std::vector<Row> rows_;
+    bool resistance_released_ = false;
+};
+
+}  // namespace ostrel::app
