@@ -39,8 +39,8 @@ CabView::CabView(QWidget* parent, const Panel& panel, QPixmap opening, std::mute
     setFixedSize(540, 560);
     setAttribute(Qt::WA_OpaquePaintEvent);
     for (const PanelPart& part : panel.parts)
-        sprites_.push_back({part_pixmap(part), part.x, part.y, part.width, part.height, part.depth,
-                            part.needle});
+        sprites_.push_back(
+            {part_pixmap(part), part.x, part.y, part.width, part.height, part.depth, part.needle});
     by_depth_.resize(sprites_.size());
     std::iota(by_depth_.begin(), by_depth_.end(), std::size_t{0});
     std::stable_sort(by_depth_.begin(), by_depth_.end(), [this](std::size_t a, std::size_t b) {
@@ -56,8 +56,8 @@ void CabView::request() {
 
 int CabView::frames_drawn_in_last_second() const {
     const auto since = std::chrono::steady_clock::now() - std::chrono::seconds(1);
-    return static_cast<int>(std::count_if(drawn_.begin(), drawn_.end(),
-                                          [since](auto t) { return t >= since; }));
+    return static_cast<int>(
+        std::count_if(drawn_.begin(), drawn_.end(), [since](auto t) { return t >= since; }));
 }
 
 void CabView::mousePressEvent(QMouseEvent* e) {
@@ -81,8 +81,9 @@ void CabView::paintEvent(QPaintEvent*) {
     draw_video_area(p, s);
     p.end();
     const auto end = std::chrono::steady_clock::now();
-    if (log_) log_->record("paint", requested_ == decltype(requested_){} ? start : requested_, start,
-                           end);
+    if (log_)
+        log_->record("paint", requested_ == decltype(requested_){} ? start : requested_, start,
+                     end);
     requested_ = {};
     drawn_.push_back(end);
     const auto since = end - std::chrono::seconds(1);
@@ -109,8 +110,7 @@ void CabView::draw_panel(QPainter& p, const ViewState& v) const {
         if (sprite.needle && state.angle != 0) {
             p.translate(sprite.x + sprite.width / 2.0, sprite.y + sprite.height / 2.0);
             p.rotate(state.angle * 360.0 / 256.0);
-            p.drawPixmap(QPointF(-sprite.width / 2.0, -sprite.height / 2.0), sprite.pixmap,
-                         source);
+            p.drawPixmap(QPointF(-sprite.width / 2.0, -sprite.height / 2.0), sprite.pixmap, source);
         } else {
             p.drawPixmap(QPoint(sprite.x, sprite.y), sprite.pixmap, source);
         }

@@ -17,7 +17,7 @@
 namespace ostrel {
 struct Drive;
 struct Panel;
-}
+}  // namespace ostrel
 
 namespace ostrel::app {
 

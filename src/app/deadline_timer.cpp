@@ -25,8 +25,7 @@ void DeadlineTimer::stop() {
 }
 
 void DeadlineTimer::arm() {
-    const auto left =
-        std::chrono::ceil<std::chrono::milliseconds>(deadline_ - Clock::now());
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline_ - Clock::now());
     timer_.start(std::max(std::chrono::milliseconds(0), left));
 }
 

@@ -25,9 +25,9 @@ DemoResult write_demo_directory(const fs::path& generator, const fs::path& targe
                                       "over them.")
                            .arg(QString::fromStdString(target.string()))};
     fs::create_directories(target.parent_path(), ec);
-    const fs::path partial = target.parent_path() /
-                             (target.filename().string() + ".partial-" +
-                              std::to_string(QCoreApplication::applicationPid()));
+    const fs::path partial =
+        target.parent_path() / (target.filename().string() + ".partial-" +
+                                std::to_string(QCoreApplication::applicationPid()));
     fs::remove_all(partial, ec);
 
     QProgressDialog dialog(QStringLiteral("デモ路線を作成しています…"),
@@ -49,7 +49,8 @@ DemoResult write_demo_directory(const fs::path& generator, const fs::path& targe
             const auto m = step.match(line);
             if (m.hasMatch()) {
                 dialog.setValue(std::min(99, m.captured(1).toInt()));
-                dialog.setLabelText(QStringLiteral("デモ路線を作成しています: %1").arg(m.captured(2)));
+                dialog.setLabelText(
+                    QStringLiteral("デモ路線を作成しています: %1").arg(m.captured(2)));
             } else if (!line.isEmpty()) {
                 last_error = line;
             }

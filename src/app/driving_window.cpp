@@ -14,8 +14,8 @@
 #include "app/fast_step_thread.h"
 #include "app/pictures.h"
 #include "app/program.h"
-#include "app/timing_log.h"
 #include "app/small_windows.h"
+#include "app/timing_log.h"
 #include "app/widgets.h"
 #include "core/decode/decoders.h"
 #include "data/line.h"
@@ -29,7 +29,9 @@ namespace ostrel::app {
 
 namespace {
 
-QString q(const std::string& s) { return QString::fromStdString(s); }
+QString q(const std::string& s) {
+    return QString::fromStdString(s);
+}
 
 LoadedDrive load(const DriveSelection& selection,
                  const std::function<void(std::string_view)>& progress) {
@@ -62,7 +64,8 @@ TForm1::TForm1(Program& program, const DriveSelection& selection,
     const LoadedDrive& loaded = session_->loaded();
     Drive& d = session_->drive_unlocked();
     // The line's opening picture, shown in the video area until the first Start.
-    const QPixmap opening = load_picture(loaded.selection.program_dir, loaded.line.display(loaded.line.staf_opening_file));
+    const QPixmap opening = load_picture(loaded.selection.program_dir,
+                                         loaded.line.display(loaded.line.staf_opening_file));
     untendai = new CabView(client, loaded.panel, opening, session_->mutex(), d, log_);
     untendai->move(0, 0);
     untendai->on_click = [this] { movieclick(); };
@@ -76,8 +79,8 @@ TForm1::TForm1(Program& program, const DriveSelection& selection,
     d.s.resistance_released = program.values()->resistance_released();
 
     MMTimer1 = std::make_unique<FastStepThread>(session_->mutex(), d, log_);
-    Timer1 = new DeadlineTimer(std::chrono::milliseconds(100),
-                               [this](auto planned) { Timer1Timer(planned); }, this);
+    Timer1 = new DeadlineTimer(
+        std::chrono::milliseconds(100), [this](auto planned) { Timer1Timer(planned); }, this);
     paint_timer_ = new QTimer(this);
     paint_timer_->setTimerType(Qt::PreciseTimer);
     connect(paint_timer_, &QTimer::timeout, this, [this] { untendai->request(); });
@@ -213,7 +216,7 @@ void TForm1::after_locked_call() {
     for (const DeferredShell::Request& r : session_->take_requests(redraw)) {
         switch (r.kind) {
             case DeferredShell::Request::Message:
-                QMessageBox::information(this, QStringLiteral("Ostrel"), q(r.text));
+                program_.message(q(r.text));
                 break;
             case DeferredShell::Request::Dialog:
                 if (r.text == "last_stop") program_.last_stop()->open_from_tick();
@@ -338,7 +341,9 @@ void TForm1::OFFV1Click() {
     handle([](Drive& d) { toggle_option(d, "visual"); });
 }
 
-void TForm1::BackClick() { close(); }
+void TForm1::BackClick() {
+    close();
+}
 
 void TForm1::Saveloadclick() {
     const SlotMenu menu = refresh_slot_captions(program_.settings());
@@ -383,7 +388,9 @@ void TForm1::AsciiDown(char c) {
     handle([c](Drive& d) { ostrel::AsciiDown(d, c); });
 }
 
-void TForm1::keyPressEvent(QKeyEvent* e) { key_press(e); }
+void TForm1::keyPressEvent(QKeyEvent* e) {
+    key_press(e);
+}
 
 void TForm1::wheelEvent(QWheelEvent* e) {
     const int dy = e->angleDelta().y();

@@ -79,8 +79,8 @@ class TForm1 : public QMainWindow {
     std::array<QAction*, 3> Load{}, Save{};
     ImageControl* back = nullptr;
     QLabel *digi_speed = nullptr, *Label1 = nullptr, *Label3 = nullptr, *Label4 = nullptr,
-           *PowerLabel = nullptr, *BrakeLabel = nullptr, *GearLabel = nullptr,
-           *SlopeText = nullptr, *limitremain = nullptr, *remain = nullptr;
+           *PowerLabel = nullptr, *BrakeLabel = nullptr, *GearLabel = nullptr, *SlopeText = nullptr,
+           *limitremain = nullptr, *remain = nullptr;
 
   protected:
     void closeEvent(QCloseEvent* e) override;  // FormCloseQuery

@@ -28,7 +28,9 @@ void FastStepThread::follow(bool running) {
     wake_.notify_all();
 }
 
-void FastStepThread::pause() { follow(false); }
+void FastStepThread::pause() {
+    follow(false);
+}
 
 int FastStepThread::steps() const {
     std::lock_guard lock(control_);

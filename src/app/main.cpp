@@ -14,7 +14,9 @@
 
 namespace {
 
-std::filesystem::path path_of(const QString& s) { return std::filesystem::path(s.toStdString()); }
+std::filesystem::path path_of(const QString& s) {
+    return std::filesystem::path(s.toStdString());
+}
 
 }  // namespace
 

@@ -13,8 +13,7 @@
 
 namespace ostrel::app {
 
-Program::Program(std::filesystem::path program_dir, SettingsStore& settings,
-                 ProgramOptions options)
+Program::Program(std::filesystem::path program_dir, SettingsStore& settings, ProgramOptions options)
     : program_dir_(std::move(program_dir)), settings_(settings), options_(std::move(options)) {
     if (!options_.timing_log.empty())
         timing_log_ = std::make_unique<TimingLog>(options_.timing_log);
@@ -65,7 +64,7 @@ void Program::forward_key(QKeyEvent* e) {
 }
 
 void Program::message(const QString& text) {
-    QMessageBox::information(nullptr, QStringLiteral("Ostrel"), text);
+    QMessageBox::information(driving_, QStringLiteral("Ostrel"), text);
 }
 
 void Program::fatal(const QString& text) {
@@ -78,7 +77,7 @@ void Program::end(int code) {
     ended_ = true;
     exit_code_ = code;
     if (driving_) driving_->close();
-    QCoreApplication::exit(code);
+    if (leave_event_loop) leave_event_loop(code);
 }
 
 }  // namespace ostrel::app

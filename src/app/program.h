@@ -2,6 +2,7 @@
 // The desktop program: its directory, its settings, the windows made at start in their order,
 // the driving window of the drive in progress, and ending the program. UI thread.
 
+#include <QCoreApplication>
 #include <QString>
 #include <filesystem>
 #include <functional>
@@ -66,6 +67,8 @@ class Program {
     // Ends the program with `code` (at once when the event loop runs, else when it would start).
     void end(int code);
     bool ended() const { return ended_; }
+    // What ending does besides closing the drive: leave the event loop. The tests keep theirs.
+    std::function<void(int code)> leave_event_loop = [](int code) { QCoreApplication::exit(code); };
     int exit_code() const { return exit_code_; }
 
     // The title window's media player; the silent one until a real one is handed in.

@@ -22,7 +22,9 @@ namespace ostrel::app {
 
 namespace {
 
-QString q(const std::string& s) { return QString::fromStdString(s); }
+QString q(const std::string& s) {
+    return QString::fromStdString(s);
+}
 
 QLabel* label_at(QWidget* parent, const QString& text, int left, int top) {
     auto* l = new QLabel(text, parent);
@@ -124,7 +126,9 @@ void TkotaiStop::keyPressEvent(QKeyEvent* e) {
     QDialog::keyPressEvent(e);
 }
 
-void TkotaiStop::OKBtnClick() { accept(); }
+void TkotaiStop::OKBtnClick() {
+    accept();
+}
 
 void TkotaiStop::CancelBtnClick() {
     done(QDialog::Rejected);
@@ -271,7 +275,8 @@ TForm3::TForm3(Program& program)
         QLabel* c = label_at(this, QString::fromLatin1(p.caption), p.left, p.top);
         QLabel* v = label_at(this, QString::fromLatin1(p.initial), p.left + 88, p.top);
         // "Sound" and "Signal" write their text into the caption itself.
-        if (!*p.initial && (std::string(p.caption) == "Sound" || std::string(p.caption) == "Signal"))
+        if (!*p.initial &&
+            (std::string(p.caption) == "Sound" || std::string(p.caption) == "Signal"))
             v->hide();
         rows_.push_back({p.caption, c, v});
     }
@@ -320,8 +325,7 @@ QLabel* TForm3::caption(const std::string& caption) const {
     return nullptr;
 }
 
-void TForm3::refresh(const ViewState& v,
-                     const std::array<std::pair<bool, int>, 100>& channels) {
+void TForm3::refresh(const ViewState& v, const std::array<std::pair<bool, int>, 100>& channels) {
     for (const auto& [label, text] : v.values) {
         std::string name = label;
         std::string shown = text;
@@ -353,7 +357,9 @@ void TForm3::refresh(const ViewState& v,
     }
 }
 
-void TForm3::set_debug_line(const QString& text) { debug->setText(text); }
+void TForm3::set_debug_line(const QString& text) {
+    debug->setText(text);
+}
 
 void TForm3::sc(int row, int column) {
     if (TForm1* d = program_.driving()) d->stop_channel(10 * row + column);
@@ -367,8 +373,9 @@ void TForm3::Button2Click() {
     const std::string text = Edit1->text().toStdString();
     const auto frame = parse_int(text);
     if (!frame) {
-        QMessageBox::critical(this, QStringLiteral("Ostrel"),
-                              QStringLiteral("'%1' is not a valid integer value.").arg(Edit1->text()));
+        QMessageBox::critical(
+            this, QStringLiteral("Ostrel"),
+            QStringLiteral("'%1' is not a valid integer value.").arg(Edit1->text()));
         return;
     }
     if (TForm1* d = program_.driving()) d->jump(*frame);

@@ -24,9 +24,8 @@ namespace {
 
 constexpr std::array<int, 5> kLineTops{240, 285, 330, 374, 418};
 constexpr std::array<int, 5> kTrainLefts{170, 285, 380, 480, 580};
-constexpr std::array<const char*, 5> kTrainFiles{"train_70100.dat", "train_7200.dat",
-                                                  "train_7300.dat", "train_7400.dat",
-                                                  "train_7500.dat"};
+constexpr std::array<const char*, 5> kTrainFiles{
+    "train_70100.dat", "train_7200.dat", "train_7300.dat", "train_7400.dat", "train_7500.dat"};
 constexpr std::array<const char*, 5> kTrainImages{
     "image\\title\\train70100.bmp", "image\\title\\train7200.bmp", "image\\title\\train7300.bmp",
     "image\\title\\train7400.bmp", "image\\title\\train7500.bmp"};
@@ -320,8 +319,8 @@ void TForm5::drive_ended() {
 }
 
 void TForm5::helpclick() {
-    QDesktopServices::openUrl(
-        QUrl::fromLocalFile(QString::fromStdString((program_.program_dir() / "readme.html").string())));
+    QDesktopServices::openUrl(QUrl::fromLocalFile(
+        QString::fromStdString((program_.program_dir() / "readme.html").string())));
 }
 
 void TForm5::backclick() {

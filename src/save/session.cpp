@@ -11,7 +11,8 @@ std::unique_ptr<Drive> open_drive(const LoadedDrive& loaded, const DriveServices
     drive->video = services.video;
     show_cab_before_start(*drive);
     drive->options = read_options(services.settings);
-    if (loaded.strings.Start) drive->view.start_caption = loaded.strings.display(*loaded.strings.Start);
+    if (loaded.strings.Start)
+        drive->view.start_caption = loaded.strings.display(*loaded.strings.Start);
     return drive;
 }
 

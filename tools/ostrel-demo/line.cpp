@@ -434,7 +434,8 @@ class Scenery {
 
 }  // namespace
 
-void write_route_videos(Output& out, const std::function<void(int percent, const std::string&)>& progress) {
+void write_route_videos(Output& out,
+                        const std::function<void(int percent, const std::string&)>& progress) {
     const Route route = make_route();
     const Scenery scenery(route);
     std::filesystem::create_directories(out.dir() / "movie");
@@ -447,9 +448,9 @@ void write_route_videos(Output& out, const std::function<void(int percent, const
                 out.bytes("stills\\" + std::to_string(f) + ".jpg", encode_jpeg(picture, 85));
             main.write(picture);
             if (f % 3000 == 0)
-                progress(25 + 70 * f / route.last_frame,
-                         "route video: frame " + std::to_string(f) + " of " +
-                         std::to_string(route.last_frame));
+                progress(25 + 70 * f / route.last_frame, "route video: frame " + std::to_string(f) +
+                                                             " of " +
+                                                             std::to_string(route.last_frame));
         }
         main.finish();
     }

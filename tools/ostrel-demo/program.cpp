@@ -92,7 +92,8 @@ void write_program_files(Output& out) {
     out.bytes("sound\\start.wav", wav_bytes(chime(1.5, {523, 784}, 0.3)));
 }
 
-void write_demo(const fs::path& dir, const std::function<void(int percent, const std::string&)>& progress) {
+void write_demo(const fs::path& dir,
+                const std::function<void(int percent, const std::string&)>& progress) {
     Output out(dir);
     progress(0, "program files and title pictures");
     write_program_files(out);

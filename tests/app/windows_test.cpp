@@ -1,0 +1,350 @@
+// The desktop program's real windows, offscreen: menus clicked, keys sent, dialogs answered,
+// and the core's state and the windows' texts checked.
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSettings>
+#include <QTest>
+#include <QTimer>
+#include <filesystem>
+#include <fstream>
+
+#include "app/driving_window.h"
+#include "app/drive_session.h"
+#include "app/program.h"
+#include "app/program_dir.h"
+#include "app/small_windows.h"
+#include "app/title_window.h"
+#include "app/widgets.h"
+#include "fixture.h"
+#include "save/qt/qt_settings.h"
+
+namespace fs = std::filesystem;
+using namespace ostrel;
+using namespace ostrel::app;
+
+namespace {
+
+fs::path temp_dir(const std::string& name) {
+    fs::path dir = fs::temp_directory_path() / ("ostrel-windows-" + name + "-" +
+                                                std::to_string(QCoreApplication::applicationPid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    return dir;
+}
+
+// Answers every message box with its default button and keeps the texts.
+struct MessageWatcher {
+    QStringList texts;
+    QTimer timer;
+    MessageWatcher() {
+        timer.setInterval(5);
+        QObject::connect(&timer, &QTimer::timeout, [this] {
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                auto* box = qobject_cast<QMessageBox*>(w);
+                if (box && box->isVisible()) {
+                    texts << box->text();
+                    box->accept();
+                }
+            }
+        });
+        timer.start();
+    }
+};
+
+class Windows : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        program_dir_ = new fs::path(temp_dir("program"));
+        fixture::write_program_dir(*program_dir_);
+    }
+    void SetUp() override {
+        // A settings location of the test's own: nothing of the user's is read or written.
+        config_ = temp_dir("config");
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                           QString::fromStdString(config_.string()));
+        store_ = std::make_unique<QtSettingsStore>();
+    }
+    void TearDown() override {
+        program_.reset();
+        store_.reset();
+        fs::remove_all(config_);
+    }
+
+    Program& start_program(const fs::path& dir) {
+        program_ = std::make_unique<Program>(dir, *store_, ProgramOptions{});
+        // Leaving the event loop would make every later one return at once.
+        program_->leave_event_loop = {};
+        program_->create_windows();
+        return *program_;
+    }
+    // Through the title to a drive: line image `line`, train image `train`.
+    TForm1* start_drive(int line = 1, int train = 1) {
+        TForm5* title = program_->title();
+        if (title->title_state == 1) title->Imageclick();
+        if (title->title_state == 2) title->Imageclick();
+        title->lineclick(line);
+        title->Trainclick(train);
+        return program_->driving();
+    }
+    static DriveState& state(TForm1* w) { return w->session().drive_unlocked().s; }
+
+    static fs::path* program_dir_;
+    fs::path config_;
+    std::unique_ptr<QtSettingsStore> store_;
+    std::unique_ptr<Program> program_;
+};
+
+fs::path* Windows::program_dir_ = nullptr;
+
+TEST(ProgramDir, NamedPlacesComeFirstThenTheFirstPlaceHoldingTheMarker) {
+    const fs::path with = temp_dir("with"), without = temp_dir("without");
+    std::ofstream(with / "ostrel.dat") << "x";
+    ProgramDirPlaces places{without, with, with, with};
+    // A directory named on the command line is taken as named, marker or not.
+    EXPECT_EQ(choose_program_dir(places).dir, without);
+    EXPECT_FALSE(choose_program_dir(places).has_marker);
+    places.argument.reset();
+    EXPECT_EQ(choose_program_dir(places).dir, with);
+    places.environment.reset();
+    places.executable_dir = without;
+    const ProgramDirChoice user = choose_program_dir(places);
+    EXPECT_EQ(user.dir, with);
+    EXPECT_TRUE(user.has_marker);
+    places.user_data_dir = without;
+    const ProgramDirChoice none = choose_program_dir(places);
+    EXPECT_EQ(none.dir, without);
+    EXPECT_FALSE(none.has_marker);
+    EXPECT_TRUE(none.may_write_demo);
+    fs::remove_all(with);
+    fs::remove_all(without);
+}
+
+TEST_F(Windows, SettingsKeepIntegersAndTextsUnderTheirKeyAndAMissingValueReadsAsNothing) {
+    EXPECT_TRUE(store_->open_key(kSettingsKey));
+    EXPECT_FALSE(store_->read_int(kSettingsKey, "Kanko"));
+    store_->write_int(kSettingsKey, "Kanko", 1);
+    store_->write_text(kSettingsKey, "Save1Title", "特急（東駅～中駅）");
+    QtSettingsStore again;
+    EXPECT_EQ(again.read_int(kSettingsKey, "Kanko"), 1);
+    EXPECT_EQ(again.read_text(kSettingsKey, "Save1Title"), "特急（東駅～中駅）");
+    EXPECT_EQ(again.read_text(kSettingsKey, "Save2Title"), "");
+    EXPECT_FALSE(again.read_int("\\Software\\Ostrel\\dgcontroller", "P0"));
+    EXPECT_FALSE(again.open_key("not a key"));
+    EXPECT_TRUE(fs::exists(config_ / "Ostrel" / "vantor.conf"));
+}
+
+TEST_F(Windows, WithoutTheMarkerFileTheProgramSaysSoAndEnds) {
+    MessageWatcher messages;
+    const fs::path empty = temp_dir("empty");
+    Program& p = start_program(empty);
+    EXPECT_TRUE(p.ended());
+    EXPECT_EQ(p.exit_code(), 1);
+    EXPECT_EQ(messages.texts, QStringList{QStringLiteral("実行ファイルが正しい場所に配置されていません")});
+    fs::remove_all(empty);
+}
+
+TEST_F(Windows, TitleShowsOnlyTheTrainsOfALineUnlessShiftIsHeld) {
+    Program& p = start_program(*program_dir_);
+    TForm5* title = p.title();
+    // No opening movie can be played: the first tick lays out the 800 x 600 picture window.
+    title->Timer1Timer();
+    EXPECT_FALSE(title->DXDraw1->isVisible());
+    title->Imageclick();
+    title->Imageclick();
+    EXPECT_EQ(title->title_state, 3);
+    EXPECT_TRUE(title->isVisible());
+    title->lineclick(1);
+    EXPECT_TRUE(title->train[0]->isVisible());
+    EXPECT_FALSE(title->train[1]->isVisible());
+    QTest::keyPress(title, Qt::Key_Shift, Qt::ShiftModifier);
+    EXPECT_TRUE(title->any_train);
+    title->lineclick(3);
+    EXPECT_EQ(title->selection.line_file_name, "line_exp.dat");
+    EXPECT_EQ(title->selection.start_station_index, 12);
+    EXPECT_TRUE(title->train[0]->isVisible());
+    EXPECT_TRUE(title->train[4]->isVisible());
+    QTest::keyRelease(title, Qt::Key_Shift);
+    EXPECT_FALSE(title->any_train);
+    title->backclick();
+    EXPECT_EQ(title->title_state, 2);
+    EXPECT_FALSE(title->train[0]->isVisible());
+}
+
+TEST_F(Windows, StartPausesAndResumesWithItsCaptionsAndKeysReachTheDrive) {
+    start_program(*program_dir_);
+    TForm1* w = start_drive();
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->size(), QSize(743, 560 + w->menuBar()->height()));
+    // The sample's string file names the Start item.
+    EXPECT_EQ(w->start1->text(), QStringLiteral("運転開始(&S)"));
+    EXPECT_TRUE(state(w).input_locked);
+    w->start1->trigger();
+    EXPECT_EQ(w->start1->text(), QStringLiteral("一時停止(&S)"));
+    EXPECT_TRUE(state(w).tick_timer_running);
+    QTest::qWait(350);
+    EXPECT_GE(state(w).tick_count, 2);
+    // Typed keys go to the driving rules: "z" steps this one-handle train off the emergency
+    // brake.
+    const int brake = state(w).brake_notch;
+    QTest::keyClick(w, Qt::Key_Z);
+    EXPECT_NE(state(w).brake_notch, brake);
+    // Pausing stops both steps and every sound, remembering what played.
+    w->session().channels().play_looping(3);
+    w->start1->trigger();
+    EXPECT_EQ(w->start1->text(), QStringLiteral("運転再開(&S)"));
+    EXPECT_FALSE(state(w).fast_timer_running);
+    EXPECT_EQ(state(w).paused_channels[3], SoundChannels::Playing::Looping);
+    EXPECT_FALSE(w->session().channels().is_playing(3));
+    const int ticks = state(w).tick_count;
+    QTest::qWait(250);
+    EXPECT_EQ(state(w).tick_count, ticks);
+    w->start1->trigger();
+    EXPECT_EQ(w->session().channels().playing(3), SoundChannels::Playing::Looping);
+    w->close();
+    EXPECT_EQ(program_->driving(), nullptr);
+    EXPECT_TRUE(program_->title()->isVisible());
+}
+
+TEST_F(Windows, MoveListsEveryStopButTheTerminusAndPutsTheTrainThere) {
+    start_program(*program_dir_);
+    TForm1* w = start_drive();
+    QStringList names, captions;
+    for (QAction* a : w->GoTo1->actions()) {
+        names << a->objectName();
+        captions << a->text();
+    }
+    EXPECT_EQ(names, (QStringList{"Sta0", "Sta1", "Sta3"}));
+    EXPECT_EQ(captions, (QStringList{"東駅", "中駅", "西駅"}));
+    w->GoTo1->actions()[1]->trigger();
+    EXPECT_EQ(state(w).current_frame, 3000);
+    EXPECT_EQ(w->Label4->text(), QStringLiteral("中駅"));
+    w->close();
+}
+
+TEST_F(Windows, MenuTogglesAreKeptForTheNextDriveAndTheNextRunOfTheProgram) {
+    start_program(*program_dir_);
+    TForm1* w = start_drive();
+    EXPECT_TRUE(w->D1->isChecked());
+    EXPECT_FALSE(w->OFF1->isChecked());
+    w->OFF1->trigger();
+    w->D1->trigger();
+    EXPECT_TRUE(w->session().drive_unlocked().options.callouts_off);
+    w->close();
+    EXPECT_EQ(store_->read_int(kSettingsKey, "Kanko"), 1);
+    EXPECT_EQ(store_->read_int(kSettingsKey, "Information"), 0);
+    TForm1* second = start_drive();
+    EXPECT_TRUE(second->OFF1->isChecked());
+    EXPECT_FALSE(second->D1->isChecked());
+    second->close();
+    // A new run of the program reads them from the settings store.
+    program_.reset();
+    store_ = std::make_unique<QtSettingsStore>();
+    start_program(*program_dir_);
+    TForm1* third = start_drive();
+    EXPECT_TRUE(third->OFF1->isChecked());
+    EXPECT_FALSE(third->OFF2->isChecked());
+    third->close();
+}
+
+TEST_F(Windows, CrewChangeEnterGoesOnEscapeEndsAndTheLastStopEndsOnAClick) {
+    start_program(*program_dir_);
+    TForm1* w = start_drive();
+    TkotaiStop* crew = program_->crew_change();
+    crew->open_from_tick();
+    EXPECT_TRUE(crew->isVisible());
+    QTest::keyClick(crew, Qt::Key_Return);
+    EXPECT_FALSE(crew->isVisible());
+    EXPECT_EQ(program_->driving(), w);
+    crew->open_from_tick();
+    QTest::keyClick(crew, Qt::Key_Escape);
+    EXPECT_FALSE(crew->isVisible());
+    EXPECT_EQ(program_->driving(), nullptr);
+
+    start_drive();
+    TLastStop* last = program_->last_stop();
+    last->open_from_tick();
+    EXPECT_EQ(last->windowTitle(), QStringLiteral("お疲れさまでした。"));
+    QTest::mouseClick(last, Qt::LeftButton);
+    EXPECT_FALSE(last->isVisible());
+    EXPECT_EQ(program_->driving(), nullptr);
+}
+
+TEST_F(Windows, SaveSlotsShowNoDataUntilSavedThenRestore) {
+    start_program(*program_dir_);
+    TForm1* w = start_drive();
+    w->Saveloadclick();
+    EXPECT_EQ(w->Load[0]->text(), QStringLiteral("No Data"));
+    EXPECT_FALSE(w->Load[0]->isEnabled());
+    EXPECT_TRUE(w->Save[0]->isEnabled());
+    MessageWatcher messages;
+    w->GoTo1->actions()[1]->trigger();  // 中駅, past the first stop: the caption is not empty
+    w->S2Click(1);
+    EXPECT_EQ(messages.texts, QStringList{QStringLiteral("運転状態を保存しました")});
+    w->Saveloadclick();
+    EXPECT_TRUE(w->Load[0]->isEnabled());
+    EXPECT_TRUE(w->Load[0]->text().contains(QStringLiteral("中駅")));
+    w->GoTo1->actions()[0]->trigger();
+    w->L1Click(1);
+    EXPECT_EQ(state(w).current_frame, 3000);
+    w->L1Click(2);
+    EXPECT_EQ(messages.texts.last(), QStringLiteral("運転状態が保存されていません"));
+    w->close();
+}
+
+TEST_F(Windows, ADataFileErrorShowsItsMessageAndEndsTheProgram) {
+    const fs::path dir = temp_dir("broken");
+    fixture::write_program_dir(dir);
+    fixture::write_file(dir / "line_ltd.dat", fixture::windows_text("[Station]\n東駅,0,x\n#\n"));
+    MessageWatcher messages;
+    Program& p = start_program(dir);
+    start_drive();
+    EXPECT_TRUE(p.ended());
+    EXPECT_EQ(p.exit_code(), 1);
+    ASSERT_EQ(messages.texts.size(), 1);
+    EXPECT_TRUE(messages.texts[0].startsWith(QStringLiteral("路線ファイル"))) << messages.texts[0].toStdString();
+    EXPECT_EQ(p.driving(), nullptr);
+    fs::remove_all(dir);
+}
+
+TEST_F(Windows, TheSmallWindowsPassTheirKeysOnAndTheEasyCabTypesItsCharacter) {
+    start_program(*program_dir_);
+    TForm1* w = start_drive();
+    w->start1->trigger();
+    const int brake = state(w).brake_notch;
+    QTest::keyClick(program_->help()->Memo1, Qt::Key_Z);
+    EXPECT_NE(state(w).brake_notch, brake);
+    const int after_key = state(w).brake_notch;
+    program_->easy_cab()->Button2->click();  // "加速"
+    QTest::qWait(20);                        // the posted character arrives after the click
+    EXPECT_NE(state(w).brake_notch, after_key);
+    // F5 shows the value display, which then fills every tick.
+    QTest::keyClick(w, Qt::Key_F5);
+    EXPECT_TRUE(program_->values()->isVisible());
+    QTest::qWait(250);
+    EXPECT_TRUE(program_->values()->value("Speed")->text().endsWith(QStringLiteral(" km/h")));
+    EXPECT_TRUE(program_->values()->caption("Sound")->text().startsWith(QStringLiteral("Sound D:")));
+    w->close();
+    EXPECT_FALSE(program_->easy_cab()->isVisible());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Ostrel"));
+    QApplication::setApplicationName(QStringLiteral("ostrel"));
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
