@@ -10,8 +10,8 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPlainTextEdit>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSettings>
 #include <QTest>
@@ -19,8 +19,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/driving_window.h"
 #include "app/drive_session.h"
+#include "app/driving_window.h"
 #include "app/program.h"
 #include "app/program_dir.h"
 #include "app/small_windows.h"
@@ -150,7 +150,8 @@ TEST_F(Windows, WithoutTheMarkerFileTheProgramSaysSoAndEnds) {
     Program& p = start_program(empty);
     EXPECT_TRUE(p.ended());
     EXPECT_EQ(p.exit_code(), 1);
-    EXPECT_EQ(messages.texts, QStringList{QStringLiteral("実行ファイルが正しい場所に配置されていません")});
+    EXPECT_EQ(messages.texts,
+              QStringList{QStringLiteral("実行ファイルが正しい場所に配置されていません")});
     fs::remove_all(empty);
 }
 
@@ -312,7 +313,8 @@ TEST_F(Windows, ADataFileErrorShowsItsMessageAndEndsTheProgram) {
     EXPECT_TRUE(p.ended());
     EXPECT_EQ(p.exit_code(), 1);
     ASSERT_EQ(messages.texts.size(), 1);
-    EXPECT_TRUE(messages.texts[0].startsWith(QStringLiteral("路線ファイル"))) << messages.texts[0].toStdString();
+    EXPECT_TRUE(messages.texts[0].startsWith(QStringLiteral("路線ファイル")))
+        << messages.texts[0].toStdString();
     EXPECT_EQ(p.driving(), nullptr);
     fs::remove_all(dir);
 }
@@ -333,7 +335,8 @@ TEST_F(Windows, TheSmallWindowsPassTheirKeysOnAndTheEasyCabTypesItsCharacter) {
     EXPECT_TRUE(program_->values()->isVisible());
     QTest::qWait(250);
     EXPECT_TRUE(program_->values()->value("Speed")->text().endsWith(QStringLiteral(" km/h")));
-    EXPECT_TRUE(program_->values()->caption("Sound")->text().startsWith(QStringLiteral("Sound D:")));
+    EXPECT_TRUE(
+        program_->values()->caption("Sound")->text().startsWith(QStringLiteral("Sound D:")));
     w->close();
     EXPECT_FALSE(program_->easy_cab()->isVisible());
 }
