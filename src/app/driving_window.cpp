@@ -94,8 +94,9 @@ TForm1::TForm1(Program& program, const DriveSelection& selection,
 
 TForm1::~TForm1() {
     // Both steps stop before anything they use is released.
+    // A closed window is deleted later, perhaps after the program object: it leaves that
+    // alone here, as its closing already told the program it was gone.
     MMTimer1.reset();
-    if (program_.driving() == this) program_.set_driving(nullptr);
 }
 
 void TForm1::build_labels() {
