@@ -5,6 +5,7 @@
 #include <QLayout>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPointer>
 #include <QTimer>
 #include <QWheelEvent>
 
@@ -77,6 +78,7 @@ TForm1::TForm1(Program& program, const DriveSelection& selection,
     build_labels();
     build_menus();
     d.s.resistance_released = program.values()->resistance_released();
+    d.options.visual_effects_off = program.visual_effects_off;
 
     MMTimer1 = std::make_unique<FastStepThread>(session_->mutex(), d, log_);
     Timer1 = new DeadlineTimer(
@@ -201,11 +203,24 @@ void TForm1::build_menus() {
 template <class F>
 void TForm1::handle(F&& f) {
     if (closed_) return;
-    session_->locked(std::forward<F>(f));
+    const bool values_shown = program_.values()->isVisible();
+    session_->locked([&](Drive& d) {
+        follow_value_display(d, values_shown);
+        f(d);
+    });
     after_locked_call();
 }
 
+void TForm1::follow_value_display(Drive& d, bool shown) {
+    // The window lives for the whole program and has its own close box: F5 shows it when it
+    // is hidden and hides it when it is shown, whatever the drive last did with it.
+    d.view.value_display_shown = shown;
+}
+
 void TForm1::after_locked_call() {
+    // A message box runs the events while it is open; an end-of-run dialog answered meanwhile
+    // closes this window, which is then deleted when the box returns.
+    const QPointer<TForm1> alive(this);
     bool fast = false, tick = false;
     session_->locked([&](Drive& d) {
         fast = d.s.fast_timer_running;
@@ -218,6 +233,7 @@ void TForm1::after_locked_call() {
         switch (r.kind) {
             case DeferredShell::Request::Message:
                 program_.message(q(r.text));
+                if (!alive) return;
                 break;
             case DeferredShell::Request::Dialog:
                 if (r.text == "last_stop") program_.last_stop()->open_from_tick();
@@ -296,8 +312,10 @@ void TForm1::refresh_from_view() {
 void TForm1::Timer1Timer(std::chrono::steady_clock::time_point planned) {
     const auto start = std::chrono::steady_clock::now();
     bool finished = false;
+    const bool values_shown = program_.values()->isVisible();
     session_->locked([&](Drive& d) {
         if (!d.s.tick_timer_running) return;
+        follow_value_display(d, values_shown);
         tick(d);
         if (pilot_) {
             pilot_->act(d);
@@ -305,7 +323,9 @@ void TForm1::Timer1Timer(std::chrono::steady_clock::time_point planned) {
         }
     });
     if (log_) log_->record("tick", planned, start, std::chrono::steady_clock::now());
+    const QPointer<TForm1> alive(this);
     after_locked_call();
+    if (!alive) return;
     // The autopilot answers the end-of-run dialogs by ending the drive.
     if (finished && !closed_ &&
         (program_.last_stop()->isVisible() || program_.crew_change()->isVisible()))
@@ -339,7 +359,10 @@ void TForm1::OFF2Click() {
     handle([](Drive& d) { toggle_option(d, "ATS"); });
 }
 void TForm1::OFFV1Click() {
-    handle([](Drive& d) { toggle_option(d, "visual"); });
+    handle([this](Drive& d) {
+        toggle_option(d, "visual");
+        program_.visual_effects_off = d.options.visual_effects_off;
+    });
 }
 
 void TForm1::BackClick() {
@@ -394,15 +417,19 @@ void TForm1::keyPressEvent(QKeyEvent* e) {
 }
 
 void TForm1::wheelEvent(QWheelEvent* e) {
-    const int dy = e->angleDelta().y();
-    if (dy == 0) return;
-    // Towards the driver (down) powers, away (up) brakes.
-    handle([dy](Drive& d) {
-        if (dy < 0)
-            WheelD(d);
-        else
-            WheelU(d);
-    });
+    // One step per wheel notch (120); fine-grained wheels and touchpads add up to one.
+    wheel_delta_ += e->angleDelta().y();
+    while (wheel_delta_ <= -120 || wheel_delta_ >= 120) {
+        const bool towards_driver = wheel_delta_ < 0;
+        wheel_delta_ += towards_driver ? 120 : -120;
+        // Towards the driver powers, away brakes.
+        handle([towards_driver](Drive& d) {
+            if (towards_driver)
+                WheelD(d);
+            else
+                WheelU(d);
+        });
+    }
 }
 
 void TForm1::stop_channel(int channel) {
@@ -433,17 +460,15 @@ void TForm1::closeEvent(QCloseEvent* e) {
         return;
     }
     closed_ = true;
-    // The drawing first, then both steps, then the drive's sounds and options.
+    // The drawing first, then both steps (the fast-step thread is gone before anything else
+    // happens), the easy cab, then the drive's sounds and options.
     paint_timer_->stop();
     Timer1->stop();
-    MMTimer1->pause();
-    pilot_.reset();
-    {
-        std::lock_guard lock(session_->mutex());
-        close_drive(session_->drive_unlocked(), program_.settings());
-    }
+    session_->locked([](Drive& d) { d.s.fast_timer_running = d.s.tick_timer_running = false; });
     MMTimer1.reset();
+    pilot_.reset();
     program_.easy_cab()->close();
+    session_->locked([this](Drive& d) { close_drive(d, program_.settings()); });
     if (program_.crew_change()->isVisible()) program_.crew_change()->hide();
     if (program_.last_stop()->isVisible()) program_.last_stop()->hide();
     e->accept();

@@ -21,7 +21,8 @@ class QTimer;
 
 namespace ostrel {
 class Autopilot;
-}
+struct Drive;
+}  // namespace ostrel
 
 namespace ostrel::app {
 
@@ -98,7 +99,7 @@ class TForm1 : public QMainWindow {
     void after_locked_call();
     void follow_timers(bool fast, bool tick);
     void refresh_from_view();
-    void toggled();
+    static void follow_value_display(Drive& d, bool shown);
 
     Program& program_;
     std::unique_ptr<DriveSession> session_;
@@ -108,6 +109,7 @@ class TForm1 : public QMainWindow {
     QTimer* paint_timer_ = nullptr;
     std::unique_ptr<Autopilot> pilot_;
     bool closed_ = false;
+    int wheel_delta_ = 0;
 };
 
 }  // namespace ostrel::app

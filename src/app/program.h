@@ -57,6 +57,9 @@ class Program {
     TimingLog* timing_log() { return timing_log_.get(); }
     void set_driving(TForm1* window) { driving_ = window; }
 
+    // "視覚効果OFF": not stored, but kept from drive to drive while the program runs.
+    bool visual_effects_off = false;
+
     // The small windows pass their keys on to the driving window.
     void forward_key(QKeyEvent* e);
 

@@ -47,8 +47,8 @@ void fixed_client(QWidget* w, int width, int height) {
 
 bool KeyForwarder::eventFilter(QObject*, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
+        // The driving window gets the key, and the control still does what it does with it.
         program_.forward_key(static_cast<QKeyEvent*>(event));
-        return true;
     }
     return false;
 }
@@ -73,10 +73,10 @@ TForm4::TForm4(Program& program)
 void TForm4::create() {
     // Line 1 is the caption, every further line a line of the text; a missing file leaves
     // the window empty under "Help".
-    const auto path = resolve_path(program_.program_dir(), "operation.dat", Encoding::Utf8);
-    if (!path) return;
+    const auto path = resolve_path(program_.program_dir(), "operation.dat", Encoding::Utf8)
+                          .value_or(program_.program_dir() / "operation.dat");
     try {
-        TextFile file = split_text(read_file_bytes(*path, kMaxTextFileBytes));
+        TextFile file = split_text(read_file_bytes(path, kMaxTextFileBytes));
         const Encoding encoding = is_valid_utf8(file.text) ? Encoding::Utf8 : Encoding::ShiftJis;
         const auto lines = file.lines();
         if (lines.empty()) return;
@@ -85,7 +85,9 @@ void TForm4::create() {
         for (std::size_t i = 1; i < lines.size(); ++i)
             text << q(display_text(lines[i], encoding));
         Memo1->setPlainText(text.join(QLatin1Char('\n')));
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+        // The window stays empty under "Help"; the user hears why once.
+        program_.message(q("Cannot open file \"" + path.string() + "\". " + e.what()));
     }
 }
 

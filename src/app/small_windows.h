@@ -79,6 +79,8 @@ class TLastStop : public QDialog {
 
   protected:
     void mousePressEvent(QMouseEvent*) override { LastStopClick(); }
+    // It has no cancel button: Escape does nothing, only a click ends the drive.
+    void keyPressEvent(QKeyEvent*) override {}
 
   private:
     Program& program_;

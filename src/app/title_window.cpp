@@ -1,5 +1,6 @@
 #include "app/title_window.h"
 
+#include <QCloseEvent>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QKeyEvent>
@@ -299,8 +300,9 @@ void TForm5::Trainclick(int n) {
     }
     program_.set_driving(drive);
     drive->on_closed = [this] { drive_ended(); };
+    // The title window hides while the drive runs, which is all the modality it needs: the
+    // help, easy cab and value display windows stay usable beside the driving window.
     hide();
-    drive->setWindowModality(Qt::ApplicationModal);
     drive->show();
     if (const QScreen* s = drive->screen()) {
         const QRect g = s->availableGeometry();
@@ -344,8 +346,15 @@ void TForm5::quitClick() {
     program_.end(0);
 }
 
+void TForm5::closeEvent(QCloseEvent* e) {
+    e->accept();
+    program_.end(0);
+}
+
 void TForm5::keyPressEvent(QKeyEvent* e) {
-    if (e->key() == Qt::Key_Shift && e->modifiers() == Qt::ShiftModifier) any_train = true;
+    // The Shift key's own press may not report Shift among the modifiers yet.
+    if (e->key() == Qt::Key_Shift && (e->modifiers() & ~Qt::ShiftModifier) == Qt::NoModifier)
+        any_train = true;
     QWidget::keyPressEvent(e);
 }
 

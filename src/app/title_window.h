@@ -51,6 +51,7 @@ class TForm5 : public QWidget {
     std::unique_ptr<MediaPlayer> MediaPlayer1;
 
   protected:
+    void closeEvent(QCloseEvent* e) override;     // closing the main window ends the program
     void keyPressEvent(QKeyEvent* e) override;    // KeyDown
     void keyReleaseEvent(QKeyEvent* e) override;  // KeyUp
 

@@ -58,9 +58,11 @@ struct ViewState {
     int card_left = 743, card_top = 0;
 
     // The easy cab window: shape colours (0x00BBGGRR) and its status line.
+    // White until the first tick lights them.
     int easy_neutral = 0xFFFFFF;
-    std::array<int, 5> easy_power{};
-    std::array<int, 8> easy_brake{};
+    std::array<int, 5> easy_power{0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF};
+    std::array<int, 8> easy_brake{0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF,
+                                  0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF};
     std::string easy_status;
 
     // The value display, computed only while it is shown.

@@ -8,6 +8,7 @@
 #include <QDialog>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -16,6 +17,7 @@
 #include <QSettings>
 #include <QTest>
 #include <QTimer>
+#include <QWheelEvent>
 #include <filesystem>
 #include <fstream>
 
@@ -339,6 +341,90 @@ TEST_F(Windows, TheSmallWindowsPassTheirKeysOnAndTheEasyCabTypesItsCharacter) {
         program_->values()->caption("Sound")->text().startsWith(QStringLiteral("Sound D:")));
     w->close();
     EXPECT_FALSE(program_->easy_cab()->isVisible());
+}
+
+TEST_F(Windows, TheHelpWindowTakesItsCaptionFromLineOneAndSaysWhenTheFileIsMissing) {
+    Program& p = start_program(*program_dir_);
+    EXPECT_EQ(p.help()->windowTitle(), QStringLiteral("運転のしかた"));
+    EXPECT_EQ(p.help()->Memo1->toPlainText(), QStringLiteral("z: 力行\na: ブレーキ"));
+    program_.reset();
+
+    const fs::path dir = temp_dir("help");
+    fixture::write_program_dir(dir);
+    fixture::write_file(dir / "operation.dat", fixture::windows_text("操作説明だけ\n"));
+    Program& one_line = start_program(dir);
+    EXPECT_EQ(one_line.help()->windowTitle(), QStringLiteral("操作説明だけ"));
+    EXPECT_TRUE(one_line.help()->Memo1->toPlainText().isEmpty());
+    program_.reset();
+
+    fs::remove(dir / "operation.dat");
+    MessageWatcher messages;
+    Program& missing = start_program(dir);
+    EXPECT_EQ(missing.help()->windowTitle(), QStringLiteral("Help"));
+    ASSERT_EQ(messages.texts.size(), 1);
+    EXPECT_TRUE(messages.texts[0].contains(QStringLiteral("operation.dat")));
+    EXPECT_FALSE(missing.ended());
+    fs::remove_all(dir);
+}
+
+TEST_F(Windows, OneMissingOptionGivesAllThreeDefaults) {
+    store_->write_int(kSettingsKey, "Kanko", 1);
+    store_->write_int(kSettingsKey, "Information", 0);
+    start_program(*program_dir_);
+    TForm1* w = start_drive();
+    EXPECT_FALSE(w->OFF1->isChecked());
+    EXPECT_TRUE(w->D1->isChecked());
+    EXPECT_FALSE(w->OFF2->isChecked());
+    w->close();
+}
+
+TEST_F(Windows, F5FollowsTheValueDisplayWindowEvenAfterItsCloseBox) {
+    start_program(*program_dir_);
+    TForm1* w = start_drive();
+    TForm3* values = program_->values();
+    QTest::keyClick(w, Qt::Key_F5);
+    EXPECT_TRUE(values->isVisible());
+    values->close();
+    QTest::keyClick(w, Qt::Key_F5);
+    EXPECT_TRUE(values->isVisible());
+    QTest::keyClick(w, Qt::Key_F5);
+    EXPECT_FALSE(values->isVisible());
+    // "jump" with nothing typed is a conversion error and leaves the frame alone.
+    const int frame = state(w).current_frame;
+    MessageWatcher messages;
+    values->Edit1->clear();
+    values->Button2->click();
+    EXPECT_EQ(messages.texts, QStringList{QStringLiteral("'' is not a valid integer value.")});
+    EXPECT_EQ(state(w).current_frame, frame);
+    values->Edit1->setText(QStringLiteral("2500"));
+    values->Button2->click();
+    EXPECT_EQ(state(w).current_frame, 2500);
+    w->close();
+}
+
+TEST_F(Windows, UnmarkingExplanationsClearsTheHintAtOnceAndHalfWheelNotchesAddUp) {
+    start_program(*program_dir_);
+    TForm1* w = start_drive();
+    w->start1->trigger();
+    w->session().locked([](Drive& d) { d.view.video_notice = "速度超過"; });
+    w->D1->trigger();
+    EXPECT_TRUE(w->session().drive_unlocked().view.video_notice.empty());
+    const int brake = state(w).brake_notch;
+    auto wheel = [w](int delta) {
+        QWheelEvent e(QPointF(10, 10), QPointF(10, 10), QPoint(), QPoint(0, delta), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(w, &e);
+    };
+    wheel(-60);
+    EXPECT_EQ(state(w).brake_notch, brake);
+    wheel(-60);  // a whole notch towards the driver: one step off the brake
+    EXPECT_EQ(state(w).brake_notch, brake + 1);
+    // A sound that was playing once plays again from its beginning on resuming.
+    w->session().channels().play(3);
+    w->start1->trigger();
+    w->start1->trigger();
+    EXPECT_EQ(w->session().channels().playing(3), SoundChannels::Playing::Once);
+    w->close();
 }
 
 }  // namespace

@@ -518,6 +518,7 @@ image\cross.bmp
 void write_program_dir(const fs::path& dir) {
     write_file(dir / "ostrel.dat", windows_text(kStrings));
     write_file(dir / "mascon.dat", windows_text(kMascon));
+    write_file(dir / "operation.dat", windows_text("運転のしかた\nz: 力行\na: ブレーキ\n"));
     write_file(dir / "train_70100.dat", windows_text(kVehicle));
     write_file(dir / "line_ltd.dat", windows_text(kLine));
     // The same line worked by one driver: the doors are the driver's.
