@@ -21,6 +21,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "app/demo_writer.h"
 #include "app/drive_session.h"
 #include "app/driving_window.h"
 #include "app/program.h"
@@ -425,6 +426,43 @@ TEST_F(Windows, UnmarkingExplanationsClearsTheHintAtOnceAndHalfWheelNotchesAddUp
     w->start1->trigger();
     EXPECT_EQ(w->session().channels().playing(3), SoundChannels::Playing::Once);
     w->close();
+}
+
+// A stand-in for the demo generator: reports two steps, writes `ostrel.dat` into the directory
+// it is given, then ends with `status`.
+fs::path fake_generator(const fs::path& dir, int status) {
+    const fs::path script = dir / ("generator-" + std::to_string(status));
+    std::ofstream(script) << "#!/bin/sh\n"
+                             "echo '[10%] program files' >&2\n"
+                             "mkdir -p \"$1\" && echo x > \"$1/ostrel.dat\"\n"
+                             "echo '[60%] the route video' >&2\n"
+                          << (status ? "echo 'disk full' >&2\n" : "") << "exit " << status << "\n";
+    fs::permissions(script, fs::perms::owner_all);
+    return script;
+}
+
+TEST(DemoWriter, AFailedWriteLeavesNothingBehindAndAFinishedOneTakesTheTargetsName) {
+    const fs::path dir = temp_dir("demo");
+    const fs::path target = dir / "share" / "ostrel";
+    const DemoResult failed = write_demo_directory(fake_generator(dir, 1), target, nullptr);
+    EXPECT_FALSE(failed.written);
+    EXPECT_TRUE(failed.message.contains(QStringLiteral("disk full")));
+    EXPECT_FALSE(fs::exists(target));
+    EXPECT_TRUE(fs::is_empty(dir / "share"));  // no half-written directory beside it
+
+    const DemoResult written = write_demo_directory(fake_generator(dir, 0), target, nullptr);
+    EXPECT_TRUE(written.written);
+    EXPECT_TRUE(fs::exists(target / "ostrel.dat"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir / "share"), fs::directory_iterator{}), 1);
+
+    // Files of the user's own are never written over.
+    fs::remove(target / "ostrel.dat");
+    std::ofstream(target / "notes.txt") << "mine";
+    const DemoResult refused = write_demo_directory(fake_generator(dir, 0), target, nullptr);
+    EXPECT_FALSE(refused.written);
+    EXPECT_TRUE(fs::exists(target / "notes.txt"));
+    EXPECT_FALSE(fs::exists(target / "ostrel.dat"));
+    fs::remove_all(dir);
 }
 
 }  // namespace
