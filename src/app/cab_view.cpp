@@ -4,11 +4,13 @@
 #include <QPainter>
 #include <algorithm>
 #include <numeric>
+#include <utility>
 
 #include "app/pictures.h"
 #include "app/timing_log.h"
 #include "data/panel.h"
 #include "drive/drive.h"
+#include "drive/video_source.h"
 
 namespace ostrel::app {
 
@@ -34,8 +36,13 @@ QPixmap part_pixmap(const PanelPart& part) {
 }  // namespace
 
 CabView::CabView(QWidget* parent, const Panel& panel, QPixmap opening, std::mutex& lock,
-                 const Drive& drive, TimingLog* log)
-    : QWidget(parent), opening_(std::move(opening)), lock_(lock), drive_(drive), log_(log) {
+                 Drive& drive, VideoSource& video, TimingLog* log)
+    : QWidget(parent),
+      opening_(std::move(opening)),
+      lock_(lock),
+      drive_(drive),
+      video_(video),
+      log_(log) {
     setFixedSize(540, 560);
     setAttribute(Qt::WA_OpaquePaintEvent);
     for (const PanelPart& part : panel.parts)
@@ -46,6 +53,11 @@ CabView::CabView(QWidget* parent, const Panel& panel, QPixmap opening, std::mute
     std::stable_sort(by_depth_.begin(), by_depth_.end(), [this](std::size_t a, std::size_t b) {
         return sprites_[a].depth < sprites_[b].depth;
     });
+}
+
+void CabView::redraw() {
+    force_fetch_ = true;
+    request();
 }
 
 void CabView::request() {
@@ -73,12 +85,24 @@ void CabView::paintEvent(QPaintEvent*) {
         s.frame = drive_.s.current_frame;
         s.submovie_mode = drive_.s.submovie_mode;
         s.frame_sub = drive_.s.frame_sub;
-        s.started = drive_.s.tick_timer_running || drive_.s.tick_count > 0;
+        s.video_length = drive_.video_length;
+        s.running = drive_.s.tick_timer_running;
+        s.started = s.running || drive_.s.tick_count > 0;
+    }
+    const int drawn = fetch_frame(s);
+    if (drawn != s.view.drawn_frame) {
+        std::lock_guard guard(lock_);
+        drive_.view.drawn_frame = drawn;
     }
     QPainter p(this);
     p.fillRect(rect(), Qt::black);
     draw_panel(p, s.view);
-    draw_video_area(p, s);
+    // The video surface, opaque, over the panel.
+    if (!s.started && !opening_.isNull()) {
+        p.drawPixmap(QPoint(0, 0), opening_, QRect(0, 0, 540, 300));
+    } else if (!working_.isNull()) {
+        p.drawImage(QPoint(0, 0), working_, QRect(0, 0, 540, 300));
+    }
     p.end();
     const auto end = std::chrono::steady_clock::now();
     if (log_)
@@ -118,29 +142,47 @@ void CabView::draw_panel(QPainter& p, const ViewState& v) const {
     }
 }
 
-void CabView::draw_video_area(QPainter& p, const CabSnapshot& s) const {
-    const QRect area(0, 0, 540, 300);
-    if (!s.started && !opening_.isNull()) {
-        p.drawPixmap(area.topLeft(), opening_, QRect(0, 0, 540, 300));
-    } else {
-        QLinearGradient sky(0, 0, 0, 300);
-        sky.setColorAt(0, QColor(40, 60, 90));
-        sky.setColorAt(1, QColor(20, 24, 30));
-        p.fillRect(area, sky);
-        p.setPen(QColor(190, 200, 215));
-        const QString what = s.submovie_mode != 0
-                                 ? QStringLiteral("sub-movie frame %1").arg(s.frame_sub)
-                                 : QStringLiteral("frame %1").arg(s.frame);
-        p.drawText(area.adjusted(8, 8, -8, -8), Qt::AlignRight | Qt::AlignTop, what);
+int CabView::fetch_frame(const CabSnapshot& s) {
+    // Before the start, and with the steps stopped, the picture stays as it is.
+    const bool sub = s.submovie_mode == 1 || s.submovie_mode == 2;
+    const int wanted = sub ? s.frame_sub : s.frame;
+    const bool force = std::exchange(force_fetch_, false);
+    if (!s.running || (wanted == s.view.drawn_frame && !force) || wanted < 0)
+        return s.view.drawn_frame;
+    // Past the end of the main video nothing is fetched or shown.
+    if (s.submovie_mode == 0 && s.video_length > 0 && s.frame > s.video_length)
+        return s.view.drawn_frame;
+    Image frame;
+    if (video_.read_frame(wanted, frame)) {
+        working_ = to_qimage(frame).convertToFormat(QImage::Format_RGB32);
+    } else if (!sub) {
+        if (working_.isNull()) {
+            working_ = QImage(540, 300, QImage::Format_RGB32);
+            working_.fill(Qt::black);
+        }
+        draw_notice("映像の読み込みに失敗しました");
     }
-    // The explanation notice over the video.
-    if (!s.view.video_notice.empty()) {
-        const QRect band(0, 270, 540, 30);
-        p.fillRect(band, QColor(0, 0, 0, 160));
-        p.setPen(Qt::white);
-        p.drawText(band.adjusted(6, 0, -6, 0), Qt::AlignVCenter | Qt::AlignLeft,
-                   QString::fromStdString(s.view.video_notice));
+    if (!s.view.video_notice.empty()) draw_notice(s.view.video_notice);
+    return wanted;
+}
+
+void CabView::draw_notice(const std::string& text) {
+    // A band along the bottom of the frame, lightened by 100, with the text centred on it.
+    if (working_.isNull()) return;
+    if (working_.format() != QImage::Format_RGB32)
+        working_ = working_.convertToFormat(QImage::Format_RGB32);
+    for (int y = 272; y <= std::min(299, working_.height() - 1); ++y) {
+        auto* row = reinterpret_cast<QRgb*>(working_.scanLine(y));
+        for (int x = 0; x < std::min(540, working_.width()); ++x) {
+            const QRgb c = row[x];
+            row[x] = qRgb(std::min(255, qRed(c) + 100), std::min(255, qGreen(c) + 100),
+                          std::min(255, qBlue(c) + 100));
+        }
     }
+    QPainter p(&working_);
+    p.setPen(Qt::black);
+    p.drawText(QRect(0, 273, 540, 27), Qt::AlignCenter | Qt::TextSingleLine,
+               QString::fromStdString(text));
 }
 
 }  // namespace ostrel::app

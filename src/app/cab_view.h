@@ -1,10 +1,10 @@
 #pragma once
 // `untendai`, the 540 x 560 cab view: the route video in its upper 540 x 300 pixels and the
 // cab panel below. It draws from a copy of the view state and the frame number taken under
-// the drive's lock; the drawing itself holds no lock. Until the route video is decoded, the
-// video area shows the line's opening picture before the start and the frame number after
-// it. UI thread.
+// the drive's lock; fetching the frame and drawing hold no lock. Before the start the video
+// area shows the line's opening picture. UI thread.
 
+#include <QImage>
 #include <QPixmap>
 #include <QWidget>
 #include <chrono>
@@ -17,6 +17,7 @@
 namespace ostrel {
 struct Drive;
 struct Panel;
+class VideoSource;
 }  // namespace ostrel
 
 namespace ostrel::app {
@@ -27,16 +28,20 @@ struct CabSnapshot {
     ViewState view;
     int frame = 0;
     int submovie_mode = 0, frame_sub = 0;
+    int video_length = 0;
+    bool running = false;  // the tick runs
     bool started = false;  // the first Start has been given
 };
 
 class CabView : public QWidget {
   public:
-    CabView(QWidget* parent, const Panel& panel, QPixmap opening, std::mutex& lock,
-            const Drive& drive, TimingLog* log);
+    CabView(QWidget* parent, const Panel& panel, QPixmap opening, std::mutex& lock, Drive& drive,
+            VideoSource& video, TimingLog* log);
 
-    // Asks for a redraw; the paint event draws what the drive shows then.
+    // Asks for a presentation; the paint event draws what the drive shows then.
     void request();
+    // The frame is fetched again even when it has not changed (a new notice, a new aspect).
+    void redraw();
     std::function<void()> on_click;  // movieclick
 
     // What was drawn last, for the value display's count of frames per second.
@@ -53,14 +58,19 @@ class CabView : public QWidget {
         bool needle = false;
     };
     void draw_panel(QPainter& p, const ViewState& v) const;
-    void draw_video_area(QPainter& p, const CabSnapshot& s) const;
+    // Fetches the frame the drive shows into `working_` when it changed; the frame drawn.
+    int fetch_frame(const CabSnapshot& s);
+    void draw_notice(const std::string& text);
 
     std::vector<Sprite> sprites_;        // in the panel's order
     std::vector<std::size_t> by_depth_;  // drawing order
     QPixmap opening_;
     std::mutex& lock_;
-    const Drive& drive_;
+    Drive& drive_;
+    VideoSource& video_;
     TimingLog* log_;
+    QImage working_;  // the frame as last fetched, with its notice
+    bool force_fetch_ = false;
     std::chrono::steady_clock::time_point requested_{};
     std::vector<std::chrono::steady_clock::time_point> drawn_;
     int last_frame_drawn_ = -1;

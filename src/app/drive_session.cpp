@@ -7,10 +7,14 @@
 namespace ostrel::app {
 
 DriveSession::DriveSession(LoadedDrive loaded, SettingsStore& settings)
-    : loaded_(std::move(loaded)),
-      video_(loaded_.selection.program_dir,
-             video_lengths_without_decoder(loaded_, speed_profile_last_frame(loaded_.line))) {
-    const int frames = speed_profile_last_frame(loaded_.line);
+    : loaded_(std::move(loaded)), video_(loaded_.selection.program_dir) {
+    // Without its video the drive goes on, to the last frame of the speed profile.
+    int frames = -1;
+    if (video_.open(loaded_.main_video_name)) {
+        frames = video_.frame_count();
+    } else {
+        video_error_ = "映像ファイルを開けません" + loaded_.main_video_name;
+    }
     drive_ = open_drive(loaded_, {channels_, shell_, settings, &video_, frames});
 }
 

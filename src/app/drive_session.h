@@ -13,6 +13,7 @@
 #include "drive/drive.h"
 #include "drive/video_source.h"
 #include "sound/virtual_channels.h"
+#include "view/ffmpeg/frame_reader.h"
 
 namespace ostrel {
 class SettingsStore;
@@ -48,6 +49,11 @@ class DriveSession {
     // plays each sound for its length, so everything that waits for a sound to end works.
     DriveSession(LoadedDrive loaded, SettingsStore& settings);
 
+    // The route video, read on the UI thread only (the tick opens sub-movies on it, the cab
+    // view draws its frames). `video_error` is the message when the main video did not open.
+    FfmpegVideo& video() { return video_; }
+    const std::string& video_error() const { return video_error_; }
+
     // Runs `f` on the drive under the lock, with the channels' clock brought up to now.
     template <class F>
     decltype(auto) locked(F&& f) {
@@ -72,7 +78,8 @@ class DriveSession {
     LoadedDrive loaded_;
     VirtualChannels channels_;
     DeferredShell shell_;
-    HeadlessVideoSource video_;
+    FfmpegVideo video_;
+    std::string video_error_;
     std::mutex mutex_;
     std::unique_ptr<Drive> drive_;
     Clock::time_point origin_ = Clock::now();

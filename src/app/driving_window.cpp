@@ -67,7 +67,8 @@ TForm1::TForm1(Program& program, const DriveSelection& selection,
     // The line's opening picture, shown in the video area until the first Start.
     const QPixmap opening = load_picture(loaded.selection.program_dir,
                                          loaded.line.display(loaded.line.staf_opening_file));
-    untendai = new CabView(client, loaded.panel, opening, session_->mutex(), d, log_);
+    untendai =
+        new CabView(client, loaded.panel, opening, session_->mutex(), d, session_->video(), log_);
     untendai->move(0, 0);
     untendai->on_click = [this] { movieclick(); };
     back = new ImageControl(client);
@@ -247,7 +248,7 @@ void TForm1::after_locked_call() {
         }
         if (closed_) return;
     }
-    if (redraw) untendai->request();
+    if (redraw) untendai->redraw();
 }
 
 void TForm1::follow_timers(bool fast, bool tick) {

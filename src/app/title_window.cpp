@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <QUrl>
 
+#include "app/drive_session.h"
 #include "app/driving_window.h"
 #include "app/media_player.h"
 #include "app/pictures.h"
@@ -298,6 +299,10 @@ void TForm5::Trainclick(int n) {
         program_.fatal(QString::fromStdString(e.what()));
         return;
     }
+    // The loader's last word: a route video that cannot be opened is said, and the drive goes
+    // on without pictures.
+    if (!drive->session().video_error().empty())
+        program_.message(QString::fromStdString(drive->session().video_error()));
     program_.set_driving(drive);
     drive->on_closed = [this] { drive_ended(); };
     // The title window hides while the drive runs, which is all the modality it needs: the

@@ -1,10 +1,12 @@
 #pragma once
-// The route video as the simulation needs it: open a file, its number of frames. Decoding
-// frames is the window's business. UI thread.
+// The route video: open a file, its number of frames, and frame n as a picture. The simulation
+// needs only the first two; the window draws the frames. UI thread.
 
 #include <filesystem>
 #include <functional>
 #include <string>
+
+#include "core/image.h"
 
 namespace ostrel {
 
@@ -15,6 +17,15 @@ class VideoSource {
     virtual bool open(const std::string& name) = 0;
     // Frames of the open video, -1 when none is open.
     virtual int frame_count() const = 0;
+    // Frame n of the open video into `out`. A number outside the video gives the last frame
+    // decoded again; false when there is none, when nothing is open, or when frame n cannot be
+    // decoded (the frame decoded before it is then not passed off as frame n). A source that
+    // decodes nothing always says false.
+    virtual bool read_frame(int n, Image& out) {
+        (void)n;
+        (void)out;
+        return false;
+    }
 };
 
 // The headless runner's video: a file opens when it exists; the main video has the length the

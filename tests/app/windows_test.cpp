@@ -77,9 +77,13 @@ class Windows : public ::testing::Test {
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
                            QString::fromStdString(config_.string()));
         store_ = std::make_unique<QtSettingsStore>();
+        // Every message box is answered (the sample has no route video, so every drive says
+        // so); the tests look at the texts.
+        messages_ = std::make_unique<MessageWatcher>();
     }
     void TearDown() override {
         program_.reset();
+        messages_.reset();
         store_.reset();
         fs::remove_all(config_);
     }
@@ -106,6 +110,7 @@ class Windows : public ::testing::Test {
     fs::path config_;
     std::unique_ptr<QtSettingsStore> store_;
     std::unique_ptr<Program> program_;
+    std::unique_ptr<MessageWatcher> messages_;
 };
 
 fs::path* Windows::program_dir_ = nullptr;
@@ -148,7 +153,7 @@ TEST_F(Windows, SettingsKeepIntegersAndTextsUnderTheirKeyAndAMissingValueReadsAs
 }
 
 TEST_F(Windows, WithoutTheMarkerFileTheProgramSaysSoAndEnds) {
-    MessageWatcher messages;
+    MessageWatcher& messages = *messages_;
     const fs::path empty = temp_dir("empty");
     Program& p = start_program(empty);
     EXPECT_TRUE(p.ended());
@@ -291,10 +296,9 @@ TEST_F(Windows, SaveSlotsShowNoDataUntilSavedThenRestore) {
     EXPECT_EQ(w->Load[0]->text(), QStringLiteral("No Data"));
     EXPECT_FALSE(w->Load[0]->isEnabled());
     EXPECT_TRUE(w->Save[0]->isEnabled());
-    MessageWatcher messages;
     w->GoTo1->actions()[1]->trigger();  // 中駅, past the first stop: the caption is not empty
     w->S2Click(1);
-    EXPECT_EQ(messages.texts, QStringList{QStringLiteral("運転状態を保存しました")});
+    EXPECT_EQ(messages_->texts.last(), QStringLiteral("運転状態を保存しました"));
     w->Saveloadclick();
     EXPECT_TRUE(w->Load[0]->isEnabled());
     EXPECT_TRUE(w->Load[0]->text().contains(QStringLiteral("中駅")));
@@ -302,7 +306,7 @@ TEST_F(Windows, SaveSlotsShowNoDataUntilSavedThenRestore) {
     w->L1Click(1);
     EXPECT_EQ(state(w).current_frame, 3000);
     w->L1Click(2);
-    EXPECT_EQ(messages.texts.last(), QStringLiteral("運転状態が保存されていません"));
+    EXPECT_EQ(messages_->texts.last(), QStringLiteral("運転状態が保存されていません"));
     w->close();
 }
 
@@ -310,7 +314,7 @@ TEST_F(Windows, ADataFileErrorShowsItsMessageAndEndsTheProgram) {
     const fs::path dir = temp_dir("broken");
     fixture::write_program_dir(dir);
     fixture::write_file(dir / "line_ltd.dat", fixture::windows_text("[Station]\n東駅,0,x\n#\n"));
-    MessageWatcher messages;
+    MessageWatcher& messages = *messages_;
     Program& p = start_program(dir);
     start_drive();
     EXPECT_TRUE(p.ended());
@@ -359,11 +363,11 @@ TEST_F(Windows, TheHelpWindowTakesItsCaptionFromLineOneAndSaysWhenTheFileIsMissi
     program_.reset();
 
     fs::remove(dir / "operation.dat");
-    MessageWatcher messages;
+    messages_->texts.clear();
     Program& missing = start_program(dir);
     EXPECT_EQ(missing.help()->windowTitle(), QStringLiteral("Help"));
-    ASSERT_EQ(messages.texts.size(), 1);
-    EXPECT_TRUE(messages.texts[0].contains(QStringLiteral("operation.dat")));
+    ASSERT_EQ(messages_->texts.size(), 1);
+    EXPECT_TRUE(messages_->texts[0].contains(QStringLiteral("operation.dat")));
     EXPECT_FALSE(missing.ended());
     fs::remove_all(dir);
 }
@@ -392,10 +396,9 @@ TEST_F(Windows, F5FollowsTheValueDisplayWindowEvenAfterItsCloseBox) {
     EXPECT_FALSE(values->isVisible());
     // "jump" with nothing typed is a conversion error and leaves the frame alone.
     const int frame = state(w).current_frame;
-    MessageWatcher messages;
     values->Edit1->clear();
     values->Button2->click();
-    EXPECT_EQ(messages.texts, QStringList{QStringLiteral("'' is not a valid integer value.")});
+    EXPECT_EQ(messages_->texts.last(), QStringLiteral("'' is not a valid integer value."));
     EXPECT_EQ(state(w).current_frame, frame);
     values->Edit1->setText(QStringLiteral("2500"));
     values->Button2->click();

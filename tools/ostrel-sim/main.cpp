@@ -10,6 +10,7 @@
 #include "check.h"
 #include "core/decode/decoders.h"
 #include "core/error.h"
+#include "frames.h"
 #include "run.h"
 
 namespace {
@@ -84,7 +85,26 @@ static int run_main(int argc, char** argv) {
     run->add_flag("--autopilot", autopilot, "Let the autopilot drive after every tick");
     run->add_option("--settings", settings_file, "Keep the options and save slots in this file");
 
+    std::string video_file, out_dir;
+    std::vector<int> frame_numbers;
+    bool count_only = false;
+    CLI::App* frame =
+        app.add_subcommand("frame", "Write frames of a video as PNG, or print its frame count");
+    frame->add_option("file", video_file, "The AVI file")->required();
+    frame->add_option("frames", frame_numbers, "Frame numbers");
+    frame->add_option("--out", out_dir, "Directory for frame-N.png");
+    frame->add_flag("--count", count_only, "Print the number of frames");
+
     CLI11_PARSE(app, argc, argv);
+
+    if (frame->parsed()) {
+        if (count_only) return ostrel::print_frame_count(video_file, std::cout, std::cerr);
+        if (frame_numbers.empty() || out_dir.empty()) {
+            std::cerr << "ostrel-sim: frame needs frame numbers and --out DIR, or --count\n";
+            return 2;
+        }
+        return ostrel::write_frames(video_file, frame_numbers, out_dir, std::cout, std::cerr);
+    }
 
     ostrel::PlatformImageDecoder images;
     ostrel::SndfileWaveDecoder waves;

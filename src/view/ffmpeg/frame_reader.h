@@ -1,0 +1,43 @@
+#pragma once
+// The route video read with FFmpeg's libraries: any AVI they decode, frame n exactly. Frames are
+// counted by their presentation time, not by the order of their packets. A frame a little ahead
+// of the last one is reached by decoding forward; any other by seeking to the key frame at or
+// before it and decoding forward from there. Each frame is converted once, by swscale, into
+// the core's picture format. Only the AVI demuxer is used, so a file cannot make FFmpeg open
+// anything else. UI thread.
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "drive/video_source.h"
+
+namespace ostrel {
+
+class FfmpegVideo final : public VideoSource {
+  public:
+    // Names given to `open` are found relative to `base` (any case, backslashes allowed).
+    explicit FfmpegVideo(std::filesystem::path base = {});
+    ~FfmpegVideo() override;
+    FfmpegVideo(const FfmpegVideo&) = delete;
+    FfmpegVideo& operator=(const FfmpegVideo&) = delete;
+
+    bool open(const std::string& name) override;
+    bool open_file(const std::filesystem::path& file);
+    int frame_count() const override;
+    bool read_frame(int n, Image& out) override;
+    void close();
+
+    // Frames per second of the open video (30 when the file does not say).
+    double frame_rate() const;
+    // Why the last open or read failed, for messages and tests.
+    const std::string& error() const { return error_; }
+
+  private:
+    struct State;
+    std::filesystem::path base_;
+    std::unique_ptr<State> s_;
+    std::string error_;
+};
+
+}  // namespace ostrel

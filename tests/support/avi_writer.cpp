@@ -1,0 +1,156 @@
+#include "avi_writer.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/imgutils.h>
+#include <libavutil/opt.h>
+#include <libswscale/swscale.h>
+}
+
+namespace ostrel::fixture {
+
+Image numbered_frame(int n, int width, int height) {
+    Image img;
+    img.width = width;
+    img.height = height;
+    img.pixels.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const int bar = x * 16 / width;
+            const bool on = (n >> (15 - bar)) & 1;
+            const std::uint8_t v = on ? 200 : 56;  // soft enough for every codec's range
+            img.pixels[static_cast<std::size_t>(y * width + x)] = Rgba{v, v, v, 255};
+        }
+    return img;
+}
+
+int frame_number_of(const Image& frame) {
+    if (frame.empty()) return -1;
+    int n = 0;
+    for (int bar = 0; bar < 16; ++bar) {
+        // The middle of the bar, away from its edges.
+        const int x0 = bar * frame.width / 16 + frame.width / 64;
+        const int x1 = (bar + 1) * frame.width / 16 - frame.width / 64;
+        long sum = 0, count = 0;
+        for (int y = frame.height / 4; y < 3 * frame.height / 4; ++y)
+            for (int x = x0; x < x1; ++x) {
+                const Rgba p = frame.pixel(x, y);
+                sum += (p.r + p.g + p.b) / 3;
+                ++count;
+            }
+        const long mean = count ? sum / count : 0;
+        if (mean > 160) {
+            n |= 1 << (15 - bar);
+        } else if (mean > 96) {
+            return -1;
+        }
+    }
+    return n;
+}
+
+bool write_numbered_avi(const std::filesystem::path& file, const std::string& codec_name,
+                        int frames, int key_interval, const std::string& pixel_format) {
+    const AVCodec* encoder = avcodec_find_encoder_by_name(codec_name.c_str());
+    if (!encoder) return false;
+    AVFormatContext* format = nullptr;
+    if (avformat_alloc_output_context2(&format, nullptr, "avi", file.string().c_str()) < 0)
+        return false;
+    AVStream* stream = avformat_new_stream(format, nullptr);
+    AVCodecContext* c = avcodec_alloc_context3(encoder);
+    // Bars of 16 pixels: one macroblock each, so no block mixes two bars.
+    const int width = 256, height = 128;
+    c->width = width;
+    c->height = height;
+    c->time_base = AVRational{1, 30};
+    c->framerate = AVRational{30, 1};
+    c->gop_size = key_interval;
+    c->max_b_frames = 0;
+    c->thread_count = 1;
+    AVPixelFormat pix = AV_PIX_FMT_NONE;
+    if (!pixel_format.empty()) {
+        pix = av_get_pix_fmt(pixel_format.c_str());
+    } else {
+        const AVPixelFormat* formats = nullptr;
+#if LIBAVCODEC_VERSION_MAJOR >= 61
+        avcodec_get_supported_config(c, encoder, AV_CODEC_CONFIG_PIX_FORMAT, 0,
+                                     reinterpret_cast<const void**>(&formats), nullptr);
+#else
+        formats = encoder->pix_fmts;
+#endif
+        pix = formats ? formats[0] : AV_PIX_FMT_YUV420P;
+    }
+    c->pix_fmt = pix;
+    if (codec_name == "mjpeg") {
+        c->color_range = AVCOL_RANGE_JPEG;
+        c->strict_std_compliance = FF_COMPLIANCE_UNOFFICIAL;
+    }
+    if (codec_name == "libx264") av_opt_set(c->priv_data, "preset", "ultrafast", 0);
+    if (codec_name == "mpeg4") {
+        // Sharp bars at a fixed, fine quantiser.
+        c->flags |= AV_CODEC_FLAG_QSCALE;
+        c->global_quality = FF_QP2LAMBDA * 3;
+    }
+    if (codec_name.rfind("msmpeg4", 0) == 0) {
+        // A coarser quantiser: this encoder clips larger coefficients and smears the bars.
+        c->flags |= AV_CODEC_FLAG_QSCALE;
+        c->global_quality = FF_QP2LAMBDA * 10;
+    }
+    if (format->oformat->flags & AVFMT_GLOBALHEADER) c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    bool ok = avcodec_open2(c, encoder, nullptr) >= 0 &&
+              avcodec_parameters_from_context(stream->codecpar, c) >= 0;
+    stream->time_base = c->time_base;
+    ok = ok && avio_open(&format->pb, file.string().c_str(), AVIO_FLAG_WRITE) >= 0;
+    ok = ok && avformat_write_header(format, nullptr) >= 0;
+    AVFrame* frame = av_frame_alloc();
+    AVPacket* packet = av_packet_alloc();
+    frame->format = c->pix_fmt;
+    frame->width = width;
+    frame->height = height;
+    ok = ok && av_frame_get_buffer(frame, 0) >= 0;
+    SwsContext* scale = c->pix_fmt == AV_PIX_FMT_PAL8
+                            ? nullptr
+                            : sws_getContext(width, height, AV_PIX_FMT_RGBA, width, height,
+                                             c->pix_fmt, SWS_POINT, nullptr, nullptr, nullptr);
+    ok = ok && (scale || c->pix_fmt == AV_PIX_FMT_PAL8);
+    auto drain = [&] {
+        while (avcodec_receive_packet(c, packet) >= 0) {
+            av_packet_rescale_ts(packet, c->time_base, stream->time_base);
+            packet->stream_index = stream->index;
+            av_interleaved_write_frame(format, packet);
+        }
+    };
+    for (int n = 0; ok && n < frames; ++n) {
+        const Image img = numbered_frame(n, width, height);
+        ok = av_frame_make_writable(frame) >= 0;
+        if (frame->format == AV_PIX_FMT_PAL8) {
+            // Palette index = grey level, with a grey ramp as the palette.
+            for (int y = 0; y < height; ++y)
+                for (int x = 0; x < width; ++x)
+                    frame->data[0][y * frame->linesize[0] + x] = img.pixel(x, y).r;
+            auto* pal = reinterpret_cast<std::uint32_t*>(frame->data[1]);
+            for (std::uint32_t i = 0; i < 256; ++i)
+                pal[i] = 0xFF000000u | (i << 16) | (i << 8) | i;
+        } else {
+            const std::uint8_t* src[4] = {reinterpret_cast<const std::uint8_t*>(img.pixels.data()),
+                                          nullptr, nullptr, nullptr};
+            const int src_lines[4] = {4 * width, 0, 0, 0};
+            sws_scale(scale, src, src_lines, 0, height, frame->data, frame->linesize);
+        }
+        frame->pts = n;
+        ok = ok && avcodec_send_frame(c, frame) >= 0;
+        drain();
+    }
+    avcodec_send_frame(c, nullptr);
+    drain();
+    if (ok) av_write_trailer(format);
+    sws_freeContext(scale);
+    av_packet_free(&packet);
+    av_frame_free(&frame);
+    avcodec_free_context(&c);
+    if (format->pb) avio_closep(&format->pb);
+    avformat_free_context(format);
+    return ok;
+}
+
+}  // namespace ostrel::fixture

@@ -1,0 +1,179 @@
+// The route video's frame reader on AVIs whose frames show their own number: every codec this
+// FFmpeg can write, read forwards, backwards, at random and past the end, and damaged files.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+#include <sstream>
+
+#include "avi_writer.h"
+#include "frames.h"
+#include "view/ffmpeg/frame_reader.h"
+
+namespace fs = std::filesystem;
+using namespace ostrel;
+
+namespace {
+
+fs::path temp(const std::string& name) {
+    fs::path dir = fs::temp_directory_path() / "ostrel-frame-reader";
+    fs::create_directories(dir);
+    return dir / name;
+}
+
+constexpr int kFrames = 75;
+
+// The frame the reader gives for n, by the number in its pixels; -2 when it gives none.
+int shown(FfmpegVideo& video, int n) {
+    Image img;
+    if (!video.read_frame(n, img)) return -2;
+    return fixture::frame_number_of(img);
+}
+
+struct Codec {
+    const char* encoder;
+    const char* pixel_format;
+};
+
+class EveryCodec : public ::testing::TestWithParam<Codec> {};
+
+TEST_P(EveryCodec, GivesExactlyTheFrameAskedForInAnyOrderAndRepeatsTheLastPastTheEnd) {
+    const Codec codec = GetParam();
+    const fs::path file = temp(std::string(codec.encoder) + "-" + codec.pixel_format + ".avi");
+    if (!fixture::write_numbered_avi(file, codec.encoder, kFrames, 10, codec.pixel_format))
+        GTEST_SKIP() << "this FFmpeg cannot write " << codec.encoder;
+    FfmpegVideo video;
+    ASSERT_TRUE(video.open_file(file)) << video.error();
+    EXPECT_EQ(video.frame_count(), kFrames);
+    EXPECT_NEAR(video.frame_rate(), 30.0, 0.01);
+    for (int n = 0; n < kFrames; ++n)
+        ASSERT_EQ(shown(video, n), n) << "forwards";
+    for (int n = kFrames - 1; n >= 0; n -= 3)
+        ASSERT_EQ(shown(video, n), n) << "backwards";
+    std::mt19937 random(7);
+    for (int i = 0; i < 60; ++i) {
+        const int n = static_cast<int>(random() % kFrames);
+        ASSERT_EQ(shown(video, n), n) << "at random";
+    }
+    // Past the end, or before the start: the frame decoded last, again.
+    ASSERT_EQ(shown(video, 40), 40);
+    EXPECT_EQ(shown(video, kFrames), 40);
+    EXPECT_EQ(shown(video, 100000), 40);
+    EXPECT_EQ(shown(video, -1), 40);
+    video.close();
+    EXPECT_EQ(video.frame_count(), -1);
+    EXPECT_EQ(shown(video, 0), -2);
+    fs::remove(file);
+}
+
+INSTANTIATE_TEST_SUITE_P(Codecs, EveryCodec,
+                         ::testing::Values(Codec{"mpeg4", ""}, Codec{"mjpeg", "yuvj420p"},
+                                           Codec{"cinepak", ""}, Codec{"msvideo1", ""},
+                                           Codec{"msmpeg4v2", ""}, Codec{"msmpeg4", ""},
+                                           Codec{"libx264", "yuv420p"}, Codec{"rawvideo", "bgr24"},
+                                           Codec{"rawvideo", "rgb555le"},
+                                           Codec{"rawvideo", "bgra"}),
+                         [](const ::testing::TestParamInfo<Codec>& p) {
+                             return std::string(p.param.encoder) + "_" +
+                                    (*p.param.pixel_format ? p.param.pixel_format : "default");
+                         });
+
+std::string read_all(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void write_all(const fs::path& file, const std::string& bytes) {
+    std::ofstream(file, std::ios::binary) << bytes;
+}
+
+// Whatever a damaged file gives, a frame it gives for n shows n; with `exact` false only that
+// every read returns.
+void never_a_wrong_frame(const fs::path& file, bool exact = true) {
+    FfmpegVideo video;
+    if (!video.open_file(file)) return;
+    const int count = video.frame_count();
+    for (int n : {0, 1, 5, 20, 39, 40, 41, 60, 74, 10, 0, 74}) {
+        Image img;
+        if (n < count && video.read_frame(n, img)) {
+            const int got = fixture::frame_number_of(img);
+            if (exact) {
+                EXPECT_TRUE(got == n || got == -1)
+                    << file.filename() << ": asked for " << n << ", got " << got;
+            }
+        }
+    }
+}
+
+TEST(DamagedVideo, TruncatedZeroedIndexOrGarbageNeverCrashesNorGivesAnotherFrame) {
+    const fs::path good = temp("damaged-source.avi");
+    ASSERT_TRUE(fixture::write_numbered_avi(good, "mpeg4", kFrames, 10));
+    const std::string bytes = read_all(good);
+
+    const fs::path truncated = temp("truncated.avi");
+    write_all(truncated, bytes.substr(0, bytes.size() / 2));
+    never_a_wrong_frame(truncated);
+
+    std::string no_index = bytes;
+    if (const auto at = no_index.rfind("idx1"); at != std::string::npos)
+        std::fill(no_index.begin() + static_cast<long>(at) + 8, no_index.end(), '\0');
+    const fs::path zeroed = temp("zeroed-index.avi");
+    write_all(zeroed, no_index);
+    never_a_wrong_frame(zeroed);
+
+    // Noise over a few chunks in the middle of the stream. Reading goes on past it; a chunk
+    // whose header the noise destroyed is lost, and the AVI demuxer then counts the frames
+    // after it short (the known limit: frames are numbered as the demuxer times them).
+    std::string noisy = bytes;
+    std::mt19937 random(3);
+    for (std::size_t i = noisy.size() / 3; i < noisy.size() / 3 + 2000; ++i)
+        noisy[i] = static_cast<char>(random());
+    const fs::path corrupt = temp("corrupt.avi");
+    write_all(corrupt, noisy);
+    never_a_wrong_frame(corrupt, false);
+
+    const fs::path garbage = temp("garbage.avi");
+    write_all(garbage, std::string(5000, 'x'));
+    FfmpegVideo video;
+    EXPECT_FALSE(video.open_file(garbage));
+    EXPECT_FALSE(video.error().empty());
+    EXPECT_EQ(video.frame_count(), -1);
+    EXPECT_FALSE(video.open_file(temp("missing.avi")));
+    for (const auto& f : {good, truncated, zeroed, corrupt, garbage})
+        fs::remove(f);
+}
+
+TEST(FrameReader, NamesFromDataFilesAreFoundWithBackslashesAndAnyCase) {
+    const fs::path dir = temp("names");
+    fs::create_directories(dir / "Movie");
+    ASSERT_TRUE(fixture::write_numbered_avi(dir / "Movie" / "Line.avi", "mpeg4", 12, 10));
+    FfmpegVideo video(dir);
+    EXPECT_TRUE(video.open("movie\\line.avi"));
+    EXPECT_EQ(video.frame_count(), 12);
+    EXPECT_FALSE(video.open("movie\\other.avi"));
+    EXPECT_EQ(video.frame_count(), -1);
+    fs::remove_all(dir);
+}
+
+TEST(SimFrames, PrintsTheCountAndWritesTheFramesAsPng) {
+    const fs::path dir = temp("sim-frames");
+    fs::create_directories(dir);
+    const fs::path file = dir / "v.avi";
+    ASSERT_TRUE(fixture::write_numbered_avi(file, "mpeg4", 20, 10));
+    std::ostringstream out, err;
+    EXPECT_EQ(print_frame_count(file.string(), out, err), 0);
+    EXPECT_EQ(out.str(), "20\n");
+    out.str("");
+    // A frame past the end repeats the last one read; a missing file is an error.
+    EXPECT_EQ(write_frames(file.string(), {3, 17, 25}, (dir / "png").string(), out, err), 0);
+    EXPECT_TRUE(fs::exists(dir / "png" / "frame-3.png"));
+    EXPECT_TRUE(fs::exists(dir / "png" / "frame-25.png"));
+    EXPECT_EQ(write_frames((dir / "none.avi").string(), {1}, (dir / "png").string(), out, err), 1);
+    EXPECT_NE(err.str().find("cannot open the video"), std::string::npos);
+    fs::remove_all(dir);
+}
+
+}  // namespace
