@@ -75,7 +75,10 @@ struct FfmpegVideo::State {
     }
 };
 
-FfmpegVideo::FfmpegVideo(std::filesystem::path base) : base_(std::move(base)) {}
+FfmpegVideo::FfmpegVideo(std::filesystem::path base) : base_(std::move(base)) {
+    // A damaged file is reported through error(); FFmpeg's own complaints stay quiet.
+    av_log_set_level(AV_LOG_FATAL);
+}
 FfmpegVideo::~FfmpegVideo() = default;
 
 void FfmpegVideo::close() {
