@@ -7,6 +7,19 @@ namespace ostrel {
 
 namespace {
 
+// One row of the speed profile: first and last frame, speed at each (km/h).
+TSpeedUnit speed_unit_row(const std::string& s) {
+    TSpeedUnit u;
+    u.first_frame = to_int(field(s, 1));
+    u.last_frame = to_int(field(s, 2));
+    u.first_speed = to_real(field(s, 3));
+    u.last_speed = to_real(field(s, 4));
+    // The speed along a segment is interpolated over its frames.
+    if (u.first_frame == u.last_frame)
+        throw ConversionError("a speed segment must span at least one frame");
+    return u;
+}
+
 void check_capacity(std::size_t rows, std::size_t capacity) {
     if (rows >= capacity) throw ConversionError("the table has more rows than it can hold");
 }
@@ -253,17 +266,7 @@ void LineReader::table_keys() {
     }
     image_list("[SignalImageList]", l_.signal_image_files, l_.SignalImageList);
     image_list("[SignalImageList2]", l_.signal_image2_files, l_.SignalImageList2);
-    table("[SpeedUnit]", l_.SpeedUnit, Line::kMaxRows, [](const std::string& s) {
-        TSpeedUnit u;
-        u.first_frame = to_int(field(s, 1));
-        u.last_frame = to_int(field(s, 2));
-        u.first_speed = to_real(field(s, 3));
-        u.last_speed = to_real(field(s, 4));
-        // The speed along a segment is interpolated over its frames.
-        if (u.first_frame == u.last_frame)
-            throw ConversionError("a speed segment must span at least one frame");
-        return u;
-    });
+    table("[SpeedUnit]", l_.SpeedUnit, Line::kMaxRows, speed_unit_row);
     image_list("[CrossImageList]", l_.cross_image_files, l_.CrossImageList);
     table("[Cross]", l_.Cross, Line::kMaxCross, [](const std::string& s) {
         return TCross{to_int(field(s, 1)), to_int(field(s, 2)), to_int(field(s, 3)),
@@ -296,14 +299,7 @@ void reload_speed_units(Line& line, const TextFile& file) {
             in_group = false;
             continue;
         }
-        const std::string s(text);
-        TSpeedUnit u;
-        u.first_frame = to_int(field(s, 1));
-        u.last_frame = to_int(field(s, 2));
-        u.first_speed = to_real(field(s, 3));
-        u.last_speed = to_real(field(s, 4));
-        if (u.first_frame == u.last_frame)
-            throw ConversionError("a speed segment must span at least one frame");
+        TSpeedUnit u = speed_unit_row(std::string(text));
         if (rows.size() == Line::kMaxRows) throw ConversionError("too many speed segments");
         if (rows.size() < line.SpeedUnit.size())
             u.end_distance = line.SpeedUnit[rows.size()].end_distance;

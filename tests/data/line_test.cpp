@@ -140,5 +140,22 @@ TEST(LineFile, HeaderRowsAndTextFields) {
     EXPECT_EQ(l.Slope[0].gradient.raw, -32500);
 }
 
+TEST(SpeedProfileReload, ReplacesTheFramesAndSpeedsKeepsTheDistancesAndRefusesABadRowWhole) {
+    Line line;
+    line.SpeedUnit = {{0, 100, 20, 40, 5000}, {100, 300, 40, 40, 12000}};
+    reload_speed_units(line, fixture::windows_file("[SpeedUnit]\n0,120,25,45\n120,300,45,45\n"
+                                                   "300,400,45,10\n#\n[Other]\n1,2,3,4\n"));
+    ASSERT_EQ(line.SpeedUnit.size(), 3u);
+    EXPECT_EQ(line.SpeedUnit[0].last_frame, 120);
+    EXPECT_EQ(line.SpeedUnit[1].first_speed, 45);
+    EXPECT_EQ(line.SpeedUnit[0].end_distance, 5000);  // distances are not worked out again
+    EXPECT_EQ(line.SpeedUnit[1].end_distance, 12000);
+    EXPECT_EQ(line.SpeedUnit[2].end_distance, 0);
+    const auto before = line.SpeedUnit.size();
+    EXPECT_THROW(reload_speed_units(line, fixture::windows_file("[SpeedUnit]\n0,10,x,1\n#\n")),
+                 ConversionError);
+    EXPECT_EQ(line.SpeedUnit.size(), before);
+}
+
 }  // namespace
 }  // namespace ostrel
