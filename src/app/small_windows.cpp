@@ -39,6 +39,17 @@ QString colour_style(int bgr) {
     return QStringLiteral("background:%1; border:1px solid #404040;").arg(c.name());
 }
 
+// An end-of-run dialog opened by the tick: shown modally unless it is already (the timers keep
+// running under it), then brought to the front.
+void open_end_dialog(QDialog* d) {
+    if (!d->isVisible()) {
+        d->setModal(true);
+        d->show();
+    }
+    d->raise();
+    d->activateWindow();
+}
+
 void fixed_client(QWidget* w, int width, int height) {
     w->setFixedSize(width, height);
 }
@@ -111,12 +122,7 @@ TkotaiStop::TkotaiStop(Program& program) : QDialog(nullptr), program_(program) {
 }
 
 void TkotaiStop::open_from_tick() {
-    if (!isVisible()) {
-        setModal(true);
-        show();
-    }
-    raise();
-    activateWindow();
+    open_end_dialog(this);
 }
 
 void TkotaiStop::keyPressEvent(QKeyEvent* e) {
@@ -147,12 +153,7 @@ TLastStop::TLastStop(Program& program) : QDialog(nullptr), program_(program) {
 }
 
 void TLastStop::open_from_tick() {
-    if (!isVisible()) {
-        setModal(true);
-        show();
-    }
-    raise();
-    activateWindow();
+    open_end_dialog(this);
 }
 
 void TLastStop::LastStopClick() {
