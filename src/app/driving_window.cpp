@@ -1,19 +1,16 @@
 #include "app/driving_window.h"
 
 #include <QCloseEvent>
-#include <QLabel>
-#include <QLayout>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPointer>
 #include <QTimer>
 #include <QWheelEvent>
 
-#include "app/cab_view.h"
 #include "app/deadline_timer.h"
 #include "app/drive_session.h"
+#include "app/driving_view.h"
 #include "app/fast_step_thread.h"
-#include "app/pictures.h"
 #include "app/program.h"
 #include "app/small_windows.h"
 #include "app/timing_log.h"
@@ -25,6 +22,7 @@
 #include "save/slots.h"
 #include "sim/move.h"
 #include "sim/steps.h"
+#include "view/qt/pictures.h"
 
 namespace ostrel::app {
 
@@ -46,37 +44,22 @@ LoadedDrive load(const DriveSelection& selection,
 TForm1::TForm1(Program& program, const DriveSelection& selection,
                const std::function<void(std::string_view)>& progress)
     : QMainWindow(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                               Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
-                               Qt::MSWindowsFixedSizeDialogHint),
+                               Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
       program_(program),
       session_(std::make_unique<DriveSession>(load(selection, progress), program.settings())),
       log_(program.timing_log()) {
     setWindowTitle(QStringLiteral("Ostrel"));
     setAttribute(Qt::WA_DeleteOnClose);
-    auto* client = new QWidget(this);
-    client->setFixedSize(743, 560);
-    client->setAutoFillBackground(true);
-    QPalette pal = client->palette();
-    pal.setColor(QPalette::Window, Qt::black);
-    pal.setColor(QPalette::WindowText, Qt::white);
-    client->setPalette(pal);
-    setCentralWidget(client);
-
     const LoadedDrive& loaded = session_->loaded();
     Drive& d = session_->drive_unlocked();
     // The line's opening picture, shown in the video area until the first Start.
-    const QPixmap opening = load_picture(loaded.selection.program_dir,
-                                         loaded.line.display(loaded.line.staf_opening_file));
-    untendai =
-        new CabView(client, loaded.panel, opening, session_->mutex(), d, session_->video(), log_);
-    untendai->move(0, 0);
+    QImage opening = load_picture(loaded.selection.program_dir,
+                                  loaded.line.display(loaded.line.staf_opening_file));
+    untendai = new DrivingView(this, loaded, std::move(opening), session_->mutex(), d,
+                               session_->video(), log_);
     untendai->on_click = [this] { movieclick(); };
-    back = new ImageControl(client);
-    back->setPixmap(plate(QStringLiteral("戻る"), QSize(27, 27)));
-    back->setGeometry(714, 529, 27, 27);
-    back->setToolTip(QStringLiteral("運転を終了してタイトルに戻ります"));
-    back->on_click = [this] { BackClick(); };
-    build_labels();
+    untendai->on_back_click = [this] { BackClick(); };
+    setCentralWidget(untendai);
     build_menus();
     d.s.resistance_released = program.values()->resistance_released();
     d.options.visual_effects_off = program.visual_effects_off;
@@ -90,7 +73,8 @@ TForm1::TForm1(Program& program, const DriveSelection& selection,
     paint_timer_->start(33);
 
     setFocusPolicy(Qt::StrongFocus);
-    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    // The client area opens at the layout's own size; the window can then be resized.
+    resize(kWindowSize.width(), kWindowSize.height() + menuBar()->sizeHint().height());
     refresh_from_view();
     if (program.options().autopilot) set_autopilot(true);
 }
@@ -100,29 +84,6 @@ TForm1::~TForm1() {
     // A closed window is deleted later, perhaps after the program object: it leaves that
     // alone here, as its closing already told the program it was gone.
     MMTimer1.reset();
-}
-
-void TForm1::build_labels() {
-    QWidget* client = centralWidget();
-    auto label = [client](int top, int size, bool bold = false) {
-        auto* l = new QLabel(client);
-        l->setGeometry(548, top, 190, size + 8);
-        QFont f = l->font();
-        f.setPixelSize(size);
-        f.setBold(bold);
-        l->setFont(f);
-        return l;
-    };
-    digi_speed = label(8, 28, true);
-    Label3 = label(48, 18);
-    Label4 = label(76, 14);
-    Label1 = label(300, 14);
-    PowerLabel = label(322, 14);
-    BrakeLabel = label(344, 14);
-    GearLabel = label(366, 14);
-    SlopeText = label(400, 14);
-    limitremain = label(424, 12);
-    remain = label(450, 14);
 }
 
 void TForm1::build_menus() {
@@ -170,6 +131,12 @@ void TForm1::build_menus() {
     OFFV1 = item(Show1, "OFFV1", "視覚効果OFF(&V)", true, [this] { OFFV1Click(); });
     autopilot1 = item(Show1, "autopilot1", "自動運転(&T)", true,
                       [this] { set_autopilot(autopilot1->isChecked()); });
+    full_screen1 = item(Show1, "full_screen1", "全画面表示", true,
+                        [this] { set_full_screen(full_screen1->isChecked()); });
+    // F11 alone; Shift+F11 stays the drive's own key.
+    full_screen1->setShortcut(QKeySequence(Qt::Key_F11));
+    full_screen1->setShortcutContext(Qt::WindowShortcut);
+    addAction(full_screen1);
 
     // The controller items; the serial and USB controllers bring their handlers.
     Controller1 = bar->addMenu(caption(strings.Control, "Controller(&C)"));
@@ -289,16 +256,7 @@ void TForm1::refresh_from_view() {
     });
     setWindowTitle(q(v.caption));
     start1->setText(q(v.start_caption));
-    digi_speed->setText(q(v.digi_speed));
-    Label1->setText(q(v.Label1));
-    Label3->setText(q(v.Label3));
-    Label4->setText(q(v.Label4));
-    PowerLabel->setText(q(v.PowerLabel));
-    BrakeLabel->setText(q(v.BrakeLabel));
-    GearLabel->setText(q(v.GearLabel));
-    SlopeText->setText(q(v.SlopeText));
-    limitremain->setText(q(v.limitremain));
-    remain->setText(q(v.remain));
+    full_screen1->setChecked(isFullScreen());
     OFF1->setChecked(options.callouts_off);
     D1->setChecked(options.explanation_mode);
     OFF2->setChecked(options.ats_off);
@@ -447,6 +405,16 @@ void TForm1::jump(int frame) {
 
 void TForm1::set_resistance_released(bool on) {
     handle([on](Drive& d) { d.s.resistance_released = on; });
+}
+
+void TForm1::set_full_screen(bool on) {
+    if (on == isFullScreen()) return;
+    if (on) {
+        showFullScreen();
+    } else {
+        showNormal();
+    }
+    full_screen1->setChecked(on);
 }
 
 void TForm1::showEvent(QShowEvent* e) {

@@ -26,7 +26,7 @@ struct Drive;
 
 namespace ostrel::app {
 
-class CabView;
+class DrivingView;
 class DeadlineTimer;
 class DriveSession;
 class FastStepThread;
@@ -55,6 +55,7 @@ class TForm1 : public QMainWindow {
     void S2Click(int slot);
     void L1Click(int slot);
     void set_autopilot(bool on);
+    void set_full_screen(bool on);  // F11 and "全画面表示"
 
     // Keys and wheel, also from the small windows.
     void key_press(QKeyEvent* e);
@@ -70,18 +71,14 @@ class TForm1 : public QMainWindow {
     std::function<void()> on_closed;
 
     DriveSession& session() { return *session_; }
-    CabView* untendai = nullptr;
+    DrivingView* untendai = nullptr;  // the whole client area, the cab view at its left
     QAction *start1 = nullptr, *menu_d1 = nullptr, *D1 = nullptr, *N3 = nullptr, *OFF1 = nullptr,
-            *OFF2 = nullptr, *OFFV1 = nullptr, *autopilot1 = nullptr;
+            *OFF2 = nullptr, *OFFV1 = nullptr, *autopilot1 = nullptr, *full_screen1 = nullptr;
     QAction *COM11 = nullptr, *COM21 = nullptr, *COM31 = nullptr, *debug1 = nullptr,
             *Setup1 = nullptr, *Connect1 = nullptr;
     QMenu *GoTo1 = nullptr, *Show1 = nullptr, *Controller1 = nullptr, *SaveS1 = nullptr,
           *L1 = nullptr, *S2 = nullptr;
     std::array<QAction*, 3> Load{}, Save{};
-    ImageControl* back = nullptr;
-    QLabel *digi_speed = nullptr, *Label1 = nullptr, *Label3 = nullptr, *Label4 = nullptr,
-           *PowerLabel = nullptr, *BrakeLabel = nullptr, *GearLabel = nullptr, *SlopeText = nullptr,
-           *limitremain = nullptr, *remain = nullptr;
 
   protected:
     void closeEvent(QCloseEvent* e) override;  // FormCloseQuery
@@ -91,7 +88,6 @@ class TForm1 : public QMainWindow {
 
   private:
     void build_menus();
-    void build_labels();
     // Runs `f` on the drive under the lock, then brings the window up to date.
     template <class F>
     void handle(F&& f);

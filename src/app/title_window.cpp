@@ -13,12 +13,12 @@
 #include "app/drive_session.h"
 #include "app/driving_window.h"
 #include "app/media_player.h"
-#include "app/pictures.h"
 #include "app/program.h"
 #include "app/program_dir.h"
 #include "app/widgets.h"
 #include "core/error.h"
 #include "core/paths.h"
+#include "view/qt/pictures.h"
 
 namespace ostrel::app {
 
@@ -55,7 +55,8 @@ TForm5::TForm5(Program& program)
     const auto dir = program.program_dir();
     for (int i = 0; i < 5; ++i) {
         auto* l = new ImageControl(this);
-        l->setPixmap(load_picture(dir, "image\\title\\line" + std::to_string(i + 1) + ".bmp"));
+        l->setPixmap(QPixmap::fromImage(
+            load_picture(dir, "image\\title\\line" + std::to_string(i + 1) + ".bmp")));
         l->adjustSize();
         l->move(31, kLineTops[static_cast<std::size_t>(i)]);
         l->setObjectName(QStringLiteral("line%1").arg(i + 1));
@@ -63,7 +64,8 @@ TForm5::TForm5(Program& program)
         l->on_press = [this, i](Qt::MouseButton b) { Menumousedown(i + 1, b); };
         line[static_cast<std::size_t>(i)] = l;
         auto* t = new ImageControl(this);
-        t->setPixmap(load_picture(dir, kTrainImages[static_cast<std::size_t>(i)]));
+        t->setPixmap(
+            QPixmap::fromImage(load_picture(dir, kTrainImages[static_cast<std::size_t>(i)])));
         t->adjustSize();
         t->move(kTrainLefts[static_cast<std::size_t>(i)], 460);
         t->setObjectName(QStringLiteral("train%1").arg(i + 1));
@@ -119,7 +121,7 @@ void TForm5::set_client_size(int width, int height, bool centre) {
 }
 
 void TForm5::load_image1(const std::string& name) {
-    const QPixmap p = load_picture(program_.program_dir(), name);
+    const QPixmap p = QPixmap::fromImage(load_picture(program_.program_dir(), name));
     if (p.isNull()) return;  // a missing picture leaves the one shown
     Image1->setPixmap(p);
     Image1->adjustSize();

@@ -1,5 +1,7 @@
 #include "app/widgets.h"
 
+#include "view/qt/driving_scene.h"
+
 #include <QPainter>
 
 namespace ostrel::app {
@@ -18,16 +20,9 @@ void ImageControl::mouseReleaseEvent(QMouseEvent* e) {
 
 QPixmap plate(const QString& text, QSize size) {
     QPixmap p(size);
-    p.fill(QColor(20, 28, 44));
     QPainter painter(&p);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(QColor(200, 210, 230), 1));
-    painter.drawRect(p.rect().adjusted(0, 0, -1, -1));
-    QFont f = painter.font();
-    f.setPixelSize(std::max(10, size.height() / 2));
-    f.setBold(true);
-    painter.setFont(f);
-    painter.drawText(p.rect(), Qt::AlignCenter, text);
+    draw_plate(painter, QRect(QPoint(0, 0), size), text);
     return p;
 }
 

@@ -28,6 +28,15 @@ struct Image {
     Rgba transparent_colour() const { return empty() ? Rgba{} : pixel(0, height - 1); }
 };
 
+// A picture in the window's drawing format: 32-bit pixels 0xFFRRGGBB in the machine's byte
+// order, rows `stride` bytes apart, with spare bytes after the last row.
+struct SurfaceImage {
+    int width = 0;
+    int height = 0;
+    int stride = 0;
+    std::vector<std::uint8_t> bytes;
+};
+
 enum class ImageFormat { Bitmap, Jpeg };
 
 // ".jpg" and ".jpeg" (any case) are JPEG; every other name is read as a bitmap.

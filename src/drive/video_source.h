@@ -26,6 +26,15 @@ class VideoSource {
         (void)out;
         return false;
     }
+    // Frame n as `read_frame` gives it, converted into the window's pixel format at
+    // `width` x `height` (scaled when the file's size differs).
+    virtual bool read_surface(int n, SurfaceImage& out, int width, int height) {
+        (void)n;
+        (void)out;
+        (void)width;
+        (void)height;
+        return false;
+    }
 };
 
 // The headless runner's video: a file opens when it exists; the main video has the length the

@@ -237,7 +237,7 @@ TEST_F(Windows, MoveListsEveryStopButTheTerminusAndPutsTheTrainThere) {
     EXPECT_EQ(captions, (QStringList{"東駅", "中駅", "西駅"}));
     w->GoTo1->actions()[1]->trigger();
     EXPECT_EQ(state(w).current_frame, 3000);
-    EXPECT_EQ(w->Label4->text(), QStringLiteral("中駅"));
+    EXPECT_EQ(w->session().drive_unlocked().view.Label4, "中駅");
     w->close();
 }
 

@@ -46,7 +46,6 @@ struct FfmpegVideo::State {
     AVFrame* decoded = nullptr;
     AVFrame* last = nullptr;  // the last frame decoded, kept for a repeat
     SwsContext* scale = nullptr;
-    std::vector<std::uint8_t> converted;  // swscale's output lines
     int stream = -1;
     int frames = -1;
     AVRational time_base{1, 30};
@@ -159,34 +158,59 @@ double FfmpegVideo::frame_rate() const {
 }
 
 bool FfmpegVideo::read_frame(int n, Image& out) {
+    if (!decode_to(n)) return false;
+    const AVFrame* f = s_->last;
+    const int w = f->width, h = f->height;
+    // swscale's vector code may write past the end of a line: it gets aligned, padded lines
+    // of its own, which are then copied into the picture.
+    SurfaceImage lines;
+    if (!convert(f, AV_PIX_FMT_RGBA, w, h, lines)) return false;
+    out.width = w;
+    out.height = h;
+    out.pixels.resize(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
+    for (int y = 0; y < h; ++y)
+        std::memcpy(&out.pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(w)],
+                    lines.bytes.data() + static_cast<std::size_t>(y) * lines.stride,
+                    static_cast<std::size_t>(w) * sizeof(Rgba));
+    return true;
+}
+
+bool FfmpegVideo::read_surface(int n, SurfaceImage& out, int width, int height) {
+    if (width <= 0 || height <= 0 || !decode_to(n)) return false;
+    // Straight into the window's pixel format, scaled only when the file's size differs.
+    return convert(s_->last, AV_PIX_FMT_RGB32, width, height, out);
+}
+
+bool FfmpegVideo::convert(const AVFrame* f, int format, int width, int height, SurfaceImage& out) {
+    State& s = *s_;
+    const int w = f->width, h = f->height;
+    if (w <= 0 || h <= 0) return false;
+    const int flags = (w == width && h == height) ? SWS_POINT : SWS_BILINEAR;
+    s.scale =
+        sws_getCachedContext(s.scale, w, h, static_cast<AVPixelFormat>(f->format), width, height,
+                             static_cast<AVPixelFormat>(format), flags, nullptr, nullptr, nullptr);
+    if (!s.scale) return false;
+    // Aligned lines and a spare one, as swscale's vector code may write past a line's end.
+    const int line = FFALIGN(4 * width, 64);
+    const std::size_t size =
+        static_cast<std::size_t>(line) * static_cast<std::size_t>(height + 1) + 64;
+    if (out.bytes.size() != size) out.bytes.assign(size, 0);
+    std::uint8_t* dst[4] = {out.bytes.data(), nullptr, nullptr, nullptr};
+    const int dst_lines[4] = {line, 0, 0, 0};
+    if (sws_scale(s.scale, f->data, f->linesize, 0, h, dst, dst_lines) != height) return false;
+    out.width = width;
+    out.height = height;
+    out.stride = line;
+    return true;
+}
+
+bool FfmpegVideo::decode_to(int n) {
     if (!s_) return false;
     State& s = *s_;
-    auto convert = [&](const AVFrame* f) {
-        const int w = f->width, h = f->height;
-        if (w <= 0 || h <= 0) return false;
-        s.scale = sws_getCachedContext(s.scale, w, h, static_cast<AVPixelFormat>(f->format), w, h,
-                                       AV_PIX_FMT_RGBA, SWS_POINT, nullptr, nullptr, nullptr);
-        if (!s.scale) return false;
-        // swscale's vector code may write past the end of a line: it gets aligned, padded lines
-        // of its own, which are then copied into the picture.
-        const int line = FFALIGN(4 * w, 64);
-        s.converted.resize(static_cast<std::size_t>(line) * static_cast<std::size_t>(h + 1) + 64);
-        std::uint8_t* dst[4] = {s.converted.data(), nullptr, nullptr, nullptr};
-        const int dst_lines[4] = {line, 0, 0, 0};
-        if (sws_scale(s.scale, f->data, f->linesize, 0, h, dst, dst_lines) != h) return false;
-        out.width = w;
-        out.height = h;
-        out.pixels.resize(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
-        for (int y = 0; y < h; ++y)
-            std::memcpy(&out.pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(w)],
-                        s.converted.data() + static_cast<std::size_t>(y) * line,
-                        static_cast<std::size_t>(w) * sizeof(Rgba));
-        return true;
-    };
     const bool have_last = s.last_index >= 0;
     // Out of the video: the last frame decoded again.
-    if (n < 0 || n >= s.frames) return have_last && convert(s.last);
-    if (have_last && n == s.last_index) return convert(s.last);
+    if (n < 0 || n >= s.frames) return have_last;
+    if (have_last && n == s.last_index) return true;
 
     // Forward from where the decoder stands when the frame is a little ahead, otherwise from
     // the key frame at or before it.
@@ -236,7 +260,7 @@ bool FfmpegVideo::read_frame(int n, Image& out) {
             av_frame_unref(s.last);
             av_frame_move_ref(s.last, s.decoded);
             s.last_index = index;
-            if (index == n) return convert(s.last);
+            if (index == n) return true;
             if (index > n) {
                 // The index or the time stamps lie: never pass another frame off as this one.
                 error_ = "frame " + std::to_string(n) + " was skipped by the file's index";

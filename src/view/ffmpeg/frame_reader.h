@@ -12,6 +12,8 @@
 
 #include "drive/video_source.h"
 
+struct AVFrame;
+
 namespace ostrel {
 
 class FfmpegVideo final : public VideoSource {
@@ -26,6 +28,7 @@ class FfmpegVideo final : public VideoSource {
     bool open_file(const std::filesystem::path& file);
     int frame_count() const override;
     bool read_frame(int n, Image& out) override;
+    bool read_surface(int n, SurfaceImage& out, int width, int height) override;
     void close();
 
     // Frames per second of the open video (30 when the file does not say).
@@ -35,6 +38,9 @@ class FfmpegVideo final : public VideoSource {
 
   private:
     struct State;
+    // Decodes until the last frame held is frame n (or, outside the video, the last one).
+    bool decode_to(int n);
+    bool convert(const AVFrame* f, int format, int width, int height, SurfaceImage& out);
     std::filesystem::path base_;
     std::unique_ptr<State> s_;
     std::string error_;

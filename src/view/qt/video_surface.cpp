@@ -1,0 +1,38 @@
+#include "view/qt/video_surface.h"
+
+#include "drive/video_source.h"
+#include "view/qt/render_rules.h"
+
+namespace ostrel {
+
+void VideoSurface::blank() {
+    image_ = QImage(kVideoRect.size(), QImage::Format_RGB32);
+    image_.fill(Qt::black);
+    wraps_reader_ = false;
+}
+
+int VideoSurface::follow(VideoSource& video, const VideoWanted& w, bool force) {
+    // Before the start, and with the steps stopped, the picture stays as it is.
+    const bool sub = w.submovie_mode == 1 || w.submovie_mode == 2;
+    const int wanted = sub ? w.frame_sub : w.frame;
+    if (!w.running || (wanted == w.drawn_frame && !force) || wanted < 0) return w.drawn_frame;
+    // Past the end of the main video nothing is fetched or shown.
+    if (w.submovie_mode == 0 && w.video_length > 0 && w.frame > w.video_length)
+        return w.drawn_frame;
+    if (video.read_surface(wanted, frame_, kVideoRect.width(), kVideoRect.height())) {
+        // The reader's lines, drawn where they are.
+        image_ = QImage(frame_.bytes.data(), frame_.width, frame_.height, frame_.stride,
+                        QImage::Format_RGB32);
+        wraps_reader_ = true;
+    } else if (!sub) {
+        // A failed read may have given the reader's lines new room: the old frame is gone then.
+        if (image_.isNull() || (wraps_reader_ && image_.constBits() != frame_.bytes.data()))
+            blank();
+        draw_notice_band(image_, QStringLiteral("映像の読み込みに失敗しました"));
+    }
+    if (!w.notice.empty() && !image_.isNull())
+        draw_notice_band(image_, QString::fromStdString(w.notice));
+    return wanted;
+}
+
+}  // namespace ostrel
