@@ -2,6 +2,7 @@
 // reports what it read; `run` drives on a virtual clock and prints a trace.
 
 #include <CLI/CLI.hpp>
+#include <QGuiApplication>
 #include <fstream>
 #include <iostream>
 #include <memory>
@@ -84,6 +85,9 @@ static int run_main(int argc, char** argv) {
     run->add_flag("--progress", progress, "Show station, speed and clock on standard error");
     run->add_flag("--autopilot", autopilot, "Let the autopilot drive after every tick");
     run->add_option("--settings", settings_file, "Keep the options and save slots in this file");
+    std::vector<std::string> snapshots;
+    run->add_option("--snapshot", snapshots,
+                    "MS:FILE.png: a picture of the driving window at that time (repeatable)");
 
     std::string video_file, out_dir;
     std::vector<int> frame_numbers;
@@ -128,6 +132,18 @@ static int run_main(int argc, char** argv) {
         options.fields = split_commas(fields);
         options.video_frames = video_frames;
         options.autopilot = autopilot;
+        for (const std::string& text : snapshots)
+            options.snapshots.push_back(ostrel::parse_snapshot(text));
+        // Text is drawn through Qt's fonts, which need the application object; no display.
+        std::unique_ptr<QGuiApplication> gui;
+        if (!snapshots.empty()) {
+            if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+                qputenv("QT_QPA_PLATFORM", "offscreen");
+            static int gui_argc = 1;
+            static char name[] = "ostrel-sim";
+            static char* gui_argv[] = {name, nullptr};
+            gui = std::make_unique<QGuiApplication>(gui_argc, gui_argv);
+        }
         if (progress) options.progress = &std::cerr;
         if (!script_file.empty()) {
             std::ifstream in(script_file, std::ios::binary);

@@ -1,6 +1,7 @@
 #include "run.h"
 
 #include <algorithm>
+#include <limits>
 #include <ostream>
 #include <sstream>
 
@@ -172,8 +173,14 @@ void run_drive(const LoadedDrive& loaded, const RunOptions& options, std::ostrea
     int video = options.video_frames.value_or(speed_profile_last_frame(loaded.line));
     HeadlessVideoSource video_source(loaded.selection.program_dir,
                                      video_lengths_without_decoder(loaded, video));
+    std::optional<SnapshotCamera> camera;
+    std::vector<SnapshotRequest> snapshots = options.snapshots;
+    std::stable_sort(snapshots.begin(), snapshots.end(),
+                     [](const auto& a, const auto& b) { return a.time_ms < b.time_ms; });
+    if (!snapshots.empty()) camera.emplace(loaded, video_source);
+    VideoSource& drive_video = camera ? camera->video() : video_source;
     std::unique_ptr<Drive> opened =
-        open_drive(loaded, {channels, shell, settings, &video_source, video});
+        open_drive(loaded, {channels, shell, settings, &drive_video, video});
     Drive& drive = *opened;
     Session session{drive, settings, {}, false};
     std::optional<Autopilot> pilot;
@@ -217,9 +224,18 @@ void run_drive(const LoadedDrive& loaded, const RunOptions& options, std::ostrea
             flush_shell(t);
         }
     };
+    std::size_t next_snapshot = 0;
     hooks.next_input_after = [&](std::int64_t) -> std::optional<std::int64_t> {
-        if (next_command < script.size()) return script[next_command].time_ms;
-        return std::nullopt;
+        std::optional<std::int64_t> next;
+        if (next_command < script.size()) next = script[next_command].time_ms;
+        // The clock stops at a snapshot's time too; nothing else happens there.
+        if (next_snapshot < snapshots.size() && (!next || snapshots[next_snapshot].time_ms < *next))
+            next = snapshots[next_snapshot].time_ms;
+        return next;
+    };
+    auto take_snapshots = [&](std::int64_t t) {
+        while (next_snapshot < snapshots.size() && snapshots[next_snapshot].time_ms <= t)
+            camera->take(drive, snapshots[next_snapshot++].file);
     };
     hooks.after_tick = [&](std::int64_t t) {
         if (pilot) {
@@ -243,11 +259,15 @@ void run_drive(const LoadedDrive& loaded, const RunOptions& options, std::ostrea
             out << "\n";
         }
     };
-    hooks.after_time = flush_shell;
+    hooks.after_time = [&](std::int64_t t) {
+        flush_shell(t);
+        take_snapshots(t);
+    };
     hooks.ended = [&session] { return session.closed; };
     VirtualClock clock(drive, channels);
     clock.advance_to(options.duration_ms, hooks);
     const std::int64_t t = clock.now_ms();
+    take_snapshots(std::numeric_limits<std::int64_t>::max());
     if (options.progress) *options.progress << "\n";
     if (session.closed) {
         close_drive(drive, settings);

@@ -3,6 +3,8 @@
 // multiple of 33, a tick at every positive multiple of 100; at equal times the script's inputs
 // come first, then the fast step, then the tick. Same inputs, same output, byte for byte.
 
+#include "snapshots.h"
+
 #include <cstdint>
 #include <iosfwd>
 #include <optional>
@@ -12,6 +14,7 @@
 
 #include "drive/loader.h"
 #include "save/settings_store.h"
+#include "snapshots.h"
 
 namespace ostrel {
 
@@ -38,6 +41,9 @@ struct RunOptions {
     std::optional<std::vector<ScriptCommand>> script;  // none: started at time 0
     bool autopilot = false;                            // drive with the autopilot after every tick
     std::ostream* progress = nullptr;  // a live one-line status: station, speed, clock
+    // Pictures of the driving window: the state after everything due at that time (the end
+    // of the run for a time past it).
+    std::vector<SnapshotRequest> snapshots;
 };
 
 // Runs the drive; CSV to `out`, events (when wanted) to `events`. Throws ScriptError for a
