@@ -13,6 +13,7 @@
 #include "app/drive_session.h"
 #include "app/driving_window.h"
 #include "app/media_player.h"
+#include "app/movie_player.h"
 #include "app/program.h"
 #include "app/program_dir.h"
 #include "app/widgets.h"
@@ -35,10 +36,7 @@ constexpr std::array<const char*, 5> kTrainImages{
 }  // namespace
 
 TForm5::TForm5(Program& program)
-    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
-      MediaPlayer1(program.make_player ? program.make_player()
-                                       : std::make_unique<SilentMediaPlayer>()),
-      program_(program) {
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), program_(program) {
     setWindowTitle(QStringLiteral("Ostrel"));
     setAutoFillBackground(true);
     QPalette pal = palette();
@@ -101,6 +99,17 @@ TForm5::TForm5(Program& program)
     DXDraw1->setGeometry(0, 0, 800, 600);
     DXDraw1->setAutoFillBackground(true);
     DXDraw1->setPalette(pal);
+    if (program.make_player) {
+        MediaPlayer1 = program.make_player();
+    } else {
+        // The opening movie plays on the drawing surface; when it has ended the title goes on
+        // as a click on it would.
+        auto player = std::make_unique<MoviePlayer>(DXDraw1, program.program_dir());
+        player->on_end = [this] {
+            if (DXDraw1->isVisible()) aviclick();
+        };
+        MediaPlayer1 = std::move(player);
+    }
     Timer1 = new QTimer(this);
     Timer1->setInterval(100);
     connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });

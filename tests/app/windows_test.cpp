@@ -13,6 +13,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QSettings>
 #include <QTest>
@@ -23,12 +24,15 @@
 
 #include "app/demo_writer.h"
 #include "app/drive_session.h"
+#include "app/driving_view.h"
 #include "app/driving_window.h"
+#include "app/movie_player.h"
 #include "app/program.h"
 #include "app/program_dir.h"
 #include "app/small_windows.h"
 #include "app/title_window.h"
 #include "app/widgets.h"
+#include "avi_writer.h"
 #include "fixture.h"
 #include "save/qt/qt_settings.h"
 
@@ -161,6 +165,52 @@ TEST_F(Windows, WithoutTheMarkerFileTheProgramSaysSoAndEnds) {
     EXPECT_EQ(messages.texts,
               QStringList{QStringLiteral("実行ファイルが正しい場所に配置されていません")});
     fs::remove_all(empty);
+}
+
+TEST_F(Windows, TheDrivingViewScalesWithTheWindowAndKeepsItsPlacesForClicks) {
+    start_program(*program_dir_);
+    TForm1* w = start_drive();
+    QPointer<TForm1> alive(w);
+    w->show();
+    EXPECT_EQ(w->untendai->size(), QSize(743, 560));  // opens at the layout's own size
+    EXPECT_DOUBLE_EQ(w->untendai->placement().scale, 1);
+    w->untendai->resize(1486, 1200);  // twice the size, taller than the layout's aspect
+    const Letterbox box = w->untendai->placement();
+    EXPECT_DOUBLE_EQ(box.scale, 2);
+    EXPECT_DOUBLE_EQ(box.offset.y(), 40);
+    // F11's menu item toggles full screen; Shift+F11 stays the drive's key.
+    w->full_screen1->trigger();
+    EXPECT_TRUE(w->windowState() & Qt::WindowFullScreen);
+    w->full_screen1->trigger();
+    EXPECT_FALSE(w->windowState() & Qt::WindowFullScreen);
+    w->untendai->resize(1486, 1200);
+    // A click on the cab view starts the drive (movieclick); the back button, where it is
+    // drawn at twice the size, closes the window.
+    QTest::mouseClick(w->untendai, Qt::LeftButton, {}, QPoint(400, 300));
+    EXPECT_TRUE(state(w).tick_timer_running);
+    QTest::mouseClick(w->untendai, Qt::LeftButton, {}, QPoint(2 * 727, 40 + 2 * 542));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return alive.isNull() || !alive->isVisible(); }, 2000));
+}
+
+TEST_F(Windows, TheOpeningMoviePlaysItsFramesThenTheSlideShowFollows) {
+    const fs::path dir = temp_dir("movie");
+    fs::copy(*program_dir_, dir, fs::copy_options::recursive);
+    fs::create_directories(dir / "Move");  // the data name "move", in another case
+    ASSERT_TRUE(fixture::write_numbered_avi(dir / "Move" / "Opening.AVI", "mpeg4", 15, 5));
+    Program& p = start_program(dir);
+    TForm5* title = p.title();
+    p.title()->show();
+    auto* player = dynamic_cast<MoviePlayer*>(title->MediaPlayer1.get());
+    ASSERT_NE(player, nullptr);
+    EXPECT_TRUE(player->playing());
+    // The title sound opened at the first tick does not cut the movie short.
+    title->Timer1Timer();
+    EXPECT_TRUE(title->DXDraw1->isVisible());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !title->DXDraw1->isVisible(); }, 5000));
+    EXPECT_GE(player->frames_shown(), 5);  // 15 frames at 30 a second, some perhaps skipped
+    EXPECT_EQ(title->size(), QSize(800, 600));
+    title->close();
+    fs::remove_all(dir);
 }
 
 TEST_F(Windows, TitleShowsOnlyTheTrainsOfALineUnlessShiftIsHeld) {

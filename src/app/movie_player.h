@@ -1,0 +1,69 @@
+#pragma once
+// The title window's media player with pictures: an AVI given to it plays on its display at
+// the file's own frame rate, read frame by frame through the route video's reader; any other
+// file (the title sounds) is only remembered for now, and never cuts the movie short. When the
+// movie has shown its last frame, `on_end` is called. UI thread.
+
+#include <QImage>
+#include <QWidget>
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/media_player.h"
+#include "core/image.h"
+
+class QTimer;
+
+namespace ostrel {
+class FfmpegVideo;
+}
+
+namespace ostrel::app {
+
+class MovieView : public QWidget {
+  public:
+    using QWidget::QWidget;
+    QImage frame;  // drawn scaled into the whole widget
+
+  protected:
+    void paintEvent(QPaintEvent*) override;
+};
+
+class MoviePlayer final : public MediaPlayer {
+  public:
+    // Frames are drawn on `display` (a widget of the given size at its top left).
+    MoviePlayer(QWidget* display, std::filesystem::path base);
+    ~MoviePlayer() override;
+
+    bool plays_video() const override { return true; }
+    bool open(const std::string& file) override;
+    void play() override;
+    void stop() override;
+    void close() override;
+    void show() override;
+    void hide() override;
+    bool playing() const override;
+    const std::string& file_name() const override { return file_; }
+
+    std::function<void()> on_end;
+    int frames_shown() const { return frames_shown_; }
+
+  private:
+    void next_frame();
+
+    std::filesystem::path base_;
+    std::unique_ptr<FfmpegVideo> movie_;
+    MovieView* view_;
+    QTimer* timer_;
+    std::string file_;
+    SurfaceImage surface_;
+    std::chrono::steady_clock::time_point started_{};
+    int movie_width_ = 0, movie_height_ = 0;
+    int shown_ = -1, frames_shown_ = 0;
+    bool sound_playing_ = false;
+};
+
+}  // namespace ostrel::app
