@@ -146,6 +146,26 @@ TEST(DamagedVideo, TruncatedZeroedIndexOrGarbageNeverCrashesNorGivesAnotherFrame
         fs::remove(f);
 }
 
+TEST(FrameReader, AJumpSeeksToTheKeyFrameInsteadOfDecodingTheWholeWay) {
+    // Every frame a key frame: any jump needs one frame decoded, however far, and however
+    // far the jumps before it went.
+    const fs::path file = temp("jumps.avi");
+    ASSERT_TRUE(fixture::write_numbered_avi(file, "mjpeg", 300, 1));
+    FfmpegVideo video;
+    ASSERT_TRUE(video.open_file(file));
+    SurfaceImage out;
+    for (int n : {10, 250, 30, 200, 5, 290, 40}) {
+        const int before = video.frames_decoded();
+        ASSERT_TRUE(video.read_surface(n, out, 256, 128)) << n;
+        EXPECT_LE(video.frames_decoded() - before, 2) << "jump to " << n;
+    }
+    // Frames a little ahead are still reached by decoding forward.
+    Image img;
+    ASSERT_TRUE(video.read_frame(45, img));
+    EXPECT_EQ(fixture::frame_number_of(img), 45);
+    fs::remove(file);
+}
+
 TEST(FrameReader, NamesFromDataFilesAreFoundWithBackslashesAndAnyCase) {
     const fs::path dir = temp("names");
     fs::create_directories(dir / "Movie");

@@ -97,6 +97,7 @@ bool FfmpegVideo::open(const std::string& name) {
 bool FfmpegVideo::open_file(const std::filesystem::path& file) {
     close();
     error_.clear();
+    decoded_ = 0;
     auto s = std::make_unique<State>();
     const AVInputFormat* avi = av_find_input_format("avi");
     int r = avformat_open_input(&s->format, file.string().c_str(), avi, nullptr);
@@ -226,6 +227,9 @@ bool FfmpegVideo::decode_to(int n) {
         }
         avcodec_flush_buffers(s.codec);
         s.at_end = false;
+        // Key frames are counted apart only between two decoded one after the other: the
+        // distance across a seek is not an interval of the file.
+        s.last_key = -1;
     }
     const int from = forward ? s.last_index : 0;
     int budget = (n - from) + kSpareReads;
@@ -250,6 +254,7 @@ bool FfmpegVideo::decode_to(int n) {
                 return false;
             }
             if (r < 0) break;  // needs more input
+            ++decoded_;
             const int index = s.index_of(s.decoded, sequence < 0 ? 0 : sequence);
             sequence = index + 1;
             if (is_key(s.decoded)) {

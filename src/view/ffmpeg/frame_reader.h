@@ -33,6 +33,8 @@ class FfmpegVideo final : public VideoSource {
 
     // Frames per second of the open video (30 when the file does not say).
     double frame_rate() const;
+    // Frames the decoder has given since the file was opened, for tests and measurements.
+    int frames_decoded() const { return decoded_; }
     // Why the last open or read failed, for messages and tests.
     const std::string& error() const { return error_; }
 
@@ -44,6 +46,7 @@ class FfmpegVideo final : public VideoSource {
     std::filesystem::path base_;
     std::unique_ptr<State> s_;
     std::string error_;
+    int decoded_ = 0;
 };
 
 }  // namespace ostrel
