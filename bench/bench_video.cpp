@@ -27,8 +27,8 @@
 #include "drive/drive.h"
 #include "drive/loader.h"
 #include "input/autopilot.h"
-#include "save/settings_store.h"
 #include "save/session.h"
+#include "save/settings_store.h"
 #include "sim/steps.h"
 #include "sim/virtual_clock.h"
 #include "sound/virtual_channels.h"
@@ -50,7 +50,8 @@ fs::path demo_dir() {
 
 fs::path work_dir() {
     static const fs::path dir = [] {
-        fs::path d = fs::temp_directory_path() / ("ostrel-bench-video-" + std::to_string(::getpid()));
+        fs::path d =
+            fs::temp_directory_path() / ("ostrel-bench-video-" + std::to_string(::getpid()));
         fs::create_directories(d);
         return d;
     }();
@@ -75,8 +76,8 @@ std::map<std::string, fs::path> clips() {
     for (const auto& [codec, how] : args) {
         const fs::path clip = work_dir() / (codec + ".avi");
         const std::string cmd = "ffmpeg -y -v error -ss 100 -i '" + source.string() +
-                                "' -frames:v " + std::to_string(kFrames) + " -an " + how +
-                                " '" + clip.string() + "'";
+                                "' -frames:v " + std::to_string(kFrames) + " -an " + how + " '" +
+                                clip.string() + "'";
         if (shell(cmd) != 0) {
             std::cerr << "bench_video: could not write " << clip << "\n";
             continue;
@@ -93,9 +94,8 @@ double ffmpeg_seconds_per_frame(const fs::path& file) {
         const auto start = std::chrono::steady_clock::now();
         if (shell("ffmpeg -v error -threads 1 -i '" + file.string() + "' -f null - ") != 0)
             return 0;
-        best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() -
-                                                            start)
-                                  .count());
+        best = std::min(
+            best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
     }
     return best / kFrames;
 }
@@ -181,7 +181,8 @@ RenderSetup& render_setup() {
         MemorySettings settings;
         FfmpegVideo reader(selection.program_dir);
         reader.open(s.loaded.main_video_name);
-        auto drive = open_drive(s.loaded, {channels, shell, settings, &reader, reader.frame_count()});
+        auto drive =
+            open_drive(s.loaded, {channels, shell, settings, &reader, reader.frame_count()});
         Autopilot pilot(*drive);
         start1Click(*drive);
         ClockHooks hooks;
@@ -191,7 +192,8 @@ RenderSetup& render_setup() {
         s.view = drive->view;
         SurfaceImage frame;
         if (reader.read_surface(drive->s.current_frame, frame, 540, 300))
-            s.video = QImage(frame.bytes.data(), 540, 300, frame.stride, QImage::Format_RGB32).copy();
+            s.video =
+                QImage(frame.bytes.data(), 540, 300, frame.stride, QImage::Format_RGB32).copy();
         s.ok = !s.video.isNull();
         return s;
     }();

@@ -1,5 +1,7 @@
 #include "avi_writer.h"
 
+#include <fstream>
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -151,6 +153,124 @@ bool write_numbered_avi(const std::filesystem::path& file, const std::string& co
     if (format->pb) avio_closep(&format->pb);
     avformat_free_context(format);
     return ok;
+}
+
+namespace {
+
+// Little-endian RIFF pieces.
+void put32(std::string& out, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i)
+        out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+}
+void put16(std::string& out, std::uint16_t v) {
+    out.push_back(static_cast<char>(v & 0xFF));
+    out.push_back(static_cast<char>(v >> 8));
+}
+std::string chunk(const char* id, const std::string& body) {
+    std::string out(id, 4);
+    put32(out, static_cast<std::uint32_t>(body.size()));
+    out += body;
+    if (body.size() % 2) out.push_back('\0');
+    return out;
+}
+std::string list(const char* type, const std::string& body) {
+    return chunk("LIST", std::string(type, 4) + body);
+}
+
+}  // namespace
+
+void write_dib_avi(const std::filesystem::path& file, int frames, int bits, bool top_down) {
+    const int width = 256, height = 128;
+    const int row = ((width * bits / 8) + 3) & ~3;
+    const int image_size = row * height;
+    // The palette: entry 0 a dark red, entry 1 a light yellow, the rest grey.
+    std::string palette;
+    for (int i = 0; i < 256; ++i) {
+        const std::uint8_t r = i == 0   ? 40
+                               : i == 1 ? 250
+                                        : 128,
+                           g = i == 0   ? 0
+                               : i == 1 ? 240
+                                        : 128,
+                           b = i == 0   ? 0
+                               : i == 1 ? 200
+                                        : 128;
+        palette.push_back(static_cast<char>(b));
+        palette.push_back(static_cast<char>(g));
+        palette.push_back(static_cast<char>(r));
+        palette.push_back('\0');
+    }
+    std::string avih;
+    put32(avih, 33333);  // microseconds per frame
+    put32(avih, static_cast<std::uint32_t>(image_size * 30));
+    put32(avih, 0);
+    put32(avih, 0x10);  // has an index
+    put32(avih, static_cast<std::uint32_t>(frames));
+    put32(avih, 0);
+    put32(avih, 1);
+    put32(avih, static_cast<std::uint32_t>(image_size));
+    put32(avih, width);
+    put32(avih, height);
+    for (int i = 0; i < 4; ++i)
+        put32(avih, 0);
+    std::string strh = "vids";
+    strh += std::string("DIB ", 4);
+    put32(strh, 0);
+    put16(strh, 0);
+    put16(strh, 0);
+    put32(strh, 0);
+    put32(strh, 1);   // scale
+    put32(strh, 30);  // rate
+    put32(strh, 0);
+    put32(strh, static_cast<std::uint32_t>(frames));
+    put32(strh, static_cast<std::uint32_t>(image_size));
+    put32(strh, 0xFFFFFFFF);
+    put32(strh, 0);
+    put16(strh, 0);
+    put16(strh, 0);
+    put16(strh, static_cast<std::uint16_t>(width));
+    put16(strh, static_cast<std::uint16_t>(height));
+    std::string strf;
+    put32(strf, 40);
+    put32(strf, width);
+    put32(strf, static_cast<std::uint32_t>(top_down ? -height : height));
+    put16(strf, 1);
+    put16(strf, static_cast<std::uint16_t>(bits));
+    put32(strf, 0);  // BI_RGB
+    put32(strf, static_cast<std::uint32_t>(image_size));
+    put32(strf, 0);
+    put32(strf, 0);
+    put32(strf, bits == 8 ? 256 : 0);
+    put32(strf, 0);
+    if (bits == 8) strf += palette;
+    const std::string hdrl =
+        list("hdrl", chunk("avih", avih) + list("strl", chunk("strh", strh) + chunk("strf", strf)));
+
+    std::string movi = "movi", idx1;
+    for (int n = 0; n < frames; ++n) {
+        const Image img = numbered_frame(n, width, height);
+        std::string pixels(static_cast<std::size_t>(image_size), '\0');
+        for (int y = 0; y < height; ++y) {
+            const int stored = top_down ? y : height - 1 - y;
+            for (int x = 0; x < width; ++x) {
+                // The picture's top eight rows are grey, so that upside down shows.
+                const bool white = img.pixel(x, y).r > 128, grey = y < 8;
+                char* at = &pixels[static_cast<std::size_t>(stored * row + x * bits / 8)];
+                if (bits == 8) {
+                    at[0] = static_cast<char>(grey ? 2 : white ? 1 : 0);
+                } else {
+                    at[0] = at[1] = at[2] = static_cast<char>(grey ? 128 : white ? 255 : 0);
+                }
+            }
+        }
+        idx1 += "00db";
+        put32(idx1, 0x10);  // a key frame
+        put32(idx1, static_cast<std::uint32_t>(movi.size()));
+        put32(idx1, static_cast<std::uint32_t>(image_size));
+        movi += chunk("00db", pixels);
+    }
+    const std::string body = std::string("AVI ") + hdrl + chunk("LIST", movi) + chunk("idx1", idx1);
+    std::ofstream(file, std::ios::binary) << chunk("RIFF", body);
 }
 
 }  // namespace ostrel::fixture

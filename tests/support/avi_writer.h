@@ -21,4 +21,11 @@ int frame_number_of(const Image& frame);
 bool write_numbered_avi(const std::filesystem::path& file, const std::string& codec, int frames,
                         int key_interval, const std::string& pixel_format = "");
 
+// Writes `frames` numbered frames as an uncompressed DIB AVI laid out by hand, as Windows
+// programs write them: 8 bits with a 256-colour palette (the bars are palette entries that are
+// not black and white themselves, so a decoder that ignores the palette is caught), or 24 bits;
+// rows bottom-up, or top-down (a negative height) when `top_down`. The picture's top eight rows
+// are grey.
+void write_dib_avi(const std::filesystem::path& file, int frames, int bits, bool top_down);
+
 }  // namespace ostrel::fixture

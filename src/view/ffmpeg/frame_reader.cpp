@@ -9,6 +9,7 @@ extern "C" {
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "core/paths.h"
@@ -55,6 +56,7 @@ struct FfmpegVideo::State {
     int key_interval = kDefaultKeyInterval;
     int last_key = -1;
     bool at_end = false;  // the decoder has been drained
+    bool fresh = true;    // nothing read since the file was opened
 
     ~State() {
         sws_freeContext(scale);
@@ -146,7 +148,11 @@ bool FfmpegVideo::open_file(const std::filesystem::path& file) {
         error_ = "out of memory";
         return false;
     }
+    const bool palette = st->codecpar->format == AV_PIX_FMT_PAL8;
     s_ = std::move(s);
+    // A palette comes with the file's first packet only: the decoder takes it now, before any
+    // seek could pass it by.
+    if (palette) decode_to(0);
     return true;
 }
 
@@ -217,7 +223,11 @@ bool FfmpegVideo::decode_to(int n) {
     // the key frame at or before it.
     const bool forward = have_last && !s.at_end && n > s.last_index &&
                          n - s.last_index <= std::max(s.key_interval, kDefaultKeyInterval);
-    if (!forward) {
+    // Straight after opening, a frame near the start is read from where the file stands: the
+    // packets read while opening still carry what only the first one has (a DIB's palette).
+    const bool from_start = std::exchange(s.fresh, false) && !forward &&
+                            n <= std::max(s.key_interval, kDefaultKeyInterval);
+    if (!forward && !from_start) {
         const std::int64_t ts = s.start + av_rescale_q(n, s.frame_time, s.time_base);
         int r = av_seek_frame(s.format, s.stream, ts, AVSEEK_FLAG_BACKWARD);
         if (r < 0) r = av_seek_frame(s.format, s.stream, s.start, AVSEEK_FLAG_BACKWARD);
