@@ -1,5 +1,6 @@
 #include "app/movie_player.h"
 
+#include <QMouseEvent>
 #include <QPainter>
 #include <QTimer>
 #include <algorithm>
@@ -34,6 +35,10 @@ void MovieView::paintEvent(QPaintEvent*) {
     p.fillRect(rect(), Qt::black);
     p.setRenderHint(QPainter::SmoothPixmapTransform);
     p.drawImage(QRectF(area.topLeft() + box.offset, QSizeF(frame.size()) * box.scale), frame);
+}
+
+void MovieView::mousePressEvent(QMouseEvent* e) {
+    if (e->button() == Qt::LeftButton && on_click) on_click();
 }
 
 MoviePlayer::MoviePlayer(QWidget* display, std::filesystem::path base)

@@ -27,9 +27,11 @@ class MovieView : public QWidget {
   public:
     using QWidget::QWidget;
     QImage frame;  // drawn scaled into the whole widget
+    std::function<void()> on_click;
 
   protected:
     void paintEvent(QPaintEvent*) override;
+    void mousePressEvent(QMouseEvent* e) override;
 };
 
 class MoviePlayer final : public MediaPlayer {
@@ -49,6 +51,8 @@ class MoviePlayer final : public MediaPlayer {
     const std::string& file_name() const override { return file_; }
 
     std::function<void()> on_end;
+    // A click on the movie.
+    void set_on_click(std::function<void()> f) { view_->on_click = std::move(f); }
     int frames_shown() const { return frames_shown_; }
 
   private:

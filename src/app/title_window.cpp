@@ -102,12 +102,16 @@ TForm5::TForm5(Program& program)
     if (program.make_player) {
         MediaPlayer1 = program.make_player();
     } else {
-        // The opening movie plays on the drawing surface; when it has ended the title goes on
-        // as a click on it would.
+        // The opening movie plays on the drawing surface; when it has ended, or is clicked,
+        // the title goes on to the slide show.
         auto player = std::make_unique<MoviePlayer>(DXDraw1, program.program_dir());
         player->on_end = [this] {
             if (DXDraw1->isVisible()) aviclick();
         };
+        // A click on the movie skips it.
+        player->set_on_click([this] {
+            if (DXDraw1->isVisible()) aviclick();
+        });
         MediaPlayer1 = std::move(player);
     }
     Timer1 = new QTimer(this);

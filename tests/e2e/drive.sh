@@ -80,8 +80,9 @@ app=$!
 
 title=$(wait_window '^Ostrel$') || fail "the title window did not appear"
 sleep 1
-click "$title" 400 300  # the slide show gives way to the title picture
-click "$title" 400 300  # and the title picture to the menu
+click "$title" 400 300  # the opening movie gives way to the slide show (when it still plays;
+click "$title" 400 300  # otherwise the slide show to the title picture),
+click "$title" 400 300  # and the title picture to the menu (else a click on the menu: nothing)
 sleep 1.2               # the line images appear one by one
 import -window "$title" "$work/shots/title.png"
 click "$title" 100 255  # the limited express
