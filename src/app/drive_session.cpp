@@ -6,8 +6,19 @@
 
 namespace ostrel::app {
 
-DriveSession::DriveSession(LoadedDrive loaded, SettingsStore& settings)
+DriveSession::DriveSession(LoadedDrive loaded, SettingsStore& settings, bool sound_device)
     : loaded_(std::move(loaded)), video_(loaded_.selection.program_dir) {
+    if (sound_device) {
+        if (auto device = OpenAlChannels::open_default()) {
+            device_ = device.get();
+            channels_ = std::move(device);
+        }
+    }
+    if (!channels_) {
+        auto silent = std::make_unique<VirtualChannels>();
+        silent_ = silent.get();
+        channels_ = std::move(silent);
+    }
     // Without its video the drive goes on, to the last frame of the speed profile.
     int frames = -1;
     if (video_.open(loaded_.main_video_name)) {
@@ -15,7 +26,7 @@ DriveSession::DriveSession(LoadedDrive loaded, SettingsStore& settings)
     } else {
         video_error_ = "映像ファイルを開けません" + loaded_.main_video_name;
     }
-    drive_ = open_drive(loaded_, {channels_, shell_, settings, &video_, frames});
+    drive_ = open_drive(loaded_, {*channels_, shell_, settings, &video_, frames});
 }
 
 void DriveSession::reload_speed_profile() {

@@ -12,6 +12,7 @@
 #include "core/shell.h"
 #include "drive/drive.h"
 #include "drive/video_source.h"
+#include "sound/openal/openal_channels.h"
 #include "sound/virtual_channels.h"
 #include "view/ffmpeg/frame_reader.h"
 
@@ -44,10 +45,11 @@ class DriveSession {
   public:
     using Clock = std::chrono::steady_clock;
 
-    // Opens the drive on the loaded data, its options from the settings store. Until a sound
-    // device comes with its own channel set, the channels are the silent set that still
-    // plays each sound for its length, so everything that waits for a sound to end works.
-    DriveSession(LoadedDrive loaded, SettingsStore& settings);
+    // Opens the drive on the loaded data, its options from the settings store. With
+    // `sound_device` the channels are OpenAL's on the system's sound device; without one (or
+    // when none opens) they are the silent set that still plays each sound for its length on
+    // the real clock, so everything that waits for a sound to end works.
+    DriveSession(LoadedDrive loaded, SettingsStore& settings, bool sound_device);
 
     // The route video, read on the UI thread only (the tick opens sub-movies on it, the cab
     // view draws its frames). `video_error` is the message when the main video did not open.
@@ -58,7 +60,7 @@ class DriveSession {
     template <class F>
     decltype(auto) locked(F&& f) {
         std::lock_guard lock(mutex_);
-        channels_.set_time_ms(elapsed_ms());
+        if (silent_) silent_->set_time_ms(elapsed_ms());
         return f(*drive_);
     }
     // "SU再読込": the speed profile read again from the line file; a failure changes nothing.
@@ -70,13 +72,17 @@ class DriveSession {
     std::mutex& mutex() { return mutex_; }
     Drive& drive_unlocked() { return *drive_; }  // for the fast-step thread's constructor
     const LoadedDrive& loaded() const { return loaded_; }
-    SoundChannels& channels() { return channels_; }
+    SoundChannels& channels() { return *channels_; }
+    // The sound device's channel set, null when the drive runs silently.
+    OpenAlChannels* device_channels() { return device_; }
 
   private:
     std::int64_t elapsed_ms() const;
 
     LoadedDrive loaded_;
-    VirtualChannels channels_;
+    std::unique_ptr<SoundChannels> channels_;
+    VirtualChannels* silent_ = nullptr;  // channels_ when there is no device
+    OpenAlChannels* device_ = nullptr;   // channels_ when there is one
     DeferredShell shell_;
     FfmpegVideo video_;
     std::string video_error_;

@@ -46,7 +46,8 @@ TForm1::TForm1(Program& program, const DriveSelection& selection,
     : QMainWindow(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                                Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
       program_(program),
-      session_(std::make_unique<DriveSession>(load(selection, progress), program.settings())),
+      session_(std::make_unique<DriveSession>(load(selection, progress), program.settings(),
+                                              program.options().sound_device)),
       log_(program.timing_log()) {
     setWindowTitle(QStringLiteral("Ostrel"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -264,6 +265,10 @@ void TForm1::refresh_from_view() {
     program_.easy_cab()->refresh(v);
     if (values_shown) {
         v.values.emplace_back("FPS", std::to_string(untendai->frames_drawn_in_last_second()));
+        if (const OpenAlChannels* device = session_->device_channels();
+            device && device->sources() < SoundChannels::kCount)
+            v.values.emplace_back("Sound sources",
+                                  std::to_string(device->sources()) + " of 256; the rest silent");
         program_.values()->refresh(v, channels);
     }
 }
@@ -438,10 +443,17 @@ void TForm1::closeEvent(QCloseEvent* e) {
     pilot_.reset();
     program_.easy_cab()->close();
     session_->locked([this](Drive& d) { close_drive(d, program_.settings()); });
+    // The sound set is made afresh for the next drive; a device that worked and no longer
+    // opens ends the program, once this window has closed. A program that is ending anyway
+    // does not look.
+    const bool device_lost =
+        session_->device_channels() && !program_.ended() && !OpenAlChannels::device_opens();
     if (program_.crew_change()->isVisible()) program_.crew_change()->hide();
     if (program_.last_stop()->isVisible()) program_.last_stop()->hide();
     e->accept();
+    Program& program = program_;
     if (on_closed) on_closed();
+    if (device_lost) program.fatal(QStringLiteral("DirectSoundを初期化できませんでした。"));
 }
 
 }  // namespace ostrel::app

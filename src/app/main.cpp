@@ -44,7 +44,10 @@ int main(int argc, char** argv) {
     const QCommandLineOption quit_after({QStringLiteral("quit-after")},
                                         QStringLiteral("End the program after SECONDS"),
                                         QStringLiteral("SECONDS"));
-    parser.addOptions({data, autopilot, timing_log, quit_after});
+    const QCommandLineOption silent(
+        {QStringLiteral("silent")},
+        QStringLiteral("Play no sound (the sounds still take their time)"));
+    parser.addOptions({data, autopilot, timing_log, quit_after, silent});
     parser.process(app);
 
     ostrel::app::ProgramDirPlaces places;
@@ -88,6 +91,7 @@ int main(int argc, char** argv) {
     options.autopilot = parser.isSet(autopilot);
     options.timing_log = parser.value(timing_log).toStdString();
     options.quit_after_s = parser.value(quit_after).toInt();
+    options.sound_device = !parser.isSet(silent);
 
     ostrel::QtSettingsStore settings;
     ostrel::app::Program program(choice.dir, settings, options);

@@ -52,10 +52,8 @@ void Program::create_windows() {
         });
     }
     if (options_.quit_after_s > 0) {
-        QTimer::singleShot(options_.quit_after_s * 1000, title_, [this] {
-            if (driving_) driving_->close();
-            end(0);
-        });
+        // Ending closes the driving window too.
+        QTimer::singleShot(options_.quit_after_s * 1000, title_, [this] { end(0); });
     }
 }
 

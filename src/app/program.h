@@ -28,9 +28,10 @@ class TLastStop;
 class TimingLog;
 
 struct ProgramOptions {
-    bool autopilot = false;  // pick the limited express and let the autopilot drive it
-    std::string timing_log;  // write the steps' timings here
-    int quit_after_s = 0;    // end the program after this many seconds (0: never)
+    bool autopilot = false;     // pick the limited express and let the autopilot drive it
+    std::string timing_log;     // write the steps' timings here
+    int quit_after_s = 0;       // end the program after this many seconds (0: never)
+    bool sound_device = false;  // play through the system's sound device (else silently)
 };
 
 class Program {

@@ -1,0 +1,247 @@
+#include "sound/openal/openal_channels.h"
+
+#include <AL/al.h>
+#include <AL/alc.h>
+#include <AL/alext.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "core/wave.h"
+
+namespace ostrel {
+
+struct OpenAlChannels::Device {
+    ALCdevice* device = nullptr;
+    ALCcontext* context = nullptr;
+    bool loopback = false;
+    LPALCRENDERSAMPLESSOFT render = nullptr;
+    ~Device() {
+        alcMakeContextCurrent(nullptr);
+        if (context) alcDestroyContext(context);
+        if (device) alcCloseDevice(device);
+    }
+};
+
+namespace {
+
+// Asks for room for every channel; the mixer updates every 10 ms so that a sound starts soon.
+std::vector<ALCint> context_attributes(int rate, bool loopback) {
+    std::vector<ALCint> a{ALC_MONO_SOURCES,      SoundChannels::kCount, ALC_STEREO_SOURCES,
+                          SoundChannels::kCount, ALC_REFRESH,           100};
+    if (loopback) {
+        a.insert(a.end(), {ALC_FORMAT_CHANNELS_SOFT, ALC_STEREO_SOFT, ALC_FORMAT_TYPE_SOFT,
+                           ALC_SHORT_SOFT, ALC_FREQUENCY, rate});
+    }
+    a.push_back(0);
+    return a;
+}
+
+float gain_of(int volume) {
+    return volume <= -10000 ? 0.0f : static_cast<float>(std::pow(10.0, volume / 2000.0));
+}
+
+}  // namespace
+
+std::unique_ptr<OpenAlChannels> OpenAlChannels::open_default() {
+    auto d = std::make_unique<Device>();
+    d->device = alcOpenDevice(nullptr);
+    if (!d->device) return nullptr;
+    const auto attributes = context_attributes(0, false);
+    d->context = alcCreateContext(d->device, attributes.data());
+    if (!d->context || !alcMakeContextCurrent(d->context)) return nullptr;
+    ALCint rate = 0;
+    alcGetIntegerv(d->device, ALC_FREQUENCY, 1, &rate);
+    return std::unique_ptr<OpenAlChannels>(new OpenAlChannels(std::move(d), rate));
+}
+
+std::unique_ptr<OpenAlChannels> OpenAlChannels::open_loopback(int rate) {
+    if (!alcIsExtensionPresent(nullptr, "ALC_SOFT_loopback")) return nullptr;
+    auto open = reinterpret_cast<LPALCLOOPBACKOPENDEVICESOFT>(
+        alcGetProcAddress(nullptr, "alcLoopbackOpenDeviceSOFT"));
+    auto d = std::make_unique<Device>();
+    d->loopback = true;
+    d->render = reinterpret_cast<LPALCRENDERSAMPLESSOFT>(
+        alcGetProcAddress(nullptr, "alcRenderSamplesSOFT"));
+    if (!open || !d->render) return nullptr;
+    d->device = open(nullptr);
+    if (!d->device) return nullptr;
+    const auto attributes = context_attributes(rate, true);
+    d->context = alcCreateContext(d->device, attributes.data());
+    if (!d->context || !alcMakeContextCurrent(d->context)) return nullptr;
+    return std::unique_ptr<OpenAlChannels>(new OpenAlChannels(std::move(d), rate));
+}
+
+OpenAlChannels::OpenAlChannels(std::unique_ptr<Device> device, int rate)
+    : device_(std::move(device)), rate_(rate), channels_(kCount) {
+    use();
+    // One source per channel, as many as the device grants.
+    while (static_cast<int>(sources_.size()) < kCount) {
+        alGetError();
+        ALuint id = 0;
+        alGenSources(1, &id);
+        if (alGetError() != AL_NO_ERROR) break;
+        // Every sound plays as it is, centred, whatever its channels.
+        alSourcei(id, AL_SOURCE_RELATIVE, AL_TRUE);
+        alSource3f(id, AL_POSITION, 0, 0, 0);
+        alSourcef(id, AL_ROLLOFF_FACTOR, 0);
+        sources_.push_back(id);
+    }
+}
+
+bool OpenAlChannels::device_opens() {
+    ALCdevice* device = alcOpenDevice(nullptr);
+    if (!device) return false;
+    alcCloseDevice(device);
+    return true;
+}
+
+void OpenAlChannels::use() const {
+    // Calls go to the current context: this set's, even when another set exists meanwhile.
+    if (alcGetCurrentContext() != device_->context) alcMakeContextCurrent(device_->context);
+}
+
+OpenAlChannels::~OpenAlChannels() {
+    use();
+    clear();
+    if (!sources_.empty()) alDeleteSources(static_cast<ALsizei>(sources_.size()), sources_.data());
+}
+
+void OpenAlChannels::render(std::int16_t* out, int frames) {
+    use();
+    if (device_->loopback && frames > 0) device_->render(device_->device, out, frames);
+}
+
+bool OpenAlChannels::valid(int channel) const {
+    if (channel >= 0 && channel < kCount) return true;
+    if (report_) report_("ignored: channel " + std::to_string(channel));
+    return false;
+}
+
+unsigned OpenAlChannels::source(int channel) const {
+    return channel < sources() ? sources_[static_cast<std::size_t>(channel)] : 0;
+}
+
+void OpenAlChannels::release(const Wave* wave) {
+    auto it = buffers_.find(wave);
+    if (it == buffers_.end() || --it->second.users > 0) return;
+    alDeleteBuffers(1, &it->second.id);
+    buffers_.erase(it);
+}
+
+void OpenAlChannels::bind(int channel, std::shared_ptr<const Wave> wave) {
+    use();
+    if (!valid(channel)) return;
+    Channel& c = channels_[static_cast<std::size_t>(channel)];
+    if (c.wave == wave) return;
+    const ALuint id = source(channel);
+    if (id) {
+        alSourceStop(id);
+        alSourcei(id, AL_BUFFER, 0);
+    }
+    if (c.holds_buffer) release(c.wave.get());
+    c = Channel{};
+    c.wave = std::move(wave);
+    if (!c.wave) return;
+    c.frequency = c.wave->sample_rate;
+    // Waves of one or two channels; anything else stays silent on its channel.
+    const bool playable = (c.wave->channels == 1 || c.wave->channels == 2) &&
+                          c.wave->sample_rate > 0 && c.wave->frames() > 0;
+    if (!id || !playable) return;
+    Buffer& b = buffers_[c.wave.get()];
+    if (b.users++ == 0) {
+        alGenBuffers(1, &b.id);
+        alBufferData(b.id, c.wave->channels == 1 ? AL_FORMAT_MONO16 : AL_FORMAT_STEREO16,
+                     c.wave->samples.data(),
+                     static_cast<ALsizei>(c.wave->samples.size() * sizeof(std::int16_t)),
+                     c.wave->sample_rate);
+    }
+    c.holds_buffer = true;
+    alSourcei(id, AL_BUFFER, static_cast<ALint>(b.id));
+    alSourcef(id, AL_PITCH, 1.0f);
+    alSourcef(id, AL_GAIN, 1.0f);
+}
+
+bool OpenAlChannels::bound(int channel) const {
+    return channel >= 0 && channel < kCount && channels_[static_cast<std::size_t>(channel)].wave;
+}
+
+void OpenAlChannels::play(int channel) {
+    use();
+    if (!valid(channel) || !bound(channel)) return;
+    channels_[static_cast<std::size_t>(channel)].looping = false;
+    if (const ALuint id = source(channel)) {
+        alSourceStop(id);  // a stopped source plays from its start
+        alSourcei(id, AL_LOOPING, AL_FALSE);
+        alSourcePlay(id);
+    }
+}
+
+void OpenAlChannels::play_looping(int channel) {
+    use();
+    if (!valid(channel) || !bound(channel)) return;
+    channels_[static_cast<std::size_t>(channel)].looping = true;
+    if (const ALuint id = source(channel)) {
+        alSourceStop(id);
+        alSourcei(id, AL_LOOPING, AL_TRUE);
+        alSourcePlay(id);
+    }
+}
+
+void OpenAlChannels::stop(int channel) {
+    use();
+    if (!valid(channel) || !bound(channel)) return;
+    if (const ALuint id = source(channel)) alSourceStop(id);
+}
+
+SoundChannels::Playing OpenAlChannels::playing(int channel) const {
+    use();
+    if (!valid(channel) || !bound(channel)) return Playing::Idle;
+    const ALuint id = source(channel);
+    if (!id) return Playing::Idle;
+    ALint state = AL_STOPPED;
+    alGetSourcei(id, AL_SOURCE_STATE, &state);
+    if (state != AL_PLAYING) return Playing::Idle;
+    return channels_[static_cast<std::size_t>(channel)].looping ? Playing::Looping : Playing::Once;
+}
+
+void OpenAlChannels::set_frequency_ratio(int channel, long double ratio) {
+    use();
+    if (!valid(channel) || !bound(channel)) return;
+    Channel& c = channels_[static_cast<std::size_t>(channel)];
+    long double f = static_cast<long double>(c.wave->sample_rate) * ratio;
+    if (!(f > 0)) f = 0;
+    if (f > 1e9L) f = 1e9L;
+    c.frequency = static_cast<int>(f);
+    if (const ALuint id = source(channel); id && c.wave->sample_rate > 0) {
+        // OpenAL cannot stand still: the slowest pitch it takes is close to it.
+        const float pitch =
+            static_cast<float>(c.frequency) / static_cast<float>(c.wave->sample_rate);
+        alSourcef(id, AL_PITCH, std::max(pitch, 1e-3f));
+    }
+}
+
+int OpenAlChannels::frequency(int channel) const {
+    return valid(channel) && bound(channel) ? channels_[static_cast<std::size_t>(channel)].frequency
+                                            : 0;
+}
+
+void OpenAlChannels::set_volume(int channel, int volume) {
+    use();
+    if (!valid(channel) || !bound(channel)) return;
+    volume = std::clamp(volume, -10000, 0);
+    channels_[static_cast<std::size_t>(channel)].volume = volume;
+    if (const ALuint id = source(channel)) alSourcef(id, AL_GAIN, gain_of(volume));
+}
+
+int OpenAlChannels::volume(int channel) const {
+    return valid(channel) && bound(channel) ? channels_[static_cast<std::size_t>(channel)].volume
+                                            : 0;
+}
+
+void OpenAlChannels::clear() {
+    for (int ch = 0; ch < kCount; ++ch)
+        bind(ch, nullptr);
+}
+
+}  // namespace ostrel
