@@ -6,6 +6,10 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/decode/decoders.h"
+#include "core/paths.h"
+#include "sound/openal/openal_channels.h"
+#include "view/ffmpeg/audio_track.h"
 #include "view/ffmpeg/frame_reader.h"
 #include "view/qt/render_rules.h"
 
@@ -41,8 +45,15 @@ void MovieView::mousePressEvent(QMouseEvent* e) {
     if (e->button() == Qt::LeftButton && on_click) on_click();
 }
 
-MoviePlayer::MoviePlayer(QWidget* display, std::filesystem::path base)
-    : base_(std::move(base)), view_(new MovieView(display)), timer_(new QTimer(display)) {
+namespace {
+constexpr int kWaveChannel = 0, kMovieChannel = 1;
+}  // namespace
+
+MoviePlayer::MoviePlayer(QWidget* display, std::filesystem::path base, OpenAlChannels* sound)
+    : base_(std::move(base)),
+      view_(new MovieView(display)),
+      timer_(new QTimer(display)),
+      sound_(sound) {
     view_->setGeometry(display->rect());
     view_->hide();
     timer_->setTimerType(Qt::PreciseTimer);
@@ -53,14 +64,32 @@ MoviePlayer::~MoviePlayer() = default;
 
 bool MoviePlayer::open(const std::string& file) {
     if (!is_movie(file)) {
-        // A sound: the movie goes on.
+        // A sound: the movie goes on. One that cannot be read stays silent.
         file_ = file;
         sound_playing_ = false;
+        if (sound_) {
+            sound_->bind(kWaveChannel, nullptr);
+            try {
+                if (const auto path = resolve_path(base_, file, Encoding::Utf8))
+                    sound_->bind(kWaveChannel,
+                                 std::make_shared<const Wave>(SndfileWaveDecoder().decode(
+                                     read_file_bytes(*path, kMaxWaveFileBytes))));
+            } catch (const std::exception&) {
+            }
+        }
         return true;
     }
     close();
     auto movie = std::make_unique<FfmpegVideo>(base_);
     if (!movie->open(file) || movie->frame_count() <= 0) return false;
+    if (sound_) {
+        if (const auto path = resolve_path(base_, file, Encoding::Utf8)) {
+            if (auto track = read_audio_track(*path)) {
+                sound_->bind(kMovieChannel, std::make_shared<const Wave>(std::move(*track)));
+                movie_sound_ = true;
+            }
+        }
+    }
     Image first;
     if (!movie->read_frame(0, first)) return false;
     movie_width_ = first.width;
@@ -72,12 +101,17 @@ bool MoviePlayer::open(const std::string& file) {
 
 void MoviePlayer::play() {
     if (!is_movie(file_)) {
-        sound_playing_ = !file_.empty();
+        if (sound_) {
+            sound_->play(kWaveChannel);
+        } else {
+            sound_playing_ = !file_.empty();
+        }
         return;
     }
     if (!movie_) return;
     started_ = std::chrono::steady_clock::now();
     shown_ = -1;
+    if (movie_sound_) sound_->play(kMovieChannel);
     view_->show();
     view_->raise();
     next_frame();
@@ -87,8 +121,11 @@ void MoviePlayer::play() {
 void MoviePlayer::next_frame() {
     if (!movie_) return;
     // The frame of this moment at the movie's own rate; late ticks skip frames, not time.
-    const double seconds =
+    // While its sound track plays, the sound says where the movie stands.
+    double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
+    if (movie_sound_ && sound_->is_playing(kMovieChannel))
+        seconds = sound_->position_seconds(kMovieChannel);
     const int n = static_cast<int>(seconds * movie_->frame_rate());
     if (n >= movie_->frame_count()) {
         timer_->stop();
@@ -109,11 +146,17 @@ void MoviePlayer::next_frame() {
 void MoviePlayer::stop() {
     timer_->stop();
     sound_playing_ = false;
+    if (sound_) {
+        sound_->stop(kWaveChannel);
+        sound_->stop(kMovieChannel);
+    }
 }
 
 void MoviePlayer::close() {
     stop();
     movie_.reset();
+    if (sound_ && movie_sound_) sound_->bind(kMovieChannel, nullptr);
+    movie_sound_ = false;
     view_->frame = QImage();
     if (is_movie(file_)) file_.clear();
     view_->hide();
@@ -125,11 +168,12 @@ void MoviePlayer::show() {
 
 void MoviePlayer::hide() {
     timer_->stop();
+    if (sound_) sound_->stop(kMovieChannel);
     view_->hide();
 }
 
 bool MoviePlayer::playing() const {
-    return timer_->isActive() || sound_playing_;
+    return timer_->isActive() || sound_playing_ || (sound_ && sound_->is_playing(kWaveChannel));
 }
 
 }  // namespace ostrel::app

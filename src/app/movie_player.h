@@ -1,8 +1,10 @@
 #pragma once
-// The title window's media player with pictures: an AVI given to it plays on its display at
-// the file's own frame rate, read frame by frame through the route video's reader; any other
-// file (the title sounds) is only remembered for now, and never cuts the movie short. When the
-// movie has shown its last frame, `on_end` is called. UI thread.
+// The title window's media player: an AVI given to it plays on its display at the file's own
+// frame rate, read frame by frame through the route video's reader, with its sound track (if
+// it has one) on a channel of the title's sound set, which then sets the pace of the frames; a
+// wave file (the title sounds) plays on another channel and never cuts the movie short.
+// Without a sound set everything is silent and a wave counts as playing until stopped. When
+// the movie has shown its last frame, `on_end` is called. UI thread.
 
 #include <QImage>
 #include <QWidget>
@@ -19,7 +21,8 @@ class QTimer;
 
 namespace ostrel {
 class FfmpegVideo;
-}
+class OpenAlChannels;
+}  // namespace ostrel
 
 namespace ostrel::app {
 
@@ -36,8 +39,8 @@ class MovieView : public QWidget {
 
 class MoviePlayer final : public MediaPlayer {
   public:
-    // Frames are drawn on `display` (a widget of the given size at its top left).
-    MoviePlayer(QWidget* display, std::filesystem::path base);
+    // Frames are drawn on `display`; files are found relative to `base`; `sound` may be null.
+    MoviePlayer(QWidget* display, std::filesystem::path base, OpenAlChannels* sound);
     ~MoviePlayer() override;
 
     bool plays_video() const override { return true; }
@@ -67,7 +70,9 @@ class MoviePlayer final : public MediaPlayer {
     std::chrono::steady_clock::time_point started_{};
     int movie_width_ = 0, movie_height_ = 0;
     int shown_ = -1, frames_shown_ = 0;
-    bool sound_playing_ = false;
+    bool sound_playing_ = false;  // a wave, when there is no sound set
+    bool movie_sound_ = false;    // the movie's sound track is on its channel
+    OpenAlChannels* sound_;
 };
 
 }  // namespace ostrel::app

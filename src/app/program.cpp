@@ -10,6 +10,7 @@
 #include "app/small_windows.h"
 #include "app/timing_log.h"
 #include "app/title_window.h"
+#include "sound/openal/openal_channels.h"
 
 namespace ostrel::app {
 
@@ -34,6 +35,7 @@ Program::~Program() {
 void Program::create_windows() {
     // The title window hides while a drive runs; the program ends by its own quit.
     QApplication::setQuitOnLastWindowClosed(false);
+    if (options_.sound_device) title_sound_ = OpenAlChannels::open_default();
     title_ = new TForm5(*this);
     if (ended_) return;
     help_ = new TForm4(*this);

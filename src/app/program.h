@@ -15,6 +15,10 @@ namespace ostrel {
 class SettingsStore;
 }
 
+namespace ostrel {
+class OpenAlChannels;
+}
+
 namespace ostrel::app {
 
 class MediaPlayer;
@@ -56,6 +60,8 @@ class Program {
     TForm1* driving() { return driving_; }
     // The steps' timing log, when one was asked for.
     TimingLog* timing_log() { return timing_log_.get(); }
+    // The title window's sound set on the sound device; null when the program runs silently.
+    OpenAlChannels* title_sound() { return title_sound_.get(); }
     void set_driving(TForm1* window) { driving_ = window; }
 
     // "視覚効果OFF": not stored, but kept from drive to drive while the program runs.
@@ -90,6 +96,7 @@ class Program {
     TkotaiStop* crew_change_ = nullptr;
     TForm1* driving_ = nullptr;
     std::unique_ptr<TimingLog> timing_log_;
+    std::unique_ptr<OpenAlChannels> title_sound_;
     bool ended_ = false;
     int exit_code_ = 0;
 };

@@ -104,7 +104,8 @@ TForm5::TForm5(Program& program)
     } else {
         // The opening movie plays on the drawing surface; when it has ended, or is clicked,
         // the title goes on to the slide show.
-        auto player = std::make_unique<MoviePlayer>(DXDraw1, program.program_dir());
+        auto player =
+            std::make_unique<MoviePlayer>(DXDraw1, program.program_dir(), program.title_sound());
         player->on_end = [this] {
             if (DXDraw1->isVisible()) aviclick();
         };

@@ -11,15 +11,23 @@
 
 namespace ostrel {
 
-struct OpenAlChannels::Device {
+// The device, shared by every set on the default device: each set has its own context on
+// it, and the device mixes them all.
+struct AlDevice {
     ALCdevice* device = nullptr;
+    ~AlDevice() {
+        if (device) alcCloseDevice(device);
+    }
+};
+
+struct OpenAlChannels::Device {
+    std::shared_ptr<AlDevice> device;
     ALCcontext* context = nullptr;
     bool loopback = false;
     LPALCRENDERSAMPLESSOFT render = nullptr;
     ~Device() {
-        alcMakeContextCurrent(nullptr);
+        if (alcGetCurrentContext() == context) alcMakeContextCurrent(nullptr);
         if (context) alcDestroyContext(context);
-        if (device) alcCloseDevice(device);
     }
 };
 
@@ -44,14 +52,22 @@ float gain_of(int volume) {
 }  // namespace
 
 std::unique_ptr<OpenAlChannels> OpenAlChannels::open_default() {
+    // While one set lives, the next one shares its device.
+    static std::weak_ptr<AlDevice> shared;
     auto d = std::make_unique<Device>();
-    d->device = alcOpenDevice(nullptr);
-    if (!d->device) return nullptr;
+    d->device = shared.lock();
+    if (!d->device) {
+        auto device = std::make_shared<AlDevice>();
+        device->device = alcOpenDevice(nullptr);
+        if (!device->device) return nullptr;
+        d->device = device;
+        shared = device;
+    }
     const auto attributes = context_attributes(0, false);
-    d->context = alcCreateContext(d->device, attributes.data());
+    d->context = alcCreateContext(d->device->device, attributes.data());
     if (!d->context || !alcMakeContextCurrent(d->context)) return nullptr;
     ALCint rate = 0;
-    alcGetIntegerv(d->device, ALC_FREQUENCY, 1, &rate);
+    alcGetIntegerv(d->device->device, ALC_FREQUENCY, 1, &rate);
     return std::unique_ptr<OpenAlChannels>(new OpenAlChannels(std::move(d), rate));
 }
 
@@ -64,10 +80,11 @@ std::unique_ptr<OpenAlChannels> OpenAlChannels::open_loopback(int rate) {
     d->render = reinterpret_cast<LPALCRENDERSAMPLESSOFT>(
         alcGetProcAddress(nullptr, "alcRenderSamplesSOFT"));
     if (!open || !d->render) return nullptr;
-    d->device = open(nullptr);
-    if (!d->device) return nullptr;
+    d->device = std::make_shared<AlDevice>();
+    d->device->device = open(nullptr);
+    if (!d->device->device) return nullptr;
     const auto attributes = context_attributes(rate, true);
-    d->context = alcCreateContext(d->device, attributes.data());
+    d->context = alcCreateContext(d->device->device, attributes.data());
     if (!d->context || !alcMakeContextCurrent(d->context)) return nullptr;
     return std::unique_ptr<OpenAlChannels>(new OpenAlChannels(std::move(d), rate));
 }
@@ -109,7 +126,7 @@ OpenAlChannels::~OpenAlChannels() {
 
 void OpenAlChannels::render(std::int16_t* out, int frames) {
     use();
-    if (device_->loopback && frames > 0) device_->render(device_->device, out, frames);
+    if (device_->loopback && frames > 0) device_->render(device_->device->device, out, frames);
 }
 
 bool OpenAlChannels::valid(int channel) const {
@@ -219,6 +236,14 @@ void OpenAlChannels::set_frequency_ratio(int channel, long double ratio) {
             static_cast<float>(c.frequency) / static_cast<float>(c.wave->sample_rate);
         alSourcef(id, AL_PITCH, std::max(pitch, 1e-3f));
     }
+}
+
+double OpenAlChannels::position_seconds(int channel) const {
+    if (!valid(channel) || !bound(channel)) return 0;
+    use();
+    ALfloat seconds = 0;
+    if (const ALuint id = source(channel)) alGetSourcef(id, AL_SEC_OFFSET, &seconds);
+    return seconds;
 }
 
 int OpenAlChannels::frequency(int channel) const {

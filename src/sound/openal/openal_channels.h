@@ -19,7 +19,8 @@ namespace ostrel {
 
 class OpenAlChannels final : public SoundChannels {
   public:
-    // The default device; null when there is none (the caller then runs silently).
+    // A set on the default device (shared with every other set alive on it, each with its
+    // own context); null when there is none (the caller then runs silently).
     static std::unique_ptr<OpenAlChannels> open_default();
     // A loopback device rendering 16-bit stereo at `rate`; null when OpenAL Soft has none.
     static std::unique_ptr<OpenAlChannels> open_loopback(int rate = 44100);
@@ -47,6 +48,8 @@ class OpenAlChannels final : public SoundChannels {
     Playing playing(int channel) const override;
     void set_frequency_ratio(int channel, long double ratio) override;
     int frequency(int channel) const override;
+    // Where a playing channel stands in its wave, in seconds of the wave.
+    double position_seconds(int channel) const;
     void set_volume(int channel, int volume) override;
     int volume(int channel) const override;
     void clear() override;
