@@ -122,10 +122,14 @@ void MoviePlayer::next_frame() {
     if (!movie_) return;
     // The frame of this moment at the movie's own rate; late ticks skip frames, not time.
     // While its sound track plays, the sound says where the movie stands.
-    double seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
+    // The clock is set by it each time, so that the frames go on from there if the sound ends
+    // before the pictures.
+    const auto now = std::chrono::steady_clock::now();
     if (movie_sound_ && sound_->is_playing(kMovieChannel))
-        seconds = sound_->position_seconds(kMovieChannel);
+        started_ =
+            now - std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                      std::chrono::duration<double>(sound_->position_seconds(kMovieChannel)));
+    const double seconds = std::chrono::duration<double>(now - started_).count();
     const int n = static_cast<int>(seconds * movie_->frame_rate());
     if (n >= movie_->frame_count()) {
         timer_->stop();

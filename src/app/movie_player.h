@@ -57,10 +57,11 @@ class MoviePlayer final : public MediaPlayer {
     // A click on the movie.
     void set_on_click(std::function<void()> f) { view_->on_click = std::move(f); }
     int frames_shown() const { return frames_shown_; }
-
-  private:
+    int frame_shown() const { return shown_; }  // -1 before the first
+    // Moves the movie on to the present; the player's timer calls it.
     void next_frame();
 
+  private:
     std::filesystem::path base_;
     std::unique_ptr<FfmpegVideo> movie_;
     MovieView* view_;

@@ -35,6 +35,7 @@
 #include "avi_writer.h"
 #include "fixture.h"
 #include "save/qt/qt_settings.h"
+#include "sound/openal/openal_channels.h"
 
 namespace fs = std::filesystem;
 using namespace ostrel;
@@ -210,6 +211,36 @@ TEST_F(Windows, TheOpeningMoviePlaysItsFramesThenTheSlideShowFollows) {
     EXPECT_GE(player->frames_shown(), 5);  // 15 frames at 30 a second, some perhaps skipped
     EXPECT_EQ(title->size(), QSize(800, 600));
     title->close();
+    fs::remove_all(dir);
+}
+
+TEST(MoviePlayer, TheSoundTrackSetsThePaceAndTitleSoundsDoNotStopTheMovie) {
+    auto sound = OpenAlChannels::open_loopback(44100);
+    if (!sound) GTEST_SKIP() << "OpenAL Soft has no loopback device here";
+    const fs::path dir = temp_dir("movie-sound");
+    fs::create_directories(dir / "move");
+    ASSERT_TRUE(
+        fixture::write_numbered_avi(dir / "move" / "opening.avi", "mpeg4", 90, 10, "", 300));
+    QWidget display;
+    display.resize(480, 270);
+    MoviePlayer player(&display, dir, sound.get());
+    ASSERT_TRUE(player.open("move\\opening.avi"));
+    player.play();
+    EXPECT_EQ(sound->playing(1), SoundChannels::Playing::Once);  // the sound track
+    // Half a second of sound: the pictures follow it, not the wall clock.
+    std::vector<std::int16_t> mix(2 * 22050);
+    sound->render(mix.data(), 22050);
+    player.next_frame();
+    EXPECT_NEAR(player.frame_shown(), 15, 1);
+    // A title sound on its own channel; the movie goes on.
+    player.open("sound\\missing.wav");
+    player.play();
+    EXPECT_TRUE(sound->is_playing(1));
+    sound->render(mix.data(), 22050);
+    player.next_frame();
+    EXPECT_NEAR(player.frame_shown(), 30, 1);
+    player.close();
+    EXPECT_FALSE(sound->is_playing(1));
     fs::remove_all(dir);
 }
 

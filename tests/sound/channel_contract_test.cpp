@@ -1,7 +1,7 @@
 // One set of rules for every channel set: the silent virtual one of the headless runner and
 // the OpenAL one, rendered through OpenAL Soft's loopback device faster than real time. Then
-// what only a real mix shows: pitch, level, looping and once, 256 channels together, and the
-// buffers shared and let go.
+// what only a real mix shows: pitch, level, looping and once, 256 channels together, the
+// buffers shared and let go, and a drive's pause and resume.
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,13 @@
 #include <string>
 #include <vector>
 
+#include "core/shell.h"
 #include "core/wave.h"
+#include "fixture.h"
+#include "sample_drive.h"
+#include "save/session.h"
+#include "save/settings_store.h"
+#include "sim/steps.h"
 #include "sound/openal/openal_channels.h"
 #include "sound/virtual_channels.h"
 
@@ -248,4 +254,27 @@ TEST_F(Mix, AllChannelsSoundAtOnceAndShareTheirBuffers) {
     EXPECT_EQ(set->buffers(), 1);
     set->clear();
     EXPECT_EQ(set->buffers(), 0);
+}
+
+TEST_F(Mix, PauseRemembersOnceAndLoopingAndResumeStartsThemAgain) {
+    const LoadedDrive& loaded = fixture::sample_drive();
+    RecordedShell shell;
+    MemorySettings settings;
+    auto drive = open_drive(loaded, {*set, shell, settings, nullptr, 9000});
+    start1Click(*drive);
+    ASSERT_TRUE(set->bound(0) && set->bound(1));
+    set->play_looping(0);
+    set->play(1);
+    render_ms(300);
+    EXPECT_GT(set->position_seconds(1), 0.2);
+    start1Click(*drive);  // pause
+    EXPECT_FALSE(set->is_playing(0));
+    EXPECT_FALSE(set->is_playing(1));
+    render_ms(500);
+    EXPECT_LT(rms(render_ms(100)), 1e-4);
+    start1Click(*drive);  // resume
+    EXPECT_EQ(set->playing(0), SoundChannels::Playing::Looping);
+    EXPECT_EQ(set->playing(1), SoundChannels::Playing::Once);
+    EXPECT_LT(set->position_seconds(1), 0.05);  // from its beginning
+    close_drive(*drive, settings);
 }

@@ -1,5 +1,6 @@
 #include "avi_writer.h"
 
+#include <cmath>
 #include <fstream>
 
 extern "C" {
@@ -52,7 +53,8 @@ int frame_number_of(const Image& frame) {
 }
 
 bool write_numbered_avi(const std::filesystem::path& file, const std::string& codec_name,
-                        int frames, int key_interval, const std::string& pixel_format) {
+                        int frames, int key_interval, const std::string& pixel_format,
+                        double tone_hz) {
     const AVCodec* encoder = avcodec_find_encoder_by_name(codec_name.c_str());
     if (!encoder) return false;
     AVFormatContext* format = nullptr;
@@ -102,6 +104,19 @@ bool write_numbered_avi(const std::filesystem::path& file, const std::string& co
     bool ok = avcodec_open2(c, encoder, nullptr) >= 0 &&
               avcodec_parameters_from_context(stream->codecpar, c) >= 0;
     stream->time_base = c->time_base;
+    // A sound track: 16-bit mono PCM at 22050 Hz, one frame's worth of a sine per frame.
+    constexpr int kRate = 22050, kPerFrame = kRate / 30;
+    AVStream* sound = nullptr;
+    if (tone_hz > 0) {
+        sound = avformat_new_stream(format, nullptr);
+        sound->codecpar->codec_type = AVMEDIA_TYPE_AUDIO;
+        sound->codecpar->codec_id = AV_CODEC_ID_PCM_S16LE;
+        sound->codecpar->sample_rate = kRate;
+        av_channel_layout_default(&sound->codecpar->ch_layout, 1);
+        sound->codecpar->bits_per_coded_sample = 16;
+        sound->codecpar->block_align = 2;
+        sound->time_base = AVRational{1, kRate};
+    }
     ok = ok && avio_open(&format->pb, file.string().c_str(), AVIO_FLAG_WRITE) >= 0;
     ok = ok && avformat_write_header(format, nullptr) >= 0;
     AVFrame* frame = av_frame_alloc();
@@ -142,6 +157,20 @@ bool write_numbered_avi(const std::filesystem::path& file, const std::string& co
         frame->pts = n;
         ok = ok && avcodec_send_frame(c, frame) >= 0;
         drain();
+        if (sound && ok) {
+            AVPacket* pcm = av_packet_alloc();
+            ok = av_new_packet(pcm, 2 * kPerFrame) >= 0;
+            auto* samples = reinterpret_cast<std::int16_t*>(pcm->data);
+            for (int i = 0; ok && i < kPerFrame; ++i) {
+                const double t = static_cast<double>(n * kPerFrame + i) / kRate;
+                samples[i] = static_cast<std::int16_t>(12000 * std::sin(2 * M_PI * tone_hz * t));
+            }
+            pcm->pts = pcm->dts = static_cast<std::int64_t>(n) * kPerFrame;
+            pcm->duration = kPerFrame;
+            pcm->stream_index = sound->index;
+            if (ok) av_interleaved_write_frame(format, pcm);
+            av_packet_free(&pcm);
+        }
     }
     avcodec_send_frame(c, nullptr);
     drain();

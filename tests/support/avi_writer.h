@@ -16,10 +16,11 @@ int frame_number_of(const Image& frame);
 
 // Writes `frames` numbered frames with FFmpeg's encoder `codec` ("mpeg4", "mjpeg", "cinepak",
 // "msvideo1", "msmpeg4v2", "msmpeg4", "libx264", "rawvideo" ...), a key frame every
-// `key_interval` frames. `pixel_format` is the encoder's input ("" for its first). False when
-// this FFmpeg has no such encoder.
+// `key_interval` frames. `pixel_format` is the encoder's input ("" for its first). With
+// `tone_hz` the file also has a sound track: a sine of that frequency, 16-bit mono PCM at
+// 22050 Hz. False when this FFmpeg has no such encoder.
 bool write_numbered_avi(const std::filesystem::path& file, const std::string& codec, int frames,
-                        int key_interval, const std::string& pixel_format = "");
+                        int key_interval, const std::string& pixel_format = "", double tone_hz = 0);
 
 // Writes `frames` numbered frames as an uncompressed DIB AVI laid out by hand, as Windows
 // programs write them: 8 bits with a 256-colour palette (the bars are palette entries that are

@@ -11,6 +11,7 @@
 
 #include "avi_writer.h"
 #include "frames.h"
+#include "view/ffmpeg/audio_track.h"
 #include "view/ffmpeg/frame_reader.h"
 
 namespace fs = std::filesystem;
@@ -231,3 +232,32 @@ TEST(SimFrames, PrintsTheCountAndWritesTheFramesAsPng) {
 }
 
 }  // namespace
+
+TEST(AudioTrack, TheSoundTrackIsReadWholeAndAFileWithoutOneGivesNothing) {
+    const fs::path file = temp("with-sound.avi");
+    ASSERT_TRUE(fixture::write_numbered_avi(file, "mpeg4", 60, 10, "", 441));
+    const auto track = read_audio_track(file);
+    ASSERT_TRUE(track);
+    EXPECT_EQ(track->channels, 1);
+    EXPECT_EQ(track->sample_rate, 22050);
+    EXPECT_NEAR(static_cast<double>(track->frames()), 2 * 22050, 735);  // two seconds
+    // A 441 Hz sine crosses zero 882 times a second.
+    int crossings = 0;
+    for (std::size_t i = 1; i < 22050; ++i)
+        crossings += (track->samples[i - 1] < 0) != (track->samples[i] < 0);
+    EXPECT_NEAR(crossings, 882, 4);
+    // The pictures of a file with sound read as well as without.
+    FfmpegVideo video;
+    ASSERT_TRUE(video.open_file(file));
+    EXPECT_EQ(video.frame_count(), 60);
+    EXPECT_EQ(shown(video, 45), 45);
+    const fs::path silent = temp("no-sound.avi");
+    ASSERT_TRUE(fixture::write_numbered_avi(silent, "mpeg4", 10, 10));
+    EXPECT_FALSE(read_audio_track(silent));
+    const fs::path garbage = temp("garbage-sound.avi");
+    write_all(garbage, std::string(3000, 'y'));
+    EXPECT_FALSE(read_audio_track(garbage));
+    EXPECT_FALSE(read_audio_track(temp("missing-sound.avi")));
+    for (const auto& f : {file, silent, garbage})
+        fs::remove(f);
+}
