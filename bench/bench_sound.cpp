@@ -74,7 +74,8 @@ void Mix256(benchmark::State& state) {
             set->set_frequency_ratio(ch, 0.8L + 0.4L * ((step + ch) % 10) / 10);
         }
         set->render(out.data(), 4410);
-        busy_seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+        busy_seconds +=
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
         sound_seconds += 0.1;
         ++step;
     }

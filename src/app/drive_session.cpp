@@ -10,6 +10,8 @@ DriveSession::DriveSession(LoadedDrive loaded, SettingsStore& settings, bool sou
     : loaded_(std::move(loaded)), video_(loaded_.selection.program_dir) {
     if (sound_device) {
         if (auto device = OpenAlChannels::open_default()) {
+            // A channel number out of range goes to the value display's debug line.
+            device->set_reporter([this](const std::string& text) { shell_.note(text); });
             device_ = device.get();
             channels_ = std::move(device);
         }

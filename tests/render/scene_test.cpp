@@ -253,6 +253,14 @@ TEST_F(Scene, TheOpeningPictureShowsUntilTheStartAndScalingKeepsThePlaces) {
     const QImage twice = scene.render(view, video, true, 2);
     ASSERT_EQ(twice.size(), QSize(1486, 1120));
     EXPECT_EQ(at(twice, 24, 624), qRgb(255, 0, 0) & 0xFFFFFF);  // the red lamp at (12, 312)
+    // On a screen of device pixel ratio 2 the layout's coordinates stay, the pixels double.
+    QImage hidpi(1486, 1120, QImage::Format_RGB32);
+    hidpi.setDevicePixelRatio(2);
+    QPainter p(&hidpi);
+    scene.draw(p, view, video, true);
+    p.end();
+    EXPECT_EQ(at(hidpi, 24, 624), qRgb(255, 0, 0) & 0xFFFFFF);
+    EXPECT_EQ(at(hidpi, 1080, 600), at(twice, 1080, 600));
 }
 
 int main(int argc, char** argv) {
