@@ -9,6 +9,7 @@
 #include "core/decode/decoders.h"
 #include "core/paths.h"
 #include "sound/openal/openal_channels.h"
+#include "sound/openal/openal_stream.h"
 #include "view/ffmpeg/audio_track.h"
 #include "view/ffmpeg/frame_reader.h"
 #include "view/qt/render_rules.h"
@@ -46,7 +47,7 @@ void MovieView::mousePressEvent(QMouseEvent* e) {
 }
 
 namespace {
-constexpr int kWaveChannel = 0, kMovieChannel = 1;
+constexpr int kWaveChannel = 0;
 }  // namespace
 
 MoviePlayer::MoviePlayer(QWidget* display, std::filesystem::path base, OpenAlChannels* sound)
@@ -83,11 +84,13 @@ bool MoviePlayer::open(const std::string& file) {
     auto movie = std::make_unique<FfmpegVideo>(base_);
     if (!movie->open(file) || movie->frame_count() <= 0) return false;
     if (sound_) {
-        if (const auto path = resolve_path(base_, file, Encoding::Utf8)) {
-            if (auto track = read_audio_track(*path)) {
-                sound_->bind(kMovieChannel, std::make_shared<const Wave>(std::move(*track)));
-                movie_sound_ = true;
-            }
+        // The sound track, decoded a tenth of a second at a time as it is heard.
+        auto track = std::make_shared<AudioTrackReader>();
+        const auto path = resolve_path(base_, file, Encoding::Utf8);
+        if (path && track->open(*path)) {
+            const int block = std::max(1, track->rate() / 10);
+            stream_ = std::make_unique<OpenAlStream>(*sound_, track->channels(), track->rate(),
+                                                     [track, block] { return track->next(block); });
         }
     }
     Image first;
@@ -111,7 +114,8 @@ void MoviePlayer::play() {
     if (!movie_) return;
     started_ = std::chrono::steady_clock::now();
     shown_ = -1;
-    if (movie_sound_) sound_->play(kMovieChannel);
+    sound_end_seen_ = false;
+    if (stream_) stream_->play();
     view_->show();
     view_->raise();
     next_frame();
@@ -125,10 +129,16 @@ void MoviePlayer::next_frame() {
     // The clock is set by it each time, so that the frames go on from there if the sound ends
     // before the pictures.
     const auto now = std::chrono::steady_clock::now();
-    if (movie_sound_ && sound_->is_playing(kMovieChannel))
-        started_ =
-            now - std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                      std::chrono::duration<double>(sound_->position_seconds(kMovieChannel)));
+    if (stream_) {
+        stream_->pump();
+        const bool sounding = stream_->playing();
+        // Once more when it has just ended: where it ended.
+        if (sounding || !sound_end_seen_) {
+            started_ = now - std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                                 std::chrono::duration<double>(stream_->position_seconds()));
+            sound_end_seen_ = !sounding;
+        }
+    }
     const double seconds = std::chrono::duration<double>(now - started_).count();
     const int n = static_cast<int>(seconds * movie_->frame_rate());
     if (n >= movie_->frame_count()) {
@@ -150,17 +160,14 @@ void MoviePlayer::next_frame() {
 void MoviePlayer::stop() {
     timer_->stop();
     sound_playing_ = false;
-    if (sound_) {
-        sound_->stop(kWaveChannel);
-        sound_->stop(kMovieChannel);
-    }
+    if (sound_) sound_->stop(kWaveChannel);
+    if (stream_) stream_->stop();
 }
 
 void MoviePlayer::close() {
     stop();
     movie_.reset();
-    if (sound_ && movie_sound_) sound_->bind(kMovieChannel, nullptr);
-    movie_sound_ = false;
+    stream_.reset();
     view_->frame = QImage();
     if (is_movie(file_)) file_.clear();
     view_->hide();
@@ -172,8 +179,12 @@ void MoviePlayer::show() {
 
 void MoviePlayer::hide() {
     timer_->stop();
-    if (sound_) sound_->stop(kMovieChannel);
+    if (stream_) stream_->stop();
     view_->hide();
+}
+
+bool MoviePlayer::sound_track_playing() const {
+    return stream_ && stream_->playing();
 }
 
 bool MoviePlayer::playing() const {

@@ -1,8 +1,9 @@
 #pragma once
 // The title window's media player: an AVI given to it plays on its display at the file's own
 // frame rate, read frame by frame through the route video's reader, with its sound track (if
-// it has one) on a channel of the title's sound set, which then sets the pace of the frames; a
-// wave file (the title sounds) plays on another channel and never cuts the movie short.
+// it has one) streamed on the title's sound set as it is decoded, which then sets the pace of
+// the frames; a wave file (the title sounds) plays on a channel of that set and never cuts the
+// movie short.
 // Without a sound set everything is silent and a wave counts as playing until stopped. When
 // the movie has shown its last frame, `on_end` is called. UI thread.
 
@@ -22,6 +23,7 @@ class QTimer;
 namespace ostrel {
 class FfmpegVideo;
 class OpenAlChannels;
+class OpenAlStream;
 }  // namespace ostrel
 
 namespace ostrel::app {
@@ -58,6 +60,7 @@ class MoviePlayer final : public MediaPlayer {
     void set_on_click(std::function<void()> f) { view_->on_click = std::move(f); }
     int frames_shown() const { return frames_shown_; }
     int frame_shown() const { return shown_; }  // -1 before the first
+    bool sound_track_playing() const;
     // Moves the movie on to the present; the player's timer calls it.
     void next_frame();
 
@@ -71,8 +74,9 @@ class MoviePlayer final : public MediaPlayer {
     std::chrono::steady_clock::time_point started_{};
     int movie_width_ = 0, movie_height_ = 0;
     int shown_ = -1, frames_shown_ = 0;
-    bool sound_playing_ = false;  // a wave, when there is no sound set
-    bool movie_sound_ = false;    // the movie's sound track is on its channel
+    bool sound_playing_ = false;            // a wave, when there is no sound set
+    std::unique_ptr<OpenAlStream> stream_;  // the movie's sound track, when it has one
+    bool sound_end_seen_ = false;
     OpenAlChannels* sound_;
 };
 

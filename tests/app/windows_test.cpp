@@ -226,7 +226,7 @@ TEST(MoviePlayer, TheSoundTrackSetsThePaceAndTitleSoundsDoNotStopTheMovie) {
     MoviePlayer player(&display, dir, sound.get());
     ASSERT_TRUE(player.open("move\\opening.avi"));
     player.play();
-    EXPECT_EQ(sound->playing(1), SoundChannels::Playing::Once);  // the sound track
+    EXPECT_TRUE(player.sound_track_playing());
     // Half a second of sound: the pictures follow it, not the wall clock.
     std::vector<std::int16_t> mix(2 * 22050);
     sound->render(mix.data(), 22050);
@@ -235,12 +235,20 @@ TEST(MoviePlayer, TheSoundTrackSetsThePaceAndTitleSoundsDoNotStopTheMovie) {
     // A title sound on its own channel; the movie goes on.
     player.open("sound\\missing.wav");
     player.play();
-    EXPECT_TRUE(sound->is_playing(1));
+    EXPECT_TRUE(player.sound_track_playing());
     sound->render(mix.data(), 22050);
     player.next_frame();
     EXPECT_NEAR(player.frame_shown(), 30, 1);
+    // Past the end of its three seconds the sound is over and the movie has ended.
+    bool ended = false;
+    player.on_end = [&ended] { ended = true; };
+    for (int i = 0; i < 6; ++i) {
+        sound->render(mix.data(), 22050);
+        player.next_frame();
+    }
+    EXPECT_FALSE(player.sound_track_playing());
+    EXPECT_TRUE(ended);
     player.close();
-    EXPECT_FALSE(sound->is_playing(1));
     fs::remove_all(dir);
 }
 

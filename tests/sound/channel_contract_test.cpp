@@ -19,6 +19,7 @@
 #include "save/settings_store.h"
 #include "sim/steps.h"
 #include "sound/openal/openal_channels.h"
+#include "sound/openal/openal_stream.h"
 #include "sound/virtual_channels.h"
 
 using namespace ostrel;
@@ -277,4 +278,35 @@ TEST_F(Mix, PauseRemembersOnceAndLoopingAndResumeStartsThemAgain) {
     EXPECT_EQ(set->playing(1), SoundChannels::Playing::Once);
     EXPECT_LT(set->position_seconds(1), 0.05);  // from its beginning
     close_drive(*drive, settings);
+}
+
+TEST_F(Mix, AStreamIsRefilledAsItIsHeardAndSaysWhereItStands) {
+    // Three seconds of a 441 Hz sine, handed over a tenth of a second at a time.
+    auto wave = sine(441, 3);
+    std::size_t given = 0;
+    OpenAlStream stream(*set, 1, 22050, [&] {
+        const std::size_t n = std::min<std::size_t>(2205, wave->samples.size() - given);
+        std::vector<std::int16_t> block(wave->samples.begin() + static_cast<long>(given),
+                                        wave->samples.begin() + static_cast<long>(given + n));
+        given += n;
+        return block;
+    });
+    stream.play();
+    EXPECT_LT(given, wave->samples.size());  // about a second queued, not all of it
+    int crossings = 0;
+    for (int step = 0; step < 20; ++step) {  // two seconds, pumped every 100 ms
+        crossings += zero_crossings(render_ms(100));
+        stream.pump();
+    }
+    EXPECT_NEAR(stream.position_seconds(), 2.0, 0.02);
+    EXPECT_NEAR(crossings, 2 * 882, 30);
+    EXPECT_TRUE(stream.playing());
+    for (int step = 0; step < 15; ++step) {
+        render_ms(100);
+        stream.pump();
+    }
+    EXPECT_EQ(given, wave->samples.size());
+    EXPECT_FALSE(stream.playing());
+    EXPECT_NEAR(stream.position_seconds(), 3.0, 0.01);
+    EXPECT_LT(rms(render_ms(100)), 1e-4);
 }

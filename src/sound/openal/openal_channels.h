@@ -55,6 +55,7 @@ class OpenAlChannels final : public SoundChannels {
     void clear() override;
 
   private:
+    friend class OpenAlStream;
     struct Device;
     struct Channel {
         std::shared_ptr<const Wave> wave;

@@ -8,19 +8,19 @@ extern "C" {
 #include <libswresample/swresample.h>
 }
 
-#include <memory>
+#include <algorithm>
 
 namespace ostrel {
 
-namespace {
-
-struct Decoding {
+struct AudioTrackReader::State {
     AVFormatContext* format = nullptr;
     AVCodecContext* codec = nullptr;
     SwrContext* resample = nullptr;
     AVPacket* packet = av_packet_alloc();
     AVFrame* frame = av_frame_alloc();
-    ~Decoding() {
+    int stream = -1;
+    bool flushed = false, done = false;
+    ~State() {
         av_frame_free(&frame);
         av_packet_free(&packet);
         swr_free(&resample);
@@ -29,68 +29,91 @@ struct Decoding {
     }
 };
 
-}  // namespace
+AudioTrackReader::AudioTrackReader() = default;
+AudioTrackReader::~AudioTrackReader() = default;
 
-std::optional<Wave> read_audio_track(const std::filesystem::path& file, double max_seconds) {
-    Decoding d;
-    if (!d.packet || !d.frame) return std::nullopt;
-    if (avformat_open_input(&d.format, file.string().c_str(), nullptr, nullptr) < 0) {
-        d.format = nullptr;
-        return std::nullopt;
+bool AudioTrackReader::open(const std::filesystem::path& file) {
+    s_.reset();
+    auto s = std::make_unique<State>();
+    if (!s->packet || !s->frame) return false;
+    if (avformat_open_input(&s->format, file.string().c_str(), nullptr, nullptr) < 0) {
+        s->format = nullptr;
+        return false;
     }
-    if (avformat_find_stream_info(d.format, nullptr) < 0) return std::nullopt;
+    if (avformat_find_stream_info(s->format, nullptr) < 0) return false;
     const AVCodec* decoder = nullptr;
-    const int stream = av_find_best_stream(d.format, AVMEDIA_TYPE_AUDIO, -1, -1, &decoder, 0);
-    if (stream < 0 || !decoder) return std::nullopt;
-    d.codec = avcodec_alloc_context3(decoder);
-    if (!d.codec ||
-        avcodec_parameters_to_context(d.codec, d.format->streams[stream]->codecpar) < 0 ||
-        avcodec_open2(d.codec, decoder, nullptr) < 0 || d.codec->sample_rate <= 0 ||
-        d.codec->ch_layout.nb_channels <= 0)
-        return std::nullopt;
-
-    Wave wave;
-    wave.channels = d.codec->ch_layout.nb_channels == 1 ? 1 : 2;
-    wave.sample_rate = d.codec->sample_rate;
-    wave.bits_per_sample = 16;
-    wave.name = file.filename().string();
+    s->stream = av_find_best_stream(s->format, AVMEDIA_TYPE_AUDIO, -1, -1, &decoder, 0);
+    if (s->stream < 0 || !decoder) return false;
+    s->codec = avcodec_alloc_context3(decoder);
+    if (!s->codec ||
+        avcodec_parameters_to_context(s->codec, s->format->streams[s->stream]->codecpar) < 0 ||
+        avcodec_open2(s->codec, decoder, nullptr) < 0 || s->codec->sample_rate <= 0 ||
+        s->codec->ch_layout.nb_channels <= 0)
+        return false;
+    channels_ = s->codec->ch_layout.nb_channels == 1 ? 1 : 2;
+    rate_ = s->codec->sample_rate;
     AVChannelLayout out_layout;
-    av_channel_layout_default(&out_layout, wave.channels);
-    if (swr_alloc_set_opts2(&d.resample, &out_layout, AV_SAMPLE_FMT_S16, wave.sample_rate,
-                            &d.codec->ch_layout, d.codec->sample_fmt, d.codec->sample_rate, 0,
-                            nullptr) < 0 ||
-        swr_init(d.resample) < 0)
-        return std::nullopt;
-    const auto cap = static_cast<std::size_t>(max_seconds * wave.sample_rate) *
-                     static_cast<std::size_t>(wave.channels);
+    av_channel_layout_default(&out_layout, channels_);
+    if (swr_alloc_set_opts2(&s->resample, &out_layout, AV_SAMPLE_FMT_S16, rate_,
+                            &s->codec->ch_layout, s->codec->sample_fmt, rate_, 0, nullptr) < 0 ||
+        swr_init(s->resample) < 0)
+        return false;
+    s_ = std::move(s);
+    return true;
+}
 
+std::vector<std::int16_t> AudioTrackReader::next(int frames) {
+    std::vector<std::int16_t> out;
+    if (!s_ || s_->done) return out;
+    State& s = *s_;
     auto take = [&](const AVFrame* f) {
-        const int room = swr_get_out_samples(d.resample, f ? f->nb_samples : 0);
+        const int room = swr_get_out_samples(s.resample, f ? f->nb_samples : 0);
         if (room <= 0) return;
-        const std::size_t at = wave.samples.size();
-        wave.samples.resize(at + static_cast<std::size_t>(room) * wave.channels);
-        auto* out = reinterpret_cast<std::uint8_t*>(&wave.samples[at]);
+        const std::size_t at = out.size();
+        out.resize(at + static_cast<std::size_t>(room) * channels_);
+        auto* dst = reinterpret_cast<std::uint8_t*>(&out[at]);
         const int got =
-            swr_convert(d.resample, &out, room,
+            swr_convert(s.resample, &dst, room,
                         f ? const_cast<const std::uint8_t**>(f->extended_data) : nullptr,
                         f ? f->nb_samples : 0);
-        wave.samples.resize(at + static_cast<std::size_t>(std::max(got, 0)) * wave.channels);
+        out.resize(at + static_cast<std::size_t>(std::max(got, 0)) * channels_);
     };
-    bool flushed = false;
-    while (wave.samples.size() < cap && !flushed) {
-        if (av_read_frame(d.format, d.packet) < 0) {
-            avcodec_send_packet(d.codec, nullptr);
-            flushed = true;
+    const auto want = static_cast<std::size_t>(frames) * channels_;
+    while (out.size() < want && !s.flushed) {
+        if (av_read_frame(s.format, s.packet) < 0) {
+            avcodec_send_packet(s.codec, nullptr);
+            s.flushed = true;
         } else {
-            if (d.packet->stream_index == stream) avcodec_send_packet(d.codec, d.packet);
-            av_packet_unref(d.packet);
+            if (s.packet->stream_index == s.stream) avcodec_send_packet(s.codec, s.packet);
+            av_packet_unref(s.packet);
         }
-        while (avcodec_receive_frame(d.codec, d.frame) == 0) {
-            take(d.frame);
-            av_frame_unref(d.frame);
+        while (avcodec_receive_frame(s.codec, s.frame) == 0) {
+            take(s.frame);
+            av_frame_unref(s.frame);
         }
     }
-    take(nullptr);  // what the resampler still holds
+    if (s.flushed) {
+        take(nullptr);  // what the resampler still holds
+        s.done = true;
+    }
+    return out;
+}
+
+std::optional<Wave> read_audio_track(const std::filesystem::path& file, double max_seconds) {
+    AudioTrackReader reader;
+    if (!reader.open(file)) return std::nullopt;
+    Wave wave;
+    wave.channels = reader.channels();
+    wave.sample_rate = reader.rate();
+    wave.bits_per_sample = 16;
+    wave.name = file.filename().string();
+    const auto cap = static_cast<std::size_t>(max_seconds * wave.sample_rate) *
+                     static_cast<std::size_t>(wave.channels);
+    while (wave.samples.size() < cap) {
+        const std::vector<std::int16_t> block = reader.next(wave.sample_rate);
+        if (block.empty()) break;
+        wave.samples.insert(wave.samples.end(), block.begin(), block.end());
+    }
     if (wave.samples.size() > cap) wave.samples.resize(cap - cap % wave.channels);
     if (wave.samples.empty()) return std::nullopt;
     wave.bytes_per_second = static_cast<std::uint32_t>(wave.sample_rate * wave.channels * 2);
