@@ -446,8 +446,9 @@ void TForm1::closeEvent(QCloseEvent* e) {
     // The sound set is made afresh for the next drive; a device that worked and no longer
     // opens ends the program, once this window has closed. A program that is ending anyway
     // does not look.
-    const bool device_lost =
-        session_->device_channels() && !program_.ended() && !OpenAlChannels::device_opens();
+    const bool device_lost = session_->device_channels() && !program_.ended() &&
+                             !(program_.sound_device_opens ? program_.sound_device_opens()
+                                                           : OpenAlChannels::device_opens());
     if (program_.crew_change()->isVisible()) program_.crew_change()->hide();
     if (program_.last_stop()->isVisible()) program_.last_stop()->hide();
     e->accept();

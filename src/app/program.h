@@ -83,6 +83,8 @@ class Program {
 
     // The title window's media player; the silent one until a real one is handed in.
     std::function<std::unique_ptr<MediaPlayer>()> make_player;
+    // Whether the sound device still opens, asked when a drive that had one closes.
+    std::function<bool()> sound_device_opens;
 
   private:
     std::filesystem::path program_dir_;

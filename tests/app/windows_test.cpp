@@ -252,6 +252,32 @@ TEST(MoviePlayer, TheSoundTrackSetsThePaceAndTitleSoundsDoNotStopTheMovie) {
     fs::remove_all(dir);
 }
 
+TEST_F(Windows, ADeviceThatNoLongerOpensAfterADriveEndsTheProgram) {
+    // OpenAL Soft's null device stands in for a sound card.
+    for (const bool still_there : {true, false}) {
+        ProgramOptions options;
+        options.sound_device = true;
+        program_ = std::make_unique<Program>(*program_dir_, *store_, options);
+        program_->leave_event_loop = {};
+        program_->sound_device_opens = [still_there] { return still_there; };
+        program_->create_windows();
+        TForm1* w = start_drive();
+        ASSERT_NE(w->session().device_channels(), nullptr);
+        messages_->texts.clear();
+        w->close();
+        QCoreApplication::processEvents();
+        if (still_there) {
+            EXPECT_FALSE(program_->ended());
+            EXPECT_TRUE(messages_->texts.isEmpty());
+        } else {
+            EXPECT_TRUE(program_->ended());
+            EXPECT_EQ(program_->exit_code(), 1);
+            EXPECT_EQ(messages_->texts,
+                      QStringList{QStringLiteral("DirectSoundを初期化できませんでした。")});
+        }
+    }
+}
+
 TEST_F(Windows, TitleShowsOnlyTheTrainsOfALineUnlessShiftIsHeld) {
     Program& p = start_program(*program_dir_);
     TForm5* title = p.title();
@@ -561,6 +587,7 @@ TEST(DemoWriter, AFailedWriteLeavesNothingBehindAndAFinishedOneTakesTheTargetsNa
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    qputenv("ALSOFT_DRIVERS", "null");  // a sound device that plays to nowhere
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Ostrel"));
     QApplication::setApplicationName(QStringLiteral("ostrel"));
