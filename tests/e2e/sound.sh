@@ -2,7 +2,8 @@
 # The desktop program's sound end to end: the real `ostrel` under Xvfb with OpenAL Soft writing
 # its mix into a wave file, the autopilot driving the demo's limited express for 45 s. The mix
 # must sound, and its zero-crossing rate (a rough dominant frequency) must rise as the running
-# sounds follow the train's speed. Usage: sound.sh OSTREL WORK_DIR DEMO_DIR
+# sounds follow the train's speed. Then the same without the OpenAL library: silent, no failure.
+# Usage: sound.sh OSTREL WORK_DIR DEMO_DIR
 set -euo pipefail
 ostrel="$1"
 work="$2"
@@ -38,3 +39,13 @@ awk -v a="$early_db" -v b="$late_db" 'BEGIN { exit !(a > -50 && b > -50) }' ||
 awk -v a="$early_zc" -v b="$late_zc" 'BEGIN { exit !(b > a * 1.3) }' ||
     { echo "sound: the running sound does not rise with the speed"; exit 1; }
 echo "sound: the mix sounds and rises with the speed"
+
+# Without the OpenAL library the program drives silently and ends as it should.
+rm -f "$work/mix.wav"
+status=0
+OSTREL_OPENAL_LIBRARY=/nonexistent/libopenal.so.1 ALSOFT_CONF="$work/alsoft.conf" \
+    XDG_CONFIG_HOME="$work/config" timeout 60 "$ostrel" "$demo" --autopilot --quit-after 6 \
+    >"$work/silent.log" 2>&1 || status=$?
+[ "$status" -eq 0 ] || { echo "sound: without OpenAL the program ended with $status"; exit 1; }
+[ ! -e "$work/mix.wav" ] || { echo "sound: without OpenAL something was still played"; exit 1; }
+echo "sound: without OpenAL the program runs silently"

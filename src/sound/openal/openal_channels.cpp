@@ -8,6 +8,10 @@
 #include <cmath>
 
 #include "core/wave.h"
+#include "sound/openal/al_library.h"
+
+// Every OpenAL call goes through the library loaded at run time; a set exists only when it is.
+#define AL (::ostrel::al::api())
 
 namespace ostrel {
 
@@ -16,7 +20,7 @@ namespace ostrel {
 struct AlDevice {
     ALCdevice* device = nullptr;
     ~AlDevice() {
-        if (device) alcCloseDevice(device);
+        if (device) AL->alcCloseDevice(device);
     }
 };
 
@@ -26,8 +30,8 @@ struct OpenAlChannels::Device {
     bool loopback = false;
     LPALCRENDERSAMPLESSOFT render = nullptr;
     ~Device() {
-        if (alcGetCurrentContext() == context) alcMakeContextCurrent(nullptr);
-        if (context) alcDestroyContext(context);
+        if (AL->alcGetCurrentContext() == context) AL->alcMakeContextCurrent(nullptr);
+        if (context) AL->alcDestroyContext(context);
     }
 };
 
@@ -52,40 +56,42 @@ float gain_of(int volume) {
 }  // namespace
 
 std::unique_ptr<OpenAlChannels> OpenAlChannels::open_default() {
+    if (!al::api()) return nullptr;
     // While one set lives, the next one shares its device.
     static std::weak_ptr<AlDevice> shared;
     auto d = std::make_unique<Device>();
     d->device = shared.lock();
     if (!d->device) {
         auto device = std::make_shared<AlDevice>();
-        device->device = alcOpenDevice(nullptr);
+        device->device = AL->alcOpenDevice(nullptr);
         if (!device->device) return nullptr;
         d->device = device;
         shared = device;
     }
     const auto attributes = context_attributes(0, false);
-    d->context = alcCreateContext(d->device->device, attributes.data());
-    if (!d->context || !alcMakeContextCurrent(d->context)) return nullptr;
+    d->context = AL->alcCreateContext(d->device->device, attributes.data());
+    if (!d->context || !AL->alcMakeContextCurrent(d->context)) return nullptr;
     ALCint rate = 0;
-    alcGetIntegerv(d->device->device, ALC_FREQUENCY, 1, &rate);
+    AL->alcGetIntegerv(d->device->device, ALC_FREQUENCY, 1, &rate);
     return std::unique_ptr<OpenAlChannels>(new OpenAlChannels(std::move(d), rate));
 }
 
 std::unique_ptr<OpenAlChannels> OpenAlChannels::open_loopback(int rate) {
-    if (!alcIsExtensionPresent(nullptr, "ALC_SOFT_loopback")) return nullptr;
+    if (!al::api()) return nullptr;
+    if (!AL->alcIsExtensionPresent(nullptr, "ALC_SOFT_loopback")) return nullptr;
     auto open = reinterpret_cast<LPALCLOOPBACKOPENDEVICESOFT>(
-        alcGetProcAddress(nullptr, "alcLoopbackOpenDeviceSOFT"));
+        AL->alcGetProcAddress(nullptr, "alcLoopbackOpenDeviceSOFT"));
     auto d = std::make_unique<Device>();
     d->loopback = true;
     d->render = reinterpret_cast<LPALCRENDERSAMPLESSOFT>(
-        alcGetProcAddress(nullptr, "alcRenderSamplesSOFT"));
+        AL->alcGetProcAddress(nullptr, "alcRenderSamplesSOFT"));
     if (!open || !d->render) return nullptr;
     d->device = std::make_shared<AlDevice>();
     d->device->device = open(nullptr);
     if (!d->device->device) return nullptr;
     const auto attributes = context_attributes(rate, true);
-    d->context = alcCreateContext(d->device->device, attributes.data());
-    if (!d->context || !alcMakeContextCurrent(d->context)) return nullptr;
+    d->context = AL->alcCreateContext(d->device->device, attributes.data());
+    if (!d->context || !AL->alcMakeContextCurrent(d->context)) return nullptr;
     return std::unique_ptr<OpenAlChannels>(new OpenAlChannels(std::move(d), rate));
 }
 
@@ -94,34 +100,36 @@ OpenAlChannels::OpenAlChannels(std::unique_ptr<Device> device, int rate)
     use();
     // One source per channel, as many as the device grants.
     while (static_cast<int>(sources_.size()) < kCount) {
-        alGetError();
+        AL->alGetError();
         ALuint id = 0;
-        alGenSources(1, &id);
-        if (alGetError() != AL_NO_ERROR) break;
+        AL->alGenSources(1, &id);
+        if (AL->alGetError() != AL_NO_ERROR) break;
         // Every sound plays as it is, centred, whatever its channels.
-        alSourcei(id, AL_SOURCE_RELATIVE, AL_TRUE);
-        alSource3f(id, AL_POSITION, 0, 0, 0);
-        alSourcef(id, AL_ROLLOFF_FACTOR, 0);
+        AL->alSourcei(id, AL_SOURCE_RELATIVE, AL_TRUE);
+        AL->alSource3f(id, AL_POSITION, 0, 0, 0);
+        AL->alSourcef(id, AL_ROLLOFF_FACTOR, 0);
         sources_.push_back(id);
     }
 }
 
 bool OpenAlChannels::device_opens() {
-    ALCdevice* device = alcOpenDevice(nullptr);
+    if (!al::api()) return false;
+    ALCdevice* device = AL->alcOpenDevice(nullptr);
     if (!device) return false;
-    alcCloseDevice(device);
+    AL->alcCloseDevice(device);
     return true;
 }
 
 void OpenAlChannels::use() const {
     // Calls go to the current context: this set's, even when another set exists meanwhile.
-    if (alcGetCurrentContext() != device_->context) alcMakeContextCurrent(device_->context);
+    if (AL->alcGetCurrentContext() != device_->context) AL->alcMakeContextCurrent(device_->context);
 }
 
 OpenAlChannels::~OpenAlChannels() {
     use();
     clear();
-    if (!sources_.empty()) alDeleteSources(static_cast<ALsizei>(sources_.size()), sources_.data());
+    if (!sources_.empty())
+        AL->alDeleteSources(static_cast<ALsizei>(sources_.size()), sources_.data());
 }
 
 void OpenAlChannels::render(std::int16_t* out, int frames) {
@@ -142,7 +150,7 @@ unsigned OpenAlChannels::source(int channel) const {
 void OpenAlChannels::release(const Wave* wave) {
     auto it = buffers_.find(wave);
     if (it == buffers_.end() || --it->second.users > 0) return;
-    alDeleteBuffers(1, &it->second.id);
+    AL->alDeleteBuffers(1, &it->second.id);
     buffers_.erase(it);
 }
 
@@ -153,8 +161,8 @@ void OpenAlChannels::bind(int channel, std::shared_ptr<const Wave> wave) {
     if (c.wave == wave) return;
     const ALuint id = source(channel);
     if (id) {
-        alSourceStop(id);
-        alSourcei(id, AL_BUFFER, 0);
+        AL->alSourceStop(id);
+        AL->alSourcei(id, AL_BUFFER, 0);
     }
     if (c.holds_buffer) release(c.wave.get());
     c = Channel{};
@@ -167,16 +175,16 @@ void OpenAlChannels::bind(int channel, std::shared_ptr<const Wave> wave) {
     if (!id || !playable) return;
     Buffer& b = buffers_[c.wave.get()];
     if (b.users++ == 0) {
-        alGenBuffers(1, &b.id);
-        alBufferData(b.id, c.wave->channels == 1 ? AL_FORMAT_MONO16 : AL_FORMAT_STEREO16,
-                     c.wave->samples.data(),
-                     static_cast<ALsizei>(c.wave->samples.size() * sizeof(std::int16_t)),
-                     c.wave->sample_rate);
+        AL->alGenBuffers(1, &b.id);
+        AL->alBufferData(b.id, c.wave->channels == 1 ? AL_FORMAT_MONO16 : AL_FORMAT_STEREO16,
+                         c.wave->samples.data(),
+                         static_cast<ALsizei>(c.wave->samples.size() * sizeof(std::int16_t)),
+                         c.wave->sample_rate);
     }
     c.holds_buffer = true;
-    alSourcei(id, AL_BUFFER, static_cast<ALint>(b.id));
-    alSourcef(id, AL_PITCH, 1.0f);
-    alSourcef(id, AL_GAIN, 1.0f);
+    AL->alSourcei(id, AL_BUFFER, static_cast<ALint>(b.id));
+    AL->alSourcef(id, AL_PITCH, 1.0f);
+    AL->alSourcef(id, AL_GAIN, 1.0f);
 }
 
 bool OpenAlChannels::bound(int channel) const {
@@ -188,9 +196,9 @@ void OpenAlChannels::play(int channel) {
     if (!valid(channel) || !bound(channel)) return;
     channels_[static_cast<std::size_t>(channel)].looping = false;
     if (const ALuint id = source(channel)) {
-        alSourceStop(id);  // a stopped source plays from its start
-        alSourcei(id, AL_LOOPING, AL_FALSE);
-        alSourcePlay(id);
+        AL->alSourceStop(id);  // a stopped source plays from its start
+        AL->alSourcei(id, AL_LOOPING, AL_FALSE);
+        AL->alSourcePlay(id);
     }
 }
 
@@ -199,16 +207,16 @@ void OpenAlChannels::play_looping(int channel) {
     if (!valid(channel) || !bound(channel)) return;
     channels_[static_cast<std::size_t>(channel)].looping = true;
     if (const ALuint id = source(channel)) {
-        alSourceStop(id);
-        alSourcei(id, AL_LOOPING, AL_TRUE);
-        alSourcePlay(id);
+        AL->alSourceStop(id);
+        AL->alSourcei(id, AL_LOOPING, AL_TRUE);
+        AL->alSourcePlay(id);
     }
 }
 
 void OpenAlChannels::stop(int channel) {
     use();
     if (!valid(channel) || !bound(channel)) return;
-    if (const ALuint id = source(channel)) alSourceStop(id);
+    if (const ALuint id = source(channel)) AL->alSourceStop(id);
 }
 
 SoundChannels::Playing OpenAlChannels::playing(int channel) const {
@@ -217,7 +225,7 @@ SoundChannels::Playing OpenAlChannels::playing(int channel) const {
     const ALuint id = source(channel);
     if (!id) return Playing::Idle;
     ALint state = AL_STOPPED;
-    alGetSourcei(id, AL_SOURCE_STATE, &state);
+    AL->alGetSourcei(id, AL_SOURCE_STATE, &state);
     if (state != AL_PLAYING) return Playing::Idle;
     return channels_[static_cast<std::size_t>(channel)].looping ? Playing::Looping : Playing::Once;
 }
@@ -234,7 +242,7 @@ void OpenAlChannels::set_frequency_ratio(int channel, long double ratio) {
         // OpenAL cannot stand still: the slowest pitch it takes is close to it.
         const float pitch =
             static_cast<float>(c.frequency) / static_cast<float>(c.wave->sample_rate);
-        alSourcef(id, AL_PITCH, std::max(pitch, 1e-3f));
+        AL->alSourcef(id, AL_PITCH, std::max(pitch, 1e-3f));
     }
 }
 
@@ -242,7 +250,7 @@ double OpenAlChannels::position_seconds(int channel) const {
     if (!valid(channel) || !bound(channel)) return 0;
     use();
     ALfloat seconds = 0;
-    if (const ALuint id = source(channel)) alGetSourcef(id, AL_SEC_OFFSET, &seconds);
+    if (const ALuint id = source(channel)) AL->alGetSourcef(id, AL_SEC_OFFSET, &seconds);
     return seconds;
 }
 
@@ -256,7 +264,7 @@ void OpenAlChannels::set_volume(int channel, int volume) {
     if (!valid(channel) || !bound(channel)) return;
     volume = std::clamp(volume, -10000, 0);
     channels_[static_cast<std::size_t>(channel)].volume = volume;
-    if (const ALuint id = source(channel)) alSourcef(id, AL_GAIN, gain_of(volume));
+    if (const ALuint id = source(channel)) AL->alSourcef(id, AL_GAIN, gain_of(volume));
 }
 
 int OpenAlChannels::volume(int channel) const {

@@ -2,38 +2,41 @@
 
 #include <AL/al.h>
 
+#include "sound/openal/al_library.h"
 #include "sound/openal/openal_channels.h"
+
+#define AL (::ostrel::al::api())
 
 namespace ostrel {
 
 OpenAlStream::OpenAlStream(OpenAlChannels& set, int channels, int rate, Source source)
     : set_(set), channels_(channels == 1 ? 1 : 2), rate_(rate), source_(std::move(source)) {
     set_.use();
-    alGetError();
+    AL->alGetError();
     ALuint id = 0;
-    alGenSources(1, &id);
-    if (alGetError() != AL_NO_ERROR) return;
-    alSourcei(id, AL_SOURCE_RELATIVE, AL_TRUE);
-    alSourcef(id, AL_ROLLOFF_FACTOR, 0);
+    AL->alGenSources(1, &id);
+    if (AL->alGetError() != AL_NO_ERROR) return;
+    AL->alSourcei(id, AL_SOURCE_RELATIVE, AL_TRUE);
+    AL->alSourcef(id, AL_ROLLOFF_FACTOR, 0);
     id_ = id;
 }
 
 OpenAlStream::~OpenAlStream() {
     if (!id_) return;
     set_.use();
-    alSourceStop(id_);
-    alSourcei(id_, AL_BUFFER, 0);
+    AL->alSourceStop(id_);
+    AL->alSourcei(id_, AL_BUFFER, 0);
     for (const auto& [buffer, frames] : queued_)
-        alDeleteBuffers(1, &buffer);
-    alDeleteSources(1, &id_);
+        AL->alDeleteBuffers(1, &buffer);
+    AL->alDeleteSources(1, &id_);
 }
 
 void OpenAlStream::queue(std::vector<std::int16_t> block) {
     ALuint buffer = 0;
-    alGenBuffers(1, &buffer);
-    alBufferData(buffer, channels_ == 1 ? AL_FORMAT_MONO16 : AL_FORMAT_STEREO16, block.data(),
-                 static_cast<ALsizei>(block.size() * sizeof(std::int16_t)), rate_);
-    alSourceQueueBuffers(id_, 1, &buffer);
+    AL->alGenBuffers(1, &buffer);
+    AL->alBufferData(buffer, channels_ == 1 ? AL_FORMAT_MONO16 : AL_FORMAT_STEREO16, block.data(),
+                     static_cast<ALsizei>(block.size() * sizeof(std::int16_t)), rate_);
+    AL->alSourceQueueBuffers(id_, 1, &buffer);
     queued_.emplace_back(buffer, static_cast<std::int64_t>(block.size()) / channels_);
 }
 
@@ -42,11 +45,11 @@ void OpenAlStream::pump(double ahead_seconds) {
     set_.use();
     // Buffers heard are let go.
     ALint processed = 0;
-    alGetSourcei(id_, AL_BUFFERS_PROCESSED, &processed);
+    AL->alGetSourcei(id_, AL_BUFFERS_PROCESSED, &processed);
     while (processed-- > 0 && !queued_.empty()) {
         ALuint buffer = queued_.front().first;
-        alSourceUnqueueBuffers(id_, 1, &buffer);
-        alDeleteBuffers(1, &buffer);
+        AL->alSourceUnqueueBuffers(id_, 1, &buffer);
+        AL->alDeleteBuffers(1, &buffer);
         frames_done_ += queued_.front().second;
         queued_.pop_front();
     }
@@ -65,8 +68,8 @@ void OpenAlStream::pump(double ahead_seconds) {
     // Ran dry before more came: on again.
     if (started_ && !queued_.empty()) {
         ALint state = AL_STOPPED;
-        alGetSourcei(id_, AL_SOURCE_STATE, &state);
-        if (state != AL_PLAYING) alSourcePlay(id_);
+        AL->alGetSourcei(id_, AL_SOURCE_STATE, &state);
+        if (state != AL_PLAYING) AL->alSourcePlay(id_);
     }
 }
 
@@ -75,21 +78,21 @@ void OpenAlStream::play() {
     started_ = true;
     pump();
     set_.use();
-    alSourcePlay(id_);
+    AL->alSourcePlay(id_);
 }
 
 void OpenAlStream::stop() {
     if (!id_) return;
     started_ = false;
     set_.use();
-    alSourceStop(id_);
+    AL->alSourceStop(id_);
 }
 
 bool OpenAlStream::playing() const {
     if (!id_ || !started_) return false;
     set_.use();
     ALint state = AL_STOPPED;
-    alGetSourcei(id_, AL_SOURCE_STATE, &state);
+    AL->alGetSourcei(id_, AL_SOURCE_STATE, &state);
     return state == AL_PLAYING || !ended_;
 }
 
@@ -97,16 +100,16 @@ double OpenAlStream::position_seconds() const {
     if (!id_ || rate_ <= 0) return 0;
     set_.use();
     ALint state = AL_STOPPED;
-    alGetSourcei(id_, AL_SOURCE_STATE, &state);
+    AL->alGetSourcei(id_, AL_SOURCE_STATE, &state);
     std::int64_t frames = frames_done_;
     if (state == AL_PLAYING || state == AL_PAUSED) {
         // Counted from the start of the buffers still queued, heard ones included.
         ALint offset = 0;
-        alGetSourcei(id_, AL_SAMPLE_OFFSET, &offset);
+        AL->alGetSourcei(id_, AL_SAMPLE_OFFSET, &offset);
         frames += offset;
     } else {
         ALint processed = 0;
-        alGetSourcei(id_, AL_BUFFERS_PROCESSED, &processed);
+        AL->alGetSourcei(id_, AL_BUFFERS_PROCESSED, &processed);
         for (std::size_t i = 0; i < static_cast<std::size_t>(processed) && i < queued_.size(); ++i)
             frames += queued_[i].second;
     }
