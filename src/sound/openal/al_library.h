@@ -8,14 +8,15 @@
 
 namespace ostrel::al {
 
-#define OSTREL_AL_FUNCTIONS(X)                                                                     \
-    X(alBufferData)                                                                                \
-    X(alDeleteBuffers) X(alDeleteSources) X(alGenBuffers) X(alGenSources) X(alGetError)            \
-        X(alGetSourcef) X(alGetSourcei) X(alSource3f) X(alSourcePlay) X(alSourceQueueBuffers)      \
-            X(alSourceStop) X(alSourceUnqueueBuffers) X(alSourcef) X(alSourcei) X(alcCloseDevice)  \
-                X(alcCreateContext) X(alcDestroyContext) X(alcGetCurrentContext) X(alcGetIntegerv) \
-                    X(alcGetProcAddress) X(alcIsExtensionPresent) X(alcMakeContextCurrent)         \
-                        X(alcOpenDevice)
+// clang-format off
+#define OSTREL_AL_FUNCTIONS(X) \
+    X(alBufferData) X(alDeleteBuffers) X(alDeleteSources) X(alGenBuffers) X(alGenSources) \
+    X(alGetError) X(alGetSourcef) X(alGetSourcei) X(alSource3f) X(alSourcePlay) \
+    X(alSourceQueueBuffers) X(alSourceStop) X(alSourceUnqueueBuffers) X(alSourcef) \
+    X(alSourcei) X(alcCloseDevice) X(alcCreateContext) X(alcDestroyContext) \
+    X(alcGetCurrentContext) X(alcGetIntegerv) X(alcGetProcAddress) X(alcIsExtensionPresent) \
+    X(alcMakeContextCurrent) X(alcOpenDevice)
+// clang-format on
 
 struct Api {
 #define OSTREL_AL_MEMBER(name) decltype(&::name) name = nullptr;
