@@ -61,7 +61,23 @@ MoviePlayer::MoviePlayer(QWidget* display, std::filesystem::path base, OpenAlCha
     QObject::connect(timer_, &QTimer::timeout, view_, [this] { next_frame(); });
 }
 
-MoviePlayer::~MoviePlayer() = default;
+MoviePlayer::~MoviePlayer() {
+    // The view and the timer belong to the display, which may outlive the player.
+    delete timer_;
+    delete view_;
+}
+
+void MoviePlayer::open_sound_track() {
+    // The sound track, decoded a tenth of a second at a time as it is heard.
+    stream_.reset();
+    if (!sound_) return;
+    auto track = std::make_shared<AudioTrackReader>();
+    const auto path = resolve_path(base_, file_, Encoding::Utf8);
+    if (!path || !track->open(*path)) return;
+    const int block = std::max(1, track->rate() / 10);
+    stream_ = std::make_unique<OpenAlStream>(*sound_, track->channels(), track->rate(),
+                                             [track, block] { return track->next(block); });
+}
 
 bool MoviePlayer::open(const std::string& file) {
     if (!is_movie(file)) {
@@ -83,16 +99,6 @@ bool MoviePlayer::open(const std::string& file) {
     close();
     auto movie = std::make_unique<FfmpegVideo>(base_);
     if (!movie->open(file) || movie->frame_count() <= 0) return false;
-    if (sound_) {
-        // The sound track, decoded a tenth of a second at a time as it is heard.
-        auto track = std::make_shared<AudioTrackReader>();
-        const auto path = resolve_path(base_, file, Encoding::Utf8);
-        if (path && track->open(*path)) {
-            const int block = std::max(1, track->rate() / 10);
-            stream_ = std::make_unique<OpenAlStream>(*sound_, track->channels(), track->rate(),
-                                                     [track, block] { return track->next(block); });
-        }
-    }
     Image first;
     if (!movie->read_frame(0, first)) return false;
     movie_width_ = first.width;
@@ -115,10 +121,14 @@ void MoviePlayer::play() {
     started_ = std::chrono::steady_clock::now();
     shown_ = -1;
     sound_end_seen_ = false;
+    // The sound track from its start, every time.
+    open_sound_track();
     if (stream_) stream_->play();
     view_->show();
     view_->raise();
-    next_frame();
+    movie_ended_ = false;
+    next_frame();  // may end a movie of one frame
+    if (!movie_ || movie_ended_) return;
     timer_->start(std::max(1, static_cast<int>(std::floor(500.0 / movie_->frame_rate()))));
 }
 
@@ -143,6 +153,7 @@ void MoviePlayer::next_frame() {
     const int n = static_cast<int>(seconds * movie_->frame_rate());
     if (n >= movie_->frame_count()) {
         timer_->stop();
+        movie_ended_ = true;
         if (on_end) on_end();
         return;
     }

@@ -65,6 +65,7 @@ class MoviePlayer final : public MediaPlayer {
     void next_frame();
 
   private:
+    void open_sound_track();
     std::filesystem::path base_;
     std::unique_ptr<FfmpegVideo> movie_;
     MovieView* view_;
@@ -77,6 +78,7 @@ class MoviePlayer final : public MediaPlayer {
     bool sound_playing_ = false;            // a wave, when there is no sound set
     std::unique_ptr<OpenAlStream> stream_;  // the movie's sound track, when it has one
     bool sound_end_seen_ = false;
+    bool movie_ended_ = false;
     OpenAlChannels* sound_;
 };
 

@@ -8,8 +8,10 @@
 #include <QPainter>
 
 #include "drive/loader.h"
+#include "drive/video_source.h"
 #include "view/qt/driving_scene.h"
 #include "view/qt/render_rules.h"
+#include "view/qt/video_surface.h"
 
 using namespace ostrel;
 
@@ -112,6 +114,50 @@ TEST(RenderRules, TheLayoutKeepsItsAspectCentredInAnyWindow) {
     Letterbox tall = letterbox(QSizeF(743, 1000));
     EXPECT_DOUBLE_EQ(tall.offset.y(), 220);
     EXPECT_DOUBLE_EQ(letterbox(QSizeF(0, 0)).scale, 1);
+}
+
+namespace {
+
+// A video whose frames are all one grey, until it is told to fail.
+struct GreyVideo final : VideoSource {
+    bool fail = false;
+    bool open(const std::string&) override { return true; }
+    int frame_count() const override { return 100; }
+    bool read_surface(int, SurfaceImage& out, int width, int height) override {
+        if (fail) return false;
+        out.width = width;
+        out.height = height;
+        out.stride = 4 * width;
+        out.bytes.assign(static_cast<std::size_t>(out.stride * (height + 1)), 50);
+        return true;
+    }
+};
+
+}  // namespace
+
+TEST(VideoSurface, NoticesAndFailuresAreDrawnOnACopyOfTheFrame) {
+    GreyVideo video;
+    VideoSurface surface;
+    VideoWanted w;
+    w.running = true;
+    w.frame = 10;
+    EXPECT_EQ(surface.follow(video, w, false), 10);
+    EXPECT_EQ(qRed(surface.image().pixel(5, 280)), 50);
+    w.notice = "0hint";
+    w.drawn_frame = 10;
+    surface.follow(video, w, true);
+    EXPECT_EQ(qRed(surface.image().pixel(5, 280)), 150);
+    // The frame cannot be read again: the last one stays, with the failure's band once, however
+    // often it is asked for.
+    video.fail = true;
+    w.notice.clear();
+    for (int i = 0; i < 3; ++i)
+        surface.follow(video, w, true);
+    EXPECT_EQ(qRed(surface.image().pixel(5, 280)), 150);
+    EXPECT_EQ(qRed(surface.image().pixel(5, 100)), 50);
+    // Not while the steps are stopped, nor past the end of the main video.
+    w.running = false;
+    EXPECT_EQ(surface.follow(video, w, true), 10);
 }
 
 class Scene : public ::testing::Test {

@@ -9,6 +9,7 @@
 #include <memory>
 #include <numbers>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/shell.h"
@@ -309,4 +310,28 @@ TEST_F(Mix, AStreamIsRefilledAsItIsHeardAndSaysWhereItStands) {
     EXPECT_FALSE(stream.playing());
     EXPECT_NEAR(stream.position_seconds(), 3.0, 0.01);
     EXPECT_LT(rms(render_ms(100)), 1e-4);
+}
+
+TEST_F(Mix, WavesOpenAlCannotTakeStillTakeTheirTimeAndOddStereoWavesSound) {
+    // Three channels: nothing is heard, but the wave plays for its length as the silent set's do.
+    auto three = std::make_shared<Wave>();
+    three->channels = 3;
+    three->sample_rate = 22050;
+    three->samples.assign(3 * 441, 1000);  // 20 ms
+    set->bind(4, three);
+    set->play(4);
+    EXPECT_EQ(set->playing(4), SoundChannels::Playing::Once);
+    std::this_thread::sleep_for(std::chrono::milliseconds(60));
+    EXPECT_EQ(set->playing(4), SoundChannels::Playing::Idle);
+    set->play_looping(4);
+    EXPECT_EQ(set->playing(4), SoundChannels::Playing::Looping);
+    set->stop(4);
+    EXPECT_EQ(set->playing(4), SoundChannels::Playing::Idle);
+    // A stereo wave whose sample count is odd (a torn last frame) still plays its whole frames.
+    auto stereo = std::make_shared<Wave>(*sine(441, 0.5));
+    stereo->channels = 2;  // 11025 samples
+    ASSERT_EQ(stereo->samples.size() % 2, 1u);
+    set->bind(5, stereo);
+    set->play_looping(5);
+    EXPECT_GT(rms(render_ms(200)), 0.05);
 }

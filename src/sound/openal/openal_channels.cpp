@@ -178,7 +178,7 @@ void OpenAlChannels::bind(int channel, std::shared_ptr<const Wave> wave) {
         AL->alGenBuffers(1, &b.id);
         AL->alBufferData(b.id, c.wave->channels == 1 ? AL_FORMAT_MONO16 : AL_FORMAT_STEREO16,
                          c.wave->samples.data(),
-                         static_cast<ALsizei>(c.wave->samples.size() * sizeof(std::int16_t)),
+                         static_cast<ALsizei>(c.wave->frames() * c.wave->channels * 2),
                          c.wave->sample_rate);
     }
     c.holds_buffer = true;
@@ -194,7 +194,10 @@ bool OpenAlChannels::bound(int channel) const {
 void OpenAlChannels::play(int channel) {
     use();
     if (!valid(channel) || !bound(channel)) return;
-    channels_[static_cast<std::size_t>(channel)].looping = false;
+    Channel& c = channels_[static_cast<std::size_t>(channel)];
+    c.looping = false;
+    c.timed = !c.holds_buffer && c.wave->frames() > 0;
+    c.since = std::chrono::steady_clock::now();
     if (const ALuint id = source(channel)) {
         AL->alSourceStop(id);  // a stopped source plays from its start
         AL->alSourcei(id, AL_LOOPING, AL_FALSE);
@@ -205,7 +208,9 @@ void OpenAlChannels::play(int channel) {
 void OpenAlChannels::play_looping(int channel) {
     use();
     if (!valid(channel) || !bound(channel)) return;
-    channels_[static_cast<std::size_t>(channel)].looping = true;
+    Channel& c = channels_[static_cast<std::size_t>(channel)];
+    c.looping = true;
+    c.timed = !c.holds_buffer;
     if (const ALuint id = source(channel)) {
         AL->alSourceStop(id);
         AL->alSourcei(id, AL_LOOPING, AL_TRUE);
@@ -216,14 +221,24 @@ void OpenAlChannels::play_looping(int channel) {
 void OpenAlChannels::stop(int channel) {
     use();
     if (!valid(channel) || !bound(channel)) return;
+    channels_[static_cast<std::size_t>(channel)].timed = false;
     if (const ALuint id = source(channel)) AL->alSourceStop(id);
 }
 
 SoundChannels::Playing OpenAlChannels::playing(int channel) const {
     use();
     if (!valid(channel) || !bound(channel)) return Playing::Idle;
+    const Channel& c = channels_[static_cast<std::size_t>(channel)];
+    if (!c.holds_buffer) {
+        // As the silent set would: for the wave's length at its frequency, or until stopped.
+        if (!c.timed) return Playing::Idle;
+        if (c.looping) return Playing::Looping;
+        const double played =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - c.since).count() *
+            c.frequency;
+        return played < static_cast<double>(c.wave->frames()) ? Playing::Once : Playing::Idle;
+    }
     const ALuint id = source(channel);
-    if (!id) return Playing::Idle;
     ALint state = AL_STOPPED;
     AL->alGetSourcei(id, AL_SOURCE_STATE, &state);
     if (state != AL_PLAYING) return Playing::Idle;

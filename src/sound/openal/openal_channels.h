@@ -6,6 +6,7 @@
 // grants fewer than 256 sources the highest channels stay silent. UI thread only: the tick and
 // the handlers use it, never the fast step.
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -61,6 +62,9 @@ class OpenAlChannels final : public SoundChannels {
         std::shared_ptr<const Wave> wave;
         bool looping = false;
         bool holds_buffer = false;  // counted among its buffer's users
+        // A channel without a source, or with a wave OpenAL cannot play, keeps time itself.
+        bool timed = false;
+        std::chrono::steady_clock::time_point since{};
         int frequency = 0;
         int volume = 0;
     };

@@ -32,6 +32,9 @@ OpenAlStream::~OpenAlStream() {
 }
 
 void OpenAlStream::queue(std::vector<std::int16_t> block) {
+    // Whole frames only.
+    block.resize(block.size() - block.size() % static_cast<std::size_t>(channels_));
+    if (block.empty()) return;
     ALuint buffer = 0;
     AL->alGenBuffers(1, &buffer);
     AL->alBufferData(buffer, channels_ == 1 ? AL_FORMAT_MONO16 : AL_FORMAT_STEREO16, block.data(),

@@ -116,8 +116,11 @@ void DrivingScene::draw(QPainter& p, const ViewState& v, const QImage& video, bo
     p.save();
     p.setClipRect(QRect(QPoint(0, 0), kWindowSize));
     p.fillRect(QRect(QPoint(0, 0), kWindowSize), Qt::black);
-    // The cab view: the panel, then the video surface opaque over it.
+    // The cab view: the panel, on the cab's own surface, then the video opaque over it.
+    p.save();
+    p.setClipRect(kCabRect, Qt::IntersectClip);
     panel_.draw(p, v.sprites);
+    p.restore();
     if (!started && !opening_.isNull()) {
         p.drawImage(kVideoRect, opening_);
     } else if (!video.isNull()) {

@@ -5,12 +5,6 @@
 
 namespace ostrel {
 
-void VideoSurface::blank() {
-    image_ = QImage(kVideoRect.size(), QImage::Format_RGB32);
-    image_.fill(Qt::black);
-    wraps_reader_ = false;
-}
-
 int VideoSurface::follow(VideoSource& video, const VideoWanted& w, bool force) {
     // Before the start, and with the steps stopped, the picture stays as it is.
     const bool sub = w.submovie_mode == 1 || w.submovie_mode == 2;
@@ -19,19 +13,31 @@ int VideoSurface::follow(VideoSource& video, const VideoWanted& w, bool force) {
     // Past the end of the main video nothing is fetched or shown.
     if (w.submovie_mode == 0 && w.video_length > 0 && w.frame > w.video_length)
         return w.drawn_frame;
+    const std::uint8_t* before = frame_.bytes.data();
+    bool failed = false;
     if (video.read_surface(wanted, frame_, kVideoRect.width(), kVideoRect.height())) {
-        // The reader's lines, drawn where they are.
-        image_ = QImage(frame_.bytes.data(), frame_.width, frame_.height, frame_.stride,
+        // The reader's lines, drawn where they are; notices go on a copy, never on them.
+        clean_ = QImage(frame_.bytes.data(), frame_.width, frame_.height, frame_.stride,
                         QImage::Format_RGB32);
-        wraps_reader_ = true;
     } else if (!sub) {
         // A failed read may have given the reader's lines new room: the old frame is gone then.
-        if (image_.isNull() || (wraps_reader_ && image_.constBits() != frame_.bytes.data()))
-            blank();
-        draw_notice_band(image_, QStringLiteral("映像の読み込みに失敗しました"));
+        if (frame_.bytes.data() != before) clean_ = QImage();
+        failed = true;
+    } else {
+        return wanted;
     }
-    if (!w.notice.empty() && !image_.isNull())
-        draw_notice_band(image_, QString::fromStdString(w.notice));
+    if (!failed && w.notice.empty()) {
+        image_ = clean_;
+        return wanted;
+    }
+    if (clean_.isNull()) {
+        image_ = QImage(kVideoRect.size(), QImage::Format_RGB32);
+        image_.fill(Qt::black);
+    } else {
+        image_ = clean_.copy();
+    }
+    if (failed) draw_notice_band(image_, QStringLiteral("映像の読み込みに失敗しました"));
+    if (!w.notice.empty()) draw_notice_band(image_, QString::fromStdString(w.notice));
     return wanted;
 }
 

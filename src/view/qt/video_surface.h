@@ -32,10 +32,9 @@ class VideoSurface {
     const QImage& image() const { return image_; }
 
   private:
-    void blank();
-    SurfaceImage frame_;  // the reader's output; image_ draws from it
-    QImage image_;
-    bool wraps_reader_ = false;  // image_ draws from frame_'s bytes
+    SurfaceImage frame_;  // the reader's output
+    QImage clean_;        // the last frame read, drawing from frame_'s bytes; never drawn into
+    QImage image_;        // what is shown: clean_, or a copy of it with its notice
 };
 
 }  // namespace ostrel
