@@ -37,6 +37,9 @@ struct OpenAlChannels::Device {
 
 namespace {
 
+// The default device while any set on it lives.
+std::weak_ptr<AlDevice> shared_device;
+
 // Asks for room for every channel; the mixer updates every 10 ms so that a sound starts soon.
 std::vector<ALCint> context_attributes(int rate, bool loopback) {
     std::vector<ALCint> a{ALC_MONO_SOURCES,      SoundChannels::kCount, ALC_STEREO_SOURCES,
@@ -58,15 +61,14 @@ float gain_of(int volume) {
 std::unique_ptr<OpenAlChannels> OpenAlChannels::open_default() {
     if (!al::api()) return nullptr;
     // While one set lives, the next one shares its device.
-    static std::weak_ptr<AlDevice> shared;
     auto d = std::make_unique<Device>();
-    d->device = shared.lock();
+    d->device = shared_device.lock();
     if (!d->device) {
         auto device = std::make_shared<AlDevice>();
         device->device = AL->alcOpenDevice(nullptr);
         if (!device->device) return nullptr;
         d->device = device;
-        shared = device;
+        shared_device = device;
     }
     const auto attributes = context_attributes(0, false);
     d->context = AL->alcCreateContext(d->device->device, attributes.data());
@@ -114,6 +116,14 @@ OpenAlChannels::OpenAlChannels(std::unique_ptr<Device> device, int rate)
 
 bool OpenAlChannels::device_opens() {
     if (!al::api()) return false;
+    // A device another set holds open is asked whether it is still there; a second handle on
+    // it might be refused where the sound card takes only one.
+    if (const auto held = shared_device.lock()) {
+        if (!AL->alcIsExtensionPresent(held->device, "ALC_EXT_disconnect")) return true;
+        ALCint connected = 1;
+        AL->alcGetIntegerv(held->device, ALC_CONNECTED, 1, &connected);
+        return connected != 0;
+    }
     ALCdevice* device = AL->alcOpenDevice(nullptr);
     if (!device) return false;
     AL->alcCloseDevice(device);

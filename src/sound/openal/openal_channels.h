@@ -25,7 +25,8 @@ class OpenAlChannels final : public SoundChannels {
     static std::unique_ptr<OpenAlChannels> open_default();
     // A loopback device rendering 16-bit stereo at `rate`; null when OpenAL Soft has none.
     static std::unique_ptr<OpenAlChannels> open_loopback(int rate = 44100);
-    // Whether the default device opens now (it is closed again at once; no context is made).
+    // Whether the default device is there: asked of the device when a set holds it open,
+    // otherwise opened and closed again at once (no context is made).
     static bool device_opens();
     ~OpenAlChannels() override;
     OpenAlChannels(const OpenAlChannels&) = delete;
