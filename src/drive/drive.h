@@ -10,6 +10,7 @@
 
 #include "core/shell.h"
 #include "drive/channels.h"
+#include "drive/controllers.h"
 #include "drive/interval_index.h"
 #include "drive/loader.h"
 #include "drive/state.h"
@@ -31,6 +32,7 @@ struct DriveOptions {
     bool explanation_mode = true;
     bool ats_off = false;
     bool visual_effects_off = false;
+    bool controller_debug = false;  // the USB controller's axes in the window caption
 };
 
 // The frame- and distance-keyed tables indexed once, when the drive is made, so that each tick
@@ -69,6 +71,14 @@ struct Drive {
     SoundChannels& sound;
     Shell& shell;
     VideoSource* video = nullptr;  // the route video, when the front end has one
+    // The controller choice and codes, the program's own when the front end gives them.
+    ControllerSetup own_controllers;
+    ControllerSetup* controllers = &own_controllers;
+    Joystick* joystick = nullptr;  // the game controller, when the front end has one
+    // The rule that reads the game controller once a tick; set when the drive is opened.
+    void (*usb_scan)(Drive&) = nullptr;
+    // Keys the controllers typed, for the front end to hand to the key handlers in order.
+    std::vector<PostedKey> posted_keys;
     // Frames of the route video. A drive without a video (it could not be opened, frame count
     // 0 or -1) runs to the last frame of the speed profile instead of stopping at once.
     int video_length = 0;

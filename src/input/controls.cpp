@@ -45,22 +45,9 @@ void leave_hold_towards_brake(DriveState& s) {
     }
 }
 
-void set_reverser(Drive& d, int position) {
-    d.s.reverser = position;
-    if (SpriteState* f = d.view.sprite(d.view.ids.lamp_fwd)) f->visible = position == 1;
-    if (SpriteState* b = d.view.sprite(d.view.ids.lamp_back)) b->visible = position == -1;
-    masconupdate(d);
-}
-
 // The emergency sound of a brake handle thrown into emergency.
 void emergency_sound(Drive& d) {
     if (d.s.brake_notch != -d.vehicle.Brake && !d.s.system_eb) restart(d.sound, d.vehicle.Sound_EB);
-}
-
-void idle_prologue(Drive& d) {
-    d.s.idle_ticks = 0;
-    d.sound.stop(d.vehicle.Sound_EBring);
-    if (SpriteState* eb = d.view.sprite(d.view.ids.lamp_eb)) eb->visible = false;
 }
 
 // Space: the first press with a brake applied turns the alarm into the chime, a second one
@@ -97,6 +84,19 @@ void next_announcement(Drive& d) {
 }
 
 }  // namespace
+
+void idle_prologue(Drive& d) {
+    d.s.idle_ticks = 0;
+    d.sound.stop(d.vehicle.Sound_EBring);
+    if (SpriteState* eb = d.view.sprite(d.view.ids.lamp_eb)) eb->visible = false;
+}
+
+void set_reverser(Drive& d, int position) {
+    d.s.reverser = position;
+    if (SpriteState* f = d.view.sprite(d.view.ids.lamp_fwd)) f->visible = position == 1;
+    if (SpriteState* b = d.view.sprite(d.view.ids.lamp_back)) b->visible = position == -1;
+    masconupdate(d);
+}
 
 void power_up(Drive& d) {
     DriveState& s = d.s;

@@ -32,6 +32,11 @@ void keydowns(Drive& d, VirtualKey key, bool shift);
 void WheelD(Drive& d);  // towards the driver: towards power
 void WheelU(Drive& d);  // away: towards brake, down to emergency
 
+// Every input restarts the vigilance count, silences its alarm and puts out its lamp.
+void idle_prologue(Drive& d);
+// The reverser with its lamps.
+void set_reverser(Drive& d, int position);
+
 // Step rules shared with the controllers.
 void power_up(Drive& d);
 void power_down(Drive& d);

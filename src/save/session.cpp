@@ -1,5 +1,7 @@
 #include "save/session.h"
 
+#include "input/controllers.h"
+#include "save/controller_codes.h"
 #include "save/slots.h"
 #include "sim/steps.h"
 
@@ -9,6 +11,10 @@ std::unique_ptr<Drive> open_drive(const LoadedDrive& loaded, const DriveServices
     auto drive =
         std::make_unique<Drive>(loaded, services.channels, services.shell, services.video_frames);
     drive->video = services.video;
+    if (services.controllers) drive->controllers = services.controllers;
+    read_controller_codes(services.settings, *drive->controllers);
+    drive->joystick = services.joystick;
+    drive->usb_scan = USBScan;
     show_cab_before_start(*drive);
     drive->options = read_options(services.settings);
     if (loaded.strings.Start)

@@ -17,6 +17,9 @@ struct DriveServices {
     SettingsStore& settings;
     VideoSource* video = nullptr;  // the route video, when the front end has one
     int video_frames = 0;          // its length; 0 or -1 when it could not be opened
+    // The program's controller choice and codes; the drive keeps its own when not given.
+    ControllerSetup* controllers = nullptr;
+    Joystick* joystick = nullptr;  // the game controller, when the front end has one
 };
 
 // Makes the drive on its loaded data: its menu options from the settings store, the cab as it

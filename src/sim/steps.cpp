@@ -58,6 +58,7 @@ void line_sounds_and_announcements(Drive& d) {
     passenger_announcements(d);
 }
 void controller_poll_and_callouts(Drive& d) {
+    if (d.usb_scan && d.joystick && d.controllers->controller_type >= 1) d.usb_scan(d);
     play_next_callout(d);
 }
 

@@ -20,11 +20,18 @@ std::string text(Fixed4 v) {
 std::string text(bool v) {
     return v ? "1" : "0";
 }
+// A text in double quotes; line ends written as "\r" and "\n" so that a row stays one line.
 std::string quoted(const std::string& s) {
     std::string out = "\"";
     for (char c : s) {
         if (c == '"') out += '"';
-        out += c;
+        if (c == '\r') {
+            out += "\\r";
+        } else if (c == '\n') {
+            out += "\\n";
+        } else {
+            out += c;
+        }
     }
     return out + "\"";
 }
@@ -105,6 +112,8 @@ const std::map<std::string, FieldReader>& view_fields() {
         {"GearLabel", [](const Drive& d) { return quoted(d.view.GearLabel); }},
         {"caption", [](const Drive& d) { return quoted(d.view.caption); }},
         {"start1", [](const Drive& d) { return quoted(d.view.start_caption); }},
+        {"value_display_caption",
+         [](const Drive& d) { return quoted(d.view.value_display_caption); }},
         {"SlopeText", [](const Drive& d) { return quoted(d.view.SlopeText); }},
         {"limitremain", [](const Drive& d) { return quoted(d.view.limitremain); }},
         {"remain", [](const Drive& d) { return quoted(d.view.remain); }},

@@ -1,6 +1,8 @@
 #include "run.h"
 
 #include <algorithm>
+#include <cctype>
+#include <cstdint>
 #include <limits>
 #include <ostream>
 #include <sstream>
@@ -11,6 +13,7 @@
 #include "drive/video_source.h"
 #include "fields.h"
 #include "input/autopilot.h"
+#include "input/controllers.h"
 #include "input/controls.h"
 #include "save/session.h"
 #include "save/slots.h"
@@ -33,6 +36,46 @@ std::vector<std::string> words(const std::string& line) {
 
 [[noreturn]] void bad_line(int line, const std::string& why) {
     throw ScriptError("script line " + std::to_string(line) + ": " + why);
+}
+
+// The serial command's text: "\r", "\n", "\\" and "\xNN" stand for the bytes the
+// controller sends that a script line cannot hold.
+std::optional<std::string> unescape(const std::string& text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\') {
+            out += text[i];
+            continue;
+        }
+        if (++i >= text.size()) return std::nullopt;
+        const char c = text[i];
+        if (c == 'r') {
+            out += '\r';
+        } else if (c == 'n') {
+            out += '\n';
+        } else if (c == '\\') {
+            out += '\\';
+        } else if (c == 'x' && i + 2 < text.size() && std::isxdigit(static_cast<unsigned char>(text[i + 1])) &&
+                   std::isxdigit(static_cast<unsigned char>(text[i + 2]))) {
+            out += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
+            i += 2;
+        } else {
+            return std::nullopt;
+        }
+    }
+    return out;
+}
+
+// A whole number in decimal or, after "0x", hexadecimal.
+std::optional<long long> parse_number(const std::string& text) {
+    try {
+        const bool hex = text.rfind("0x", 0) == 0;
+        std::size_t used = 0;
+        const long long v = std::stoll(hex ? text.substr(2) : text, &used, hex ? 16 : 10);
+        if (used == text.size() - (hex ? 2 : 0)) return v;
+    } catch (const std::exception&) {
+    }
+    return std::nullopt;
 }
 
 void check_command(const ScriptCommand& c) {
@@ -61,8 +104,23 @@ void check_command(const ScriptCommand& c) {
             bad_line(c.line, "dialog takes continue or end");
     } else if (c.verb == "menu") {
         if (n != 1 || (c.args[0] != "Kanko" && c.args[0] != "Information" && c.args[0] != "ATS" &&
-                       c.args[0] != "visual"))
-            bad_line(c.line, "menu takes Kanko, Information, ATS or visual");
+                       c.args[0] != "visual" && c.args[0] != "debug"))
+            bad_line(c.line, "menu takes Kanko, Information, ATS, visual or debug");
+    } else if (c.verb == "serial") {
+        if (n != 1 || !unescape(c.args[0]))
+            bad_line(c.line,
+                     "serial takes one text, with \\r, \\n, \\\\ and \\xNN for other bytes");
+    } else if (c.verb == "controller") {
+        if (n != 1 || (c.args[0] != "0" && c.args[0] != "1" && c.args[0] != "2"))
+            bad_line(c.line, "controller takes 0 (serial), 1 or 2 (train-game controllers)");
+    } else if (c.verb == "usb") {
+        auto in_range = [](const std::string& a, long long lo, long long hi) {
+            auto v = parse_number(a);
+            return v && *v >= lo && *v <= hi;
+        };
+        if (n != 3 || !in_range(c.args[0], INT32_MIN, INT32_MAX) ||
+            !in_range(c.args[1], INT32_MIN, INT32_MAX) || !in_range(c.args[2], 0, 0xFFFF))
+            bad_line(c.line, "usb takes the X and Y axis values and a 16-bit button mask");
     } else {
         bad_line(c.line, "unknown command \"" + c.verb + "\"");
     }
@@ -72,6 +130,7 @@ void check_command(const ScriptCommand& c) {
 struct Session {
     Drive& drive;
     SettingsStore& settings;
+    HeldJoystick& joystick;
     std::string open_dialog;  // "last_stop", "crew_change" or empty
     bool closed = false;
 };
@@ -116,7 +175,19 @@ void perform(Session& session, const ScriptCommand& c) {
             session.open_dialog.clear();
         }
     } else if (c.verb == "menu") {
-        toggle_option(d, c.args[0]);
+        if (c.args[0] == "debug") {
+            debug1Click(d, !d.options.controller_debug);
+        } else {
+            toggle_option(d, c.args[0]);
+        }
+    } else if (c.verb == "serial") {
+        RxChar(d, *unescape(c.args[0]));
+    } else if (c.verb == "controller") {
+        d.controllers->controller_type = c.args[0][0] - '0';
+    } else if (c.verb == "usb") {
+        session.joystick.state = {static_cast<std::int32_t>(*parse_number(c.args[0])),
+                                  static_cast<std::int32_t>(*parse_number(c.args[1])),
+                                  static_cast<std::uint16_t>(*parse_number(c.args[2]))};
     }
 }
 
@@ -179,10 +250,12 @@ void run_drive(const LoadedDrive& loaded, const RunOptions& options, std::ostrea
                      [](const auto& a, const auto& b) { return a.time_ms < b.time_ms; });
     if (!snapshots.empty()) camera.emplace(loaded, video_source);
     VideoSource& drive_video = camera ? camera->video() : video_source;
-    std::unique_ptr<Drive> opened =
-        open_drive(loaded, {channels, shell, settings, &drive_video, video});
+    ControllerSetup controllers;
+    HeldJoystick joystick;
+    std::unique_ptr<Drive> opened = open_drive(
+        loaded, {channels, shell, settings, &drive_video, video, &controllers, &joystick});
     Drive& drive = *opened;
-    Session session{drive, settings, {}, false};
+    Session session{drive, settings, joystick, {}, false};
     std::optional<Autopilot> pilot;
     if (options.autopilot) pilot.emplace(drive);
 
@@ -216,11 +289,19 @@ void run_drive(const LoadedDrive& loaded, const RunOptions& options, std::ostrea
         }
         shell.log.clear();
     };
+    // The keys a controller typed, handled once the command or the tick that typed them is done.
+    auto hand_on_posted_keys = [&] {
+        for (const PostedKey& k : drive.posted_keys)
+            shell.note(k.character ? std::string("key typed by the controller: ") + k.character
+                                   : std::string("key typed by the controller: Enter"));
+        handle_posted_keys(drive);
+    };
     ClockHooks hooks;
     hooks.inputs = [&](std::int64_t t) {
         while (next_command < script.size() && script[next_command].time_ms == t &&
                !session.closed) {
             perform(session, script[next_command++]);
+            hand_on_posted_keys();
             flush_shell(t);
         }
     };
@@ -238,6 +319,7 @@ void run_drive(const LoadedDrive& loaded, const RunOptions& options, std::ostrea
             camera->take(drive, snapshots[next_snapshot++].file);
     };
     hooks.after_tick = [&](std::int64_t t) {
+        hand_on_posted_keys();
         if (pilot) {
             flush_shell(t);
             pilot->act(drive);
