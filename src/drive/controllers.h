@@ -35,7 +35,7 @@ class HeldJoystick final : public Joystick {
 // run, from one drive to the next.
 struct ControllerSetup {
     static constexpr int kCodes = 16;  // "P0".."P5", "B0".."B8", "EB"
-    int controller_type = 0;  // 0 serial, 1 and 2 the two train-game controllers
+    int controller_type = 0;           // 0 serial, 1 and 2 the two train-game controllers
     // The sum of the last state the USB rule acted on. Kept in 64 bits: two full-range axes
     // and the buttons overflow a 32-bit sum.
     std::int64_t last_usb_state = 0;

@@ -38,7 +38,7 @@ struct ViewState {
     std::string PowerLabel, BrakeLabel, GearLabel;
     std::string Label4;  // the station
     std::string caption = "Ostrel";
-    std::string start_caption = "Start";  // the Start / pause / resume menu item
+    std::string start_caption = "Start";                  // the Start / pause / resume menu item
     std::string value_display_caption = "Value Display";  // the serial controller's last text
 
     // Pictures beside the cab view: an index into their image list, -1 when cleared.

@@ -62,7 +62,8 @@ int power_position(std::int32_t y) {
     return -1;
 }
 int brake_position(std::int32_t x) {
-    static constexpr std::int32_t kBounds[] = {0, 1000, 4000, 6000, 8000, 9500, 11000, 12000, 13000};
+    static constexpr std::int32_t kBounds[] = {0,    1000,  4000,  6000, 8000,
+                                               9500, 11000, 12000, 13000};
     if (x <= 0) return 0;
     for (int b = 1; b < 9; ++b)
         if (x > kBounds[b - 1] && x < kBounds[b]) return b;
@@ -142,8 +143,8 @@ void USBScan(Drive& d) {
     } else {
         if (int p = power_position(state.y); p >= 0) set_power(d, p);
         if (int b = brake_position(state.x); b >= 0) set_brake(d, b);
-        static constexpr std::pair<int, char> kButtons[] = {
-            {0, '9'}, {1, '1'}, {2, '3'}, {3, '7'}, {4, '\0'}, {5, 's'}};
+        static constexpr std::pair<int, char> kButtons[] = {{0, '9'}, {1, '1'},  {2, '3'},
+                                                            {3, '7'}, {4, '\0'}, {5, 's'}};
         for (auto [button, c] : kButtons)
             if (state.pressed(button)) post(d, c);
     }
