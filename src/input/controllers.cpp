@@ -82,6 +82,22 @@ void set_brake(Drive& d, int position) {
 
 }  // namespace
 
+std::int64_t usb_handle_sum(const JoystickState& state) {
+    int bits = 0;
+    for (int i = 0; i < 4; ++i)
+        if (state.pressed(i)) bits += 1 << i;
+    for (int i = 8; i < 16; ++i)
+        if (state.pressed(i)) bits += 16 << (i - 8);
+    return std::int64_t{state.x} + state.y + bits;
+}
+
+int usb_brake_bits(const JoystickState& state) {
+    int bits = 0;
+    for (int i = 4; i < 8; ++i)
+        if (state.pressed(i)) bits += 1 << (i - 4);
+    return bits;
+}
+
 int controller_notch(const Drive& d, int k) {
     if (k < 0) return std::max(k, -d.vehicle.Brake);
     if (k == 0) return 0;
@@ -114,14 +130,8 @@ void RxChar(Drive& d, const std::string& text) {
 void USBScan(Drive& d) {
     ControllerSetup& setup = *d.controllers;
     const JoystickState state = d.joystick->poll();
-    int handle_bits = 0, brake_bits = 0;
-    for (int i = 0; i < 4; ++i)
-        if (state.pressed(i)) handle_bits += 1 << i;
-    for (int i = 8; i < 16; ++i)
-        if (state.pressed(i)) handle_bits += 16 << (i - 8);
-    for (int i = 4; i < 8; ++i)
-        if (state.pressed(i)) brake_bits += 1 << (i - 4);
-    const std::int64_t handle_sum = std::int64_t{state.x} + state.y + handle_bits;
+    const std::int64_t handle_sum = usb_handle_sum(state);
+    const int brake_bits = usb_brake_bits(state);
     const std::int64_t sum = handle_sum + brake_bits;
     if (sum == setup.last_usb_state) return;
     d.s.idle_ticks = 0;

@@ -3,11 +3,18 @@
 // handles and buttons, both setting the notches to the position the controller stands in. UI
 // thread.
 
+#include <cstdint>
 #include <string>
 
 namespace ostrel {
 
 struct Drive;
+struct JoystickState;
+
+// What the PS controller's codes are compared with: the axes and the handle buttons (0..3 and
+// 8..15) summed, and the brake buttons (4..7).
+std::int64_t usb_handle_sum(const JoystickState& state);
+int usb_brake_bits(const JoystickState& state);
 
 // The notch of controller position k: power positions k > 0 count from the first notch of the
 // selected power mode and stop at its last; brake positions k < 0 stop at the emergency position.
