@@ -6,7 +6,8 @@
 
 namespace ostrel::app {
 
-DriveSession::DriveSession(LoadedDrive loaded, SettingsStore& settings, bool sound_device)
+DriveSession::DriveSession(LoadedDrive loaded, SettingsStore& settings, bool sound_device,
+                           ControllerSetup* controllers, Joystick* joystick)
     : loaded_(std::move(loaded)), video_(loaded_.selection.program_dir) {
     if (sound_device) {
         if (auto device = OpenAlChannels::open_default()) {
@@ -28,7 +29,8 @@ DriveSession::DriveSession(LoadedDrive loaded, SettingsStore& settings, bool sou
     } else {
         video_error_ = "映像ファイルを開けません" + loaded_.main_video_name;
     }
-    drive_ = open_drive(loaded_, {*channels_, shell_, settings, &video_, frames});
+    drive_ =
+        open_drive(loaded_, {*channels_, shell_, settings, &video_, frames, controllers, joystick});
 }
 
 void DriveSession::reload_speed_profile() {

@@ -49,7 +49,9 @@ class DriveSession {
     // `sound_device` the channels are OpenAL's on the system's sound device; without one (or
     // when none opens) they are the silent set that still plays each sound for its length on
     // the real clock, so everything that waits for a sound to end works.
-    DriveSession(LoadedDrive loaded, SettingsStore& settings, bool sound_device);
+    // `controllers` and `joystick` are the program's, kept from drive to drive.
+    DriveSession(LoadedDrive loaded, SettingsStore& settings, bool sound_device,
+                 ControllerSetup* controllers = nullptr, Joystick* joystick = nullptr);
 
     // The route video, read on the UI thread only (the tick opens sub-movies on it, the cab
     // view draws its frames). `video_error` is the message when the main video did not open.

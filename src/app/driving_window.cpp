@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <QWheelEvent>
 
+#include "app/controller_dialogs.h"
 #include "app/deadline_timer.h"
 #include "app/drive_session.h"
 #include "app/driving_view.h"
@@ -18,6 +19,9 @@
 #include "core/decode/decoders.h"
 #include "data/line.h"
 #include "input/autopilot.h"
+#include "input/controllers.h"
+#include "input/serial/serial_controller.h"
+#include "save/controller_codes.h"
 #include "save/session.h"
 #include "save/slots.h"
 #include "sim/move.h"
@@ -47,7 +51,8 @@ TForm1::TForm1(Program& program, const DriveSelection& selection,
                                Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
       program_(program),
       session_(std::make_unique<DriveSession>(load(selection, progress), program.settings(),
-                                              program.options().sound_device)),
+                                              program.options().sound_device,
+                                              &program.controllers(), &program.joysticks())),
       log_(program.timing_log()) {
     setWindowTitle(QStringLiteral("Ostrel"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -61,6 +66,9 @@ TForm1::TForm1(Program& program, const DriveSelection& selection,
     untendai->on_click = [this] { movieclick(); };
     untendai->on_back_click = [this] { BackClick(); };
     setCentralWidget(untendai);
+    // The serial port starts closed, on the settings the user chose last.
+    ComPort1 = std::make_unique<SerialController>(read_serial_settings(program.settings()));
+    ComPort1->on_received = [this](const std::string& text) { RxChar(text); };
     build_menus();
     d.s.resistance_released = program.values()->resistance_released();
     d.options.visual_effects_off = program.visual_effects_off;
@@ -142,14 +150,24 @@ void TForm1::build_menus() {
     // The controller items; the serial and USB controllers bring their handlers.
     Controller1 = bar->addMenu(caption(strings.Control, "Controller(&C)"));
     Controller1->setObjectName(QStringLiteral("Controller1"));
-    COM11 = item(Controller1, "COM11", "標準/QXマスコン(&N)", true, {});
-    COM11->setChecked(true);
-    COM21 = item(Controller1, "COM21", "Windows用電車でGO! コントローラ(&U)", true, {});
-    COM31 = item(Controller1, "COM31", "PS用電車でGO! コントローラ(&M)", true, {});
-    debug1 = item(Controller1, "debug1", "デバッグオプション(&D)", true, {});
+    COM11 = item(Controller1, "COM11", "標準/QXマスコン(&N)", true, [this] { COM11Click(); });
+    COM21 = item(Controller1, "COM21", "Windows用電車でGO! コントローラ(&U)", true,
+                 [this] { COM21Click(); });
+    COM31 = item(Controller1, "COM31", "PS用電車でGO! コントローラ(&M)", true,
+                 [this] { COM31Click(); });
+    // The marks show the type in force, which stays from drive to drive.
+    set_controller_type(program_.controllers().controller_type);
+    debug1 = item(Controller1, "debug1", "デバッグオプション(&D)", true, [this] { debug1Click(); });
+    USBDevice1 = Controller1->addMenu(QStringLiteral("ゲームコントローラの選択(&G)"));
+    USBDevice1->setObjectName(QStringLiteral("USBDevice1"));
+    connect(USBDevice1, &QMenu::aboutToShow, this, [this] { list_game_controllers(); });
+    ControllerCodes1 = item(Controller1, "ControllerCodes1", "コントローラ設定", false,
+                            [this] { ControllerCodes1Click(); });
     Controller1->addSeparator()->setObjectName(QStringLiteral("N1"));
-    Setup1 = item(Controller1, "Setup1", "QXマスコン（設定）(&P)", false, {});
-    Connect1 = item(Controller1, "Connect1", "QXマスコン（接続）(&C)", false, {});
+    Setup1 =
+        item(Controller1, "Setup1", "QXマスコン（設定）(&P)", false, [this] { Setup1Click(); });
+    Connect1 =
+        item(Controller1, "Connect1", "QXマスコン（接続）(&C)", false, [this] { Connect1Click(); });
 
     SaveS1 = bar->addMenu(caption(strings.Save, "Save(&S)"));
     SaveS1->setObjectName(QStringLiteral("SaveS1"));
@@ -242,6 +260,7 @@ void TForm1::refresh_from_view() {
         v.limitremain = d.view.limitremain;
         v.remain = d.view.remain;
         v.caption = d.view.caption;
+        v.value_display_caption = d.view.value_display_caption;
         v.start_caption = d.view.start_caption;
         v.easy_neutral = d.view.easy_neutral;
         v.easy_power = d.view.easy_power;
@@ -263,7 +282,14 @@ void TForm1::refresh_from_view() {
     OFF2->setChecked(options.ats_off);
     OFFV1->setChecked(options.visual_effects_off);
     program_.easy_cab()->refresh(v);
+    // The value display takes the serial controller's last text as its caption.
+    if (v.value_display_caption != ViewState{}.value_display_caption)
+        program_.values()->setWindowTitle(q(v.value_display_caption));
     if (values_shown) {
+        if (program_.controllers().controller_type >= 1) {
+            const std::string name = program_.joysticks().in_use().name;
+            v.values.emplace_back("Game controller", name.empty() ? "none attached" : name);
+        }
         v.values.emplace_back("FPS", std::to_string(untendai->frames_drawn_in_last_second()));
         if (const OpenAlChannels* device = session_->device_channels();
             device && device->sources() < SoundChannels::kCount)
@@ -281,6 +307,8 @@ void TForm1::Timer1Timer(std::chrono::steady_clock::time_point planned) {
         if (!d.s.tick_timer_running) return;
         follow_value_display(d, values_shown);
         tick(d);
+        // The keys the game controller typed, once the tick is done.
+        handle_posted_keys(d);
         if (pilot_) {
             pilot_->act(d);
             finished = pilot_->finished();
@@ -422,6 +450,95 @@ void TForm1::set_full_screen(bool on) {
     full_screen1->setChecked(on);
 }
 
+void TForm1::set_controller_type(int type) {
+    // The tick reads the type; it runs on this thread, between handlers.
+    program_.controllers().controller_type = type;
+    COM11->setChecked(type == 0);
+    COM21->setChecked(type == 1);
+    COM31->setChecked(type == 2);
+}
+
+void TForm1::COM11Click() {
+    set_controller_type(0);
+}
+void TForm1::COM21Click() {
+    set_controller_type(1);
+}
+void TForm1::COM31Click() {
+    set_controller_type(2);
+}
+
+void TForm1::debug1Click() {
+    const bool checked = debug1->isChecked();
+    handle([checked](Drive& d) { ostrel::debug1Click(d, checked); });
+}
+
+void TForm1::list_game_controllers() {
+    USBDevice1->clear();
+    SdlJoysticks& sticks = program_.joysticks();
+    if (!sticks.available()) {
+        USBDevice1->addAction(QString::fromStdString("SDL: " + sticks.error()))->setEnabled(false);
+        return;
+    }
+    const SdlJoysticks::Device in_use = sticks.in_use();
+    QAction* automatic =
+        USBDevice1->addAction(QStringLiteral("自動（電車でGO!コントローラを優先）"));
+    connect(automatic, &QAction::triggered, this, [this] { program_.joysticks().choose(-1); });
+    USBDevice1->addSeparator();
+    const auto devices = sticks.devices();
+    if (devices.empty())
+        USBDevice1->addAction(QStringLiteral("（つながっていません）"))->setEnabled(false);
+    for (const SdlJoysticks::Device& device : devices) {
+        QAction* a = USBDevice1->addAction(QString::fromStdString(device.name));
+        a->setCheckable(true);
+        a->setChecked(device.id == in_use.id);
+        const int id = device.id;
+        connect(a, &QAction::triggered, this, [this, id] { program_.joysticks().choose(id); });
+    }
+}
+
+void TForm1::ControllerCodes1Click() {
+    SdlJoysticks& sticks = program_.joysticks();
+    const std::string name = sticks.available() ? sticks.in_use().name : std::string();
+    ControllerCodesDialog dialog(this, sticks, name);
+    if (dialog.exec() != QDialog::Accepted) return;
+    write_controller_codes(program_.settings(), dialog.codes());
+    // The codes apply at once, and to every later drive through the store.
+    program_.controllers().codes = dialog.codes();
+}
+
+void TForm1::Setup1Click() {
+    SerialSetupDialog dialog(this, ComPort1->settings());
+    if (dialog.exec() != QDialog::Accepted) return;
+    ComPort1->set_settings(dialog.settings());
+    write_serial_settings(program_.settings(), dialog.settings());
+    // An open port takes the new settings at once.
+    if (ComPort1->is_open()) {
+        ComPort1->close();
+        if (std::string why = ComPort1->open(); !why.empty()) program_.message(q(why));
+    }
+}
+
+void TForm1::Connect1Click() {
+    if (ComPort1->is_open()) {
+        ComPort1->close();
+        program_.message(QStringLiteral("Disconnect from controller."));
+        return;
+    }
+    if (std::string why = ComPort1->open(); !why.empty()) {
+        program_.message(q(why));
+        return;
+    }
+    program_.message(QStringLiteral("Connect to controller."));
+}
+
+void TForm1::RxChar(const std::string& text) {
+    handle([&text](Drive& d) {
+        ostrel::RxChar(d, text);
+        handle_posted_keys(d);
+    });
+}
+
 void TForm1::showEvent(QShowEvent* e) {
     QMainWindow::showEvent(e);
     // FormActivate: before the start the cab shows the line's opening picture.
@@ -442,6 +559,7 @@ void TForm1::closeEvent(QCloseEvent* e) {
     MMTimer1.reset();
     pilot_.reset();
     program_.easy_cab()->close();
+    ComPort1->close();
     session_->locked([this](Drive& d) { close_drive(d, program_.settings()); });
     // The sound set is made afresh for the next drive; a device that worked and no longer
     // opens ends the program, once this window has closed. A program that is ending anyway

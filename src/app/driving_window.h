@@ -21,6 +21,7 @@ class QTimer;
 
 namespace ostrel {
 class Autopilot;
+class SerialController;
 struct Drive;
 }  // namespace ostrel
 
@@ -57,6 +58,16 @@ class TForm1 : public QMainWindow {
     void set_autopilot(bool on);
     void set_full_screen(bool on);  // F11 and "全画面表示"
 
+    // The controller menu and the serial port.
+    void COM11Click();
+    void COM21Click();
+    void COM31Click();
+    void debug1Click();
+    void Setup1Click();
+    void Connect1Click();
+    void ControllerCodes1Click();  // "コントローラ設定"
+    void RxChar(const std::string& text);
+
     // Keys and wheel, also from the small windows.
     void key_press(QKeyEvent* e);
     void AsciiDown(char c);
@@ -75,7 +86,9 @@ class TForm1 : public QMainWindow {
     QAction *start1 = nullptr, *menu_d1 = nullptr, *D1 = nullptr, *N3 = nullptr, *OFF1 = nullptr,
             *OFF2 = nullptr, *OFFV1 = nullptr, *autopilot1 = nullptr, *full_screen1 = nullptr;
     QAction *COM11 = nullptr, *COM21 = nullptr, *COM31 = nullptr, *debug1 = nullptr,
-            *Setup1 = nullptr, *Connect1 = nullptr;
+            *Setup1 = nullptr, *Connect1 = nullptr, *ControllerCodes1 = nullptr;
+    QMenu* USBDevice1 = nullptr;  // the attached game controllers, to choose from
+    std::unique_ptr<SerialController> ComPort1;
     QMenu *GoTo1 = nullptr, *Show1 = nullptr, *Controller1 = nullptr, *SaveS1 = nullptr,
           *L1 = nullptr, *S2 = nullptr;
     std::array<QAction*, 3> Load{}, Save{};
@@ -88,6 +101,8 @@ class TForm1 : public QMainWindow {
 
   private:
     void build_menus();
+    void set_controller_type(int type);
+    void list_game_controllers();
     // Runs `f` on the drive under the lock, then brings the window up to date.
     template <class F>
     void handle(F&& f);

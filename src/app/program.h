@@ -9,6 +9,9 @@
 #include <memory>
 #include <string>
 
+#include "drive/controllers.h"
+#include "input/sdl/sdl_joysticks.h"
+
 class QKeyEvent;
 
 namespace ostrel {
@@ -64,6 +67,12 @@ class Program {
     OpenAlChannels* title_sound() { return title_sound_.get(); }
     void set_driving(TForm1* window) { driving_ = window; }
 
+    // The controller type, the last state of the game controller and the PS controller's codes
+    // (each drive reads them from the settings store again), kept from drive to drive.
+    ControllerSetup& controllers() { return controllers_; }
+    // The game controllers, started when first read.
+    SdlJoysticks& joysticks() { return joysticks_; }
+
     // "視覚効果OFF": not stored, but kept from drive to drive while the program runs.
     bool visual_effects_off = false;
 
@@ -99,6 +108,8 @@ class Program {
     TForm1* driving_ = nullptr;
     std::unique_ptr<TimingLog> timing_log_;
     std::unique_ptr<OpenAlChannels> title_sound_;
+    ControllerSetup controllers_;
+    SdlJoysticks joysticks_;
     bool ended_ = false;
     int exit_code_ = 0;
 };

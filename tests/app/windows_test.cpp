@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -22,6 +23,10 @@
 #include <filesystem>
 #include <fstream>
 
+#include <pty.h>
+#include <unistd.h>
+
+#include "app/controller_dialogs.h"
 #include "app/demo_writer.h"
 #include "app/drive_session.h"
 #include "app/driving_view.h"
@@ -34,6 +39,8 @@
 #include "app/widgets.h"
 #include "avi_writer.h"
 #include "fixture.h"
+#include "input/serial/serial_controller.h"
+#include "save/controller_codes.h"
 #include "save/qt/qt_settings.h"
 #include "sound/openal/openal_channels.h"
 
@@ -379,6 +386,66 @@ TEST_F(Windows, MenuTogglesAreKeptForTheNextDriveAndTheNextRunOfTheProgram) {
     EXPECT_TRUE(third->OFF1->isChecked());
     EXPECT_FALSE(third->OFF2->isChecked());
     third->close();
+}
+
+TEST_F(Windows, TheControllerTypeStaysMarkedAndTheSerialPortConnectsAndDisconnects) {
+    int controller_end = -1, port_end = -1;
+    ASSERT_EQ(::openpty(&controller_end, &port_end, nullptr, nullptr, nullptr), 0);
+    SerialSettings serial;
+    serial.port = ::ttyname(port_end);
+    write_serial_settings(*store_, serial);
+    start_program(*program_dir_);
+    TForm1* w = start_drive();
+    EXPECT_TRUE(w->COM11->isChecked());
+    w->COM21->trigger();
+    EXPECT_EQ(program_->controllers().controller_type, 1);
+    EXPECT_TRUE(w->COM21->isChecked());
+    EXPECT_FALSE(w->COM11->isChecked());
+
+    w->Connect1->trigger();
+    EXPECT_EQ(messages_->texts.last(), QStringLiteral("Connect to controller."));
+    ASSERT_EQ(::write(controller_end, "B3xxx", 5), 5);
+    QElapsedTimer waited;
+    waited.start();
+    while (state(w).brake_notch != -3 && waited.elapsed() < 2000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_EQ(state(w).brake_notch, -3);
+    EXPECT_EQ(program_->values()->windowTitle(), QStringLiteral("B3xxx"));
+    w->Connect1->trigger();
+    EXPECT_EQ(messages_->texts.last(), QStringLiteral("Disconnect from controller."));
+    w->close();
+    // The type chosen stays for the next drive, and its mark with it.
+    TForm1* second = start_drive();
+    EXPECT_TRUE(second->COM21->isChecked());
+    EXPECT_FALSE(second->COM11->isChecked());
+    second->close();
+    ::close(controller_end);
+    ::close(port_end);
+}
+
+TEST(ControllerCodesDialog, EachPositionIsReadFromTheDeviceInTurn) {
+    HeldJoystick stick;
+    ControllerCodesDialog dialog(nullptr, stick, "virtual controller");
+    for (int step = 0; step < ControllerSetup::kCodes; ++step) {
+        // The power handle's codes come from the axes, the brake's from buttons 4..7.
+        if (step < 6) {
+            stick.state = {100, step, 0};
+        } else {
+            stick.state = {0, 0, static_cast<std::uint16_t>((step - 6) << 4)};
+        }
+        if (step == 3) {  // a slip of the hand, taken back
+            dialog.next->click();
+            dialog.back->click();
+        }
+        EXPECT_EQ(dialog.step(), step);
+        dialog.next->click();
+    }
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    const auto& codes = dialog.codes();
+    EXPECT_EQ(codes[0], 100);
+    EXPECT_EQ(codes[5], 105);
+    EXPECT_EQ(codes[6], 0);
+    EXPECT_EQ(codes[15], 9);
 }
 
 TEST_F(Windows, CrewChangeEnterGoesOnEscapeEndsAndTheLastStopEndsOnAClick) {

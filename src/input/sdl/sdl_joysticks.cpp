@@ -12,15 +12,20 @@ struct SdlJoysticks::Open {
     int id = -1;
 };
 
-SdlJoysticks::SdlJoysticks() : open_(std::make_unique<Open>()) {
+SdlJoysticks::SdlJoysticks() : open_(std::make_unique<Open>()) {}
+
+bool SdlJoysticks::available() {
+    if (started_) return available_;
+    started_ = true;
     // Only the joystick subsystem: no window, no video. The program calls the update itself
     // once a tick, so SDL keeps no event queue for it.
     if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) != 0) {
         error_ = SDL_GetError();
-        return;
+        return false;
     }
     SDL_JoystickEventState(SDL_IGNORE);
     available_ = true;
+    return true;
 }
 
 SdlJoysticks::~SdlJoysticks() {
@@ -40,7 +45,7 @@ bool SdlJoysticks::train_controller_name(const std::string& name) {
 
 std::vector<SdlJoysticks::Device> SdlJoysticks::devices() {
     std::vector<Device> out;
-    if (!available_) return out;
+    if (!available()) return out;
     SDL_LockJoysticks();
     const int count = SDL_NumJoysticks();
     for (int i = 0; i < count; ++i) {
@@ -90,7 +95,7 @@ void SdlJoysticks::follow_devices() {
 }
 
 JoystickState SdlJoysticks::poll() {
-    if (!available_) return last_;
+    if (!available()) return last_;
     follow_devices();
     SDL_Joystick* j = open_->joystick;
     if (!j) return last_;

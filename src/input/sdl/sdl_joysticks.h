@@ -18,13 +18,15 @@ class SdlJoysticks final : public Joystick {
         std::string name;
     };
 
+    // SDL starts when the devices are first asked for, so a program that never reads a game
+    // controller never starts it.
     SdlJoysticks();
     ~SdlJoysticks() override;
     SdlJoysticks(const SdlJoysticks&) = delete;
     SdlJoysticks& operator=(const SdlJoysticks&) = delete;
 
     // False when SDL's joystick subsystem could not start; every reading is then zero.
-    bool available() const { return available_; }
+    bool available();
     const std::string& error() const { return error_; }
 
     // The attached devices, in SDL's order.
@@ -45,6 +47,7 @@ class SdlJoysticks final : public Joystick {
   private:
     void follow_devices();
     struct Open;
+    bool started_ = false;
     bool available_ = false;
     std::string error_;
     int chosen_ = -1;
