@@ -136,6 +136,8 @@ ControllerCodesDialog::ControllerCodesDialog(QWidget* parent, Joystick& joystick
     timer_->start(100);
     read_device();
     show_step();
+    // Without a device there is nothing to read: the codes kept stay as they are.
+    next->setEnabled(!device_name.empty());
 }
 
 void ControllerCodesDialog::read_device() {
@@ -160,6 +162,8 @@ void ControllerCodesDialog::show_step() {
         instruction->setText(
             QStringLiteral("ブレーキハンドルを「非常」の位置にして「完了」を押してください。"));
     }
+    instruction->setText(QStringLiteral("(%1/%2)  ").arg(step_ + 1).arg(ControllerSetup::kCodes) +
+                         instruction->text());
     next->setText(step_ == ControllerSetup::kCodes - 1 ? QStringLiteral("完了")
                                                        : QStringLiteral("次へ"));
     back->setEnabled(step_ > 0);
