@@ -15,7 +15,18 @@ class QLabel;
 class QPushButton;
 class QTimer;
 
+namespace ostrel {
+class SettingsStore;
+}
+
 namespace ostrel::app {
+
+inline constexpr const char* kSerialKey = "\\Software\\Ostrel\\serial";
+
+// The serial settings the user chose last; the controller's own (19200 baud, 8N1, no flow
+// control) on the first port found when none were kept.
+SerialSettings read_serial_settings(SettingsStore& store);
+void write_serial_settings(SettingsStore& store, const SerialSettings& settings);
 
 // The port, baud rate, data bits, stop bits, parity and flow control of the serial controller.
 class SerialSetupDialog : public QDialog {

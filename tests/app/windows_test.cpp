@@ -423,6 +423,22 @@ TEST_F(Windows, TheControllerTypeStaysMarkedAndTheSerialPortConnectsAndDisconnec
     ::close(port_end);
 }
 
+TEST(SerialSettingsStore, TheChoiceIsKeptAndTheControllersOwnAreTheDefaults) {
+    MemorySettings store;
+    SerialSettings first = read_serial_settings(store);
+    EXPECT_EQ(first.baud_rate, 19200);
+    EXPECT_EQ(first.data_bits, 8);
+    EXPECT_EQ(first.parity, 'N');
+    EXPECT_EQ(first.stop_bits, 1);
+    EXPECT_EQ(first.flow_control, 0);
+    first.port = "ttyUSB3";
+    first.parity = 'E';
+    write_serial_settings(store, first);
+    const SerialSettings again = read_serial_settings(store);
+    EXPECT_EQ(again.port, "ttyUSB3");
+    EXPECT_EQ(again.parity, 'E');
+}
+
 TEST(ControllerCodesDialog, EachPositionIsReadFromTheDeviceInTurn) {
     HeldJoystick stick;
     ControllerCodesDialog dialog(nullptr, stick, "virtual controller");

@@ -13,7 +13,6 @@
 #include "input/controllers.h"
 #include "input/serial/serial_controller.h"
 #include "sample_drive.h"
-#include "save/settings_store.h"
 
 namespace ostrel {
 namespace {
@@ -119,22 +118,6 @@ TEST_F(SerialPort, APortThatCannotBeOpenedSaysWhy) {
     EXPECT_NE(why.find("Cannot open the serial port /dev/ostrel-no-such-port: "), std::string::npos)
         << why;
     EXPECT_FALSE(port.is_open());
-}
-
-TEST(SerialSettingsStore, TheChoiceIsKeptAndTheControllersOwnAreTheDefaults) {
-    MemorySettings store;
-    SerialSettings first = read_serial_settings(store);
-    EXPECT_EQ(first.baud_rate, 19200);
-    EXPECT_EQ(first.data_bits, 8);
-    EXPECT_EQ(first.parity, 'N');
-    EXPECT_EQ(first.stop_bits, 1);
-    EXPECT_EQ(first.flow_control, 0);
-    first.port = "ttyUSB3";
-    first.parity = 'E';
-    write_serial_settings(store, first);
-    const SerialSettings again = read_serial_settings(store);
-    EXPECT_EQ(again.port, "ttyUSB3");
-    EXPECT_EQ(again.parity, 'E');
 }
 
 }  // namespace

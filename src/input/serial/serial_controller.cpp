@@ -7,8 +7,6 @@
 
 #include <algorithm>
 
-#include "save/settings_store.h"
-
 namespace ostrel {
 
 namespace {
@@ -63,38 +61,6 @@ std::string access_hint(const QString& location) {
 struct SerialController::Port {
     QSerialPort port;
 };
-
-SerialSettings read_serial_settings(SettingsStore& store) {
-    SerialSettings s;
-    if (store.open_key(kSerialKey)) {
-        s.port = store.read_text(kSerialKey, "Port");
-        auto read = [&store](const char* name, int& value) {
-            if (auto v = store.read_int(kSerialKey, name)) value = *v;
-        };
-        read("BaudRate", s.baud_rate);
-        read("DataBits", s.data_bits);
-        read("StopBits", s.stop_bits);
-        int parity = s.parity;
-        read("Parity", parity);
-        s.parity = static_cast<char>(parity);
-        read("FlowControl", s.flow_control);
-    }
-    if (s.port.empty()) {
-        const auto ports = serial_port_names();
-        if (!ports.empty()) s.port = ports.front();
-    }
-    return s;
-}
-
-void write_serial_settings(SettingsStore& store, const SerialSettings& s) {
-    if (!store.open_key(kSerialKey)) return;
-    store.write_text(kSerialKey, "Port", s.port);
-    store.write_int(kSerialKey, "BaudRate", s.baud_rate);
-    store.write_int(kSerialKey, "DataBits", s.data_bits);
-    store.write_int(kSerialKey, "StopBits", s.stop_bits);
-    store.write_int(kSerialKey, "Parity", s.parity);
-    store.write_int(kSerialKey, "FlowControl", s.flow_control);
-}
 
 std::vector<std::string> serial_port_names() {
     std::vector<std::string> names;

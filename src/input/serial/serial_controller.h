@@ -1,8 +1,8 @@
 #pragma once
-// The serial master controller's port through QSerialPort: its settings (kept in the settings
-// store), opening and closing it, and the text it receives, handed on as it arrives. On Linux
-// the port is a device such as /dev/ttyUSB0; the first one found stands where the controller's
-// own software names "COM1". UI thread.
+// The serial master controller's port through QSerialPort: its settings, opening and closing it,
+// and the text it receives, handed on as it arrives. On Linux the port is a device such as
+// /dev/ttyUSB0; the first one found stands where the controller's own software names "COM1". UI
+// thread.
 
 #include <functional>
 #include <memory>
@@ -10,8 +10,6 @@
 #include <vector>
 
 namespace ostrel {
-
-class SettingsStore;
 
 struct SerialSettings {
     std::string port;  // a name QSerialPort knows: "ttyUSB0", or a whole path
@@ -21,13 +19,6 @@ struct SerialSettings {
     char parity = 'N';     // N, E, O, S (space) or M (mark)
     int flow_control = 0;  // 0 none, 1 hardware (RTS/CTS), 2 software (XON/XOFF)
 };
-
-inline constexpr const char* kSerialKey = "\\Software\\Ostrel\\serial";
-
-// The settings the user chose last; the controller's own (19200 baud, 8N1, no flow control) on
-// the first port found when none were kept.
-SerialSettings read_serial_settings(SettingsStore& store);
-void write_serial_settings(SettingsStore& store, const SerialSettings& settings);
 
 // The serial ports of this machine, USB adapters first, then the built-in ones.
 std::vector<std::string> serial_port_names();
