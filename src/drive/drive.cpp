@@ -125,6 +125,15 @@ LineIndexes index_line(const Drive& d, bool whole_tables) {
     ix.signals_passed = build(line.Signal, [&](const TSignal& r) {
         return range(L(r.last_frame()) + 1, L(r.last_frame()) + 9);
     });
+    ix.signal_sections = build(line.Signal, [&](const TSignal& r) {
+        return range(L(r.first_frame()), L(r.last_frame()) - 1);
+    });
+    for (std::size_t i = 0; i < line.Signal.size(); ++i) {
+        const TSignal& r = line.Signal[i];
+        if (r.control_kind() != 0)
+            ix.held_signals.push_back(
+                {static_cast<int>(i), r.control_kind(), r.held_until(), r.held_state()});
+    }
     std::vector<Range> signal_events;
     for (std::size_t i = 0; i < line.Signal.size(); ++i) {
         const int e = i < d.signal_event.size() ? d.signal_event[i] : -1;

@@ -58,6 +58,13 @@ struct LineIndexes {
     IntervalIndex tunnels;           // "[Tunnel]" by distance
     IntervalIndex signal_blocks;     // "[Signal]" row e by frame: from past row e - 1 to row e
     IntervalIndex slopes;            // "[Slope]" by frame: its section, then up to the next
+    IntervalIndex signal_sections;   // "[Signal]" by frame: from its first frame up to the signal
+    // The "[Signal]" rows held by their control (every row whose control is not automatic), in
+    // table order, with what the hold needs, kept together so the tick reads them in one pass.
+    struct HeldSignal {
+        int row = 0, kind = 0, until = 0, state = 0;
+    };
+    std::vector<HeldSignal> held_signals;
     std::vector<int> doppler_channels;  // each Doppler row's channel once, first row first
     bool events_sorted = true;          // the event list is in ascending distance
 };

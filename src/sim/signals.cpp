@@ -99,20 +99,27 @@ void block_states(Drive& d) {
             }
         }
     }
-    for (std::size_t i = 0; i < sig.size(); ++i) {
-        const TSignal& row = sig[i];
-        const int kind = row.control_kind();
-        if ((kind == 1 && s.clock < row.held_until()) ||
-            (kind >= 3 && !melody_played(d, row.held_until())) || kind == 2)
-            s.block_state[i] = row.held_state();
+    const auto& stations = s.stations;
+    for (const LineIndexes::HeldSignal& h : d.index.held_signals) {
+        bool held = h.kind == 2;
+        if (h.kind == 1) held = s.clock < h.until;
+        // A station row that does not exist has no melody: its signals stay held.
+        if (h.kind >= 3)
+            held = h.until < 0 || h.until >= static_cast<int>(stations.size()) ||
+                   !stations[static_cast<std::size_t>(h.until)].melody_played;
+        if (held) s.block_state[static_cast<std::size_t>(h.row)] = h.state;
     }
 }
 
 void aspects(Drive& d) {
     DriveState& s = d.s;
     const auto& sig = d.line.Signal;
-    for (std::size_t i = 0; i < sig.size(); ++i) {
+    const std::size_t n = sig.size();
+    for (std::size_t i = 0; i < n; ++i)
         s.row_aspect[i] = s.block_state[i] != 0 ? 1 : 0;
+    // The rows whose section holds the train, in table order: the last one names the signal.
+    for (int row : d.index.signal_sections.candidates(s.current_frame)) {
+        const auto i = static_cast<std::size_t>(row);
         if (sig[i].first_frame() <= s.current_frame && s.current_frame < sig[i].last_frame()) {
             int a = aspect_for(sig[i].type(), s.block_state[i]);
             if (a >= 0) s.row_aspect[i] = a;
