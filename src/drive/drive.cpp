@@ -128,11 +128,18 @@ LineIndexes index_line(const Drive& d, bool whole_tables) {
     ix.signal_sections = build(line.Signal, [&](const TSignal& r) {
         return range(L(r.first_frame()), L(r.last_frame()) - 1);
     });
+    const auto stations = static_cast<int>(line.Station.size());
     for (std::size_t i = 0; i < line.Signal.size(); ++i) {
         const TSignal& r = line.Signal[i];
-        if (r.control_kind() != 0)
-            ix.held_signals.push_back(
-                {static_cast<int>(i), r.control_kind(), r.held_until(), r.held_state()});
+        const LineIndexes::HeldSignal held{static_cast<int>(i), r.held_until(), r.held_state()};
+        const int kind = r.control_kind();
+        if (kind == 1) {
+            ix.held_until_clock.push_back(held);
+        } else if (kind == 2 || (kind >= 3 && (held.until < 0 || held.until >= stations))) {
+            ix.held_always.push_back(held);
+        } else if (kind >= 3) {
+            ix.held_until_melody.push_back(held);
+        }
     }
     std::vector<Range> signal_events;
     for (std::size_t i = 0; i < line.Signal.size(); ++i) {

@@ -59,14 +59,16 @@ struct LineIndexes {
     IntervalIndex signal_blocks;     // "[Signal]" row e by frame: from past row e - 1 to row e
     IntervalIndex slopes;            // "[Slope]" by frame: its section, then up to the next
     IntervalIndex signal_sections;   // "[Signal]" by frame: from its first frame up to the signal
-    // The "[Signal]" rows held by their control (every row whose control is not automatic), in
-    // table order, with what the hold needs, kept together so the tick reads them in one pass.
+    // The "[Signal]" rows held by their control, by the kind of hold, each list in table order
+    // with what the hold needs, so that the tick reads them without looking at the others.
     struct HeldSignal {
-        int row = 0, kind = 0, until = 0, state = 0;
+        int row = 0, until = 0, state = 0;
     };
-    std::vector<HeldSignal> held_signals;
-    std::vector<int> doppler_channels;  // each Doppler row's channel once, first row first
-    bool events_sorted = true;          // the event list is in ascending distance
+    std::vector<HeldSignal> held_always;        // always, or by a station that does not exist
+    std::vector<HeldSignal> held_until_clock;   // until a clock time
+    std::vector<HeldSignal> held_until_melody;  // until a station's departure melody
+    std::vector<int> doppler_channels;          // each Doppler row's channel once, first row first
+    bool events_sorted = true;                  // the event list is in ascending distance
 };
 
 struct Drive {

@@ -99,16 +99,14 @@ void block_states(Drive& d) {
             }
         }
     }
+    int* block = s.block_state.data();
+    for (const LineIndexes::HeldSignal& h : d.index.held_always)
+        block[h.row] = h.state;
+    for (const LineIndexes::HeldSignal& h : d.index.held_until_clock)
+        if (s.clock < h.until) block[h.row] = h.state;
     const auto& stations = s.stations;
-    for (const LineIndexes::HeldSignal& h : d.index.held_signals) {
-        bool held = h.kind == 2;
-        if (h.kind == 1) held = s.clock < h.until;
-        // A station row that does not exist has no melody: its signals stay held.
-        if (h.kind >= 3)
-            held = h.until < 0 || h.until >= static_cast<int>(stations.size()) ||
-                   !stations[static_cast<std::size_t>(h.until)].melody_played;
-        if (held) s.block_state[static_cast<std::size_t>(h.row)] = h.state;
-    }
+    for (const LineIndexes::HeldSignal& h : d.index.held_until_melody)
+        if (!stations[static_cast<std::size_t>(h.until)].melody_played) block[h.row] = h.state;
 }
 
 void aspects(Drive& d) {
