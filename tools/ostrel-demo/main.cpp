@@ -1,5 +1,6 @@
 // ostrel-demo: writes the demo program directory that a new user drives first.
 
+#include <QGuiApplication>
 #include <iostream>
 
 #include "demo.h"
@@ -9,6 +10,9 @@ int main(int argc, char** argv) {
         std::cerr << "usage: ostrel-demo DIR\n";
         return 2;
     }
+    // The pictures are drawn offscreen: no display is needed.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
     try {
         // "[25%] the route video ...": the desktop program shows it in its progress dialog.
         ostrel::demo::write_demo(argv[1], [](int percent, const std::string& what) {

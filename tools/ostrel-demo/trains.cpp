@@ -4,9 +4,12 @@
 #include <string>
 #include <vector>
 
+#include <QPainter>
+
 #include "core/encode/encoders.h"
 #include "demo.h"
 #include "media.h"
+#include "paint.h"
 
 namespace ostrel::demo {
 
@@ -27,73 +30,237 @@ const Rgba kBlack{0, 0, 0, 255}, kWhite{255, 255, 255, 255}, kKey{255, 0, 255, 2
 const Rgba kYellow{250, 210, 40, 255}, kRed{220, 30, 30, 255}, kGreen{40, 200, 90, 255},
     kOrange{255, 140, 0, 255};
 
+constexpr double kPi = 3.14159265358979323846;
+
 std::string n(int v) {
     return std::to_string(v);
 }
 
-// A gauge face with its scale marks, drawn into the panel, and the needle image.
-void gauge(Canvas& panel, int cx, int cy, int r, int marks) {
-    panel.circle(cx, cy, r, kWhite);
-    panel.circle(cx, cy, r, kBlack, false);
-    for (int i = 0; i <= marks; ++i) {
-        const double a = (-135.0 + 270.0 * i / marks) * 3.14159265 / 180;
-        panel.line(cx + static_cast<int>(std::sin(a) * (r - 8)),
-                   cy - static_cast<int>(std::cos(a) * (r - 8)),
-                   cx + static_cast<int>(std::sin(a) * (r - 2)),
-                   cy - static_cast<int>(std::cos(a) * (r - 2)), kBlack, 2);
+// A dial gauge: the needle turns from `base` degrees (0 up, clockwise) by `scale` degrees per
+// unit, so the scale marks stand where the simulation puts the needle.
+struct Scale {
+    double base, scale, from, to, step;
+    int label_every;       // a number every so many marks
+    double label_divisor;  // the numbers in these units ("6" for 600 kPa)
+    Rgba colour;
+    double radius;  // of the marks, as a share of the dial's radius
+};
+
+QPointF on_dial(QPointF c, double r, double degrees) {
+    const double a = degrees * kPi / 180;
+    return {c.x() + std::sin(a) * r, c.y() - std::cos(a) * r};
+}
+
+void dial(QPainter& p, QPointF c, double r, const std::vector<Scale>& scales,
+          const std::vector<std::pair<QString, Rgba>>& names) {
+    p.setPen(QPen(QColor(30, 30, 30), 3));
+    p.setBrush(QColor(248, 246, 236));
+    p.drawEllipse(c, r, r);
+    for (const Scale& sc : scales) {
+        const int marks = static_cast<int>(std::lround((sc.to - sc.from) / sc.step));
+        for (int i = 0; i <= marks; ++i) {
+            const double value = sc.from + sc.step * i;
+            const double angle = sc.base + sc.scale * value;
+            const bool major = i % sc.label_every == 0;
+            const double outer = r * sc.radius;
+            const double inner = outer - (major ? r * 0.16 : r * 0.08);
+            p.setPen(QPen(qcolor(sc.colour), major ? 2.2 : 1.2));
+            p.drawLine(on_dial(c, inner, angle), on_dial(c, outer, angle));
+            if (!major) continue;
+            const double at = inner - r * 0.14;
+            p.setFont(demo_font(std::max(9.0, r * 0.19), true));
+            const QString text = QString::number(value / sc.label_divisor);
+            const QPointF q = on_dial(c, at, angle);
+            p.drawText(QRectF(q.x() - 16, q.y() - 8, 32, 16), Qt::AlignCenter, text);
+        }
+    }
+    double y = c.y() + r * 0.34;
+    for (const auto& [name, colour] : names) {
+        p.setPen(qcolor(colour));
+        p.setFont(demo_font(std::max(9.0, r * 0.17), true));
+        p.drawText(QRectF(c.x() - r, y, 2 * r, r * 0.22), Qt::AlignCenter, name);
+        y += r * 0.2;
     }
 }
 
-std::string strip(int patterns, int w, int h, Rgba on) {
-    Canvas c(w * patterns, h, kKey);
-    for (int p = 0; p < patterns; ++p) {
-        c.rect(p * w + 2, 2, w - 4, h - 4, kBlack);
-        c.digits(p * w + w / 2 - 4, 4, std::to_string(p % 10), 7, on);
+// A needle turning about the picture's centre: `length` from the centre to the tip, with a
+// short tail, on the key colour. Its edges are drawn hard so that no pixel mixes with the key.
+QImage needle(Rgba colour, int length) {
+    QImage img = canvas(9, 2 * length + 2, kKey);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setPen(Qt::NoPen);
+    p.setBrush(qcolor(colour));
+    const double c = length + 1;
+    const QPointF shape[] = {{4.5, 2}, {6.5, c}, {5.5, c + 10}, {3.5, c + 10}, {2.5, c}};
+    p.drawPolygon(shape, 5);
+    p.setBrush(QColor(30, 30, 30));
+    p.drawEllipse(QPointF(4.5, c), 3.5, 3.5);
+    p.end();
+    img.setPixelColor(0, img.height() - 1, qcolor(kKey));
+    return img;
+}
+
+// A strip of labelled patterns: pattern k shows labels[k] lit on a dark window.
+QImage strip(const std::vector<QString>& labels, int w, int h, Rgba on) {
+    QImage img = canvas(w * static_cast<int>(labels.size()), h, kKey);
+    QPainter p(&img);
+    for (std::size_t k = 0; k < labels.size(); ++k) {
+        const QRect box(static_cast<int>(k) * w + 1, 1, w - 2, h - 2);
+        p.setRenderHint(QPainter::Antialiasing, false);
+        p.fillRect(box, QColor(20, 20, 20));
+        p.setRenderHint(QPainter::Antialiasing, true);
+        p.setRenderHint(QPainter::TextAntialiasing, true);
+        p.setPen(qcolor(on));
+        const QString& text = labels[k];
+        p.setFont(demo_font(text.size() >= 3 ? h * 0.5 : h * 0.62, true));
+        p.drawText(box, Qt::AlignCenter, text);
     }
-    c.rect(0, h - 1, 1, 1, kKey);
-    return encode_bmp24(c.image);
+    p.end();
+    img.setPixelColor(0, h - 1, qcolor(kKey));
+    return img;
 }
 
-std::string lamp(Rgba colour) {
-    Canvas c(20, 20, kKey);
-    c.circle(10, 9, 8, colour);
-    return encode_bmp24(c.image);
+// A lit lamp: a coloured lens with a highlight, on the key colour.
+QImage lamp(Rgba colour) {
+    QImage img = canvas(20, 20, kKey);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setPen(Qt::NoPen);
+    p.setBrush(qcolor(colour));
+    p.drawEllipse(QRect(2, 2, 16, 16));
+    p.setBrush(QColor(255, 255, 255, 255));
+    p.drawEllipse(QRect(6, 5, 4, 3));
+    p.end();
+    img.setPixelColor(0, 19, qcolor(kKey));
+    return img;
 }
 
-std::string needle(Rgba colour) {
-    Canvas c(10, 90, kKey);
-    c.rect(4, 5, 3, 45, colour);
-    return encode_bmp24(c.image);
+struct LampSpot {
+    const char* key;
+    const char* picture;
+    const char* label;
+};
+const LampSpot kLamps[] = {{"Lamp_Door", "lamp_w", "戸閉"},   {"Lamp_Power", "lamp_y", "力行"},
+                           {"Lamp_EB", "lamp_r", "EB"},       {"Lamp_Gen", "lamp_g", "発電"},
+                           {"Lamp_Air", "lamp_y", "空気"},    {"Lamp_Ele", "lamp_g", "電制"},
+                           {"Lamp_Ats", "lamp_r", "ATS"},     {"Lamp_ATSP1", "lamp_y", "P接近"},
+                           {"Lamp_ATSP2", "lamp_r", "Pブレ"}, {"Lamp_Fwd", "lamp_w", "前"},
+                           {"Lamp_Back", "lamp_w", "後"},     {"Lamp_Const", "lamp_g", "定速"},
+                           {"Lamp_Stop", "lamp_r", "停止"}};
+constexpr int kLampLeft = 170, kLampStep = 28, kLampTop = 318;  // window coordinates
+
+// Where each dial stands on the panel (the panel's top is at 300 in the window).
+const QPointF kSpeedDial{92, 132}, kBrakeDial{250, 118}, kPipeDial{382, 118}, kLineDial{482, 205};
+constexpr double kSpeedR = 76, kBrakeR = 56, kPipeR = 56, kLineR = 44;
+
+QImage panel_picture(const Train& t) {
+    QImage img = canvas(540, 260, t.face);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setRenderHint(QPainter::TextAntialiasing, true);
+    // A darker band behind the lamps, and each lamp's unlit lens with its name under it.
+    p.fillRect(QRect(kLampLeft - 8, 10, 13 * kLampStep + 10, 40), qcolor(t.face).darker(140));
+    for (int i = 0; i < 13; ++i) {
+        const double x = kLampLeft + i * kLampStep + 10, y = kLampTop - 300 + 10;
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(45, 45, 45));
+        p.drawEllipse(QPointF(x, y), 8, 8);
+        p.setPen(QColor(235, 235, 235));
+        p.setFont(demo_font(9, false));
+        p.drawText(QRectF(x - 14, y + 9, 28, 12), Qt::AlignCenter,
+                   QString::fromUtf8(kLamps[i].label));
+    }
+    const Rgba black{25, 25, 25, 255}, red{200, 20, 20, 255}, green{20, 130, 60, 255};
+    dial(p, kSpeedDial, kSpeedR, {{-135, 2.25, 0, 120, 5, 4, 1, black, 0.92}},
+         {{QStringLiteral("速度"), black}, {QStringLiteral("km/h"), black}});
+    dial(p, kBrakeDial, kBrakeR,
+         {{-135, 0.27, 0, 1000, 50, 4, 100, black, 0.93},
+          {-135, 0.45, 0, 600, 50, 4, 100, red, 0.6}},
+         {{QStringLiteral("MR"), black}, {QStringLiteral("BC ×100kPa"), red}});
+    dial(p, kPipeDial, kPipeR, {{-135, 0.45, 0, 600, 25, 4, 100, black, 0.93}},
+         {{QStringLiteral("ER / BP"), black}, {QStringLiteral("SAP ×100kPa"), green}});
+    dial(
+        p, kLineDial, kLineR,
+        {{-90, 0.1, 0, 1800, 100, 5, 100, black, 0.93}, {0, 0.1, -800, 800, 100, 4, 100, red, 0.6}},
+        {{QStringLiteral("電圧 V"), black}, {QStringLiteral("電流 A"), red}});
+    // The notch and gear windows' names.
+    p.setPen(QColor(235, 235, 235));
+    p.setFont(demo_font(10, true));
+    p.drawText(QRectF(186, 175, 60, 14), Qt::AlignCenter, QStringLiteral("力行"));
+    p.drawText(QRectF(238, 175, 60, 14), Qt::AlignCenter, QStringLiteral("ブレーキ"));
+    // The strip below shows the cab signal's speed, or the speed a zone check supervises.
+    p.drawText(QRectF(186, 217, 60, 14), Qt::AlignCenter,
+               t.ats == 2 ? QStringLiteral("信号") : QStringLiteral("照査"));
+    if (t.diesel) p.drawText(QRectF(318, 175, 92, 14), Qt::AlignCenter, QStringLiteral("変速段"));
+    p.end();
+    return img;
+}
+
+std::vector<QString> power_labels(const Train& t) {
+    std::vector<QString> labels{QStringLiteral("切")};
+    for (int k = 1; k <= t.power; ++k)
+        labels.push_back(QStringLiteral("P%1").arg(k));
+    return labels;
+}
+
+// The brake strip's patterns as the panel shows them: released, hold, B1 .. the last service
+// step, emergency (with no hold position its pattern is left out).
+std::vector<QString> brake_labels(const Train& t) {
+    std::vector<QString> labels{QStringLiteral("N")};
+    if (t.hold) labels.push_back(QStringLiteral("抑速"));
+    for (int k = 1; k < t.brake; ++k)
+        labels.push_back(QStringLiteral("B%1").arg(k));
+    labels.push_back(QStringLiteral("非常"));
+    return labels;
+}
+
+// The number plate: a brass plate with the train's number, drawn opaque on the key colour.
+QImage plate(const Train& t) {
+    QImage img = canvas(124, 34, kKey);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setPen(QColor(60, 45, 10));
+    p.setBrush(QColor(200, 170, 80));
+    p.drawRect(QRect(2, 2, 119, 29));
+    p.setRenderHint(QPainter::TextAntialiasing, true);
+    p.setFont(demo_font(20, true));
+    p.drawText(QRect(2, 2, 120, 30), Qt::AlignCenter,
+               QString::fromStdString(t.file.substr(6, t.file.size() - 10)) + QStringLiteral("形"));
+    p.end();
+    return img;
 }
 
 void write_train(Output& out, const Train& t) {
     const std::string img = "image\\" + t.dir + "\\";
     // The panel: the gauges are part of the picture, the needles turn over them.
-    Canvas panel(540, 260, t.face);
-    gauge(panel, 90, 130, 70, 12);   // speed: 0..120 km/h over 270 degrees
-    gauge(panel, 250, 110, 50, 10);  // brake cylinder and main reservoir
-    gauge(panel, 380, 110, 50, 10);  // equalising reservoir and straight-air pipe
-    gauge(panel, 480, 200, 40, 8);   // ammeter
-    out.bytes(img + "panel.bmp", encode_bmp24(panel.image));
+    out.bytes(img + "panel.bmp", bmp_bytes(panel_picture(t)));
     Canvas dark(540, 260, Rgba{10, 10, 30, 255});
     out.bytes(img + "dark.bmp", encode_bmp24(dark.image));
-    out.bytes(img + "lamp_w.bmp", lamp(kWhite));
-    out.bytes(img + "lamp_y.bmp", lamp(kYellow));
-    out.bytes(img + "lamp_r.bmp", lamp(kRed));
-    out.bytes(img + "lamp_g.bmp", lamp(kGreen));
-    out.bytes(img + "needle_w.bmp", needle(kWhite));
-    out.bytes(img + "needle_r.bmp", needle(kRed));
-    out.bytes(img + "needle_b.bmp", needle(kBlack));
-    out.bytes(img + "notch_p.bmp", strip(t.power + 1, 24, 24, kGreen));
-    out.bytes(img + "notch_b.bmp", strip(t.brake + 2, 24, 24, kRed));
-    out.bytes(img + "cabsignal.bmp", strip(8, 30, 24, kOrange));
-    out.bytes(img + "gear.bmp", strip(6, 24, 24, kYellow));
+    out.bytes(img + "lamp_w.bmp", bmp_bytes(lamp(kWhite)));
+    out.bytes(img + "lamp_y.bmp", bmp_bytes(lamp(kYellow)));
+    out.bytes(img + "lamp_r.bmp", bmp_bytes(lamp(kRed)));
+    out.bytes(img + "lamp_g.bmp", bmp_bytes(lamp(kGreen)));
+    const Rgba speed_red{230, 60, 10, 255}, dark_red{190, 15, 15, 255}, ink{20, 20, 20, 255},
+        sap_green{20, 140, 60, 255};
+    out.bytes(img + "needle_speed.bmp", bmp_bytes(needle(speed_red, 62)));
+    out.bytes(img + "needle_r.bmp", bmp_bytes(needle(dark_red, 44)));
+    out.bytes(img + "needle_b.bmp", bmp_bytes(needle(ink, 46)));
+    out.bytes(img + "needle_g.bmp", bmp_bytes(needle(sap_green, 40)));
+    out.bytes(img + "needle_small_b.bmp", bmp_bytes(needle(ink, 36)));
+    out.bytes(img + "needle_small_r.bmp", bmp_bytes(needle(dark_red, 30)));
+    out.bytes(img + "notch_p.bmp", bmp_bytes(strip(power_labels(t), 40, 24, kGreen)));
+    out.bytes(img + "notch_b.bmp", bmp_bytes(strip(brake_labels(t), 40, 24, kRed)));
+    out.bytes(img + "cabsignal.bmp",
+              bmp_bytes(strip({"30", "45", "65", "75", "90", "110", "0", "25"}, 40, 24, kOrange)));
+    out.bytes(img + "gear.bmp", bmp_bytes(strip({"N", "1", "2", "3", "4", "5"}, 40, 24, kYellow)));
+    out.bytes(
+        img + "gear_lever.bmp",
+        bmp_bytes(strip({"中立", "変速", "直結1", "直結2", "直結3", "直結4"}, 48, 24, kYellow)));
     Canvas stop(50, 50, kKey);
     stop.rect(5, 20, 40, 10, kYellow);
     out.bytes(img + "stopline.bmp", encode_bmp24(stop.image));
-    Canvas plate(120, 30, Rgba{200, 200, 200, 255});
-    plate.digits(10, 5, t.file.substr(6, t.file.size() - 10), 8, kBlack);
-    out.bytes(img + "plate.jpg", encode_jpeg(plate.image));
+    out.bytes(img + "plate.bmp", bmp_bytes(plate(t)));
 
     std::string s = "; " + t.description + "\n";
     s += "[Handle]\n" + n(t.handle) + "\n[BrakeType]\n" + n(t.brake_type) + "\n[Brake]\n" +
@@ -155,34 +322,34 @@ void write_train(Output& out, const Train& t) {
     s += "#\n";
     s += "[Clock]\n0\n0\n20\n";
     s += "[Panel]\n" + img + "panel.bmp\n0\n300\n[Panel2]\n" + img + "dark.bmp\n0\n300\n";
-    const std::pair<const char*, const char*> kLamps[] = {
-        {"Lamp_Door", "lamp_w"}, {"Lamp_Power", "lamp_y"}, {"Lamp_EB", "lamp_r"},
-        {"Lamp_Gen", "lamp_g"},  {"Lamp_Air", "lamp_y"},   {"Lamp_Ele", "lamp_g"},
-        {"Lamp_Ats", "lamp_r"},  {"Lamp_ATSP1", "lamp_y"}, {"Lamp_ATSP2", "lamp_r"},
-        {"Lamp_Fwd", "lamp_w"},  {"Lamp_Back", "lamp_w"},  {"Lamp_Const", "lamp_g"},
-        {"Lamp_Stop", "lamp_r"}};
-    int x = 170;
-    for (const auto& [key, picture] : kLamps) {
-        s += "[" + std::string(key) + "]\n" + img + picture + ".bmp\n" + n(x) + "\n320\n";
-        x += 26;
-    }
-    s += "[Needle_Speed]\n" + img + "needle_w.bmp\n85\n385\n0\n0\n-135\n2.25\n";
-    s += "[Needle_BC]\n" + img + "needle_r.bmp\n245\n365\n0\n0\n-135\n0.45\n";
-    s += "[Needle_MR]\n" + img + "needle_b.bmp\n245\n365\n0\n0\n-135\n0.27\n";
-    s += "[Needle_ER]\n" + img + "needle_b.bmp\n375\n365\n0\n0\n-135\n0.45\n";
-    s += "[Needle_BP]\n" + img + "needle_r.bmp\n375\n365\n0\n0\n-135\n0.45\n";
-    s += "[Needle_SAP]\n" + img + "needle_w.bmp\n375\n365\n0\n0\n-135\n0.45\n";
-    s += "[Needle_V]\n" + img + "needle_b.bmp\n475\n455\n0\n0\n-90\n0.1\n";
-    s += "[Needle_I]\n" + img + "needle_r.bmp\n475\n455\n0\n0\n0\n0.1\n0\n";
-    s += "[Lamp_signal]\n200\n500\n30\n24\n" + img +
+    for (int i = 0; i < 13; ++i)
+        s += "[" + std::string(kLamps[i].key) + "]\n" + img + kLamps[i].picture + ".bmp\n" +
+             n(kLampLeft + i * kLampStep) + "\n" + n(kLampTop) + "\n";
+    // Each needle's picture centred on its dial: x and y are its top-left corner.
+    auto needle_key = [&](const char* key, const char* picture, QPointF c, int length,
+                          const char* base, const char* scale) {
+        s += "[" + std::string(key) + "]\n" + img + picture + ".bmp\n" +
+             n(static_cast<int>(c.x()) - 4) + "\n" + n(300 + static_cast<int>(c.y()) - length - 1) +
+             "\n0\n0\n" + base + "\n" + scale + "\n";
+    };
+    needle_key("Needle_Speed", "needle_speed", kSpeedDial, 62, "-135", "2.25");
+    needle_key("Needle_BC", "needle_r", kBrakeDial, 44, "-135", "0.45");
+    needle_key("Needle_MR", "needle_b", kBrakeDial, 46, "-135", "0.27");
+    needle_key("Needle_ER", "needle_b", kPipeDial, 46, "-135", "0.45");
+    needle_key("Needle_BP", "needle_r", kPipeDial, 44, "-135", "0.45");
+    needle_key("Needle_SAP", "needle_g", kPipeDial, 40, "-135", "0.45");
+    needle_key("Needle_V", "needle_small_b", kLineDial, 36, "-90", "0.1");
+    needle_key("Needle_I", "needle_small_r", kLineDial, 30, "0", "0.1");
+    s += "0\n";  // the ammeter shows the current with its sign
+    s += "[Lamp_signal]\n196\n532\n40\n24\n" + img +
          "cabsignal.bmp\n30\n45\n65\n75\n90\n110\n0\n25\n#\n";
-    s += "[NotchImageP]\n200\n460\n24\n24\n" + img + "notch_p.bmp\n";
-    s += "[NotchImageB]\n260\n460\n24\n24\n" + img + "notch_b.bmp\n";
+    s += "[NotchImageP]\n196\n490\n40\n24\n" + img + "notch_p.bmp\n";
+    s += "[NotchImageB]\n248\n490\n40\n24\n" + img + "notch_b.bmp\n";
     if (t.diesel) {
-        s += "[GearImageList]\n320\n460\n24\n24\n" + img + "gear.bmp\n";
-        s += "[GearImageList2]\n350\n460\n24\n24\n" + img + "gear.bmp\n";
+        s += "[GearImageList]\n318\n490\n40\n24\n" + img + "gear.bmp\n";
+        s += "[GearImageList2]\n362\n490\n48\n24\n" + img + "gear_lever.bmp\n";
     }
-    s += "[Others]\n" + img + "plate.jpg\n10\n520\n#\n";
+    s += "[Others]\n" + img + "plate.bmp\n10\n522\n#\n";
     out.text(t.file, s);
 
     // The train's own sounds: a motor whine or an engine drone.
