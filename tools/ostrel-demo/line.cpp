@@ -7,10 +7,13 @@
 #include <string>
 #include <vector>
 
+#include <QPainter>
+
 #include "core/encode/encoders.h"
 #include "data/distances.h"
 #include "demo.h"
 #include "media.h"
+#include "paint.h"
 #include "video.h"
 
 namespace ostrel::demo {
@@ -102,6 +105,14 @@ std::vector<SignalPlace> signal_places(const Route& r) {
     return places;
 }
 
+// The speed checks: a point check at 70 km/h and a 45 km/h zone, in metres.
+long double kPointCheck(const Route& r) {
+    return r.station_metres[13] + 500;
+}
+std::pair<long double, long double> kZoneCheck(const Route& r) {
+    return {r.station_metres[17] + 300, r.station_metres[17] + 700};
+}
+
 enum class Service { Limited, Express, SemiExpress };
 
 // Station kinds: 0 stop with doors, 1 passed, 2 stop without doors.
@@ -120,6 +131,68 @@ int kind_of(Service s, int i) {
 
 std::string n(long long v) {
     return std::to_string(v);
+}
+
+// Each station's departure (or passing) time in 1/30 s: about 55 km/h between stations and
+// 40 s standing at each stop.
+std::vector<int> timetable(const Route& r, Service service) {
+    std::vector<int> departure(kStations);
+    long double t = 10 * 3600.0L;
+    for (int i = 0; i < kStations; ++i) {
+        if (i > 0) {
+            t += (r.station_metres[static_cast<std::size_t>(i)] -
+                  r.station_metres[static_cast<std::size_t>(i - 1)]) /
+                 (55 / 3.6L);
+            if (kind_of(service, i) != 1) t += 40;
+        }
+        departure[static_cast<std::size_t>(i)] = static_cast<int>(t) * 30;
+    }
+    return departure;
+}
+
+// The timetable card of a service: each station with its departure time, a passed station
+// marked "レ" with its passing time.
+std::string timetable_card(const Route& r, Service service) {
+    static const char* const kServices[] = {"特急", "急行", "準急"};
+    const std::vector<int> departure = timetable(r, service);
+    QImage img = canvas(200, 880, Rgba{250, 248, 235, 255});
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setRenderHint(QPainter::TextAntialiasing, true);
+    // Two pages of 440 pixels, ten stations each, each page under its own heading: the first
+    // page up to the tenth station, the second from there ("[StafSwitch]").
+    for (int i = 0; i < kStations; ++i) {
+        const int page = i / 10, y = page * 440 + 40 + (i % 10) * 40;
+        if (i % 10 == 0) {
+            p.fillRect(QRect(0, page * 440, 200, 38), QColor(40, 60, 110));
+            p.setPen(Qt::white);
+            p.setFont(demo_font(18, true));
+            p.drawText(QRect(6, page * 440, 188, 38), Qt::AlignVCenter | Qt::AlignLeft,
+                       QString::fromUtf8(kServices[static_cast<int>(service)]));
+            p.setFont(demo_font(11, false));
+            p.drawText(QRect(6, page * 440, 188, 38), Qt::AlignVCenter | Qt::AlignRight,
+                       QString::fromUtf8(kNames[0]) + QStringLiteral("→") +
+                           QString::fromUtf8(kNames[kStations - 1]) +
+                           QStringLiteral(" %1/2").arg(page + 1));
+        }
+        const bool passed = kind_of(service, i) == 1;
+        p.setPen(QColor(180, 175, 160));
+        p.drawLine(8, y + 39, 192, y + 39);
+        p.setPen(passed ? QColor(120, 120, 120) : QColor(20, 20, 20));
+        p.setFont(demo_font(17, !passed));
+        p.drawText(QRect(10, y, 100, 40), Qt::AlignVCenter | Qt::AlignLeft,
+                   QString::fromUtf8(kNames[i]));
+        const int t = departure[static_cast<std::size_t>(i)] / 30;
+        const QString time = QStringLiteral("%1:%2:%3")
+                                 .arg(t / 3600)
+                                 .arg(t / 60 % 60, 2, 10, QLatin1Char('0'))
+                                 .arg(t % 60, 2, 10, QLatin1Char('0'));
+        p.setFont(demo_font(15, false));
+        p.drawText(QRect(96, y, 96, 40), Qt::AlignVCenter | Qt::AlignRight,
+                   (passed ? QStringLiteral("レ ") : QString()) + time);
+    }
+    p.end();
+    return bmp_bytes(img);
 }
 std::string clock_of(int h, int m, int s) {
     return n((h * 3600LL + m * 60 + s) * 30);
@@ -164,7 +237,7 @@ std::string line_text(const Route& r, Service service) {
     for (int id = 0; id <= 20; ++id)
         s += "kanko\\k" + n(id) + ".wav\n";
     s += "[KankoSound2]\nkanko\\k21.wav\nkanko\\k22.wav\nkanko\\k23.wav\nkanko\\k24."
-         "wav\nkanko\\k25.wav\n#\n";
+         "wav\nkanko\\k25.wav\nkanko\\k26.wav\n#\n";
 
     // Sounds along the way: a bridge clank once, a river looping with the speed.
     const int bridge = r.frame_at(r.station_metres[2] + 450);
@@ -179,16 +252,8 @@ std::string line_text(const Route& r, Service service) {
     // Stations and their timetable: a run at about 55 km/h between stops and half a minute
     // standing at each.
     s += "[Station]\n";
-    std::vector<int> departure(kStations);
-    long double t = 10 * 3600.0L;
+    const std::vector<int> departure = timetable(r, service);
     for (int i = 0; i < kStations; ++i) {
-        if (i > 0) {
-            t += (r.station_metres[static_cast<std::size_t>(i)] -
-                  r.station_metres[static_cast<std::size_t>(i - 1)]) /
-                 (55 / 3.6L);
-            if (kind_of(service, i) != 1) t += 40;
-        }
-        departure[static_cast<std::size_t>(i)] = static_cast<int>(t) * 30;
         const int kind = kind_of(service, i);
         const int pattern = kind == 1 ? 100 : 85;
         s += std::string(kNames[i]) + "," + n(kind) + "," +
@@ -255,15 +320,22 @@ std::string line_text(const Route& r, Service service) {
          n(r.frame_at(r.station_metres[1] + 800)) + ",0\n4," +
          n(r.frame_at(r.station_metres[7] + 300)) + "," + n(r.frame_at(r.station_metres[7] + 900)) +
          ",20\n4," + n(r.frame_at(r.station_metres[11] + 300)) + "," +
-         n(r.frame_at(r.station_metres[11] + 900)) + "," + clock_of(10, 20, 0) + "\n#\n";
+         n(r.frame_at(r.station_metres[11] + 900)) + "," + clock_of(10, 20, 0) + "\n";
+    // The speed checks' boards: the point check's 400 m before it, the zone's from 300 m before
+    // it to its end.
+    s += "10," + n(r.frame_at(kPointCheck(r) - 400)) + "," + n(r.frame_at(kPointCheck(r))) +
+         ",0\n11," + n(r.frame_at(kZoneCheck(r).first - 300)) + "," +
+         n(r.frame_at(kZoneCheck(r).second)) + ",0\n#\n";
     s += "[SignalKanko]\n";
     for (std::size_t k = 0; k < sigs.size(); k += 4)
         s += n(static_cast<long long>(k)) + ",0,21\n";
     s += "#\n[StationKanko]\n";
     for (int i = 0; i < kStations; ++i) {
         if (kind_of(service, i) == 1) continue;
-        s += n(i) + ",4,22\n" + n(i) + ",0,23\n" + n(i) + ",1,999\n" + n(i) + ",3,24\n" + n(i) +
-             ",2," + n(departure[static_cast<std::size_t>(i)]) + "\n";
+        // Stopped: "停止位置よし"; arrival: "到着"; doors closing: "ドア閉めます"; doors closed:
+        // the starter called (it cleared with the melody) and the time; first power: "出発".
+        s += n(i) + ",4,22\n" + n(i) + ",0,23\n" + n(i) + ",5,25\n" + n(i) + ",2,999\n" + n(i) +
+             ",2," + n(departure[static_cast<std::size_t>(i)]) + "\n" + n(i) + ",3,24\n";
     }
     s += "#\n";
     // Speed limits with their signs and braking patterns.
@@ -274,9 +346,9 @@ std::string line_text(const Route& r, Service service) {
         s += n(limit) + "," + n(image) + "," + n(limit) + "," + n(r.frame_at(at + 400)) + "," +
              n(r.frame_at(at + 800)) + "\n";
     }
-    s += "#\n[SpeedCheck1]\n70," + n(r.frame_at(r.station_metres[13] + 500)) + "\n#\n";
-    s += "[SpeedCheck2]\n45," + n(r.frame_at(r.station_metres[17] + 300)) + "," +
-         n(r.frame_at(r.station_metres[17] + 700)) + "\n#\n";
+    s += "#\n[SpeedCheck1]\n70," + n(r.frame_at(kPointCheck(r))) + "\n#\n";
+    s += "[SpeedCheck2]\n45," + n(r.frame_at(kZoneCheck(r).first)) + "," +
+         n(r.frame_at(kZoneCheck(r).second)) + "\n#\n";
     s += "[SignImageList]\nimage\\line\\up.bmp\nimage\\line\\down.bmp\n#\n";
     s += "[OtherImageList]\nimage\\line\\timecheck.bmp\nkanko\\timecheck.wav\nimage\\line\\limit60."
          "bmp\nkanko\\limit60.wav\n"
@@ -285,7 +357,9 @@ std::string line_text(const Route& r, Service service) {
          "image\\line\\whistle.bmp\nkanko\\whistle.wav\nimage\\line\\whistle_off."
          "bmp\nkanko\\whistle.wav\n"
          "image\\line\\zone.bmp\nkanko\\ATSnone.wav\nimage\\line\\zone.bmp\nkanko\\ATS30.wav\n"
-         "image\\line\\zone.bmp\nkanko\\ATS45.wav\nimage\\line\\zone.bmp\nkanko\\ATS65.wav\n#\n";
+         "image\\line\\zone.bmp\nkanko\\ATS45.wav\nimage\\line\\zone.bmp\nkanko\\ATS65.wav\n"
+         "image\\line\\check70.bmp\nkanko\\check70.wav\nimage\\line\\zone45.bmp\nkanko\\zone45."
+         "wav\n#\n";
     s += "[SignalImageList]\n";
     for (int a = 0; a < 22; ++a)
         s += "image\\signal\\aspect" + n(a) + ".bmp\n";
@@ -303,7 +377,7 @@ std::string line_text(const Route& r, Service service) {
     const int kCrossings[] = {1, 4, 8, 11, 16};
     for (int i : kCrossings) {
         const long double at = r.station_metres[static_cast<std::size_t>(i)];
-        s += "0,6," + n(r.frame_at(at + 150)) + "," + n(r.frame_at(at + 260)) + "," +
+        s += "0,26," + n(r.frame_at(at + 150)) + "," + n(r.frame_at(at + 260)) + "," +
              n(i == 4 ? 4 : 0) + "\n";
     }
     s += "#\n[Time]\n";
@@ -324,12 +398,102 @@ std::string line_text(const Route& r, Service service) {
 
 const Rgba kKey{255, 0, 255, 255}, kBlack{0, 0, 0, 255}, kWhite{255, 255, 255, 255};
 
-std::string board(Rgba colour, const std::string& number) {
-    Canvas c(50, 50, kKey);
-    c.circle(25, 25, 22, colour);
-    c.circle(25, 25, 16, kWhite);
-    if (!number.empty()) c.digits(12, 15, number, 9, kBlack);
-    return encode_bmp24(c.image);
+// A round board with a number, on the key colour: a speed limit (red ring), a speed check
+// (yellow), a sign. Its rim is drawn hard so no pixel mixes with the key.
+std::string board(Rgba ring, const std::string& text, Rgba face = kWhite, Rgba ink = kBlack) {
+    QImage img = canvas(50, 50, kKey);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setPen(Qt::NoPen);
+    p.setBrush(qcolor(ring));
+    p.drawEllipse(QRect(2, 2, 46, 46));
+    p.setBrush(qcolor(face));
+    p.drawEllipse(QRect(8, 8, 34, 34));
+    p.setRenderHint(QPainter::TextAntialiasing, true);
+    p.setPen(qcolor(ink));
+    p.setFont(demo_font(text.size() >= 3 ? 13 : 17, true));
+    p.drawText(QRect(2, 2, 46, 46), Qt::AlignCenter, QString::fromStdString(text));
+    p.end();
+    img.setPixelColor(0, 49, qcolor(kKey));
+    return bmp_bytes(img);
+}
+
+// A square board with a text, for the signs that are not limits.
+std::string plate_board(Rgba face, const std::string& text, Rgba ink = kBlack) {
+    QImage img = canvas(56, 40, kKey);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setPen(QPen(QColor(30, 30, 30), 2));
+    p.setBrush(qcolor(face));
+    p.drawRect(QRect(2, 2, 51, 35));
+    p.setRenderHint(QPainter::TextAntialiasing, true);
+    p.setPen(qcolor(ink));
+    p.setFont(demo_font(QString::fromStdString(text).size() > 2 ? 12 : 16, true));
+    p.drawText(QRect(2, 2, 52, 36), Qt::AlignCenter, QString::fromStdString(text));
+    p.end();
+    img.setPixelColor(0, 39, qcolor(kKey));
+    return bmp_bytes(img);
+}
+
+// The signal head of aspect `a` (the simulation's aspect numbers): a black head with the lamps of
+// its signal type, the lamps of the aspect lit. Repeaters show a white bar: across at stop,
+// slanting at caution, upright at proceed.
+std::string signal_head(int a) {
+    enum Lamp { R, Y, G, Y2 };
+    struct Look {
+        int type;
+        std::vector<Lamp> lit;
+    };
+    static const Look kLooks[22] = {
+        {0, {}},  {0, {Y}}, {0, {G}},                // repeater: stop, caution, proceed
+        {1, {R}}, {1, {Y}},                          // two lamps
+        {1, {}},  {2, {R}}, {2, {Y}},     {2, {G}},  // (5 is not used by type 1)
+        {3, {R}}, {3, {Y}}, {3, {Y, G}},  {3, {G}}, {4, {R}},    {4, {Y, Y2}}, {4, {Y}},
+        {4, {G}}, {5, {R}}, {5, {Y, Y2}}, {5, {Y}}, {5, {Y, G}}, {5, {G}}};
+    Look look = kLooks[a];
+    if (a == 5) look = {2, {G}};
+    QImage img = canvas(40, 90, kKey);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(25, 25, 25));
+    p.drawRect(QRect(4, 2, 32, 86));
+    p.setRenderHint(QPainter::Antialiasing, true);
+    auto lit = [&look](Lamp l) {
+        return std::find(look.lit.begin(), look.lit.end(), l) != look.lit.end();
+    };
+    auto lamp = [&p](int y, QColor on, bool is_lit) {
+        p.setBrush(QColor(55, 55, 55));
+        p.drawEllipse(QPointF(20, y), 10, 10);
+        if (!is_lit) return;
+        p.setBrush(on);
+        p.drawEllipse(QPointF(20, y), 8.5, 8.5);
+    };
+    const QColor red(235, 40, 30), yellow(250, 200, 30), green(40, 220, 120);
+    if (look.type == 0) {
+        p.setBrush(QColor(55, 55, 55));
+        p.drawEllipse(QPointF(20, 45), 15, 15);
+        p.setPen(QPen(QColor(245, 245, 245), 5, Qt::SolidLine, Qt::RoundCap));
+        const double angle = lit(G) ? 90 : lit(Y) ? 45 : 0;
+        const double rad = angle * 3.14159265358979 / 180;
+        p.drawLine(QPointF(20 - 11 * std::cos(rad), 45 + 11 * std::sin(rad)),
+                   QPointF(20 + 11 * std::cos(rad), 45 - 11 * std::sin(rad)));
+    } else if (look.type == 1) {
+        lamp(32, yellow, lit(Y));
+        lamp(58, red, lit(R));
+    } else if (look.type == 2) {
+        lamp(22, green, lit(G));
+        lamp(45, yellow, lit(Y));
+        lamp(68, red, lit(R));
+    } else {
+        lamp(14, yellow, lit(Y));
+        lamp(34, green, lit(G));
+        lamp(55, red, lit(R));
+        lamp(76, yellow, lit(Y2));
+    }
+    p.end();
+    img.setPixelColor(0, 89, qcolor(kKey));
+    return bmp_bytes(img);
 }
 
 // What the camera sees at a place on the route: the track running to the horizon, platforms,
@@ -346,6 +510,8 @@ class Scenery {
             crossings_.push_back(r.station_metres[static_cast<std::size_t>(i)] + 200);
         for (int i : {3, 9, 15})
             boards_.push_back(r.station_metres[static_cast<std::size_t>(i)] + 400);
+        boards_.push_back(kPointCheck(r));
+        boards_.push_back(kZoneCheck(r).first);
         for (int i : {1, 3, 6, 9, 12, 15, 17})
             posts_.push_back(r.station_metres[static_cast<std::size_t>(i)] + 250);
     }
@@ -462,10 +628,12 @@ void write_route_videos(Output& out,
         for (int f = 0; f < 150; ++f)
             platform.write(scenery.frame(at - 60 + 0.4L * f));
         platform.finish();
+        // It stands for main frames from the tunnel's first on, so each of its frames is drawn
+        // where that main frame is: what the driver sees and where the train is agree.
         AviWriter tunnel(out.dir() / "movie" / "ostrel_tunnel.avi", 540, 300);
-        const long double from = route.station_metres[5] + 300;
+        const int from = route.frame_at(route.station_metres[5] + 300);
         for (int f = 0; f < 330; ++f) {
-            Image img = scenery.frame(from + f * 1.6L, true);
+            Image img = scenery.frame(route.metres(from + f), true);
             Canvas lamps(1, 1, Rgba{});
             lamps.image = std::move(img);
             lamps.circle(60 + (f * 17) % 420, 60, 6, Rgba{250, 220, 120, 255});
@@ -488,37 +656,29 @@ void write_line_files(Output& out) {
 
     const Rgba red{220, 30, 30, 255}, yellow{250, 210, 40, 255}, green{40, 200, 90, 255},
         grey{60, 60, 60, 255};
-    for (int a = 0; a < 22; ++a) {
-        Canvas c(40, 90, kKey);
-        c.rect(4, 2, 32, 86, grey);
-        // Stop aspects red, proceed green, the others yellow.
-        const bool stop = a == 0 || a == 3 || a == 6 || a == 9 || a == 13 || a == 17;
-        const bool go = a == 2 || a == 5 || a == 8 || a == 12 || a == 16 || a == 21;
-        c.circle(20, stop ? 70 : go ? 20 : 45, 10, stop ? red : go ? green : yellow);
-        out.bytes("image\\signal\\aspect" + std::to_string(a) + ".bmp", encode_bmp24(c.image));
-    }
-    out.bytes("image\\signal\\left.bmp", board(yellow, ""));
-    out.bytes("image\\signal\\right.bmp", board(green, ""));
-    out.bytes("image\\signal\\sub_none.bmp", board(grey, ""));
-    out.bytes("image\\signal\\sub_route.bmp", board(yellow, "1"));
-    out.bytes("image\\line\\up.bmp", board(grey, "1"));
-    out.bytes("image\\line\\down.bmp", board(grey, "2"));
-    out.bytes("image\\line\\timecheck.bmp", board(green, "0"));
+    for (int a = 0; a < 22; ++a)
+        out.bytes("image\\signal\\aspect" + std::to_string(a) + ".bmp", signal_head(a));
+    // The route indicators beside the signal, and the sub signal.
+    out.bytes("image\\signal\\left.bmp", plate_board(Rgba{20, 20, 20, 255}, "←", kWhite));
+    out.bytes("image\\signal\\right.bmp", plate_board(Rgba{20, 20, 20, 255}, "→", kWhite));
+    out.bytes("image\\signal\\sub_none.bmp", board(grey, "", Rgba{40, 40, 40, 255}));
+    out.bytes("image\\signal\\sub_route.bmp", board(grey, "1", Rgba{40, 40, 40, 255}, kWhite));
+    out.bytes("image\\line\\up.bmp", plate_board(kWhite, "上り"));
+    out.bytes("image\\line\\down.bmp", plate_board(kWhite, "下り"));
+    out.bytes("image\\line\\timecheck.bmp", plate_board(green, "時刻", kWhite));
     out.bytes("image\\line\\limit60.bmp", board(red, "60"));
     out.bytes("image\\line\\limit45.bmp", board(red, "45"));
     out.bytes("image\\line\\limit75.bmp", board(red, "75"));
-    out.bytes("image\\line\\whistle.bmp", board(kWhite, "7"));
-    out.bytes("image\\line\\whistle_off.bmp", board(grey, "7"));
-    out.bytes("image\\line\\zone.bmp", board(yellow, "30"));
-    out.bytes("image\\line\\cross.bmp", board(yellow, "8"));
-    out.bytes("image\\line\\cross_wait.bmp", board(red, "8"));
-    for (int si = 0; si < 3; ++si) {
-        Canvas staf(200, 880, Rgba{250, 248, 235, 255});
-        for (int row = 0; row < 20; ++row)
-            staf.digits(20, 20 + row * 42,
-                        std::to_string(10 + row / 2) + std::to_string(row % 6) + "0", 8, kBlack);
-        out.bytes("image\\line\\staf" + std::to_string(si) + ".bmp", encode_bmp24(staf.image));
-    }
+    out.bytes("image\\line\\whistle.bmp", plate_board(kWhite, "汽笛"));
+    out.bytes("image\\line\\whistle_off.bmp", plate_board(grey, "汽笛", Rgba{150, 150, 150, 255}));
+    out.bytes("image\\line\\zone.bmp", plate_board(yellow, "照査"));
+    out.bytes("image\\line\\check70.bmp", board(yellow, "70"));
+    out.bytes("image\\line\\zone45.bmp", board(yellow, "45", kWhite, red));
+    out.bytes("image\\line\\cross.bmp", plate_board(yellow, "踏切"));
+    out.bytes("image\\line\\cross_wait.bmp", plate_board(red, "踏切", kWhite));
+    for (int si = 0; si < 3; ++si)
+        out.bytes("image\\line\\staf" + std::to_string(si) + ".bmp",
+                  timetable_card(route, static_cast<Service>(si)));
     Canvas opening(540, 300, Rgba{20, 40, 80, 255});
     opening.rect(0, 200, 540, 100, Rgba{60, 60, 60, 255});
     out.bytes("image\\line\\opening.bmp", encode_bmp24(opening.image));
@@ -553,8 +713,8 @@ void write_line_files(Output& out) {
                                      "ひゃくびょう",     "おくれ",           "はやい",
                                      "ていじ",           "ドア しめきり",    "しゅっぱつ しんこう",
                                      "しんごう よし",    "ていしいち よし",  "とうちゃく",
-                                     "しゅっぱつ",       "ドア しめます"};
-    for (int id = 0; id <= 25; ++id)
+                                     "しゅっぱつ",       "ドア しめます",    "ふみきり よし"};
+    for (int id = 0; id <= 26; ++id)
         voice("kanko\\k" + std::to_string(id) + ".wav", kCallouts[id], 200 + 20 * id);
     const std::pair<const char*, const char*> kSigns[] = {
         {"timecheck", "じこく かくにん"},
@@ -565,7 +725,9 @@ void write_line_files(Output& out) {
         {"ATSnone", "エーティーエス しょうさ なし"},
         {"ATS30", "しょうさ さんじゅう"},
         {"ATS45", "しょうさ よんじゅうご"},
-        {"ATS65", "しょうさ ろくじゅうご"}};
+        {"ATS65", "しょうさ ろくじゅうご"},
+        {"check70", "しょうさ ななじゅう"},
+        {"zone45", "くかん しょうさ よんじゅうご"}};
     for (const auto& [name, kana] : kSigns)
         voice("kanko\\" + std::string(name) + ".wav", kana, 240);
 }

@@ -29,6 +29,54 @@ void Output::bytes(const std::string& name, const std::string& data) {
     if (!f) throw std::runtime_error("cannot write " + file.string());
 }
 
+// The demo's manual page, Japanese first, English after.
+const char* const kReadme = R"(<!DOCTYPE html>
+<html lang="ja">
+<head><meta charset="Shift_JIS"><title>オストレル本線 / The Ostrel main line</title></head>
+<body>
+<h1>オストレル本線</h1>
+<p>Ostrel は、前面展望の映像に合わせて列車を運転するシミュレータです。このデモ路線は、港町から終点山まで
+二十駅のオストレル本線を、三つの列車（特急・急行・準急）と五両の車両で運転できます。</p>
+<h2>はじめかた</h2>
+<ol>
+<li>タイトル画面をクリックして進み、路線のボタンから列車を選びます。</li>
+<li>車両を選ぶと運転台が開きます。メニューの「Start」か映像のクリックで運転を始めます。</li>
+<li>レバーサを前進（F）にし、ブレーキをゆるめて（5 または 8）、力行ノッチを入れます。</li>
+<li>停車駅では停止位置に合わせて止まり、発車メロディのあとに発車します。</li>
+</ol>
+<h2>列車</h2>
+<ul>
+<li>特急：主な駅だけに停まります。川端は運転停車です。</li>
+<li>急行：一駅おきに停まり、新田で乗務員が交代します。</li>
+<li>準急：各駅に停まるワンマン列車です。ドア（D）と車内放送（C）を運転士が扱います。</li>
+</ul>
+<h2>車両</h2>
+<ul>
+<li>70100形：ワンハンドル、抑速と定速、直通ブレーキ、パターン式 ATS。</li>
+<li>7200形：ツーハンドル、電気指令式ブレーキ、速度照査つき警報式 ATS。</li>
+<li>7300形：自動空気ブレーキ、停止信号で鳴る警報式 ATS。</li>
+<li>7400形：手動変速の気動車、車内信号式 ATS。</li>
+<li>7500形：自動変速の気動車、パターン式 ATS。</li>
+</ul>
+<p>キー操作の一覧は、運転画面の「Display」メニューの「操作説明」で見られます。</p>
+<hr>
+<h1 lang="en">The Ostrel main line</h1>
+<p lang="en">Ostrel is a train driving simulator: a real-looking route video follows the train
+while you drive it from the cab. This demo line runs twenty stations from 港町 (Minatomachi) to
+終点山 (Shutenyama) as a limited express, an express and a one-man semi-express, with five
+trains.</p>
+<h2 lang="en">Getting started</h2>
+<ol lang="en">
+<li>Click through the title screen, then pick a service and a train.</li>
+<li>"Start" (or a click on the video) starts the drive.</li>
+<li>Put the reverser forward (F), release the brake (5 or 8) and notch up (Z or 8).</li>
+<li>Stop at the stop marks of the stations; leave after the departure melody.</li>
+</ol>
+<p lang="en">Every key is listed under "Display" &gt; "操作説明" in the driving window.</p>
+</body>
+</html>
+)";
+
 void write_program_files(Output& out) {
     out.text(
         "ostrel.dat",
@@ -45,17 +93,32 @@ void write_program_files(Output& out) {
         mascon += std::string(c) + "\n";
     out.text("mascon.dat", mascon + "# the commands a serial master controller sends\n");
     out.text("operation.dat",
-             "操作説明\nZ / A : ノッチを進める / 戻す\n8 / 2 : 力行側 / ブレーキ側\n5 : "
-             "ニュートラル\n0 : 非常ブレーキ\n"
-             "F / N / B : 前進 / 切 / 後進\nD : ドア（ワンマン）\nSpace : ATS確認\nR : "
-             "ATS復帰\nEnter : 喚呼\n");
-    out.bytes(
-        "readme.html",
-        "<!DOCTYPE html>\n<html lang=\"en\"><meta charset=\"utf-8\"><title>Ostrel demo "
-        "line</title>\n"
-        "<h1>Ostrel demo line</h1>\n<p>Twenty stations served as a limited express, an express "
-        "with a crew change at "
-        "station 12 and a one-man semi-express split at station 16; five trains.</p>\n</html>\n");
+             "操作説明\n"
+             "【ハンドル】\n"
+             "Z / A : ノッチを進める / 戻す（ワンハンドル車は力行とブレーキを通して）\n"
+             "8 / 2 : 力行側 / ブレーキ側へ一段\n"
+             "5 : ニュートラル（力行もブレーキも切）\n"
+             "0 : 非常ブレーキ　　Q : 非常ブレーキ（ワンハンドル車）\n"
+             ", / . / / : ブレーキをゆるめる / 込める / 非常（ツーハンドル車）\n"
+             "マウスホイール : 手前へ回すと力行側、奥へ回すとブレーキ側\n"
+             "F / N / B : レバーサ 前進 / 切 / 後進（停車中）\n"
+             "9 または W : 力行モードの切替（ノッチが切のとき）\n"
+             "T : 定速運転（最大ノッチで 15km/h 以上のとき）\n"
+             "S / X : 変速段を上げる / 下げる（手動変速の気動車）\n"
+             "【機器】\n"
+             "3 / 6 : 警笛 1 / 警笛 2\n"
+             "1 : 車掌ブザー（ワンマン列車では次の車内放送）\n"
+             "C / - : 次の車内放送 / 一つ戻す（ワンマン列車）\n"
+             "D または 7 : ドアの開閉（ワンマン列車）\n"
+             "Space : ATS の確認（警報を止める）\n"
+             "R : ATS の復帰（非常ブレーキで停車中）\n"
+             "Enter : 喚呼（信号・踏切・標識）　Shift+Enter : 照査の喚呼\n"
+             "【表示】\n"
+             "F1 : 時刻表を出す / しまう　F2 / F3 : 時刻表の上半分 / 下半分\n"
+             "F5 : 数値表示　F11 : 全画面表示\n"
+             "Backspace : 車止めの手前で停車中に、終点の先へ進む\n"
+             "Scroll Lock : 8 と 2 の働きを入れ替える\n");
+    out.text("readme.html", kReadme);
 
     // Title window: a slide show, the title pictures, the menu, the line and train buttons.
     const Rgba sky{90, 150, 210, 255}, ground{70, 110, 60, 255}, rail{40, 40, 40, 255};
