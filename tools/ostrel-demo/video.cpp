@@ -1,5 +1,7 @@
 #include "video.h"
 
+#include <QImage>
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -16,6 +18,7 @@ struct AviWriter::State {
     AVFormatContext* format = nullptr;
     AVCodecContext* codec = nullptr;
     AVStream* stream = nullptr;
+    SwsContext* scale_bgrx = nullptr;
     AVFrame* frame = nullptr;
     AVPacket* packet = nullptr;
     SwsContext* scale = nullptr;
@@ -71,6 +74,9 @@ AviWriter::AviWriter(const std::filesystem::path& file, int width, int height, i
     s.packet = av_packet_alloc();
     s.scale = sws_getContext(width, height, AV_PIX_FMT_RGBA, width, height, AV_PIX_FMT_YUV420P,
                              SWS_BILINEAR, nullptr, nullptr, nullptr);
+    // QPainter's pictures are 32-bit BGRX in memory on this byte order.
+    s.scale_bgrx = sws_getContext(width, height, AV_PIX_FMT_BGR0, width, height, AV_PIX_FMT_YUV420P,
+                                  SWS_BILINEAR, nullptr, nullptr, nullptr);
 }
 
 static void drain(AviWriter::State& s) {
@@ -85,12 +91,26 @@ static void drain(AviWriter::State& s) {
 }
 
 void AviWriter::write(const Image& image) {
+    write_rgba(reinterpret_cast<const std::uint8_t*>(image.pixels.data()), 4 * image.width,
+               image.height);
+}
+
+void AviWriter::write(const QImage& image) {
+    if (image.format() == QImage::Format_RGB32 && Q_BYTE_ORDER == Q_LITTLE_ENDIAN) {
+        write_rgba(image.constBits(), static_cast<int>(image.bytesPerLine()), image.height(), true);
+        return;
+    }
+    const QImage rgba = image.convertToFormat(QImage::Format_RGBA8888);
+    write_rgba(rgba.constBits(), static_cast<int>(rgba.bytesPerLine()), rgba.height());
+}
+
+void AviWriter::write_rgba(const std::uint8_t* pixels, int stride, int height, bool bgrx) {
     State& s = *state_;
     check(av_frame_make_writable(s.frame), "a frame");
-    const auto* rgba = reinterpret_cast<const std::uint8_t*>(image.pixels.data());
-    const std::uint8_t* planes[1] = {rgba};
-    const int strides[1] = {4 * image.width};
-    sws_scale(s.scale, planes, strides, 0, image.height, s.frame->data, s.frame->linesize);
+    const std::uint8_t* planes[1] = {pixels};
+    const int strides[1] = {stride};
+    sws_scale(bgrx ? s.scale_bgrx : s.scale, planes, strides, 0, height, s.frame->data,
+              s.frame->linesize);
     s.frame->pts = s.next_pts++;
     check(avcodec_send_frame(s.codec, s.frame), "encoding");
     drain(s);
@@ -112,6 +132,7 @@ AviWriter::~AviWriter() {
     } catch (...) {
     }
     sws_freeContext(s.scale);
+    sws_freeContext(s.scale_bgrx);
     av_packet_free(&s.packet);
     av_frame_free(&s.frame);
     avcodec_free_context(&s.codec);

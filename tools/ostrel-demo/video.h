@@ -7,6 +7,8 @@
 
 #include "core/image.h"
 
+class QImage;
+
 namespace ostrel::demo {
 
 class AviWriter {
@@ -16,11 +18,13 @@ class AviWriter {
     AviWriter(const AviWriter&) = delete;
     AviWriter& operator=(const AviWriter&) = delete;
     void write(const Image& frame);
+    void write(const QImage& frame);
     void finish();
 
     struct State;  // the FFmpeg objects
 
   private:
+    void write_rgba(const std::uint8_t* pixels, int stride, int height, bool bgrx = false);
     std::unique_ptr<State> state_;
 };
 
