@@ -21,6 +21,8 @@ class Output {
 
 void write_trains(Output& out);
 void write_line_files(Output& out);
+// The title window's slides, title pictures and menu background: scenes of the route.
+void write_title_scenes(Output& out);
 void write_program_files(Output& out);
 void write_route_videos(Output& out,
                         const std::function<void(int percent, const std::string&)>&

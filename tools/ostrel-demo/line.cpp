@@ -1169,6 +1169,106 @@ void write_route_videos(Output& out,
     }
 }
 
+// A scene of the route for the title window: the camera's picture at `metres`, enlarged to
+// 800 x 600 with the caption on a band below it.
+QImage title_scene(const Scenery& scenery, long double metres, const QString& caption,
+                   const QString& heading = {}) {
+    const QImage scene = scenery.frame(metres, 0.2)
+                             .scaled(800, 444, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    QImage img = canvas(800, 600, Rgba{18, 26, 44, 255});
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setRenderHint(QPainter::TextAntialiasing, true);
+    p.drawImage(0, heading.isEmpty() ? 0 : 96, scene);
+    if (!heading.isEmpty()) {
+        p.setPen(QColor(250, 250, 250));
+        p.setFont(demo_font(52, true));
+        p.drawText(QRect(0, 8, 800, 64), Qt::AlignCenter, heading);
+        p.setFont(demo_font(18, false));
+        p.drawText(QRect(0, 66, 800, 26), Qt::AlignCenter, QStringLiteral("OSTREL MAIN LINE"));
+    }
+    p.setPen(QColor(240, 240, 240));
+    p.setFont(demo_font(26, true));
+    p.drawText(QRect(20, heading.isEmpty() ? 456 : 548, 760, heading.isEmpty() ? 120 : 44),
+               Qt::AlignCenter | Qt::TextWordWrap, caption);
+    p.end();
+    return img;
+}
+
+void write_title_scenes(Output& out) {
+    const Route route = make_route();
+    const Scenery scenery(route);
+    auto station = [&route](int i, long double offset) {
+        return route.station_metres[static_cast<std::size_t>(i)] + offset;
+    };
+    auto name = [](int i) { return QString::fromUtf8(kNames[i]); };
+    // The slide show: the route from end to end.
+    const std::vector<std::pair<long double, QString>> slides = {
+        {station(0, -10), name(0) + QStringLiteral("駅 — オストレル本線の起点")},
+        {station(0, 150), QStringLiteral("港町を出ると、すぐに田園が広がります")},
+        {station(1, 170), QStringLiteral("北浜の先の踏切")},
+        {station(2, 380), QStringLiteral("中央の先で川を渡ります")},
+        {station(3, 300), QStringLiteral("本町を過ぎると 60km/h の制限")},
+        {station(4, -60), name(4) + QStringLiteral("駅に到着")},
+        {station(5, 200), QStringLiteral("東山トンネルの入口")},
+        {station(5, 550), QStringLiteral("トンネルの中")},
+        {station(6, 500), QStringLiteral("緑ヶ丘の先の 25‰ の上り坂")},
+        {station(7, 400), QStringLiteral("若葉の先、閉そく信号機")},
+        {station(8, -40), name(8) + QStringLiteral("駅 — 対向列車とすれ違う駅")},
+        {station(9, 300), QStringLiteral("川端を過ぎて 45km/h の制限")},
+        {station(10, -30), name(10) + QStringLiteral("駅 — 特急は運転停車")},
+        {station(11, 150), QStringLiteral("新田の先の踏切")},
+        {station(12, -50), name(12) + QStringLiteral("駅 — 急行は乗務員交代")},
+        {station(13, 300), QStringLiteral("西浜の先 70km/h の速度照査")},
+        {station(14, 100), QStringLiteral("朝日トンネルへ")},
+        {station(15, 300), QStringLiteral("松原を過ぎて下り坂")},
+        {station(16, -40), name(16) + QStringLiteral("駅 — 準急の分割駅")},
+        {station(17, 250), QStringLiteral("森下の先 45km/h の区間照査")},
+        {station(18, 400), QStringLiteral("湖畔を過ぎるとまもなく終点")},
+        {station(19, -60), name(19) + QStringLiteral("駅に到着")},
+        {station(19, 150), QStringLiteral("終点の先の車止め")}};
+    for (std::size_t k = 0; k < slides.size(); ++k) {
+        char file[32];
+        std::snprintf(file, sizeof file, "image\\title\\%02d.jpg", static_cast<int>(k + 1));
+        out.bytes(file, encode_jpeg(
+                            to_image(title_scene(scenery, slides[k].first, slides[k].second)), 85));
+    }
+    // The title pictures, and the menu's background with the name of the line.
+    const long double titles[] = {station(0, 30),   station(4, 60),  station(8, -20),
+                                  station(12, 120), station(16, 30), station(19, -100)};
+    for (int k = 0; k < 6; ++k) {
+        char file[40];
+        std::snprintf(file, sizeof file, "image\\title\\title%02d.jpg", k + 1);
+        out.bytes(file, encode_jpeg(to_image(title_scene(scenery, titles[k],
+                                                         QStringLiteral("クリックしてください"),
+                                                         QStringLiteral("オストレル本線"))),
+                                    85));
+    }
+    QImage menu = canvas(800, 600, Rgba{16, 24, 40, 255});
+    {
+        QPainter p(&menu);
+        p.setRenderHint(QPainter::Antialiasing, true);
+        p.setRenderHint(QPainter::TextAntialiasing, true);
+        const QImage scene = scenery.frame(station(8, -40), 0.2)
+                                 .scaled(440, 244, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        p.drawImage(350, 60, scene);
+        p.setPen(QColor(250, 250, 250));
+        p.setFont(demo_font(40, true));
+        p.drawText(QRect(30, 40, 320, 60), Qt::AlignLeft | Qt::AlignVCenter,
+                   QStringLiteral("オストレル本線"));
+        p.setFont(demo_font(16, false));
+        p.drawText(QRect(30, 100, 320, 80), Qt::AlignLeft | Qt::TextWordWrap,
+                   name(0) + QStringLiteral(" — ") + name(19) +
+                       QStringLiteral("　20駅 25.4km\n列車を選んでください"));
+        p.setFont(demo_font(14, false));
+        p.setPen(QColor(200, 210, 230));
+        p.drawText(QRect(30, 200, 300, 30), Qt::AlignLeft, QStringLiteral("列車"));
+        p.drawText(QRect(170, 430, 600, 24), Qt::AlignLeft, QStringLiteral("車両"));
+        p.end();
+    }
+    out.bytes("image\\title\\title2.jpg", encode_jpeg(to_image(menu), 85));
+}
+
 void write_line_files(Output& out) {
     const Route route = make_route();
     out.text("line_ltd.dat", line_text(route, Service::Limited));

@@ -1,6 +1,7 @@
 // The files beside the program: the string file, the controller commands, the help text, the
 // readme and the pictures and sounds of the title window.
 
+#include <QPainter>
 #include <fstream>
 #include <stdexcept>
 #include <string>
@@ -9,6 +10,7 @@
 #include "core/text.h"
 #include "demo.h"
 #include "media.h"
+#include "paint.h"
 
 namespace ostrel::demo {
 
@@ -120,36 +122,62 @@ void write_program_files(Output& out) {
              "Scroll Lock : 8 と 2 の働きを入れ替える\n");
     out.text("readme.html", kReadme);
 
-    // Title window: a slide show, the title pictures, the menu, the line and train buttons.
-    const Rgba sky{90, 150, 210, 255}, ground{70, 110, 60, 255}, rail{40, 40, 40, 255};
-    for (int k = 1; k <= 23; ++k) {
-        Canvas c(800, 600, sky);
-        c.rect(0, 380, 800, 220, ground);
-        c.rect(0, 470 + (k % 5) * 6, 800, 8, rail);
-        c.rect(100 + k * 20, 330, 300, 120,
-               Rgba{static_cast<std::uint8_t>(150 + k * 4), 60, 60, 255});
-        char name[32];
-        std::snprintf(name, sizeof name, "image\\title\\%02d.jpg", k);
-        out.bytes(name, encode_jpeg(c.image, 80));
+    // The title menu's buttons: one per service, and one per train.
+    struct ServiceButton {
+        const char* kind;
+        const char* route;
+        QColor colour;
+    };
+    const ServiceButton kServices[] = {{"特急", "港町 → 終点山　全線", QColor(200, 40, 40)},
+                                       {"急行", "港町 → 青葉　前半", QColor(220, 120, 20)},
+                                       {"急行", "青葉 → 終点山　後半", QColor(220, 120, 20)},
+                                       {"準急", "港町 → 高原　ワンマン", QColor(30, 120, 190)},
+                                       {"準急", "高原 → 終点山　ワンマン", QColor(30, 120, 190)}};
+    for (int k = 0; k < 5; ++k) {
+        QImage b = canvas(300, 40, Rgba{16, 24, 40, 255});
+        QPainter p(&b);
+        p.setRenderHint(QPainter::Antialiasing, true);
+        p.setRenderHint(QPainter::TextAntialiasing, true);
+        p.setPen(QPen(QColor(230, 230, 240), 1.5));
+        p.setBrush(QColor(40, 52, 76));
+        p.drawRoundedRect(QRectF(1, 1, 298, 38), 6, 6);
+        p.setPen(Qt::NoPen);
+        p.setBrush(kServices[k].colour);
+        p.drawRoundedRect(QRectF(4, 4, 64, 32), 4, 4);
+        p.setPen(Qt::white);
+        p.setFont(demo_font(20, true));
+        p.drawText(QRect(4, 4, 64, 32), Qt::AlignCenter, QString::fromUtf8(kServices[k].kind));
+        p.setFont(demo_font(15, false));
+        p.drawText(QRect(78, 4, 216, 32), Qt::AlignVCenter | Qt::AlignLeft,
+                   QString::fromUtf8(kServices[k].route));
+        p.end();
+        out.bytes("image\\title\\line" + std::to_string(k + 1) + ".bmp", bmp_bytes(b));
     }
-    for (int k = 1; k <= 6; ++k) {
-        Canvas c(800, 600, Rgba{20, 30, static_cast<std::uint8_t>(60 + k * 20), 255});
-        c.digits(300, 250, "0" + std::to_string(k), 30, Rgba{255, 255, 255, 255});
-        char name[40];
-        std::snprintf(name, sizeof name, "image\\title\\title%02d.jpg", k);
-        out.bytes(name, encode_jpeg(c.image, 80));
-    }
-    Canvas menu(800, 600, Rgba{30, 30, 40, 255});
-    out.bytes("image\\title\\title2.jpg", encode_jpeg(menu.image, 80));
-    for (int k = 1; k <= 5; ++k) {
-        Canvas b(300, 40, Rgba{static_cast<std::uint8_t>(40 * k), 80, 160, 255});
-        b.digits(20, 10, std::to_string(k), 8, Rgba{255, 255, 255, 255});
-        out.bytes("image\\title\\line" + std::to_string(k) + ".bmp", encode_bmp24(b.image));
-    }
-    for (const char* t : {"70100", "7200", "7300", "7400", "7500"}) {
-        Canvas b(100, 60, Rgba{200, 200, 210, 255});
-        b.digits(8, 20, t, 6, Rgba{0, 0, 0, 255});
-        out.bytes("image\\title\\train" + std::string(t) + ".bmp", encode_bmp24(b.image));
+    const std::pair<const char*, QColor> kTrains[] = {{"70100", QColor(200, 200, 210)},
+                                                      {"7200", QColor(120, 170, 120)},
+                                                      {"7300", QColor(190, 150, 110)},
+                                                      {"7400", QColor(120, 120, 170)},
+                                                      {"7500", QColor(190, 190, 110)}};
+    for (const auto& [number, colour] : kTrains) {
+        QImage b = canvas(100, 60, Rgba{16, 24, 40, 255});
+        QPainter p(&b);
+        p.setRenderHint(QPainter::Antialiasing, true);
+        p.setRenderHint(QPainter::TextAntialiasing, true);
+        // The train's face: body, windscreen, lamps.
+        p.setPen(Qt::NoPen);
+        p.setBrush(colour);
+        p.drawRoundedRect(QRectF(22, 3, 56, 38), 8, 8);
+        p.setBrush(QColor(40, 50, 66));
+        p.drawRect(QRectF(28, 9, 44, 14));
+        p.setBrush(QColor(255, 240, 200));
+        p.drawEllipse(QPointF(31, 33), 3, 3);
+        p.drawEllipse(QPointF(69, 33), 3, 3);
+        p.setPen(Qt::white);
+        p.setFont(demo_font(14, true));
+        p.drawText(QRect(0, 42, 100, 18), Qt::AlignCenter,
+                   QString::fromUtf8(number) + QStringLiteral("形"));
+        p.end();
+        out.bytes("image\\title\\train" + std::string(number) + ".bmp", bmp_bytes(b));
     }
     out.bytes("sound\\41307.wav", wav_bytes(chime(4.0, {392, 523, 659, 784, 659, 784}, 0.3)));
     out.bytes("sound\\start.wav", wav_bytes(chime(1.5, {523, 784}, 0.3)));
@@ -164,6 +192,8 @@ void write_demo(const fs::path& dir,
     write_trains(out);
     progress(20, "the route: three line files, signs, signals and line sounds");
     write_line_files(out);
+    progress(22, "the title window's scenes of the route");
+    write_title_scenes(out);
     progress(25, "the route video, drawn from the line files' places");
     write_route_videos(out, progress);
     progress(100, "done");
