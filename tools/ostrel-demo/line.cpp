@@ -1300,9 +1300,22 @@ void write_line_files(Output& out) {
     for (int si = 0; si < 3; ++si)
         out.bytes("image\\line\\staf" + std::to_string(si) + ".bmp",
                   timetable_card(route, static_cast<Service>(si)));
-    Canvas opening(540, 300, Rgba{20, 40, 80, 255});
-    opening.rect(0, 200, 540, 100, Rgba{60, 60, 60, 255});
-    out.bytes("image\\line\\opening.bmp", encode_bmp24(opening.image));
+    // The opening picture before the start: the first platform, with the line's name.
+    QImage opening = Scenery(route).frame(route.station_metres[0], 0);
+    {
+        QPainter p(&opening);
+        p.setRenderHint(QPainter::Antialiasing, true);
+        p.setRenderHint(QPainter::TextAntialiasing, true);
+        p.fillRect(QRect(0, 96, 540, 84), QColor(10, 20, 40, 170));
+        p.setPen(Qt::white);
+        p.setFont(demo_font(34, true));
+        p.drawText(QRect(0, 98, 540, 48), Qt::AlignCenter, QStringLiteral("オストレル本線"));
+        p.setFont(demo_font(15, false));
+        p.drawText(QRect(0, 146, 540, 28), Qt::AlignCenter,
+                   QStringLiteral("「Start」で運転を始めます"));
+        p.end();
+    }
+    out.bytes("image\\line\\opening.bmp", bmp_bytes(opening));
 
     auto save = [&out](const char* name, const Sound& s) {
         out.bytes(std::string(name), wav_bytes(s));
@@ -1320,7 +1333,7 @@ void write_line_files(Output& out) {
              chime(2.0, {784, 659, 523}, 0.3));
     save("sound\\line\\bridge.wav", noise(1.0, 0.6, 41, 0.2));
     save("sound\\line\\passing.wav", mix(noise(3.0, 0.5, 42, 0.6), tone(3.0, 90, 0.2)));
-    save("sound\\line\\river.wav", noise(2.0, 0.3, 43, 0.95));
+    save("sound\\line\\river.wav", loopable(noise(2.25, 0.3, 43, 0.95), 0.25));
     // Call-outs, spoken; a tone stands in when espeak-ng is not there.
     auto voice = [&out](const std::string& name, const std::string& kana, double hz) {
         std::string bytes = speak(kana);

@@ -17,77 +17,6 @@ std::int16_t clip(double v) {
 
 }  // namespace
 
-Canvas::Canvas(int width, int height, Rgba background) {
-    image.width = width;
-    image.height = height;
-    image.pixels.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height),
-                        background);
-}
-
-void Canvas::rect(int x, int y, int w, int h, Rgba colour) {
-    for (int yy = std::max(0, y); yy < std::min(image.height, y + h); ++yy)
-        for (int xx = std::max(0, x); xx < std::min(image.width, x + w); ++xx)
-            image.pixels[static_cast<std::size_t>(yy) * static_cast<std::size_t>(image.width) +
-                         static_cast<std::size_t>(xx)] = colour;
-}
-
-void Canvas::circle(int cx, int cy, int r, Rgba colour, bool filled) {
-    for (int yy = cy - r; yy <= cy + r; ++yy) {
-        for (int xx = cx - r; xx <= cx + r; ++xx) {
-            const int d2 = (xx - cx) * (xx - cx) + (yy - cy) * (yy - cy);
-            const bool inside = filled ? d2 <= r * r : (d2 <= r * r && d2 >= (r - 2) * (r - 2));
-            if (inside) rect(xx, yy, 1, 1, colour);
-        }
-    }
-}
-
-void Canvas::line(int x0, int y0, int x1, int y1, Rgba colour, int thickness) {
-    const int steps = std::max(std::abs(x1 - x0), std::abs(y1 - y0)) + 1;
-    for (int i = 0; i <= steps; ++i) {
-        const int x = x0 + (x1 - x0) * i / steps, y = y0 + (y1 - y0) * i / steps;
-        rect(x - thickness / 2, y - thickness / 2, thickness, thickness, colour);
-    }
-}
-
-void Canvas::digits(int x, int y, const std::string& text, int size, Rgba colour) {
-    // Segments a..g of each digit.
-    static const char* const kSegments[] = {"abcdef", "bc",     "abdeg", "abcdg",   "bcfg",
-                                            "acdfg",  "acdefg", "abc",   "abcdefg", "abcdfg"};
-    const int w = size, h = size * 2, t = std::max(1, size / 5);
-    for (char c : text) {
-        if (c >= '0' && c <= '9') {
-            for (const char* s = kSegments[c - '0']; *s; ++s) {
-                switch (*s) {
-                    case 'a':
-                        rect(x, y, w, t, colour);
-                        break;
-                    case 'b':
-                        rect(x + w - t, y, t, h / 2, colour);
-                        break;
-                    case 'c':
-                        rect(x + w - t, y + h / 2, t, h / 2, colour);
-                        break;
-                    case 'd':
-                        rect(x, y + h - t, w, t, colour);
-                        break;
-                    case 'e':
-                        rect(x, y + h / 2, t, h / 2, colour);
-                        break;
-                    case 'f':
-                        rect(x, y, t, h / 2, colour);
-                        break;
-                    case 'g':
-                        rect(x, y + h / 2 - t / 2, w, t, colour);
-                        break;
-                    default:
-                        break;
-                }
-            }
-        }
-        x += w + t * 2;
-    }
-}
-
 Sound tone(double seconds, double hz, double volume, double overtone) {
     Sound s;
     const auto n = static_cast<std::size_t>(seconds * s.rate);
@@ -139,6 +68,38 @@ Sound mix(const Sound& a, const Sound& b) {
         s.samples[i] = static_cast<std::int16_t>(std::clamp(va + vb, -32000, 32000));
     }
     return s;
+}
+
+Sound hum(double seconds, double hz, const std::vector<double>& harmonics, double volume,
+          double wobble_hz, double wobble) {
+    Sound s;
+    const auto n = static_cast<std::size_t>(seconds * s.rate);
+    s.samples.resize(n);
+    double phase = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        const double t = static_cast<double>(i) / s.rate;
+        phase += 2 * kPi * hz * (1 + wobble * std::sin(2 * kPi * wobble_hz * t)) / s.rate;
+        double v = 0;
+        for (std::size_t k = 0; k < harmonics.size(); ++k)
+            v += harmonics[k] * std::sin(static_cast<double>(k + 1) * phase);
+        s.samples[i] = clip(volume * v);
+    }
+    return s;
+}
+
+Sound loopable(const Sound& s, double fade) {
+    const auto f = static_cast<std::size_t>(fade * s.rate);
+    if (s.samples.size() <= 2 * f) return s;
+    const std::size_t length = s.samples.size() - f;
+    Sound out;
+    out.rate = s.rate;
+    out.samples.assign(s.samples.begin(), s.samples.begin() + static_cast<std::ptrdiff_t>(length));
+    for (std::size_t i = 0; i < f; ++i) {
+        const double w = static_cast<double>(i) / static_cast<double>(f);
+        out.samples[i] = static_cast<std::int16_t>(
+            std::lround(s.samples[i] * w + s.samples[length + i] * (1 - w)));
+    }
+    return out;
 }
 
 std::string wav_bytes(const Sound& sound) {

@@ -1,5 +1,5 @@
 #pragma once
-// Pictures and sounds of the demo program directory, drawn and synthesised from scratch.
+// The sounds of the demo program directory, synthesised from scratch.
 
 #include <cstdint>
 #include <string>
@@ -8,17 +8,6 @@
 #include "core/image.h"
 
 namespace ostrel::demo {
-
-// A picture to draw on.
-struct Canvas {
-    Canvas(int width, int height, Rgba background);
-    void rect(int x, int y, int w, int h, Rgba colour);
-    void circle(int cx, int cy, int r, Rgba colour, bool filled = true);
-    void line(int x0, int y0, int x1, int y1, Rgba colour, int thickness = 1);
-    // Seven-segment digits, for the numbers on signs and gauges.
-    void digits(int x, int y, const std::string& text, int size, Rgba colour);
-    Image image;
-};
 
 // Sounds at 22 050 Hz, 16 bit mono.
 struct Sound {
@@ -29,6 +18,13 @@ Sound tone(double seconds, double hz, double volume, double overtone = 0);
 Sound noise(double seconds, double volume, std::uint32_t seed, double smoothing = 0.5);
 Sound chime(double seconds, const std::vector<double>& notes, double volume);
 Sound mix(const Sound& a, const Sound& b);
+// A steady tone with harmonics (harmonics[k] is the level of the (k+1)-th), its pitch wobbling by
+// `wobble` (a fraction) `wobble_hz` times a second; no fade at either end, for loops.
+Sound hum(double seconds, double hz, const std::vector<double>& harmonics, double volume,
+          double wobble_hz = 0, double wobble = 0);
+// A sound made to loop: its last `fade` seconds are blended into its first, so that its end runs
+// on into its beginning without a click. It comes out `fade` seconds shorter.
+Sound loopable(const Sound& s, double fade);
 
 std::string wav_bytes(const Sound& sound);
 

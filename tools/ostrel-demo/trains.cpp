@@ -24,6 +24,8 @@ struct Train {
     int mc = 1, vigilance = 1;
     std::string tons = "210.0", brake_rate = "4.0";
     Rgba face{90, 110, 130, 255};
+    bool regenerates = true;  // an inverter train: its motors brake too
+    double motor_hz = 380;    // the pitch of its motor or engine sound
 };
 
 const Rgba kBlack{0, 0, 0, 255}, kWhite{255, 255, 255, 255}, kKey{255, 0, 255, 255};
@@ -235,8 +237,7 @@ void write_train(Output& out, const Train& t) {
     const std::string img = "image\\" + t.dir + "\\";
     // The panel: the gauges are part of the picture, the needles turn over them.
     out.bytes(img + "panel.bmp", bmp_bytes(panel_picture(t)));
-    Canvas dark(540, 260, Rgba{10, 10, 30, 255});
-    out.bytes(img + "dark.bmp", encode_bmp24(dark.image));
+    out.bytes(img + "dark.bmp", bmp_bytes(canvas(540, 260, Rgba{10, 10, 30, 255})));
     out.bytes(img + "lamp_w.bmp", bmp_bytes(lamp(kWhite)));
     out.bytes(img + "lamp_y.bmp", bmp_bytes(lamp(kYellow)));
     out.bytes(img + "lamp_r.bmp", bmp_bytes(lamp(kRed)));
@@ -257,9 +258,9 @@ void write_train(Output& out, const Train& t) {
     out.bytes(
         img + "gear_lever.bmp",
         bmp_bytes(strip({"中立", "変速", "直結1", "直結2", "直結3", "直結4"}, 48, 24, kYellow)));
-    Canvas stop(50, 50, kKey);
-    stop.rect(5, 20, 40, 10, kYellow);
-    out.bytes(img + "stopline.bmp", encode_bmp24(stop.image));
+    QImage stop = canvas(50, 50, kKey);
+    QPainter(&stop).fillRect(QRect(5, 20, 40, 10), qcolor(kYellow));
+    out.bytes(img + "stopline.bmp", bmp_bytes(stop));
     out.bytes(img + "plate.bmp", bmp_bytes(plate(t)));
 
     std::string s = "; " + t.description + "\n";
@@ -295,8 +296,10 @@ void write_train(Output& out, const Train& t) {
              "9\n50\n70\n85\n1.0\n0.8\n0.6\n"
              "75\n95\n115\n0.7\n0.5\n0.3\n#\n";
         s += "[PowerMode]\nN,\n#\n";
-        s += "[EngineSound1]\nsound\\" + t.dir +
-             "\\engine.wav\n-1\n550\n1700\n0.6\n1.8\n60\n100\n#\n";
+        // Two engine sounds across the engine's whole speed: a rumble low down, a roar higher
+        // up, crossing over between 900 and 1100 rpm.
+        s += "[EngineSound1]\nsound\\" + t.dir + "\\engine.wav\n-1\n450\n1100\n0.8\n1.6\n80\n40\n";
+        s += "sound\\" + t.dir + "\\engine_high.wav\n-1\n900\n1900\n0.8\n1.5\n35\n100\n#\n";
         s += "[EngineSound2]\n0\n40\n41\n";
     } else {
         s += "[Notch]\n";
@@ -306,7 +309,12 @@ void write_train(Output& out, const Train& t) {
                 "3.0\n2.6\n" + n(30 + 5 * k) + "\n" + n(50 + 12 * k) + "\n0.985\n" + n(mode) + "\n";
         }
         s += "#\n[PowerMode]\n" + std::string(t.power >= 5 ? "P,直列\nS,並列\n" : "P,\n") + "#\n";
-        s += "[EngineSound1]\nsound\\" + t.dir + "\\motor.wav\n0\n0\n110\n0.5\n2.2\n40\n100\n#\n";
+        // The motor under power: its sound rising with the speed, then the high-speed sound;
+        // under the brake the regenerating motor, where the train has one.
+        s += "[EngineSound1]\nsound\\" + t.dir + "\\motor.wav\n0\n0\n55\n0.5\n1.7\n45\n100\n";
+        s += "sound\\" + t.dir + "\\motor_high.wav\n0\n45\n120\n0.9\n1.5\n40\n80\n";
+        if (t.regenerates) s += "sound\\" + t.dir + "\\motor.wav\n1\n5\n110\n0.6\n2.0\n30\n70\n";
+        s += "#\n";
     }
     s += "[DriveSound]\n";
     for (int band = 0; band <= 12; ++band)
@@ -352,10 +360,31 @@ void write_train(Output& out, const Train& t) {
     s += "[Others]\n" + img + "plate.bmp\n10\n522\n#\n";
     out.text(t.file, s);
 
-    // The train's own sounds: a motor whine or an engine drone.
-    Sound own = t.diesel ? mix(tone(2.0, 55, 0.4, 0.5), noise(2.0, 0.15, 7, 0.8))
-                         : tone(2.0, 180, 0.25, 0.4);
-    out.bytes("sound\\" + t.dir + "\\" + (t.diesel ? "engine.wav" : "motor.wav"), wav_bytes(own));
+    // The train's own sounds, each its own: a VVVF inverter's whine, a resistor-controlled
+    // motor's hum, a diesel's rumble and roar. All of them loop.
+    const std::string dir = "sound\\" + t.dir + "\\";
+    auto save = [&out](const std::string& name, const Sound& sound) {
+        out.bytes(name, wav_bytes(loopable(sound, 0.25)));
+    };
+    const std::uint32_t seed = static_cast<std::uint32_t>(t.motor_hz * 10);
+    if (t.diesel) {
+        save(dir + "engine.wav", mix(hum(2.25, t.motor_hz, {1, 0.8, 0.6, 0.4, 0.2}, 0.3, 3, 0.02),
+                                     noise(2.25, 0.15, seed, 0.85)));
+        save(dir + "engine_high.wav",
+             mix(hum(2.25, t.motor_hz * 1.6, {1, 0.6, 0.5, 0.3}, 0.28, 5, 0.015),
+                 noise(2.25, 0.22, seed + 1, 0.7)));
+    } else if (t.regenerates) {
+        save(dir + "motor.wav", mix(hum(2.25, t.motor_hz, {1, 0.3, 0.45}, 0.22, 7, 0.012),
+                                    noise(2.25, 0.03, seed, 0.6)));
+        save(dir + "motor_high.wav",
+             mix(hum(2.25, t.motor_hz * 1.8, {1, 0.15, 0.2}, 0.16, 11, 0.006),
+                 noise(2.25, 0.05, seed + 1, 0.5)));
+    } else {
+        save(dir + "motor.wav",
+             mix(hum(2.25, t.motor_hz, {1, 0.6, 0.4, 0.3}, 0.25), noise(2.25, 0.1, seed, 0.9)));
+        save(dir + "motor_high.wav", mix(hum(2.25, t.motor_hz * 1.3, {1, 0.5, 0.3}, 0.2),
+                                         noise(2.25, 0.14, seed + 1, 0.85)));
+    }
 }
 
 }  // namespace
@@ -384,15 +413,21 @@ void write_trains(Output& out) {
     trains[4].diesel = true, trains[4].brake_type = 2, trains[4].brake = 8, trains[4].power = 5,
     trains[4].constant = 0;
     trains[4].mc = 0, trains[4].tons = "90.0", trains[4].face = {100, 100, 60, 255};
+    trains[1].motor_hz = 520;
+    trains[2].regenerates = false, trains[2].motor_hz = 120;
+    trains[3].regenerates = false, trains[3].motor_hz = 42;
+    trains[4].regenerates = false, trains[4].motor_hz = 58;
     for (const Train& t : trains)
         write_train(out, t);
 
     // Sounds every train shares.
     for (int band = 0; band <= 12; ++band)
-        out.bytes("sound\\run" + std::to_string(band) + ".wav",
-                  wav_bytes(mix(noise(2.0, 0.2 + 0.02 * band, 11u + static_cast<unsigned>(band),
-                                      0.9 - 0.04 * band),
-                                tone(2.0, 40 + 8 * band, 0.1))));
+        out.bytes(
+            "sound\\run" + std::to_string(band) + ".wav",
+            wav_bytes(loopable(mix(noise(2.25, 0.2 + 0.02 * band, 11u + static_cast<unsigned>(band),
+                                         0.9 - 0.04 * band),
+                                   hum(2.25, 40 + 8 * band, {1, 0.3}, 0.1)),
+                               0.25)));
     auto save = [&out](const char* name, const Sound& s) {
         out.bytes("sound\\" + std::string(name) + ".wav", wav_bytes(s));
     };
@@ -410,7 +445,7 @@ void write_trains(Output& out) {
     save("ebring", tone(1.0, 1000, 0.4));
     save("squeak", tone(1.5, 2400, 0.2, 0.3));
     save("cpstart", noise(0.8, 0.4, 27, 0.6));
-    save("cpcnt", mix(tone(1.0, 60, 0.3, 0.5), noise(1.0, 0.2, 28, 0.6)));
+    save("cpcnt", loopable(mix(hum(1.25, 60, {1, 0.5}, 0.3), noise(1.25, 0.2, 28, 0.6)), 0.25));
     save("cpend", noise(0.8, 0.3, 29, 0.6));
     save("bell28", chime(0.4, {1568}, 0.4));
     save("bell29", chime(0.4, {1318}, 0.4));
@@ -423,8 +458,9 @@ void write_trains(Output& out) {
     save("atswarn", tone(1.0, 900, 0.3, 0.5));
     save("point1", noise(0.4, 0.6, 32, 0.1));
     save("point2", noise(0.5, 0.6, 33, 0.2));
-    save("idle", mix(tone(2.0, 45, 0.3, 0.5), noise(2.0, 0.1, 34, 0.8)));
-    save("idleopen", mix(tone(2.0, 40, 0.3, 0.5), noise(2.0, 0.1, 35, 0.8)));
+    save("idle", loopable(mix(hum(2.25, 45, {1, 0.5, 0.3}, 0.3), noise(2.25, 0.1, 34, 0.8)), 0.25));
+    save("idleopen",
+         loopable(mix(hum(2.25, 40, {1, 0.5, 0.3}, 0.3), noise(2.25, 0.1, 35, 0.8)), 0.25));
 }
 
 }  // namespace ostrel::demo
