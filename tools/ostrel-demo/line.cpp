@@ -1306,12 +1306,12 @@ void write_line_files(Output& out) {
         QPainter p(&opening);
         p.setRenderHint(QPainter::Antialiasing, true);
         p.setRenderHint(QPainter::TextAntialiasing, true);
-        p.fillRect(QRect(0, 96, 540, 84), QColor(10, 20, 40, 170));
+        p.fillRect(QRect(0, 10, 540, 80), QColor(10, 20, 40, 170));
         p.setPen(Qt::white);
         p.setFont(demo_font(34, true));
-        p.drawText(QRect(0, 98, 540, 48), Qt::AlignCenter, QStringLiteral("オストレル本線"));
+        p.drawText(QRect(0, 12, 540, 48), Qt::AlignCenter, QStringLiteral("オストレル本線"));
         p.setFont(demo_font(15, false));
-        p.drawText(QRect(0, 146, 540, 28), Qt::AlignCenter,
+        p.drawText(QRect(0, 58, 540, 28), Qt::AlignCenter,
                    QStringLiteral("「Start」で運転を始めます"));
         p.end();
     }

@@ -46,9 +46,12 @@ QFont window_font(int pixel_size, bool bold) {
 
 void draw_plate(QPainter& p, const QRect& r, const QString& text) {
     p.save();
-    p.fillRect(r, QColor(20, 28, 44));
-    p.setPen(QPen(QColor(200, 210, 230), 1));
-    p.drawRect(r.adjusted(0, 0, -1, -1));
+    p.fillRect(r, QColor(16, 24, 40));
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setPen(QPen(QColor(220, 226, 240), 1.2));
+    p.setBrush(QColor(40, 52, 76));
+    p.drawRoundedRect(QRectF(r).adjusted(0.6, 0.6, -0.6, -0.6), 4, 4);
+    p.setPen(QColor(245, 245, 250));
     p.setFont(window_font(std::max(10, r.height() / 2), true));
     p.drawText(r, Qt::AlignCenter, text);
     p.restore();
