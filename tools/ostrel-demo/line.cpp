@@ -769,27 +769,30 @@ class Scenery {
         return false;
     }
 
+    static void quad(QPainter& p, std::array<QPointF, 4> corners, QColor c) {
+        p.setPen(Qt::NoPen);
+        p.setBrush(c);
+        p.drawPolygon(corners.data(), 4);
+    }
+    // A wall along the track at `side`, from depth z0 to z1, between two heights.
     static void box_side(QPainter& p, double z0, double z1, double side, double h0, double h1,
                          QColor c) {
         z0 = std::max(z0, kNear);
-        if (z1 <= z0) return;
-        QPolygonF q;
-        q << at_screen(z0, side, h0) << at_screen(z1, side, h0) << at_screen(z1, side, h1)
-          << at_screen(z0, side, h1);
-        p.setPen(Qt::NoPen);
-        p.setBrush(c);
-        p.drawPolygon(q);
+        if (z1 > z0)
+            quad(p,
+                 {at_screen(z0, side, h0), at_screen(z1, side, h0), at_screen(z1, side, h1),
+                  at_screen(z0, side, h1)},
+                 c);
     }
+    // A level surface from depth z0 to z1 between two sides, at a height.
     static void box_top(QPainter& p, double z0, double z1, double s0, double s1, double h,
                         QColor c) {
         z0 = std::max(z0, kNear);
-        if (z1 <= z0) return;
-        QPolygonF q;
-        q << at_screen(z0, s0, h) << at_screen(z1, s0, h) << at_screen(z1, s1, h)
-          << at_screen(z0, s1, h);
-        p.setPen(Qt::NoPen);
-        p.setBrush(c);
-        p.drawPolygon(q);
+        if (z1 > z0)
+            quad(p,
+                 {at_screen(z0, s0, h), at_screen(z1, s0, h), at_screen(z1, s1, h),
+                  at_screen(z0, s1, h)},
+                 c);
     }
     // A face towards the camera at depth z.
     static void face(QPainter& p, double z, double s0, double s1, double h0, double h1, QColor c) {
