@@ -559,6 +559,7 @@ void TForm1::closeEvent(QCloseEvent* e) {
     MMTimer1.reset();
     pilot_.reset();
     program_.easy_cab()->close();
+    const bool port_was_open = ComPort1->is_open();
     ComPort1->close();
     session_->locked([this](Drive& d) { close_drive(d, program_.settings()); });
     // The sound set is made afresh for the next drive; a device that worked and no longer
@@ -567,6 +568,7 @@ void TForm1::closeEvent(QCloseEvent* e) {
     const bool device_lost = session_->device_channels() && !program_.ended() &&
                              !(program_.sound_device_opens ? program_.sound_device_opens()
                                                            : OpenAlChannels::device_opens());
+    if (port_was_open) program_.message(QStringLiteral("Disconnect from controller."));
     if (program_.crew_change()->isVisible()) program_.crew_change()->hide();
     if (program_.last_stop()->isVisible()) program_.last_stop()->hide();
     e->accept();

@@ -101,18 +101,21 @@ int usb_brake_bits(const JoystickState& state) {
 int controller_notch(const Drive& d, int k) {
     if (k < 0) return std::max(k, -d.vehicle.Brake);
     if (k == 0) return 0;
-    const int entries = std::min(d.vehicle.Power, static_cast<int>(d.vehicle.Notch.size()));
+    // A notch without a "[Notch]" row (every notch of a diesel) counts as mode 0, as it does for
+    // the keys.
+    auto mode = [&d](int index) {
+        const auto i = static_cast<std::size_t>(index);
+        return i < d.vehicle.Notch.size() ? d.vehicle.Notch[i].mode : 0;
+    };
     int first = -1, last = -1;
-    for (int i = 0; i < entries; ++i) {
-        if (d.vehicle.Notch[static_cast<std::size_t>(i)].mode != d.s.power_mode) continue;
+    for (int i = 0; i < d.vehicle.Power; ++i) {
+        if (mode(i) != d.s.power_mode) continue;
         if (first < 0) first = i;
         last = i;
     }
     if (first < 0) return 0;
     const int count = last - first + 1;
-    if (k <= count &&
-        d.vehicle.Notch[static_cast<std::size_t>(first + k - 1)].mode == d.s.power_mode)
-        return first + k;
+    if (k <= count && mode(first + k - 1) == d.s.power_mode) return first + k;
     return first + count;
 }
 
@@ -122,8 +125,9 @@ void RxChar(Drive& d, const std::string& text) {
     const std::string_view command = std::string_view(text).substr(0, 5);
     for (int slot = 1; slot <= 22; ++slot) {
         const std::string& expected = d.data.mascon.slots[static_cast<std::size_t>(slot)];
-        // An empty slot stands for no command: an empty chunk must not match it.
-        if (!expected.empty() && expected == command) serial_command(d, slot);
+        // A command is five characters: a slot of any other length never matches, so neither
+        // an empty slot nor a short chunk does.
+        if (expected.size() == 5 && expected == command) serial_command(d, slot);
     }
 }
 

@@ -413,7 +413,11 @@ TEST_F(Windows, TheControllerTypeStaysMarkedAndTheSerialPortConnectsAndDisconnec
     EXPECT_EQ(program_->values()->windowTitle(), QStringLiteral("B3xxx"));
     w->Connect1->trigger();
     EXPECT_EQ(messages_->texts.last(), QStringLiteral("Disconnect from controller."));
+    // Closing the window closes a port left open, and says so.
+    w->Connect1->trigger();
+    messages_->texts.clear();
     w->close();
+    EXPECT_EQ(messages_->texts, QStringList{QStringLiteral("Disconnect from controller.")});
     // The type chosen stays for the next drive, and its mark with it.
     TForm1* second = start_drive();
     EXPECT_TRUE(second->COM21->isChecked());

@@ -89,12 +89,15 @@ TEST(SerialController, OnlyTheFirstFiveCharactersOfAChunkCount) {
     RxChar(t.drive, "B8x");
     RxChar(t.drive, "xx");
     EXPECT_EQ(t.s.brake_notch, 0);
-    // An empty chunk does not match the empty slots past the file's commands.
+    // An empty chunk does not match the empty slots past the file's commands, and a short
+    // slot never matches, not even the same short chunk.
     LoadedDrive l = sample_drive();
     l.mascon.slots = {};
+    l.mascon.slots[16] = "EB";
     TestDrive empty(l);
     const DriveState before = empty.s;
     RxChar(empty.drive, "");
+    RxChar(empty.drive, "EB");
     RxChar(empty.drive, "N0xxx");
     EXPECT_EQ(empty.s.brake_notch, before.brake_notch);
     EXPECT_EQ(empty.s.power_notch, before.power_notch);
@@ -144,6 +147,16 @@ TEST_F(Usb, TypeOneHandlesBetweenTheBoundsAndNotOnThem) {
     set(20000, -32768);
     EXPECT_EQ(t->s.brake_notch, -9);
     EXPECT_EQ(t->s.power_notch, 3);  // position 5 stops at the last notch of mode 0
+}
+
+TEST_F(Usb, ADieselTakesEveryPowerPosition) {
+    l.vehicle.Notch.clear();  // a diesel has no "[Notch]" rows
+    l.vehicle.Power = 5;
+    make(1);
+    set(0, -31000);
+    EXPECT_EQ(t->s.power_notch, 5);
+    set(0, -6000);
+    EXPECT_EQ(t->s.power_notch, 2);
 }
 
 TEST_F(Usb, AnEmergencyRequestStopsAtTheTrainsEmergencyPosition) {
