@@ -708,14 +708,14 @@ class Scenery {
             const double m = static_cast<double>(k) * 23 + hash01(k, 1) * 15;
             const double side = (hash01(k, 2) < 0.5 ? -1 : 1) * (9 + hash01(k, 3) * 26);
             if (near_station(m) && side < 0) continue;
-            add(m, [this, &p, m, at, side, k] { tree(p, m - at, side, hash01(k, 4)); });
+            add(m, [&p, m, at, side, k] { tree(p, m - at, side, hash01(k, 4)); });
         }
         for (long long k = static_cast<long long>(at / 71); static_cast<double>(k) * 71 < at + 600;
              ++k) {
             if (hash01(k, 5) < 0.35) continue;
             const double m = static_cast<double>(k) * 71 + hash01(k, 6) * 30;
             const double side = (hash01(k, 7) < 0.5 ? -1 : 1) * (18 + hash01(k, 8) * 30);
-            add(m, [this, &p, m, at, side, k] { house(p, m - at, side, hash01(k, 9)); });
+            add(m, [&p, m, at, side, k] { house(p, m - at, side, hash01(k, 9)); });
         }
         for (double m = std::floor(at / 10) * 10; m < at + 160; m += 10)
             if (!near_station(m) && !near_crossing(m)) add(m, [&p, m, at] { fence(p, m - at); });
@@ -742,8 +742,10 @@ class Scenery {
             bridge(p, static_cast<double>(bridge_.first) - at,
                    static_cast<double>(bridge_.second) - at);
         });
-        for (const auto& [in, out] : tunnels_)
-            add(static_cast<double>(in), [&p, in, at] { portal(p, static_cast<double>(in) - at); });
+        for (const auto& tunnel : tunnels_) {
+            const auto in = static_cast<double>(tunnel.first);
+            add(in, [&p, in, at] { portal(p, in - at); });
+        }
         add(static_cast<double>(buffer_),
             [&p, this, at] { buffer_stop(p, static_cast<double>(buffer_) - at); });
         if (passing && *passing > -60)

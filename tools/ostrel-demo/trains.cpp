@@ -28,7 +28,7 @@ struct Train {
     double motor_hz = 380;    // the pitch of its motor or engine sound
 };
 
-const Rgba kBlack{0, 0, 0, 255}, kWhite{255, 255, 255, 255}, kKey{255, 0, 255, 255};
+const Rgba kWhite{255, 255, 255, 255}, kKey{255, 0, 255, 255};
 const Rgba kYellow{250, 210, 40, 255}, kRed{220, 30, 30, 255}, kGreen{40, 200, 90, 255},
     kOrange{255, 140, 0, 255};
 
