@@ -539,6 +539,13 @@ class Scenery {
         land_ = land();
     }
 
+    // The same scenery seen from `metres` above the rails.
+    Scenery from_height(double metres) const {
+        Scenery s = *this;
+        s.eye_ = metres;
+        return s;
+    }
+
     bool in_tunnel(long double at) const {
         for (const auto& [in, out] : tunnels_)
             if (in <= at && at <= out) return true;
@@ -576,7 +583,7 @@ class Scenery {
     }
 
   private:
-    static constexpr double kHorizon = 112, kFocal = 467.65, kEye = 2.6, kNear = 1.2, kFar = 700;
+    static constexpr double kHorizon = 112, kFocal = 467.65, kNear = 1.2, kFar = 700;
 
     struct Board {
         long double metres;
@@ -588,8 +595,8 @@ class Scenery {
         std::string text;
     };
 
-    static QPointF at_screen(double z, double side, double height) {
-        return {270 + side * kFocal / z, kHorizon + (kEye - height) * kFocal / z};
+    QPointF at_screen(double z, double side, double height) const {
+        return {270 + side * kFocal / z, kHorizon + (eye_ - height) * kFocal / z};
     }
     // A number that looks random but is the same on every run, for where the trees stand.
     static double hash01(long long k, int salt) {
@@ -641,7 +648,7 @@ class Scenery {
     }
 
     // A band of ground across the view from depth z0 to z1.
-    static void ground_band(QPainter& p, double z0, double z1, QColor colour) {
+    void ground_band(QPainter& p, double z0, double z1, QColor colour) const {
         const QPointF a = at_screen(std::max(z0, kNear), -400, 0), b = at_screen(z1, -400, 0);
         p.setPen(Qt::NoPen);
         p.setBrush(colour);
@@ -708,17 +715,18 @@ class Scenery {
             const double m = static_cast<double>(k) * 23 + hash01(k, 1) * 15;
             const double side = (hash01(k, 2) < 0.5 ? -1 : 1) * (9 + hash01(k, 3) * 26);
             if (near_station(m) && side < 0) continue;
-            add(m, [&p, m, at, side, k] { tree(p, m - at, side, hash01(k, 4)); });
+            add(m, [this, &p, m, at, side, k] { tree(p, m - at, side, hash01(k, 4)); });
         }
         for (long long k = static_cast<long long>(at / 71); static_cast<double>(k) * 71 < at + 600;
              ++k) {
             if (hash01(k, 5) < 0.35) continue;
             const double m = static_cast<double>(k) * 71 + hash01(k, 6) * 30;
             const double side = (hash01(k, 7) < 0.5 ? -1 : 1) * (18 + hash01(k, 8) * 30);
-            add(m, [&p, m, at, side, k] { house(p, m - at, side, hash01(k, 9)); });
+            add(m, [this, &p, m, at, side, k] { house(p, m - at, side, hash01(k, 9)); });
         }
         for (double m = std::floor(at / 10) * 10; m < at + 160; m += 10)
-            if (!near_station(m) && !near_crossing(m)) add(m, [&p, m, at] { fence(p, m - at); });
+            if (!near_station(m) && !near_crossing(m))
+                add(m, [this, &p, m, at] { fence(p, m - at); });
         for (std::size_t i = 0; i < r_.station_metres.size(); ++i) {
             const double stop = static_cast<double>(r_.station_metres[i]);
             if (stop - 115 - at < kFar && stop + 15 > at + kNear) {
@@ -728,29 +736,30 @@ class Scenery {
         }
         for (long double m : signals_)
             add(static_cast<double>(m),
-                [&p, m, at] { signal_mast(p, static_cast<double>(m) - at); });
+                [this, &p, m, at] { signal_mast(p, static_cast<double>(m) - at); });
         for (const Board& b : boards_)
             add(static_cast<double>(b.metres),
-                [&p, &b, at] { board_post(p, static_cast<double>(b.metres) - at, b); });
+                [this, &p, &b, at] { board_post(p, static_cast<double>(b.metres) - at, b); });
         for (const Post& g : posts_)
-            add(static_cast<double>(g.metres),
-                [&p, &g, at] { gradient_post(p, static_cast<double>(g.metres) - at, g.text); });
+            add(static_cast<double>(g.metres), [this, &p, &g, at] {
+                gradient_post(p, static_cast<double>(g.metres) - at, g.text);
+            });
         for (long double m : crossings_)
             add(static_cast<double>(m),
-                [&p, m, at] { crossing(p, static_cast<double>(m) - at, at); });
+                [this, &p, m, at] { crossing(p, static_cast<double>(m) - at, at); });
         add(static_cast<double>(bridge_.first), [this, &p, at] {
             bridge(p, static_cast<double>(bridge_.first) - at,
                    static_cast<double>(bridge_.second) - at);
         });
         for (const auto& tunnel : tunnels_) {
             const auto in = static_cast<double>(tunnel.first);
-            add(in, [&p, in, at] { portal(p, in - at); });
+            add(in, [this, &p, in, at] { portal(p, in - at); });
         }
         add(static_cast<double>(buffer_),
-            [&p, this, at] { buffer_stop(p, static_cast<double>(buffer_) - at); });
+            [this, &p, at] { buffer_stop(p, static_cast<double>(buffer_) - at); });
         if (passing && *passing > -60)
             items.emplace_back(std::max(*passing, kNear + 0.01),
-                               [&p, z = *passing] { train(p, z); });
+                               [this, &p, z = *passing] { train(p, z); });
         std::stable_sort(items.begin(), items.end(),
                          [](const auto& a, const auto& b) { return a.first > b.first; });
         for (auto& [z, draw] : items)
@@ -771,14 +780,14 @@ class Scenery {
         return false;
     }
 
-    static void quad(QPainter& p, std::array<QPointF, 4> corners, QColor c) {
+    void quad(QPainter& p, std::array<QPointF, 4> corners, QColor c) const {
         p.setPen(Qt::NoPen);
         p.setBrush(c);
         p.drawPolygon(corners.data(), 4);
     }
     // A wall along the track at `side`, from depth z0 to z1, between two heights.
-    static void box_side(QPainter& p, double z0, double z1, double side, double h0, double h1,
-                         QColor c) {
+    void box_side(QPainter& p, double z0, double z1, double side, double h0, double h1,
+                  QColor c) const {
         z0 = std::max(z0, kNear);
         if (z1 > z0)
             quad(p,
@@ -787,8 +796,8 @@ class Scenery {
                  c);
     }
     // A level surface from depth z0 to z1 between two sides, at a height.
-    static void box_top(QPainter& p, double z0, double z1, double s0, double s1, double h,
-                        QColor c) {
+    void box_top(QPainter& p, double z0, double z1, double s0, double s1, double h,
+                 QColor c) const {
         z0 = std::max(z0, kNear);
         if (z1 > z0)
             quad(p,
@@ -797,12 +806,12 @@ class Scenery {
                  c);
     }
     // A face towards the camera at depth z.
-    static void face(QPainter& p, double z, double s0, double s1, double h0, double h1, QColor c) {
+    void face(QPainter& p, double z, double s0, double s1, double h0, double h1, QColor c) const {
         p.setPen(Qt::NoPen);
         p.setBrush(c);
         p.drawRect(QRectF(at_screen(z, s0, h1), at_screen(z, s1, h0)));
     }
-    static void pole(QPainter& p, double z, double side, double h, double width, QColor c) {
+    void pole(QPainter& p, double z, double side, double h, double width, QColor c) const {
         face(p, z, side - width / 2, side + width / 2, 0, h, c);
     }
 
@@ -812,7 +821,7 @@ class Scenery {
         face(p, z, -0.1, 0.1, 5.3, 6.1, QColor(70, 70, 70));
     }
 
-    static void tree(QPainter& p, double z, double side, double shape) {
+    void tree(QPainter& p, double z, double side, double shape) const {
         const double h = 5 + shape * 5, r = 1.8 + shape * 1.8;
         pole(p, z, side, h * 0.45, 0.35, QColor(96, 70, 48));
         const QPointF c = at_screen(z, side, h * 0.62);
@@ -826,7 +835,7 @@ class Scenery {
         p.drawEllipse(c + QPointF(-pr * 0.25, -pr * 0.35), pr * 0.55, pr * 0.6);
     }
 
-    static void house(QPainter& p, double z, double side, double shape) {
+    void house(QPainter& p, double z, double side, double shape) const {
         const double w = 7 + shape * 4, h = 4.5 + shape * 2.5;
         const double s0 = side < 0 ? side - w : side, s1 = side < 0 ? side : side + w;
         const QColor wall = shape < 0.33   ? QColor(226, 214, 190)
@@ -845,7 +854,7 @@ class Scenery {
         face(p, z, s0 + w * 0.6, s0 + w * 0.8, h * 0.45, h * 0.75, QColor(80, 110, 140));
     }
 
-    static void fence(QPainter& p, double z) {
+    void fence(QPainter& p, double z) const {
         for (double side : {-4.4, 4.4}) {
             pole(p, z, side, 1.2, 0.08, QColor(90, 90, 90));
             box_side(p, z, z + 10, side, 1.05, 1.15, QColor(120, 120, 120));
@@ -881,7 +890,7 @@ class Scenery {
         }
     }
 
-    static void signal_mast(QPainter& p, double z) {
+    void signal_mast(QPainter& p, double z) const {
         pole(p, z, 2.7, 4.2, 0.18, QColor(70, 70, 70));
         face(p, z, 2.42, 2.98, 4.0, 5.5, QColor(28, 28, 28));
         const double r = 0.13 * kFocal / z;
@@ -890,7 +899,7 @@ class Scenery {
             p.drawEllipse(at_screen(z, 2.7, h), r, r);
     }
 
-    static void board_post(QPainter& p, double z, const Board& b) {
+    void board_post(QPainter& p, double z, const Board& b) const {
         pole(p, z, 2.4, 2.0, 0.08, QColor(90, 90, 90));
         const QPointF c = at_screen(z, 2.4, 2.35);
         const double r = 0.38 * kFocal / z;
@@ -907,7 +916,7 @@ class Scenery {
         }
     }
 
-    static void gradient_post(QPainter& p, double z, const std::string& text) {
+    void gradient_post(QPainter& p, double z, const std::string& text) const {
         pole(p, z, -2.4, 1.0, 0.08, QColor(240, 240, 240));
         const QRectF plate(at_screen(z, -2.75, 1.35), at_screen(z, -2.05, 1.0));
         p.setBrush(QColor(250, 250, 250));
@@ -921,7 +930,7 @@ class Scenery {
     }
 
     // A level crossing: its lights (blinking as the train comes) and the barriers down.
-    static void crossing(QPainter& p, double z, double at) {
+    void crossing(QPainter& p, double z, double at) const {
         const bool phase = static_cast<long long>(at / 1.5) % 2 == 0;
         for (double side : {-4.0, 4.0}) {
             pole(p, z, side, 3.2, 0.14, QColor(240, 240, 240));
@@ -948,7 +957,7 @@ class Scenery {
         }
     }
 
-    static void bridge(QPainter& p, double z0, double z1) {
+    void bridge(QPainter& p, double z0, double z1) const {
         for (double side : {-2.3, 2.3}) {
             box_side(p, z0, z1, side, 0, 0.3, QColor(70, 80, 96));
             box_side(p, z0, z1, side, 2.9, 3.1, QColor(70, 80, 96));
@@ -963,7 +972,7 @@ class Scenery {
     }
 
     // A tunnel's portal: a concrete face in the hillside with the dark opening.
-    static void portal(QPainter& p, double z) {
+    void portal(QPainter& p, double z) const {
         const QPointF hl = at_screen(z, -40, 0), hr = at_screen(z, 40, 0);
         QPainterPath hill;
         hill.moveTo(hl);
@@ -984,7 +993,7 @@ class Scenery {
         p.drawPath(opening);
     }
 
-    static void buffer_stop(QPainter& p, double z) {
+    void buffer_stop(QPainter& p, double z) const {
         face(p, z, -1.3, 1.3, 0, 1.1, QColor(200, 30, 30));
         for (int k = 0; k < 4; ++k)
             face(p, z, -1.3 + k * 0.65, -1.3 + k * 0.65 + 0.32, 0.2, 0.9, QColor(250, 250, 250));
@@ -994,7 +1003,7 @@ class Scenery {
     }
 
     // A train on the other track, its end towards the camera, its side along the track.
-    static void train(QPainter& p, double z) {
+    void train(QPainter& p, double z) const {
         box_side(p, z, z + 60, 2.9, 0.9, 4.0, QColor(200, 205, 210));
         for (double w = z + 1; w < z + 60; w += 2.6)
             box_side(p, w, w + 1.6, 2.89, 2.2, 3.2, QColor(60, 80, 100));
@@ -1051,6 +1060,7 @@ class Scenery {
     }
 
     const Route& r_;
+    double eye_ = 2.6;  // the camera's height above the rails, in metres
     std::vector<long double> signals_, crossings_;
     std::vector<Board> boards_;
     std::vector<Post> posts_;
@@ -1165,11 +1175,15 @@ void write_route_videos(Output& out,
                 route.metres(from + f),
                 static_cast<double>(route.metres(from + f + 1) - route.metres(from + f)), true));
         tunnel.finish();
-        // The opening movie: a quick run out of the first station.
+        // The opening movie: a short flight along the line, rising from the cab of a train
+        // leaving the first station to look down the line ahead.
         std::filesystem::create_directories(out.dir() / "move");
         AviWriter opening(out.dir() / "move" / "opening.avi", 540, 300);
-        for (int f = 0; f < 90; ++f)
-            opening.write(scenery.frame(route.station_metres[0] - 60 + f * 4.0L, 4.0));
+        for (int f = 0; f < 90; ++f) {
+            const double rise = f / 89.0;
+            opening.write(scenery.from_height(2.6 + 40 * rise * rise)
+                              .frame(route.station_metres[0] - 60 + f * 5.0L, 5.0));
+        }
         opening.finish();
     }
 }
