@@ -19,10 +19,11 @@ void clear_signal_pictures(Drive& d) {
     v.SignalImageL = {-1, 538, true};
 }
 
-void draw_signal_pictures(Drive& d) {
+// Draws the pictures of signal row `i` showing the current aspect; false when there is no such
+// row.
+bool draw_signal_pictures(Drive& d, int i) {
     ViewState& v = d.view;
-    const int i = d.s.current_signal_index;
-    if (i < 0 || i >= static_cast<int>(d.line.Signal.size())) return;
+    if (i < 0 || i >= static_cast<int>(d.line.Signal.size())) return false;
     const TSignal& sig = d.line.Signal[static_cast<std::size_t>(i)];
     const int type = sig.type(), left = sig.left_image(), right = sig.right_image();
     v.SignalImage.image = v.SignalImageL.image = v.SignalImageR.image = v.signal_sub.image = -1;
@@ -43,11 +44,11 @@ void draw_signal_pictures(Drive& d) {
             if (left >= 1) v.SignalImageL.image = left;
             if (right >= 1) v.SignalImageR.image = right;
         }
-    } else {
-        if (type == 6) v.SignalImage.image = d.s.signal_aspect;
-        show_sprite(d, v.ids.cab_signal, false);
+    } else if (type == 6) {
+        v.SignalImage.image = d.s.signal_aspect;
     }
     v.signal_sub.image = sig.sub_signal_image();
+    return true;
 }
 
 void block_states(Drive& d) {
@@ -127,17 +128,26 @@ void aspects(Drive& d) {
     }
     if (s.signal_aspect != s.shown_aspect) {
         if (round_half_even(s.train_speed) == 0) d.shell.redraw();
-        draw_signal_pictures(d);
+        if (draw_signal_pictures(d, s.current_signal_index) && d.vehicle.ATS_Type == 2)
+            show_sprite(d, d.view.ids.cab_signal, false);
         if (d.vehicle.ATS_Type == 2) restart(d.sound, d.vehicle.Sound_Atc);
         s.shown_aspect = s.signal_aspect;
     }
+    const int governing = s.current_signal_index;
     for (int row : d.index.signals_passed.candidates(s.current_frame)) {
         const auto i = static_cast<std::size_t>(row);
         const int past = s.current_frame - sig[i].last_frame();
         if (1 <= past && past <= 9) {
             s.ats_acknowledged = false;
             clear_signal_pictures(d);
-            if (d.vehicle.ATS_Type < 2) s.signal_aspect = s.shown_aspect = kNone;
+            if (d.vehicle.ATS_Type < 2) {
+                s.signal_aspect = s.shown_aspect = kNone;
+            } else if (governing != row) {
+                // A cab-signal train keeps its aspect past a signal, so nothing would draw the
+                // signal it has just entered again (its bell may have rung this very tick): its
+                // picture comes back at once.
+                draw_signal_pictures(d, governing);
+            }
             s.current_signal_index = kNone;
         }
     }

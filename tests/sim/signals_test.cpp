@@ -62,6 +62,36 @@ TEST(Aspects, TheGoverningSignalGivesTheAspectAndPassingItClearsIt) {
     EXPECT_EQ(aspect_for(1, 5), -1);
 }
 
+TEST(Aspects, ACabSignalTrainSeesTheSignalItHasJustEntered) {
+    LoadedDrive data = ten_block_signals();
+    for (TSignal& sig : data.line.Signal)
+        sig.columns[3] = 6;
+    data.vehicle.ATS_Type = 2;
+    TestDrive t(data);
+    std::vector<std::string> sounds;
+    t.channels.set_recorder([&sounds](const std::string& op) { sounds.push_back(op); });
+    t.s.current_frame = 2500;  // all clear
+    signals_and_ats(t.drive);
+    EXPECT_EQ(t.drive.view.SignalImage.image, 21);
+    SpriteState* indicator = t.drive.view.sprite(t.drive.view.ids.cab_signal);
+    ASSERT_NE(indicator, nullptr);
+    indicator->visible = true;  // a zone shown on the cab indicator
+    const std::size_t bells = sounds.size();
+    // Past signal 2 the next one shows the same aspect: no bell, and it is drawn at once.
+    t.s.current_frame = 3004;
+    signals_and_ats(t.drive);
+    EXPECT_EQ(t.drive.view.SignalImage.image, 21);
+    EXPECT_EQ(sounds.size(), bells);
+    EXPECT_TRUE(indicator->visible);
+    // Behind the preceding train the signal entered shows caution: the bell, and its picture.
+    t.s.preceding_train_frame = 7500;  // signal 6 at stop, signal 5 at caution
+    t.s.current_frame = 5004;
+    signals_and_ats(t.drive);
+    EXPECT_EQ(t.s.signal_aspect, aspect_for(6, 1));
+    EXPECT_EQ(t.drive.view.SignalImage.image, aspect_for(6, 1));
+    EXPECT_GT(sounds.size(), bells);
+}
+
 TEST(Patterns, TheSpeedFromWhichATrainStopsInTime) {
     EXPECT_EQ(pattern_speed_for(4.0L, 20000, 0, 110), 68);  // sqrt(7.2 x 0.8 x 4 x 200) = 67.9
     EXPECT_EQ(pattern_speed_for(4.0L, 0, 45, 110), 45);
