@@ -184,6 +184,12 @@ std::string line_text(const Route& r, Service service) {
     // One signal held at caution until a clock time, one always at the limited aspect.
     sigs[5].kind = 1, sigs[5].held_state = 1, sigs[5].held_until = std::stoi(clock_of(10, 6, 0));
     sigs[17].kind = 2, sigs[17].held_state = 3, sigs[17].type = 3;
+    // The limited express runs on the cab-signalled line: every signal there, repeaters too, is
+    // of the cab-signal type, which a cab-signal train shows beside the cab view and other trains
+    // only obey through their ATS.
+    if (service == Service::Limited)
+        for (Sig& g : sigs)
+            g.type = 6;
     s += "[Signal]\n";
     int from = 0;
     for (std::size_t k = 0; k < sigs.size(); ++k) {

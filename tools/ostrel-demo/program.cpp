@@ -48,16 +48,16 @@ const char* const kReadme = R"(<!DOCTYPE html>
 </ol>
 <h2>列車</h2>
 <ul>
-<li>特急：主な駅だけに停まります。川端は運転停車です。</li>
-<li>急行：一駅おきに停まり、新田で乗務員が交代します。</li>
+<li>特急：主な駅だけに停まります。南台は運転停車です。特急の線路は車内信号区間で、信号は車内信号式の車両（70100形）にだけ表示されます。</li>
+<li>急行：一駅おきに停まり、青葉で乗務員が交代します。</li>
 <li>準急：各駅に停まるワンマン列車です。ドア（D）と車内放送（C）を運転士が扱います。</li>
 </ul>
 <h2>車両</h2>
 <ul>
-<li>70100形：ワンハンドル、抑速と定速、直通ブレーキ、パターン式 ATS。</li>
+<li>70100形：ワンハンドル、抑速と定速、直通ブレーキ、車内信号式 ATS。</li>
 <li>7200形：ツーハンドル、電気指令式ブレーキ、速度照査つき警報式 ATS。</li>
 <li>7300形：自動空気ブレーキ、停止信号で鳴る警報式 ATS。</li>
-<li>7400形：手動変速の気動車、車内信号式 ATS。</li>
+<li>7400形：手動変速の気動車、パターン式 ATS。</li>
 <li>7500形：自動変速の気動車、パターン式 ATS。</li>
 </ul>
 <p>キー操作の一覧は、運転画面の「Display」メニューの「操作説明」で見られます。</p>
@@ -74,6 +74,23 @@ trains.</p>
 <li>Put the reverser forward (F), release the brake (5 or 8) and notch up (Z or 8).</li>
 <li>Stop at the stop marks of the stations; leave after the departure melody.</li>
 </ol>
+<h2 lang="en">Services</h2>
+<ul lang="en">
+<li>特急 (limited express): the main stations only, a stop without passengers at 南台. Its
+line is cab-signalled: the signals beside the cab view show only for the cab-signal train
+70100.</li>
+<li>急行 (express): every other station; the crew changes at 青葉.</li>
+<li>準急 (semi-express): every station, one-man: you work the doors (D) and the announcements
+(C).</li>
+</ul>
+<h2 lang="en">Trains</h2>
+<ul lang="en">
+<li>70100: one handle, hold and constant speed, straight air brake, cab signalling.</li>
+<li>7200: two handles, electric-command brake, warning ATS supervising the speed.</li>
+<li>7300: automatic air brake, warning ATS at stop signals.</li>
+<li>7400: diesel with a manual gearbox, pattern ATS.</li>
+<li>7500: diesel with an automatic gearbox, pattern ATS.</li>
+</ul>
 <p lang="en">Every key is listed under "Display" &gt; "操作説明" in the driving window.</p>
 </body>
 </html>

@@ -33,6 +33,9 @@ const Rgba kYellow{250, 210, 40, 255}, kRed{220, 30, 30, 255}, kGreen{40, 200, 9
     kOrange{255, 140, 0, 255};
 
 constexpr double kPi = 3.14159265358979323846;
+// Where the zeros of the dials stand, in degrees clockwise from straight up: the pressure and
+// speed scales run from lower left, the voltmeter's from the left; the ammeter's zero is up.
+constexpr double kZeroAt = -135, kVoltsZeroAt = -90;
 
 std::string n(int v) {
     return std::to_string(v);
@@ -62,7 +65,9 @@ void dial(QPainter& p, QPointF c, double r, const std::vector<Scale>& scales,
         const int marks = static_cast<int>(std::lround((sc.to - sc.from) / sc.step));
         for (int i = 0; i <= marks; ++i) {
             const double value = sc.from + sc.step * i;
-            const double angle = sc.base + sc.scale * value;
+            // The simulation turns a needle by 255/256 of the degrees its scale gives (a full
+            // turn is 256 steps and the degrees are multiplied by 255/360), so the marks do too.
+            const double angle = sc.base + sc.scale * value * 255 / 256;
             const bool major = i % sc.label_every == 0;
             const double outer = r * sc.radius;
             const double inner = outer - (major ? r * 0.16 : r * 0.08);
@@ -86,20 +91,25 @@ void dial(QPainter& p, QPointF c, double r, const std::vector<Scale>& scales,
 }
 
 // A needle turning about the picture's centre: `length` from the centre to the tip, with a
-// short tail, on the key colour. Its edges are drawn hard so that no pixel mixes with the key.
-QImage needle(Rgba colour, int length) {
-    QImage img = canvas(9, 2 * length + 2, kKey);
+// short tail, on the key colour, pointing `degrees` from straight up (clockwise) at the zero of
+// its dial. The vehicle file then gives it a base angle of 0, so a needle the simulation has not
+// set yet (before the first start) reads zero rather than the middle of its scale. Its edges are
+// drawn hard so that no pixel mixes with the key.
+QImage needle(Rgba colour, int length, double degrees) {
+    const int side = 2 * length + 2;
+    QImage img = canvas(side, side, kKey);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing, false);
     p.setPen(Qt::NoPen);
+    p.translate(length + 1, length + 1);
+    p.rotate(degrees);
     p.setBrush(qcolor(colour));
-    const double c = length + 1;
-    const QPointF shape[] = {{4.5, 2}, {6.5, c}, {5.5, c + 10}, {3.5, c + 10}, {2.5, c}};
+    const QPointF shape[] = {{0, 1.0 - length}, {2, 0}, {1, 10}, {-1, 10}, {-2, 0}};
     p.drawPolygon(shape, 5);
     p.setBrush(QColor(30, 30, 30));
-    p.drawEllipse(QPointF(4.5, c), 3.5, 3.5);
+    p.drawEllipse(QPointF(0, 0), 3.5, 3.5);
     p.end();
-    img.setPixelColor(0, img.height() - 1, qcolor(kKey));
+    img.setPixelColor(0, side - 1, qcolor(kKey));
     return img;
 }
 
@@ -174,18 +184,18 @@ QImage panel_picture(const Train& t) {
                    QString::fromUtf8(kLamps[i].label));
     }
     const Rgba black{25, 25, 25, 255}, red{200, 20, 20, 255}, green{20, 130, 60, 255};
-    dial(p, kSpeedDial, kSpeedR, {{-135, 2.25, 0, 120, 5, 4, 1, black, 0.92}},
+    dial(p, kSpeedDial, kSpeedR, {{kZeroAt, 2.25, 0, 120, 5, 4, 1, black, 0.92}},
          {{QStringLiteral("速度"), black}, {QStringLiteral("km/h"), black}});
     dial(p, kBrakeDial, kBrakeR,
-         {{-135, 0.27, 0, 1000, 50, 4, 100, black, 0.93},
-          {-135, 0.45, 0, 600, 50, 4, 100, red, 0.6}},
+         {{kZeroAt, 0.27, 0, 1000, 50, 4, 100, black, 0.93},
+          {kZeroAt, 0.45, 0, 600, 50, 4, 100, red, 0.6}},
          {{QStringLiteral("MR"), black}, {QStringLiteral("BC ×100kPa"), red}});
-    dial(p, kPipeDial, kPipeR, {{-135, 0.45, 0, 600, 25, 4, 100, black, 0.93}},
+    dial(p, kPipeDial, kPipeR, {{kZeroAt, 0.45, 0, 600, 25, 4, 100, black, 0.93}},
          {{QStringLiteral("ER / BP"), black}, {QStringLiteral("SAP ×100kPa"), green}});
-    dial(
-        p, kLineDial, kLineR,
-        {{-90, 0.1, 0, 1800, 100, 5, 100, black, 0.93}, {0, 0.1, -800, 800, 100, 4, 100, red, 0.6}},
-        {{QStringLiteral("電圧 V"), black}, {QStringLiteral("電流 A"), red}});
+    dial(p, kLineDial, kLineR,
+         {{kVoltsZeroAt, 0.1, 0, 1800, 100, 5, 100, black, 0.93},
+          {0, 0.1, -800, 800, 100, 4, 100, red, 0.6}},
+         {{QStringLiteral("電圧 V"), black}, {QStringLiteral("電流 A"), red}});
     // The notch and gear windows' names.
     p.setPen(QColor(235, 235, 235));
     p.setFont(demo_font(10, true));
@@ -244,12 +254,12 @@ void write_train(Output& out, const Train& t) {
     out.bytes(img + "lamp_g.bmp", bmp_bytes(lamp(kGreen)));
     const Rgba speed_red{230, 60, 10, 255}, dark_red{190, 15, 15, 255}, ink{20, 20, 20, 255},
         sap_green{20, 140, 60, 255};
-    out.bytes(img + "needle_speed.bmp", bmp_bytes(needle(speed_red, 62)));
-    out.bytes(img + "needle_r.bmp", bmp_bytes(needle(dark_red, 44)));
-    out.bytes(img + "needle_b.bmp", bmp_bytes(needle(ink, 46)));
-    out.bytes(img + "needle_g.bmp", bmp_bytes(needle(sap_green, 40)));
-    out.bytes(img + "needle_small_b.bmp", bmp_bytes(needle(ink, 36)));
-    out.bytes(img + "needle_small_r.bmp", bmp_bytes(needle(dark_red, 30)));
+    out.bytes(img + "needle_speed.bmp", bmp_bytes(needle(speed_red, 62, kZeroAt)));
+    out.bytes(img + "needle_r.bmp", bmp_bytes(needle(dark_red, 44, kZeroAt)));
+    out.bytes(img + "needle_b.bmp", bmp_bytes(needle(ink, 46, kZeroAt)));
+    out.bytes(img + "needle_g.bmp", bmp_bytes(needle(sap_green, 40, kZeroAt)));
+    out.bytes(img + "needle_small_b.bmp", bmp_bytes(needle(ink, 36, kVoltsZeroAt)));
+    out.bytes(img + "needle_small_r.bmp", bmp_bytes(needle(dark_red, 30, 0)));
     out.bytes(img + "notch_p.bmp", bmp_bytes(strip(power_labels(t), 40, 24, kGreen)));
     out.bytes(img + "notch_b.bmp", bmp_bytes(strip(brake_labels(t), 40, 24, kRed)));
     out.bytes(img + "cabsignal.bmp",
@@ -333,21 +343,22 @@ void write_train(Output& out, const Train& t) {
     for (int i = 0; i < 13; ++i)
         s += "[" + std::string(kLamps[i].key) + "]\n" + img + kLamps[i].picture + ".bmp\n" +
              n(kLampLeft + i * kLampStep) + "\n" + n(kLampTop) + "\n";
-    // Each needle's picture centred on its dial: x and y are its top-left corner.
+    // Each needle's picture centred on its dial: x and y are its top-left corner. The pictures
+    // point at their zeros, so every base angle is 0.
     auto needle_key = [&](const char* key, const char* picture, QPointF c, int length,
-                          const char* base, const char* scale) {
+                          const char* scale) {
         s += "[" + std::string(key) + "]\n" + img + picture + ".bmp\n" +
-             n(static_cast<int>(c.x()) - 4) + "\n" + n(300 + static_cast<int>(c.y()) - length - 1) +
-             "\n0\n0\n" + base + "\n" + scale + "\n";
+             n(static_cast<int>(c.x()) - length - 1) + "\n" +
+             n(300 + static_cast<int>(c.y()) - length - 1) + "\n0\n0\n0\n" + scale + "\n";
     };
-    needle_key("Needle_Speed", "needle_speed", kSpeedDial, 62, "-135", "2.25");
-    needle_key("Needle_BC", "needle_r", kBrakeDial, 44, "-135", "0.45");
-    needle_key("Needle_MR", "needle_b", kBrakeDial, 46, "-135", "0.27");
-    needle_key("Needle_ER", "needle_b", kPipeDial, 46, "-135", "0.45");
-    needle_key("Needle_BP", "needle_r", kPipeDial, 44, "-135", "0.45");
-    needle_key("Needle_SAP", "needle_g", kPipeDial, 40, "-135", "0.45");
-    needle_key("Needle_V", "needle_small_b", kLineDial, 36, "-90", "0.1");
-    needle_key("Needle_I", "needle_small_r", kLineDial, 30, "0", "0.1");
+    needle_key("Needle_Speed", "needle_speed", kSpeedDial, 62, "2.25");
+    needle_key("Needle_BC", "needle_r", kBrakeDial, 44, "0.45");
+    needle_key("Needle_MR", "needle_b", kBrakeDial, 46, "0.27");
+    needle_key("Needle_ER", "needle_b", kPipeDial, 46, "0.45");
+    needle_key("Needle_BP", "needle_r", kPipeDial, 44, "0.45");
+    needle_key("Needle_SAP", "needle_g", kPipeDial, 40, "0.45");
+    needle_key("Needle_V", "needle_small_b", kLineDial, 36, "0.1");
+    needle_key("Needle_I", "needle_small_r", kLineDial, 30, "0.1");
     s += "0\n";  // the ammeter shows the current with its sign
     s += "[Lamp_signal]\n196\n532\n40\n24\n" + img +
          "cabsignal.bmp\n30\n45\n65\n75\n90\n110\n0\n25\n#\n";
@@ -392,7 +403,8 @@ void write_train(Output& out, const Train& t) {
 void write_trains(Output& out) {
     std::vector<Train> trains(5);
     trains[0] = {"train_70100.dat", "t70100",
-                 "one handle, hold and constant speed, straight air brake, pattern ATS"};
+                 "one handle, hold and constant speed, straight air brake, cab signalling"};
+    trains[0].ats = 2;
     trains[1] = {
         "train_7200.dat", "t7200",
         "two handles, electric-command brake with blending, warning ATS supervising speed"};
@@ -404,10 +416,10 @@ void write_trains(Output& out) {
     trains[2].brake_type = 0, trains[2].brake = 4, trains[2].power = 4, trains[2].hold = 0,
     trains[2].constant = 0;
     trains[2].ats = 0, trains[2].alert = 0, trains[2].mc = 0, trains[2].face = {120, 90, 70, 255};
-    trains[3] = {"train_7400.dat", "t7400", "diesel with a manual gearbox, cab-signal ATS type"};
+    trains[3] = {"train_7400.dat", "t7400", "diesel with a manual gearbox, pattern ATS"};
     trains[3].diesel = true, trains[3].manual_gears = true, trains[3].handle = 1,
     trains[3].hold = 0, trains[3].power = 5;
-    trains[3].constant = 0, trains[3].ats = 2, trains[3].mc = 0, trains[3].tons = "80.0",
+    trains[3].constant = 0, trains[3].mc = 0, trains[3].tons = "80.0",
     trains[3].face = {60, 60, 90, 255};
     trains[4] = {"train_7500.dat", "t7500", "diesel with an automatic gearbox, pattern ATS"};
     trains[4].diesel = true, trains[4].brake_type = 2, trains[4].brake = 8, trains[4].power = 5,

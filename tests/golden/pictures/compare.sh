@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The driving window's golden pictures: chosen moments of the demo's limited express with the
-# autopilot driving train_7200, drawn by `ostrel-sim run --snapshot` and compared pixel by
-# pixel with tests/golden/pictures/ (a pixel counts as different when a colour differs by more
-# than 6 %; a few hundred may, as fonts and video decoders round differently).
+# autopilot driving its cab-signal train_70100, drawn by `ostrel-sim run --snapshot` and
+# compared pixel by pixel with tests/golden/pictures/ (a pixel counts as different when a colour
+# differs by more than 6 %; a few hundred may, as fonts and video decoders round differently).
 # Usage: compare.sh OSTREL_SIM DEMO_GENERATOR WORK_DIR DEMO_DIR [--rebaseline]
 set -euo pipefail
 sim="$1"
@@ -19,7 +19,7 @@ mkdir -p "$work"
 out="$work/pictures"
 rm -rf "$out"
 mkdir -p "$out"
-run=(run --program-dir "$demo" --line line_ltd.dat --vehicle train_7200.dat --every 1000)
+run=(run --program-dir "$demo" --line line_ltd.dat --vehicle train_70100.dat --every 1000)
 
 # Before the start: the line's opening picture over the standing train's panel.
 printf '1000 start\n' >"$work/later-start.txt"
@@ -28,7 +28,7 @@ printf '1000 start\n' >"$work/later-start.txt"
 # Under way with the autopilot.
 "$sim" "${run[@]}" --autopilot --ms 650000 \
     --snapshot 89000:"$out/gradient.png" \
-    --snapshot 166000:"$out/notice.png" \
+    --snapshot 100000:"$out/notice.png" \
     --snapshot 483000:"$out/tunnel.png" \
     --snapshot 620000:"$out/red-signal.png" \
     --snapshot 640000:"$out/sub-movie.png" >/dev/null 2>>"$work/sim.log"
