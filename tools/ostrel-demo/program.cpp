@@ -54,7 +54,7 @@ const char* const kReadme = R"(<!DOCTYPE html>
 </ul>
 <h2>車両</h2>
 <ul>
-<li>70100形：ワンハンドル、抑速と定速、直通ブレーキ、車内信号式 ATS。</li>
+<li>70100形：ワンハンドル、抑速と定速、直通ブレーキ、車内信号式 ATS（信号が表示されるのは特急の車内信号区間だけです）。</li>
 <li>7200形：ツーハンドル、電気指令式ブレーキ、速度照査つき警報式 ATS。</li>
 <li>7300形：自動空気ブレーキ、停止信号で鳴る警報式 ATS。</li>
 <li>7400形：手動変速の気動車、パターン式 ATS。</li>
@@ -85,7 +85,8 @@ line is cab-signalled: the signals beside the cab view show only for the cab-sig
 </ul>
 <h2 lang="en">Trains</h2>
 <ul lang="en">
-<li>70100: one handle, hold and constant speed, straight air brake, cab signalling.</li>
+<li>70100: one handle, hold and constant speed, straight air brake, cab signalling (it shows
+signals on the limited express's cab-signalled line only).</li>
 <li>7200: two handles, electric-command brake, warning ATS supervising the speed.</li>
 <li>7300: automatic air brake, warning ATS at stop signals.</li>
 <li>7400: diesel with a manual gearbox, pattern ATS.</li>
