@@ -117,23 +117,23 @@ void aspects(Drive& d) {
     for (std::size_t i = 0; i < n; ++i)
         s.row_aspect[i] = s.block_state[i] != 0 ? 1 : 0;
     // The rows whose section holds the train, in table order: the last one names the signal.
+    int governing = kNone;
     for (int row : d.index.signal_sections.candidates(s.current_frame)) {
         const auto i = static_cast<std::size_t>(row);
         if (sig[i].first_frame() <= s.current_frame && s.current_frame < sig[i].last_frame()) {
             int a = aspect_for(sig[i].type(), s.block_state[i]);
             if (a >= 0) s.row_aspect[i] = a;
             s.signal_aspect = s.row_aspect[i];
-            s.current_signal_index = static_cast<int>(i);
+            s.current_signal_index = governing = static_cast<int>(i);
         }
     }
     if (s.signal_aspect != s.shown_aspect) {
         if (round_half_even(s.train_speed) == 0) d.shell.redraw();
-        if (draw_signal_pictures(d, s.current_signal_index) && d.vehicle.ATS_Type == 2)
+        if (draw_signal_pictures(d, s.current_signal_index) && d.vehicle.ATS_Type >= 2)
             show_sprite(d, d.view.ids.cab_signal, false);
         if (d.vehicle.ATS_Type == 2) restart(d.sound, d.vehicle.Sound_Atc);
         s.shown_aspect = s.signal_aspect;
     }
-    const int governing = s.current_signal_index;
     for (int row : d.index.signals_passed.candidates(s.current_frame)) {
         const auto i = static_cast<std::size_t>(row);
         const int past = s.current_frame - sig[i].last_frame();
@@ -144,8 +144,9 @@ void aspects(Drive& d) {
                 s.signal_aspect = s.shown_aspect = kNone;
             } else if (governing != row) {
                 // A cab-signal train keeps its aspect past a signal, so nothing would draw the
-                // signal it has just entered again (its bell may have rung this very tick): its
-                // picture comes back at once.
+                // signal whose section it has just entered again (its bell may have rung this
+                // very tick): its picture comes back at once. Past the last section there is
+                // none to draw.
                 draw_signal_pictures(d, governing);
             }
             s.current_signal_index = kNone;

@@ -92,6 +92,21 @@ TEST(Aspects, ACabSignalTrainSeesTheSignalItHasJustEntered) {
     EXPECT_GT(sounds.size(), bells);
 }
 
+TEST(Aspects, PastTheLastSignalACabSignalTrainSeesNone) {
+    LoadedDrive data = ten_block_signals();
+    for (TSignal& sig : data.line.Signal)
+        sig.columns[3] = 6;
+    data.line.Signal[9].columns[5] = 9003;  // the last section is three frames long
+    data.vehicle.ATS_Type = 2;
+    TestDrive t(data);
+    t.s.current_frame = 8500;
+    signals_and_ats(t.drive);
+    EXPECT_EQ(t.drive.view.SignalImage.image, 21);
+    t.s.current_frame = 9005;  // past both of the last two signals in one step
+    signals_and_ats(t.drive);
+    EXPECT_EQ(t.drive.view.SignalImage.image, -1);
+}
+
 TEST(Patterns, TheSpeedFromWhichATrainStopsInTime) {
     EXPECT_EQ(pattern_speed_for(4.0L, 20000, 0, 110), 68);  // sqrt(7.2 x 0.8 x 4 x 200) = 67.9
     EXPECT_EQ(pattern_speed_for(4.0L, 0, 45, 110), 45);
