@@ -247,8 +247,10 @@ void TForm1::refresh_from_view() {
     ViewState v;
     std::array<std::pair<bool, int>, 100> channels{};
     DriveOptions options;
+    bool resistance_released = false;
     const bool values_shown = program_.values()->isVisible();
     session_->locked([&](Drive& d) {
+        resistance_released = d.s.resistance_released;
         v.digi_speed = d.view.digi_speed;
         v.Label1 = d.view.Label1;
         v.Label3 = d.view.Label3;
@@ -282,6 +284,7 @@ void TForm1::refresh_from_view() {
     OFF2->setChecked(options.ats_off);
     OFFV1->setChecked(options.visual_effects_off);
     program_.easy_cab()->refresh(v);
+    program_.values()->show_resistance_released(resistance_released);
     // The value display takes the serial controller's last text as its caption.
     if (v.value_display_caption != ViewState{}.value_display_caption)
         program_.values()->setWindowTitle(q(v.value_display_caption));

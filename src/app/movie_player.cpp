@@ -48,6 +48,7 @@ void MovieView::mousePressEvent(QMouseEvent* e) {
 
 namespace {
 constexpr int kWaveChannel = 0;
+constexpr QSize kLargestMovie(1920, 1080);
 }  // namespace
 
 MoviePlayer::MoviePlayer(QWidget* display, std::filesystem::path base, OpenAlChannels* sound)
@@ -99,10 +100,15 @@ bool MoviePlayer::open(const std::string& file) {
     close();
     auto movie = std::make_unique<FfmpegVideo>(base_);
     if (!movie->open(file) || movie->frame_count() <= 0) return false;
-    Image first;
-    if (!movie->read_frame(0, first)) return false;
-    movie_width_ = first.width;
-    movie_height_ = first.height;
+    // Pictures are converted at the file's own size and scaled by the view, but never larger
+    // than a screen shows: a huge movie costs no more memory than a screenful.
+    QSize size(movie->picture_width(), movie->picture_height());
+    if (size.width() > kLargestMovie.width() || size.height() > kLargestMovie.height())
+        size = size.scaled(kLargestMovie, Qt::KeepAspectRatio);
+    size = size.expandedTo(QSize(1, 1));
+    movie_width_ = size.width();
+    movie_height_ = size.height();
+    if (!movie->read_surface(0, surface_, movie_width_, movie_height_)) return false;
     movie_ = std::move(movie);
     file_ = file;
     return true;

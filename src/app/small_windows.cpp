@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTableWidget>
+#include <algorithm>
 
 #include "app/driving_window.h"
 #include "app/program.h"
@@ -181,18 +182,19 @@ TForm6::TForm6(Program& program)
     KN = lamp(24, 176);
     for (int n = 1; n <= 5; ++n)
         KP[static_cast<std::size_t>(n - 1)] = lamp(24, 200 + 16 * (n - 1));
-    label_at(this, QStringLiteral("ブレーキ"), 24, 18);
+    label_at(this, QStringLiteral("ブレーキ"), 24, 32);
     label_at(this, QStringLiteral("加速"), 24, 288);
     label_at(this, QStringLiteral("惰行"), 64, 174);
     label_at(this, QStringLiteral("（ニュートラル）"), 64, 188);
     label_at(this, QStringLiteral("↑"), 64, 96);
     label_at(this, QStringLiteral("↓"), 64, 216);
-    auto button = [this, keys](const QString& text, int left, int top, int width, int height,
-                               char posted, bool enabled) {
+    auto button = [this](const QString& text, int left, int top, int width, int height, char posted,
+                         bool enabled) {
         auto* b = new QPushButton(text, this);
         b->setGeometry(left, top, width, height);
         b->setEnabled(enabled);
-        keys->watch(b);
+        // Clicked, never focused: every key goes to the window and reaches the drive once.
+        b->setFocusPolicy(Qt::NoFocus);
         connect(b, &QPushButton::clicked, this, [this, posted] { post(posted); });
         return b;
     };
@@ -250,6 +252,7 @@ TForm3::TForm3(Program& program)
         {"rpm", 8, 144, "0"},
         {"Sign", 8, 160, "0"},
         {"Gear", 8, 176, "0"},
+        {"Game controller", 8, 192, ""},
         {"BC ", 224, 16, "0 kPa"},
         {"SAP ", 224, 32, "0 kPa"},
         {"ER ", 224, 48, "0 kPa"},
@@ -276,7 +279,9 @@ TForm3::TForm3(Program& program)
     };
     for (const Place& p : places) {
         QLabel* c = label_at(this, QString::fromLatin1(p.caption), p.left, p.top);
-        QLabel* v = label_at(this, QString::fromLatin1(p.initial), p.left + 88, p.top);
+        // A caption wider than its column pushes its value to the right instead of under it.
+        QLabel* v = label_at(this, QString::fromLatin1(p.initial),
+                             std::max(p.left + 88, c->x() + c->width() + 6), p.top);
         // "Sound" and "Signal" write their text into the caption itself.
         if (!*p.initial &&
             (std::string(p.caption) == "Sound" || std::string(p.caption) == "Signal"))
@@ -299,7 +304,8 @@ TForm3::TForm3(Program& program)
     for (int r = 0; r < 10; ++r)
         for (int c = 0; c < 10; ++c)
             StringGrid1->setItem(r, c, new QTableWidgetItem());
-    keys->watch(StringGrid1);
+    // The grid is clicked, never focused: keys go to the window and reach the drive once.
+    StringGrid1->setFocusPolicy(Qt::NoFocus);
     connect(StringGrid1, &QTableWidget::cellClicked, this, [this](int r, int c) { sc(r, c); });
     Button1 = new QPushButton(QStringLiteral("SU再読込"), this);
     Button1->setGeometry(592, 208, 75, 25);
@@ -336,8 +342,10 @@ void TForm3::refresh(const ViewState& v, const std::array<std::pair<bool, int>, 
         if (name == "Ahead") {
             // The core writes the stations on a second line; they have their own label.
             const auto nl = shown.find('\n');
-            if (QLabel* l = value("Ahead stations"))
+            if (QLabel* l = value("Ahead stations")) {
                 l->setText(nl == std::string::npos ? QString() : q(shown.substr(nl + 1)));
+                l->adjustSize();
+            }
             if (nl != std::string::npos) shown.resize(nl);
         }
         if (name == "Sound" || name == "Signal") {
@@ -382,6 +390,15 @@ void TForm3::Button2Click() {
         return;
     }
     if (TForm1* d = program_.driving()) d->jump(*frame);
+}
+
+void TForm3::show_resistance_released(bool on) {
+    // Moving the train or restoring a slot clears it in the drive.
+    if (on == resistance_released_) return;
+    resistance_released_ = on;
+    QFont f = Button3->font();
+    f.setBold(on);
+    Button3->setFont(f);
 }
 
 void TForm3::Button3Click() {

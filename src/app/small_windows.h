@@ -113,6 +113,8 @@ class TForm3 : public QWidget {
     void set_debug_line(const QString& text);
     // "抵抗解除": kept for the whole run of the program, handed to every new drive.
     bool resistance_released() const { return resistance_released_; }
+    // The "抵抗解除" button shown bold while the drive has the resistance released.
+    void show_resistance_released(bool on);
     QLabel* value(const std::string& caption) const;  // the value label of a row
     QLabel* caption(const std::string& caption) const;
     QTableWidget* StringGrid1 = nullptr;

@@ -85,12 +85,18 @@ std::optional<fs::path> resolve_path(const fs::path& base, std::string_view name
     return std::nullopt;
 }
 
-std::string read_file_bytes(const fs::path& path, std::uintmax_t max_bytes) {
+std::string not_a_regular_file(const fs::path& path) {
     std::error_code ec;
     const fs::file_status status = fs::status(path, ec);
-    if (ec || !fs::exists(status)) throw FileError(std::generic_category().message(ENOENT));
-    if (fs::is_directory(status)) throw FileError(std::generic_category().message(EISDIR));
-    if (!fs::is_regular_file(status)) throw FileError("Not a regular file");
+    if (ec || !fs::exists(status)) return std::generic_category().message(ENOENT);
+    if (fs::is_directory(status)) return std::generic_category().message(EISDIR);
+    if (!fs::is_regular_file(status)) return "Not a regular file";
+    return {};
+}
+
+std::string read_file_bytes(const fs::path& path, std::uintmax_t max_bytes) {
+    if (std::string why = not_a_regular_file(path); !why.empty()) throw FileError(why);
+    std::error_code ec;
     const std::uintmax_t size = fs::file_size(path, ec);
     if (ec) throw FileError(ec.message());
     if (size > max_bytes) throw FileError(std::generic_category().message(EFBIG));

@@ -31,6 +31,11 @@ inline constexpr std::uintmax_t kMaxTextFileBytes = 64ULL << 20;
 inline constexpr std::uintmax_t kMaxImageFileBytes = 96ULL << 20;
 inline constexpr std::uintmax_t kMaxWaveFileBytes = 256ULL << 20;
 
+// Empty when `path` is a regular file; otherwise why it cannot be read as one ("No such file
+// or directory", "Is a directory", "Not a regular file"). Readers that hand a path to a library
+// ask this first, so that a pipe or a device named as a file cannot hang them.
+std::string not_a_regular_file(const std::filesystem::path& path);
+
 // Reads a whole regular file of at most `max_bytes`. Anything else throws FileError saying
 // why: "No such file or directory", "Is a directory", "Not a regular file", "File too large"
 // or the system's text for a failed read. A pipe or a device is never opened, so it can

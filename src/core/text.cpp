@@ -128,8 +128,59 @@ std::string display_text(std::string_view raw, Encoding encoding) {
     return sjis_to_utf8(raw);
 }
 
+namespace {
+
+void append_utf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+}  // namespace
+
+std::string utf16_to_utf8(std::string_view bytes, bool big_endian) {
+    std::string out;
+    out.reserve(bytes.size() * 3 / 2);
+    const auto unit = [&](std::size_t i) -> char32_t {
+        const auto a = static_cast<unsigned char>(bytes[i]);
+        const auto b = static_cast<unsigned char>(bytes[i + 1]);
+        return big_endian ? static_cast<char32_t>(a << 8 | b) : static_cast<char32_t>(b << 8 | a);
+    };
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        char32_t c = unit(i);
+        if (c >= 0xD800 && c < 0xDC00 && i + 3 < bytes.size()) {
+            const char32_t low = unit(i + 2);
+            if (low >= 0xDC00 && low < 0xE000) {
+                c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+                i += 2;
+            }
+        }
+        // A half of a pair without its other half is shown as a replacement.
+        append_utf8(out, c >= 0xD800 && c < 0xE000 ? char32_t{0xFFFD} : c);
+    }
+    if (bytes.size() % 2 != 0) append_utf8(out, 0xFFFD);
+    return out;
+}
+
 TextFile split_text(std::string bytes) {
     TextFile file;
+    // Notepad's "Unicode" (UTF-16 with its byte-order mark) is taken as the UTF-8 it stands for.
+    if (std::string_view(bytes).starts_with("\xFF\xFE"))
+        bytes = utf16_to_utf8(std::string_view(bytes).substr(2), false);
+    else if (std::string_view(bytes).starts_with("\xFE\xFF"))
+        bytes = utf16_to_utf8(std::string_view(bytes).substr(2), true);
     if (std::string_view(bytes).starts_with("\xEF\xBB\xBF")) bytes.erase(0, 3);
     file.encoding = is_valid_utf8(bytes) ? Encoding::Utf8 : Encoding::ShiftJis;
     file.text = std::move(bytes);

@@ -24,6 +24,10 @@ std::string display_text(std::string_view raw, Encoding encoding);
 // UTF-8 to Shift JIS (code page 932); throws std::runtime_error for a character it lacks.
 std::string utf8_to_sjis(std::string_view utf8);
 
+// UTF-16 (without its byte-order mark) to UTF-8; unpaired halves and an odd last byte become
+// U+FFFD.
+std::string utf16_to_utf8(std::string_view bytes, bool big_endian);
+
 // A text as Windows writes it: Shift JIS with CR LF line ends (from UTF-8 with LF).
 std::string to_windows_text(std::string_view utf8_with_lf);
 
@@ -44,8 +48,9 @@ struct TextFile {
     std::string display(std::string_view raw) const { return display_text(raw, encoding); }
 };
 
-// Takes a file's bytes as a text file. A leading UTF-8 byte-order mark is dropped; the file is
-// UTF-8 when all that follows is valid UTF-8, Shift JIS otherwise.
+// Takes a file's bytes as a text file. A leading UTF-8 byte-order mark is dropped; a file that
+// starts with a UTF-16 byte-order mark (little or big endian) is converted to UTF-8; the file
+// is UTF-8 when all that follows is valid UTF-8, Shift JIS otherwise.
 TextFile split_text(std::string bytes);
 
 }  // namespace ostrel

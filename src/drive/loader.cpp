@@ -23,15 +23,16 @@ TextFile read_text_file(const fs::path& dir, std::string_view name) {
 }
 
 // Runs one step of the load; any failure other than the user's own message (a file that
-// cannot be read, memory that runs out, a platform error) becomes `message`.
+// cannot be read, memory that runs out, a platform error) becomes `message`, followed by the
+// file the step reads, when it names one, and why.
 template <class Step>
-void as_file_error(const std::string& message, Step&& step) {
+void as_file_error(const std::string& message, Step&& step, const std::string& file = {}) {
     try {
         step();
     } catch (const UserError&) {
         throw;
-    } catch (const std::exception&) {
-        throw UserError(message);
+    } catch (const std::exception& e) {
+        throw UserError(file.empty() ? message : message + " " + file + " (" + e.what() + ")");
     }
 }
 
@@ -155,24 +156,37 @@ void Loader::read_mascon() {
 }
 
 void Loader::read_vehicle_file() {
-    as_file_error(vehicle_error_text(""), [&] {
-        TextFile file = read_text_file(vehicle_dir_, drive_.selection.vehicle_file_name);
-        Encoding enc = file.encoding;
-        drive_.vehicle = read_vehicle(
-            file, [&](const std::string& raw) { return image(vehicle_dir_, raw, enc); });
-    });
+    as_file_error(
+        vehicle_error_text(""),
+        [&] {
+            TextFile file = read_text_file(vehicle_dir_, drive_.selection.vehicle_file_name);
+            Encoding enc = file.encoding;
+            drive_.vehicle = read_vehicle(
+                file, [&](const std::string& raw) { return image(vehicle_dir_, raw, enc); });
+        },
+        drive_.selection.vehicle_file_name);
 }
 
 void Loader::read_line() {
     const DriveSelection& sel = drive_.selection;
-    as_file_error(line_error_text("", ""), [&] {
-        TextFile file = read_text_file(sel.program_dir, sel.line_file_name);
-        Encoding enc = file.encoding;
-        drive_.line = read_line_file(file, sel.start_station_index, [&](const std::string& raw) {
-            return image(sel.program_dir, raw, enc);
-        });
-    });
+    as_file_error(
+        line_error_text("", ""),
+        [&] {
+            TextFile file = read_text_file(sel.program_dir, sel.line_file_name);
+            Encoding enc = file.encoding;
+            drive_.line = read_line_file(
+                file, sel.start_station_index,
+                [&](const std::string& raw) { return image(sel.program_dir, raw, enc); });
+        },
+        sel.line_file_name);
     Line& line = drive_.line;
+    // Without stations or a speed profile there is no line to drive: the train could neither
+    // stop anywhere nor move along its video. Said here rather than left as an empty drive.
+    if (line.Station.empty() || line.SpeedUnit.empty()) {
+        throw UserError(line_error_text(line.Station.empty() ? "[Station]" : "[SpeedUnit]", "") +
+                        " " + sel.line_file_name + " (" +
+                        (line.Station.empty() ? "no stations" : "no speed profile") + ")");
+    }
     if (sel.start_station_index >= 1 &&
         static_cast<std::size_t>(sel.start_station_index) >= line.Station.size()) {
         throw UserError("路線ファイルに駅" + std::to_string(sel.start_station_index) +

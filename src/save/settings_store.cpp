@@ -108,15 +108,32 @@ void FileSettings::write_text(const std::string& key, const std::string& name,
     save();
 }
 
+void FileSettings::write_texts(const std::string& key, const Texts& texts) {
+    for (const auto& [name, value] : texts)
+        MemorySettings::write_text(key, name, value);
+    save();
+}
+
 void FileSettings::save() {
     std::ostringstream out;
     for (const auto& [k, v] : ints_)
         out << "i\t" << escape(k.first) << "\t" << escape(k.second) << "\t" << v << "\n";
     for (const auto& [k, v] : texts_)
         out << "s\t" << escape(k.first) << "\t" << escape(k.second) << "\t" << escape(v) << "\n";
-    std::ofstream file(file_, std::ios::binary | std::ios::trunc);
-    file << out.str();
-    saved_ = static_cast<bool>(file);
+    std::filesystem::path temp = file_;
+    temp += ".new";
+    {
+        std::ofstream file(temp, std::ios::binary | std::ios::trunc);
+        file << out.str();
+        file.flush();
+        saved_ = static_cast<bool>(file);
+    }
+    std::error_code ec;
+    if (saved_) std::filesystem::rename(temp, file_, ec);
+    if (!saved_ || ec) {
+        saved_ = false;
+        std::filesystem::remove(temp, ec);
+    }
 }
 
 }  // namespace ostrel

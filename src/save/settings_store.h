@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace ostrel {
 
@@ -25,6 +26,15 @@ class SettingsStore {
     virtual std::string read_text(const std::string& key, const std::string& name) const = 0;
     virtual void write_text(const std::string& key, const std::string& name,
                             const std::string& value) = 0;
+    // Several texts kept together: a store that writes to disk writes them in one go, so that
+    // a crash cannot keep one without the others.
+    using Texts = std::vector<std::pair<std::string, std::string>>;
+    virtual void write_texts(const std::string& key, const Texts& texts) {
+        for (const auto& [name, value] : texts)
+            write_text(key, name, value);
+    }
+    // Takes in what another copy of the program has written since this one last read.
+    virtual void reload() {}
 };
 
 class MemorySettings : public SettingsStore {
@@ -44,7 +54,8 @@ class MemorySettings : public SettingsStore {
 
 // Kept in a text file, written after every change: one value a line,
 // "i<TAB>key<TAB>name<TAB>value" or "s<TAB>key<TAB>name<TAB>value" with tabs, line ends and
-// backslashes escaped. A file that cannot be read starts empty.
+// backslashes escaped. A file that cannot be read starts empty. The file is replaced whole (a
+// new file renamed over the old), so that a crash while saving leaves the old one.
 class FileSettings final : public MemorySettings {
   public:
     explicit FileSettings(std::filesystem::path file);
@@ -52,6 +63,7 @@ class FileSettings final : public MemorySettings {
     void write_int(const std::string& key, const std::string& name, std::int32_t value) override;
     void write_text(const std::string& key, const std::string& name,
                     const std::string& value) override;
+    void write_texts(const std::string& key, const Texts& texts) override;
     bool saved() const { return saved_; }
 
   private:

@@ -1,5 +1,8 @@
 #include "save/slots.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "core/error.h"
 #include "data/section.h"
 #include "drive/drive.h"
@@ -12,6 +15,45 @@ namespace {
 
 std::string slot_name(int slot) {
     return "Save" + std::to_string(slot);
+}
+
+// What a menu shows of a caption: a hand-edited store may hold megabytes.
+constexpr std::size_t kLongestCaption = 120;
+// Beyond any train: a record faster than this was not saved by a drive.
+constexpr long double kFastestTrain = 1000;
+// Two days of timetable clock (1/30 s): timetables run past midnight, never this far.
+constexpr int kLatestClock = 30 * 3600 * 48;
+// A train may stand a little before the line's start or past its end (1/100 m).
+constexpr long double kSpareDistance = 100000;
+
+// At most `most` characters of a UTF-8 text, cut between characters, "…" marking the cut.
+std::string shortened(const std::string& text, std::size_t most) {
+    std::size_t chars = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) == 0x80) continue;
+        if (++chars > most) return text.substr(0, i) + "…";
+    }
+    return text;
+}
+
+// The last frame the line's tables reach (the speed profile, the stations).
+int last_line_frame(const Drive& d) {
+    int last = 0;
+    for (const TSpeedUnit& u : d.line.SpeedUnit)
+        last = std::max(last, u.last_frame);
+    for (const TStation& st : d.line.Station)
+        last = std::max(last, st.frame);
+    return last;
+}
+
+// The distance (1/100 m) at the end of the speed profile or the last stopping point.
+long double line_end_distance(const Drive& d) {
+    std::int64_t end = 0;
+    for (const TSpeedUnit& u : d.line.SpeedUnit)
+        end = std::max(end, u.end_distance);
+    for (const TStation& st : d.line.Station)
+        end = std::max(end, st.stop_distance);
+    return static_cast<long double>(end);
 }
 
 }  // namespace
@@ -45,14 +87,22 @@ std::string slot_record(const Drive& d) {
            "," + std::to_string(s.preceding_train_frame);
 }
 
-SlotMenu refresh_slot_captions(const SettingsStore& store) {
+SlotMenu refresh_slot_captions(SettingsStore& store) {
+    // Another copy of the program may have saved since the store was last read.
+    store.reload();
     SlotMenu menu;
     for (int n = 1; n <= 3; ++n) {
         const auto i = static_cast<std::size_t>(n - 1);
+        // A slot is there when its record is; a record kept without its caption is named by
+        // its line file, and a caption without a record is no slot.
+        const std::string record = store.read_text(kSettingsKey, slot_name(n));
         std::string caption = store.read_text(kSettingsKey, slot_name(n) + "Title");
-        menu.load_enabled[i] = !caption.empty();
-        if (caption.empty()) caption = "No Data";
-        menu.load_captions[i] = menu.save_captions[i] = caption;
+        menu.load_enabled[i] = !record.empty();
+        if (record.empty())
+            caption = "No Data";
+        else if (caption.empty())
+            caption = field(record, 1);
+        menu.load_captions[i] = menu.save_captions[i] = shortened(caption, kLongestCaption);
     }
     return menu;
 }
@@ -63,8 +113,8 @@ void save_slot(Drive& d, SettingsStore& store, int slot) {
         d.shell.message("運転状態を保存できませんでした");
         return;
     }
-    store.write_text(kSettingsKey, slot_name(slot), slot_record(d));
-    store.write_text(kSettingsKey, slot_name(slot) + "Title", slot_caption(d));
+    store.write_texts(kSettingsKey, {{slot_name(slot), slot_record(d)},
+                                     {slot_name(slot) + "Title", slot_caption(d)}});
     d.shell.message("運転状態を保存しました");
 }
 
@@ -77,6 +127,10 @@ void load_slot(Drive& d, const SettingsStore& store, int slot) {
     }
     int next_station = 0, frame = 0, clock = 0, preceding = 0;
     long double speed = 0, position = 0;
+    const auto refuse = [&] {
+        d.shell.message("'" + shortened(record, kLongestCaption) +
+                        "' は運転状態の記録として読めません");
+    };
     try {
         next_station = to_int(field(record, 2));
         speed = to_real(field(record, 3));
@@ -85,11 +139,24 @@ void load_slot(Drive& d, const SettingsStore& store, int slot) {
         position = to_real(field(record, 6));
         preceding = to_int(field(record, 7));
     } catch (const ConversionError&) {
-        d.shell.message("'" + record + "' は運転状態の記録として読めません");
+        refuse();
         return;
     }
     if (field(record, 1) != d.data.selection.line_file_name) {
         d.shell.message("運転状態を保存したダイヤではありません");
+        return;
+    }
+    // The store may have been edited by hand: values this line and train could never have
+    // saved are refused before anything changes.
+    const int last_frame = last_line_frame(d);
+    const auto within = [](long double v, long double low, long double high) {
+        return std::isfinite(static_cast<double>(v)) && v >= low && v <= high;
+    };
+    if (next_station < 0 || next_station >= static_cast<int>(d.line.Station.size()) ||
+        !within(speed, -kFastestTrain, kFastestTrain) || frame < 0 || frame > last_frame ||
+        clock < 0 || clock > kLatestClock || preceding < 0 || preceding > last_frame ||
+        !within(position, -kSpareDistance, line_end_distance(d) + kSpareDistance)) {
+        refuse();
         return;
     }
     DriveState& s = d.s;
@@ -126,9 +193,13 @@ DriveOptions read_options(const SettingsStore& store) {
     auto information = store.read_int(kSettingsKey, "Information");
     auto ats = store.read_int(kSettingsKey, "ATS");
     if (kanko && information && ats) {
-        options.callouts_off = *kanko == 1;
-        options.explanation_mode = *information == 1;
-        options.ats_off = *ats == 1;
+        // Anything but 0 or 1 was not written by the program: the option keeps its default.
+        const auto take = [](std::int32_t stored, bool& option) {
+            if (stored == 0 || stored == 1) option = stored == 1;
+        };
+        take(*kanko, options.callouts_off);
+        take(*information, options.explanation_mode);
+        take(*ats, options.ats_off);
     }
     return options;
 }

@@ -21,8 +21,9 @@ std::string slot_caption(const Drive& d);
 // "line_ltd.dat,3,60,4500,1950000,123456,0".
 std::string slot_record(const Drive& d);
 
-// The captions of the "Save" and "Load" menu items, as opening the "Save" menu shows them.
-SlotMenu refresh_slot_captions(const SettingsStore& store);
+// The captions of the "Save" and "Load" menu items, as opening the "Save" menu shows them,
+// read afresh from the store.
+SlotMenu refresh_slot_captions(SettingsStore& store);
 // Saving to slot 1, 2 or 3; the message is shown through the shell.
 void save_slot(Drive& d, SettingsStore& store, int slot);
 // Restoring slot 1, 2 or 3. A record that does not fit is refused before anything changes.

@@ -17,6 +17,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QSettings>
+#include <QTableWidget>
 #include <QTest>
 #include <QTimer>
 #include <QWheelEvent>
@@ -42,6 +43,7 @@
 #include "input/serial/serial_controller.h"
 #include "save/controller_codes.h"
 #include "save/qt/qt_settings.h"
+#include "save/slots.h"
 #include "sound/openal/openal_channels.h"
 
 namespace fs = std::filesystem;
@@ -162,6 +164,27 @@ TEST_F(Windows, SettingsKeepIntegersAndTextsUnderTheirKeyAndAMissingValueReadsAs
     EXPECT_FALSE(again.read_int("\\Software\\Ostrel\\dgcontroller", "P0"));
     EXPECT_FALSE(again.open_key("not a key"));
     EXPECT_TRUE(fs::exists(config_ / "Ostrel" / "vantor.conf"));
+}
+
+TEST_F(Windows, SettingsWrittenByHandOrByAnotherCopyAreReadAsTheyStand) {
+    // A slot record typed into the file without quotes: QSettings reads it as a list.
+    {
+        fs::create_directories(config_ / "Ostrel");
+        std::ofstream conf(config_ / "Ostrel" / "vantor.conf", std::ios::app);
+        conf << "[General]\nSave1=line_ltd.dat,1,0,3000,1951050,100000,0\n";
+    }
+    QtSettingsStore fresh;
+    EXPECT_EQ(fresh.read_text(kSettingsKey, "Save1"), "line_ltd.dat,1,0,3000,1951050,100000,0");
+    // Another copy saves a slot: this one sees it once the menu reads the store again.
+    ASSERT_EQ(store_->read_text(kSettingsKey, "Save2"), "");
+    QtSettingsStore other;
+    other.write_texts(kSettingsKey, {{"Save2", "line_ltd.dat,1,0,3000,1951050,100000,0"},
+                                     {"Save2Title", "試験線（東駅～中駅）"}});
+    const SlotMenu menu = refresh_slot_captions(*store_);
+    EXPECT_TRUE(menu.load_enabled[1]);
+    EXPECT_EQ(menu.load_captions[1], "試験線（東駅～中駅）");
+    EXPECT_TRUE(menu.load_enabled[0]);  // the record without a caption is named by its line
+    EXPECT_EQ(menu.load_captions[0], "line_ltd.dat");
 }
 
 TEST_F(Windows, WithoutTheMarkerFileTheProgramSaysSoAndEnds) {
@@ -548,6 +571,65 @@ TEST_F(Windows, TheSmallWindowsPassTheirKeysOnAndTheEasyCabTypesItsCharacter) {
         program_->values()->caption("Sound")->text().startsWith(QStringLiteral("Sound D:")));
     w->close();
     EXPECT_FALSE(program_->easy_cab()->isVisible());
+}
+
+TEST_F(Windows, AKeyOnAnEasyCabButtonOrTheValueGridReachesTheDriveExactlyOnce) {
+    start_program(*program_dir_);
+    TForm1* w = start_drive();
+    w->start1->trigger();
+    program_->easy_cab()->show();
+    const auto notch = [w] { return state(w).power_notch - state(w).brake_notch; };
+    int before = notch();
+    QTest::keyClick(w, Qt::Key_Z);
+    const int one_key = notch() - before;
+    ASSERT_NE(one_key, 0);
+    before = notch();
+    QTest::keyClick(program_->easy_cab()->Button1, Qt::Key_Z);
+    EXPECT_EQ(notch() - before, one_key);
+    // The grid of sounds is clicked without taking the keys from the window: once there, a
+    // key acts once and F5 hides the display.
+    TForm3* values = program_->values();
+    QTest::keyClick(w, Qt::Key_F5);
+    ASSERT_TRUE(values->isVisible());
+    QTest::mouseClick(values->StringGrid1->viewport(), Qt::LeftButton);
+    EXPECT_EQ(values->StringGrid1->focusPolicy(), Qt::NoFocus);
+    before = notch();
+    QTest::keyClick(values, Qt::Key_Z);
+    EXPECT_EQ(notch() - before, one_key);
+    QTest::keyClick(values, Qt::Key_F5);
+    EXPECT_FALSE(values->isVisible());
+    EXPECT_EQ(program_->easy_cab()->Button1->focusPolicy(), Qt::NoFocus);
+    w->close();
+}
+
+TEST_F(Windows, TheValueDisplayShowsEveryValueBesideItsCaptionAndFollowsTheDrive) {
+    start_program(*program_dir_);
+    TForm1* w = start_drive();
+    TForm3* values = program_->values();
+    ViewState v;
+    v.values = {{"atsp_limit_speed", "999 km/h"},
+                {"pattern_speed_SN", "0 km/h"},
+                {"Ahead", "12345\n(東駅～中駅)"},
+                {"Game controller", "none attached"}};
+    values->refresh(v, {});
+    for (const char* row : {"atsp_limit_speed", "pattern_speed_SN", "Game controller"}) {
+        ASSERT_NE(values->value(row), nullptr) << row;
+        EXPECT_GE(values->value(row)->x(),
+                  values->caption(row)->x() + values->caption(row)->sizeHint().width())
+            << row;
+    }
+    QLabel* stations = values->value("Ahead stations");
+    EXPECT_EQ(stations->text(), QStringLiteral("(東駅～中駅)"));
+    EXPECT_GE(stations->width(), stations->sizeHint().width());
+    // "抵抗解除" is bold while released; moving the train clears it, and the button follows.
+    values->Button3->click();
+    EXPECT_TRUE(values->Button3->font().bold());
+    EXPECT_TRUE(state(w).resistance_released);
+    w->StationClick(1);
+    QTest::qWait(150);
+    EXPECT_FALSE(state(w).resistance_released);
+    EXPECT_FALSE(values->Button3->font().bold());
+    w->close();
 }
 
 TEST_F(Windows, TheHelpWindowTakesItsCaptionFromLineOneAndSaysWhenTheFileIsMissing) {

@@ -33,6 +33,35 @@ TEST(SplitText, TellsShiftJisFromUtf8) {
     EXPECT_EQ(marked.display(marked.lines()[0]), "駅名");
 }
 
+// "[LineName]\r\n駅名🚃\r\n" as UTF-16, little or big endian, with its byte-order mark.
+std::string utf16(bool big_endian) {
+    const std::u16string text = u"[LineName]\r\n駅名🚃\r\n";
+    std::string out = big_endian ? "\xFE\xFF" : "\xFF\xFE";
+    for (char16_t c : text) {
+        const char hi = static_cast<char>(c >> 8), lo = static_cast<char>(c & 0xFF);
+        out += big_endian ? hi : lo;
+        out += big_endian ? lo : hi;
+    }
+    return out;
+}
+
+TEST(SplitText, NotepadsUnicodeIsReadAsTheTextItHolds) {
+    for (bool big_endian : {false, true}) {
+        const TextFile f = split_text(utf16(big_endian));
+        EXPECT_EQ(f.encoding, Encoding::Utf8) << big_endian;
+        EXPECT_EQ(f.lines(), (std::vector<std::string>{"[LineName]", "駅名🚃"})) << big_endian;
+    }
+    // A half of a surrogate pair alone, and an odd byte at the end.
+    EXPECT_EQ(utf16_to_utf8(std::string("\x3D\xD8"
+                                        "a\x00"
+                                        "b",
+                                        5),
+                            false),
+              "\xEF\xBF\xBD"
+              "a"
+              "\xEF\xBF\xBD");
+}
+
 TEST(ShiftJis, BadBytesBecomeReplacementCharacters) {
     EXPECT_EQ(sjis_to_utf8("a\x81"), "a\xEF\xBF\xBD");      // a lead byte cut off by the end
     EXPECT_EQ(sjis_to_utf8(fixture::to_sjis("ｱｲ")), "ｱｲ");  // half-width kana

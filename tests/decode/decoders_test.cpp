@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <vector>
 
 #include "core/error.h"
 #include "fixture.h"
@@ -33,6 +34,34 @@ TEST(Bitmap, CorruptDataIsADecodeError) {
     EXPECT_THROW(decode_bitmap(good.substr(0, 30)), DecodeError);
     EXPECT_THROW(decode_bitmap("not a bitmap at all"), DecodeError);
     EXPECT_THROW(decode_bitmap(""), DecodeError);
+}
+
+// Leaves freed memory of about `bytes` full of a colour that no test picture has, so that a
+// decoder that leaves pixels unwritten shows it.
+void dirty_the_heap(std::size_t bytes) {
+    for (int i = 0; i < 4; ++i) {
+        std::vector<unsigned char> junk(bytes + static_cast<std::size_t>(i) * 64, 0xAB);
+        asm volatile("" : : "r"(junk.data()) : "memory");
+    }
+}
+
+TEST(Bitmap, RowsAFileCutShortDoesNotHoldAreBlackNeverLeftoverMemory) {
+    const std::string whole = fixture::bmp24(64, 64, Rgba{10, 20, 30, 255}, Rgba{10, 20, 30, 255});
+    const std::string cut = whole.substr(0, whole.size() / 2);  // the bottom half is in the file
+    for (int i = 0; i < 3; ++i) {
+        dirty_the_heap(64 * 64 * 4);
+        const Image img = decode_bitmap(cut);
+        ASSERT_EQ(img.width, 64);
+        EXPECT_EQ(img.pixel(5, 63), (Rgba{10, 20, 30, 255}));
+        EXPECT_EQ(img.pixel(5, 0), (Rgba{0, 0, 0, 255}));
+        EXPECT_EQ(img.pixel(63, 10), (Rgba{0, 0, 0, 255}));
+    }
+    // A run-length picture that ends early: what it never painted is palette entry 0.
+    const std::string rle = fixture::bmp8(6, 4, true);
+    const std::string rle_cut = rle.substr(0, rle.size() - 12);
+    dirty_the_heap(8 * 4);
+    const Image pal = decode_bitmap(rle_cut);
+    EXPECT_EQ(pal.pixel(0, 0), (Rgba{255, 0, 0, 255}));  // palette entry 0
 }
 
 TEST(Jpeg, ReadsAndRefusesCorruptFilesWithoutEndingTheProcess) {

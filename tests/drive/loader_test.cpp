@@ -106,13 +106,48 @@ TEST_F(LoaderTest, MissingFilesGiveTheirOwnMessages) {
     fs::remove(dir_ / "image" / "lamp.bmp");
     EXPECT_EQ(error_of_load(), "image\\lamp.bmpの生成エラー");
     fs::remove(dir_ / "line_ltd.dat");
-    EXPECT_EQ(error_of_load(), "路線ファイルに誤りがあります。:");
+    EXPECT_EQ(error_of_load(),
+              "路線ファイルに誤りがあります。: line_ltd.dat (No such file or directory)");
     fs::remove(dir_ / "train_70100.dat");
-    EXPECT_EQ(error_of_load(), "車両ファイルに誤りがあります");
+    EXPECT_EQ(error_of_load(),
+              "車両ファイルに誤りがあります train_70100.dat (No such file or directory)");
     fs::remove(dir_ / "mascon.dat");
     EXPECT_EQ(error_of_load().rfind("Cannot open file", 0), 0u);
     fs::remove(dir_ / "ostrel.dat");
     EXPECT_EQ(error_of_load(), "実行ファイルが正しい場所に配置されていません");
+}
+
+TEST_F(LoaderTest, ALineFileSavedAsUnicodeDrivesAndOneWithoutStationsIsRefused) {
+    // The line file as Notepad's "Unicode" writes it: UTF-16 little endian with its mark.
+    std::ifstream in(dir_ / "line_ltd.dat", std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    const std::string utf8 = display_text(ss.str(), Encoding::ShiftJis);
+    std::u16string wide;
+    for (std::size_t i = 0; i < utf8.size();) {  // UTF-8 to UTF-16, all in the basic plane
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        const int n = c < 0x80 ? 1 : c < 0xE0 ? 2 : 3;
+        char16_t u = n == 1 ? c : n == 2 ? (c & 0x1F) : (c & 0x0F);
+        for (int k = 1; k < n; ++k)
+            u = static_cast<char16_t>(u << 6 | (static_cast<unsigned char>(utf8[i + k]) & 0x3F));
+        wide += u;
+        i += static_cast<std::size_t>(n);
+    }
+    std::string bytes = "\xFF\xFE";
+    for (char16_t u : wide) {
+        bytes += static_cast<char>(u & 0xFF);
+        bytes += static_cast<char>(u >> 8);
+    }
+    const LoadedDrive sjis = load();
+    fixture::write_file(dir_ / "line_ltd.dat", bytes);
+    const LoadedDrive unicode = load();
+    EXPECT_EQ(unicode.line.Station.size(), sjis.line.Station.size());
+    EXPECT_EQ(unicode.line.display(unicode.line.LineName), sjis.line.display(sjis.line.LineName));
+
+    // Without a single station the line cannot be driven: the line file's message says why.
+    fixture::write_file(dir_ / "line_ltd.dat", fixture::windows_text("[LineName]\n試験線\n"));
+    EXPECT_EQ(error_of_load(),
+              "路線ファイルに誤りがあります。[Station]: line_ltd.dat (no stations)");
 }
 
 TEST_F(LoaderTest, ACorruptPictureOrWaveIsAnErrorNotACrash) {
@@ -143,7 +178,7 @@ TEST_F(LoaderTest, PipesDevicesAndHugeFilesGiveTheFilesOwnMessages) {
         "路線ファイルに誤りがあります。[SignImageList]:..\\..\\..\\..\\..\\..\\..\\dev\\zero");
     fixture::write_file(dir_ / "line_ltd.dat", "");
     fs::resize_file(dir_ / "line_ltd.dat", 2ULL << 30);  // sparse: nothing is written
-    EXPECT_EQ(error_of_load(), "路線ファイルに誤りがあります。:");
+    EXPECT_EQ(error_of_load(), "路線ファイルに誤りがあります。: line_ltd.dat (File too large)");
     fs::remove(dir_ / "line_ltd.dat");
 
     fs::resize_file(dir_ / "sound" / "sign.wav", 2ULL << 30);

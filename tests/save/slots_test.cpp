@@ -1,7 +1,10 @@
 #include "save/slots.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <csignal>
 
 #include "sample_drive.h"
 #include "sim/move.h"
@@ -73,6 +76,57 @@ TEST(SaveSlots, ASaveBeforeTheFirstStationCanStillBeRestored) {
     EXPECT_EQ(menu.save_captions[0], "No Data");
 }
 
+TEST(SaveSlots, ARecordWithValuesNoDriveCouldHaveSavedIsRefusedUnchanged) {
+    TestDrive t(sample_drive());
+    const int clock = t.s.clock;
+    const std::string refused =
+        "message 'line_ltd.dat,99999,1e308,2147483647,2147483647,1e308,2147483647' "
+        "は運転状態の記録として読めません";
+    for (const char* record : {
+             "line_ltd.dat,99999,1e308,2147483647,2147483647,1e308,2147483647",
+             "line_ltd.dat,-1,0,3000,1951050,100000,0",     // no such station
+             "line_ltd.dat,1,0,-5,1951050,100000,0",        // before the video
+             "line_ltd.dat,1,0,99999999,1951050,100000,0",  // past the line
+             "line_ltd.dat,1,0,3000,2147483647,100000,0",   // a clock that would overflow
+             "line_ltd.dat,1,0,3000,-1,100000,0",
+             "line_ltd.dat,1,nan,3000,1951050,100000,0",
+             "line_ltd.dat,1,0,3000,1951050,1e308,0",
+             "line_ltd.dat,1,0,3000,1951050,100000,-3",
+         }) {
+        MemorySettings store;
+        store.write_text(kSettingsKey, "Save1", record);
+        load_slot(t.drive, store, 1);
+        EXPECT_EQ(t.s.clock, clock) << record;
+        EXPECT_EQ(t.s.current_frame, 100) << record;
+        EXPECT_NE(t.shell.log.back().find("は運転状態の記録として読めません"), std::string::npos)
+            << record;
+    }
+    MemorySettings store;
+    store.write_text(kSettingsKey, "Save1",
+                     "line_ltd.dat,99999,1e308,2147483647,2147483647,1e308,2147483647");
+    load_slot(t.drive, store, 1);
+    EXPECT_EQ(t.shell.log.back(), refused);
+}
+
+TEST(SaveSlots, TheMenuShowsASlotWhenItsRecordIsThereAndNeverAHugeCaption) {
+    MemorySettings store;
+    store.write_text(kSettingsKey, "Save1", "line_ltd.dat,1,0,3000,1951050,100000,0");
+    store.write_text(kSettingsKey, "Save2Title", "試験線（東駅～中駅）");  // no record
+    store.write_text(kSettingsKey, "Save3", "line_ltd.dat,1,0,3000,1951050,100000,0");
+    std::string huge;
+    for (int i = 0; i < 200000; ++i)
+        huge += "駅";
+    store.write_text(kSettingsKey, "Save3Title", huge);
+    const SlotMenu menu = refresh_slot_captions(store);
+    EXPECT_TRUE(menu.load_enabled[0]);
+    EXPECT_EQ(menu.load_captions[0], "line_ltd.dat");
+    EXPECT_FALSE(menu.load_enabled[1]);
+    EXPECT_EQ(menu.load_captions[1], "No Data");
+    EXPECT_TRUE(menu.load_enabled[2]);
+    EXPECT_EQ(menu.load_captions[2].size(),
+              120 * std::string("駅").size() + std::string("…").size());
+}
+
 TEST(Settings, OptionsTakeTheirDefaultsUnlessAllThreeAreStored) {
     MemorySettings store;
     store.write_int(kSettingsKey, "Kanko", 1);
@@ -85,6 +139,49 @@ TEST(Settings, OptionsTakeTheirDefaultsUnlessAllThreeAreStored) {
     EXPECT_TRUE(o.callouts_off);
     EXPECT_FALSE(o.explanation_mode);
     EXPECT_TRUE(o.ats_off);
+}
+
+TEST(Settings, OptionsOtherThanZeroAndOneLeaveTheDefaults) {
+    MemorySettings store;
+    store.write_int(kSettingsKey, "Kanko", 7);
+    store.write_int(kSettingsKey, "Information", -1);
+    store.write_int(kSettingsKey, "ATS", 2);
+    const DriveOptions o = read_options(store);
+    const DriveOptions defaults;
+    EXPECT_EQ(o.callouts_off, defaults.callouts_off);
+    EXPECT_EQ(o.explanation_mode, defaults.explanation_mode);
+    EXPECT_EQ(o.ats_off, defaults.ats_off);
+}
+
+TEST(Settings, AFileKilledWhileSavingKeepsEveryValueItHadBefore) {
+    const auto path = std::filesystem::temp_directory_path() /
+                      ("ostrel_settings_kill_" + std::to_string(::getpid()));
+    std::filesystem::remove(path);
+    {
+        FileSettings store(path);
+        store.write_texts(kSettingsKey,
+                          {{"Save1", std::string(4 << 20, 'a')}, {"Save1Title", "a"}});
+    }
+    for (int round = 0; round < 5; ++round) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            FileSettings store(path);
+            for (char c = 'b';; c = c == 'z' ? 'b' : static_cast<char>(c + 1))
+                store.write_texts(kSettingsKey,
+                                  {{"Save1", std::string(4 << 20, c)}, {"Save1Title", {c}}});
+        }
+        ::usleep(static_cast<useconds_t>(20000 + round * 7000));
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+        FileSettings after(path);
+        const std::string record = after.read_text(kSettingsKey, "Save1");
+        ASSERT_EQ(record.size(), 4u << 20) << "round " << round;
+        EXPECT_EQ(after.read_text(kSettingsKey, "Save1Title"), record.substr(0, 1));
+    }
+    std::filesystem::remove(path);
+    std::filesystem::path temp = path;
+    std::filesystem::remove(temp += ".new");
 }
 
 TEST(Settings, AFileKeepsValuesBetweenRuns) {

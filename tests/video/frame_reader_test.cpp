@@ -2,6 +2,7 @@
 // FFmpeg can write, read forwards, backwards, at random and past the end, and damaged files.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -178,6 +179,58 @@ TEST(DamagedVideo, TruncatedZeroedIndexOrGarbageNeverCrashesNorGivesAnotherFrame
     EXPECT_FALSE(video.open_file(temp("missing.avi")));
     for (const auto& f : {good, truncated, zeroed, corrupt, garbage})
         fs::remove(f);
+}
+
+// Puts a little-endian 32-bit value at `at`, `offset` bytes past the start of the first
+// chunk named `fourcc`'s data.
+void patch_u32(std::string& bytes, const std::string& fourcc, std::size_t offset,
+               std::uint32_t value) {
+    const auto at = bytes.find(fourcc);
+    ASSERT_NE(at, std::string::npos) << fourcc;
+    for (int i = 0; i < 4; ++i)
+        bytes[at + 8 + offset + static_cast<std::size_t>(i)] = static_cast<char>(value >> (8 * i));
+}
+
+TEST(HostileVideo, APipeIsNeverOpenedAndAHugePictureIsRefusedBeforeDecoding) {
+    // A pipe: opening it would wait for a writer for ever.
+    const fs::path fifo = temp("fifo.avi");
+    fs::remove(fifo);
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    FfmpegVideo video;
+    EXPECT_FALSE(video.open_file(fifo));
+    EXPECT_EQ(video.error(), "Not a regular file");
+    EXPECT_FALSE(read_audio_track(fifo));
+    fs::remove(fifo);
+
+    // A DIB whose header claims 16000 x 16000 pixels.
+    const fs::path dib = temp("huge-source.avi");
+    fixture::write_dib_avi(dib, 3, 24, false);
+    std::string bytes = read_all(dib);
+    patch_u32(bytes, "avih", 32, 16000);
+    patch_u32(bytes, "avih", 36, 16000);
+    patch_u32(bytes, "strf", 4, 16000);
+    patch_u32(bytes, "strf", 8, 16000);
+    const fs::path huge = temp("huge.avi");
+    write_all(huge, bytes);
+    EXPECT_FALSE(video.open_file(huge));
+    EXPECT_EQ(video.error(), "the picture is larger than 16 million pixels");
+    for (const auto& f : {dib, huge})
+        fs::remove(f);
+}
+
+TEST(HostileVideo, AHeaderThatUndercountsTheFramesDoesNotEndTheVideoEarly) {
+    const fs::path file = temp("short-header.avi");
+    ASSERT_TRUE(fixture::write_numbered_avi(file, "mpeg4", kFrames, 10));
+    std::string bytes = read_all(file);
+    patch_u32(bytes, "avih", 16, 7);  // the file's frame count
+    patch_u32(bytes, "strh", 32, 7);  // the stream's length
+    write_all(file, bytes);
+    FfmpegVideo video;
+    ASSERT_TRUE(video.open_file(file)) << video.error();
+    EXPECT_EQ(video.frame_count(), kFrames);
+    EXPECT_EQ(shown(video, kFrames - 1), kFrames - 1);
+    EXPECT_EQ(shown(video, 30), 30);
+    fs::remove(file);
 }
 
 TEST(FrameReader, AJumpSeeksToTheKeyFrameInsteadOfDecodingTheWholeWay) {

@@ -14,6 +14,13 @@ namespace {
 // run-length coded file may declare a huge picture; it is refused before anything is decoded.
 constexpr qint64 kMaxPixels = 16LL * 1024 * 1024;
 
+QImage black_picture(QSize size, QImage::Format format) {
+    if (format == QImage::Format_Invalid) format = QImage::Format_RGB32;
+    QImage picture(size, format);
+    picture.fill(0);
+    return picture;
+}
+
 }  // namespace
 
 Image decode_bitmap(std::string_view bytes) {
@@ -29,8 +36,18 @@ Image decode_bitmap(std::string_view bytes) {
     if (!size.isValid()) throw DecodeError("not a bitmap that can be read");
     if (static_cast<qint64>(size.width()) * size.height() > kMaxPixels)
         throw DecodeError("the bitmap is too large");
-    QImage q;
+    // Qt's reader leaves the pixels it never reaches as they were: the rows of a file cut short,
+    // and those a run-length picture skips. It fills a picture handed to it when the size and
+    // format match, so it gets one that is black already; should the file need another format,
+    // it is read again into a black one of that format.
+    QImage q = black_picture(size, reader.imageFormat());
     if (!reader.read(&q)) throw DecodeError("not a bitmap that can be read");
+    if (const QImage::Format read_as = q.format(); read_as != reader.imageFormat()) {
+        buffer.seek(0);
+        QImageReader again(&buffer, "BMP");
+        q = black_picture(size, read_as);
+        if (!again.read(&q)) throw DecodeError("not a bitmap that can be read");
+    }
     // Bitmaps carry no transparency of their own: a keyed colour does that job. Palette and
     // 32-bit pictures are read as they are; only other layouts are converted first.
     if (q.format() != QImage::Format_Indexed8 && q.format() != QImage::Format_RGB32 &&

@@ -73,12 +73,21 @@ Wave SndfileWaveDecoder::decode(std::string_view bytes) const {
     Wave wave;
     wave.channels = info.channels;
     wave.sample_rate = info.samplerate;
-    wave.samples.resize(static_cast<std::size_t>(info.frames) *
-                        static_cast<std::size_t>(info.channels));
-    sf_count_t got = sf_readf_short(sf, wave.samples.data(), info.frames);
+    // Grown as the samples come, not sized to what the header claims: a compressed file may
+    // claim far more than it holds, and memory it never fills would still be taken.
+    constexpr sf_count_t kBlock = 1 << 16;
+    const auto channels = static_cast<std::size_t>(info.channels);
+    for (sf_count_t read_so_far = 0; read_so_far < info.frames;) {
+        const sf_count_t want = std::min(kBlock, info.frames - read_so_far);
+        const std::size_t at = wave.samples.size();
+        wave.samples.resize(at + static_cast<std::size_t>(want) * channels);
+        const sf_count_t got = sf_readf_short(sf, wave.samples.data() + at, want);
+        wave.samples.resize(at + static_cast<std::size_t>(std::max<sf_count_t>(got, 0)) * channels);
+        if (got < want) break;
+        read_so_far += got;
+    }
     sf_close(sf);
-    wave.samples.resize(static_cast<std::size_t>(std::max<sf_count_t>(got, 0)) *
-                        static_cast<std::size_t>(info.channels));
+    wave.samples.shrink_to_fit();
 
     // The playing time comes from the file's own format and data chunks where it has them.
     if (auto riff = read_riff_wave_info(bytes)) {

@@ -2,6 +2,7 @@
 
 #include <QSettings>
 #include <QString>
+#include <QStringList>
 
 #include <limits>
 
@@ -58,7 +59,25 @@ void QtSettingsStore::write_int(const std::string& key, const std::string& name,
 std::string QtSettingsStore::read_text(const std::string& key, const std::string& name) const {
     QSettings* s = settings(key);
     if (!s) return {};
-    return s->value(q(name)).toString().toStdString();
+    const QVariant v = s->value(q(name));
+    // A text with commas written into the file by hand, without quotes, is read back as a list
+    // of its parts: it is still the one text.
+    if (v.typeId() == QMetaType::QStringList) return v.toStringList().join(u',').toStdString();
+    return v.toString().toStdString();
+}
+
+void QtSettingsStore::write_texts(const std::string& key, const Texts& texts) {
+    if (QSettings* s = settings(key)) {
+        for (const auto& [name, value] : texts)
+            s->setValue(q(name), q(value));
+        s->sync();
+    }
+}
+
+void QtSettingsStore::reload() {
+    // sync() also reads what others have written to the same file since.
+    for (auto& [key, s] : open_)
+        s->sync();
 }
 
 void QtSettingsStore::write_text(const std::string& key, const std::string& name,

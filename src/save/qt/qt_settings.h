@@ -26,6 +26,8 @@ class QtSettingsStore final : public SettingsStore {
     std::string read_text(const std::string& key, const std::string& name) const override;
     void write_text(const std::string& key, const std::string& name,
                     const std::string& value) override;
+    void write_texts(const std::string& key, const Texts& texts) override;
+    void reload() override;
 
   private:
     // The QSettings of a key, made on first use; nothing for a key not under "\Software\".

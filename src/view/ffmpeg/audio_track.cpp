@@ -10,6 +10,8 @@ extern "C" {
 
 #include <algorithm>
 
+#include "core/paths.h"
+
 namespace ostrel {
 
 struct AudioTrackReader::State {
@@ -36,7 +38,11 @@ bool AudioTrackReader::open(const std::filesystem::path& file) {
     s_.reset();
     auto s = std::make_unique<State>();
     if (!s->packet || !s->frame) return false;
-    if (avformat_open_input(&s->format, file.string().c_str(), nullptr, nullptr) < 0) {
+    // Only regular files (a pipe would block the open for ever), and only as AVI, so that a
+    // file cannot make FFmpeg open anything else.
+    if (!not_a_regular_file(file).empty()) return false;
+    if (avformat_open_input(&s->format, file.string().c_str(), av_find_input_format("avi"),
+                            nullptr) < 0) {
         s->format = nullptr;
         return false;
     }

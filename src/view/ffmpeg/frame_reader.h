@@ -31,6 +31,9 @@ class FfmpegVideo final : public VideoSource {
     bool read_surface(int n, SurfaceImage& out, int width, int height) override;
     void close();
 
+    // The picture size the stream declares (0 x 0 when none is open).
+    int picture_width() const;
+    int picture_height() const;
     // Frames per second of the open video (30 when the file does not say).
     double frame_rate() const;
     // Frames the decoder has given since the file was opened, for tests and measurements.
