@@ -11,6 +11,24 @@ namespace ostrel::app {
 
 namespace fs = std::filesystem;
 
+// The generator names its steps in English; the dialog around them is Japanese.
+QString demo_step_name(const QString& english) {
+    static const QRegularExpression frame(QStringLiteral("^route video: frame (\\d+) of (\\d+)$"));
+    if (const auto m = frame.match(english); m.hasMatch())
+        return QStringLiteral("路線映像 %1 / %2 フレーム").arg(m.captured(1), m.captured(2));
+    static const std::pair<const char*, const char*> names[] = {
+        {"program files", "プログラムファイルとタイトル画像"},
+        {"trains", "車両・運転台とその音"},
+        {"the route:", "路線ファイル・標識・信号・沿線の音"},
+        {"the title window", "タイトル画面の沿線風景"},
+        {"the route video", "路線映像"},
+        {"done", "完了"},
+    };
+    for (const auto& [prefix, japanese] : names)
+        if (english.startsWith(QLatin1String(prefix))) return QString::fromUtf8(japanese);
+    return english;
+}
+
 fs::path demo_generator_beside(const fs::path& executable_dir) {
     std::error_code ec;
     const fs::path p = executable_dir / "ostrel-demo";
@@ -49,8 +67,8 @@ DemoResult write_demo_directory(const fs::path& generator, const fs::path& targe
             const auto m = step.match(line);
             if (m.hasMatch()) {
                 dialog.setValue(std::min(99, m.captured(1).toInt()));
-                dialog.setLabelText(
-                    QStringLiteral("デモ路線を作成しています: %1").arg(m.captured(2)));
+                dialog.setLabelText(QStringLiteral("デモ路線を作成しています: %1")
+                                        .arg(demo_step_name(m.captured(2))));
             } else if (!line.isEmpty()) {
                 last_error = line;
             }

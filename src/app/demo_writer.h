@@ -20,6 +20,9 @@ struct DemoResult {
     QString message;  // why not, for the user; empty when cancelled
 };
 
+// A step of the generator, as "[25%] the route video ..." names it, in the dialog's Japanese.
+QString demo_step_name(const QString& english);
+
 DemoResult write_demo_directory(const std::filesystem::path& generator,
                                 const std::filesystem::path& target, QWidget* parent);
 

@@ -1,5 +1,7 @@
 #include "app/driving_view.h"
 
+#include <QApplication>
+
 #include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -23,6 +25,7 @@ DrivingView::DrivingView(QWidget* parent, const LoadedDrive& loaded, QImage open
       log_(log) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMinimumSize(kWindowSize / 4);
+    created_.start();
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
 }
 
@@ -51,6 +54,9 @@ void DrivingView::mousePressEvent(QMouseEvent* e) {
     if (e->button() != Qt::LeftButton) return;
     const QPointF at = placement().to_layout(e->position());
     back_pressed_ = QRectF(layout::back).contains(at);
+    // The second click of a double click on the title's train lands here as the window opens:
+    // it is not the user's click to start.
+    if (created_.elapsed() < QApplication::doubleClickInterval()) return;
     if (!back_pressed_ && QRectF(kCabRect).contains(at) && on_click) on_click();
 }
 

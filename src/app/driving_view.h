@@ -5,6 +5,7 @@
 // lock. The 743 x 560 layout keeps its aspect at any window size, centred on black; at its own
 // size every pixel is where the data put it. UI thread.
 
+#include <QElapsedTimer>
 #include <QImage>
 #include <QWidget>
 #include <chrono>
@@ -61,6 +62,7 @@ class DrivingView : public QWidget {
     VideoSurface surface_;
     bool force_fetch_ = false;
     bool back_pressed_ = false;
+    QElapsedTimer created_;
     std::chrono::steady_clock::time_point requested_{};
     std::vector<std::chrono::steady_clock::time_point> drawn_;
 };

@@ -321,10 +321,9 @@ void TForm1::Timer1Timer(std::chrono::steady_clock::time_point planned) {
     const QPointer<TForm1> alive(this);
     after_locked_call();
     if (!alive) return;
-    // The autopilot answers the end-of-run dialogs by ending the drive.
-    if (finished && !closed_ &&
-        (program_.last_stop()->isVisible() || program_.crew_change()->isVisible()))
-        QTimer::singleShot(0, this, [this] { close(); });
+    // The autopilot stops at an end-of-run dialog and leaves it to the user, who may end the
+    // drive or, at a crew change, drive on by hand; its menu mark goes out.
+    if (finished && !closed_ && pilot_) set_autopilot(false);
 }
 
 void TForm1::start1Click() {

@@ -4,6 +4,7 @@
 #include <QCommandLineParser>
 #include <QMessageBox>
 #include <QStandardPaths>
+#include <QStringList>
 #include <cstdlib>
 #include <iostream>
 
@@ -21,13 +22,16 @@ std::filesystem::path path_of(const QString& s) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QApplication::setOrganizationName(QStringLiteral("Ostrel"));
-    QApplication::setApplicationName(QStringLiteral("ostrel"));
-
+    // The command line is read before anything needs a display, so that "--help" and a
+    // mistyped option answer on any terminal.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Ostrel, a railway driving simulator"));
-    parser.addHelpOption();
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Show this help and end"));
+    parser.addOption(help);
     parser.addPositionalArgument(QStringLiteral("DIR"),
                                  QStringLiteral("The program directory (holds ostrel.dat)"),
                                  QStringLiteral("[DIR]"));
@@ -48,7 +52,34 @@ int main(int argc, char** argv) {
         {QStringLiteral("silent")},
         QStringLiteral("Play no sound (the sounds still take their time)"));
     parser.addOptions({data, autopilot, timing_log, quit_after, silent});
-    parser.process(app);
+    if (!parser.parse(arguments)) {
+        std::cerr << "ostrel: " << parser.errorText().toStdString()
+                  << " (ostrel --help lists the options)\n";
+        return 2;
+    }
+    if (parser.isSet(help)) {
+        std::cout << parser.helpText()
+                         .replace(QStringLiteral("<executable_name>"), QStringLiteral("ostrel"))
+                         .toStdString();
+        return 0;
+    }
+    if (!ostrel::app::display_available()) {
+        std::cerr << "ostrel: the program needs a display (DISPLAY or WAYLAND_DISPLAY is not "
+                     "set); ostrel-sim drives without one\n";
+        return 1;
+    }
+    // A relative log name is taken from where the program was started, before the working
+    // directory becomes the data directory.
+    std::string timing_log_file = parser.value(timing_log).toStdString();
+    if (!timing_log_file.empty()) {
+        std::error_code ec;
+        const auto absolute = std::filesystem::absolute(timing_log_file, ec);
+        if (!ec) timing_log_file = absolute.string();
+    }
+
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Ostrel"));
+    QApplication::setApplicationName(QStringLiteral("ostrel"));
 
     ostrel::app::ProgramDirPlaces places;
     if (parser.isSet(data)) {
@@ -68,7 +99,7 @@ int main(int argc, char** argv) {
             const auto answer = QMessageBox::question(
                 nullptr, QStringLiteral("Ostrel"),
                 QStringLiteral("運転できるデータが見つかりません。\n"
-                               "デモ路線（約130 MB、1分ほど）を %1 に作成しますか？\n\n"
+                               "デモ路線（約190 MB、1分ほど）を %1 に作成しますか？\n\n"
                                "No program directory was found. Write the demo line to %1?")
                     .arg(QString::fromStdString(choice.dir.string())));
             if (answer == QMessageBox::Yes) {
@@ -89,7 +120,7 @@ int main(int argc, char** argv) {
 
     ostrel::app::ProgramOptions options;
     options.autopilot = parser.isSet(autopilot);
-    options.timing_log = parser.value(timing_log).toStdString();
+    options.timing_log = timing_log_file;
     options.quit_after_s = parser.value(quit_after).toInt();
     options.sound_device = !parser.isSet(silent);
 

@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QTimer>
+#include <iostream>
 
 #include "app/driving_window.h"
 #include "app/media_player.h"
@@ -64,6 +65,11 @@ void Program::forward_key(QKeyEvent* e) {
 }
 
 void Program::message(const QString& text) {
+    // A program that is ending (--quit-after) waits on no box: the text goes to the terminal.
+    if (ended_) {
+        std::cerr << "ostrel: " << text.toStdString() << "\n";
+        return;
+    }
     QMessageBox::information(driving_, QStringLiteral("Ostrel"), text);
 }
 

@@ -30,4 +30,12 @@ ProgramDirChoice choose_program_dir(const ProgramDirPlaces& places);
 
 bool holds_marker(const std::filesystem::path& dir);
 
+// What the "no data" message adds to the program's own text: where it looked and the ways to
+// name a data directory or to make the demo.
+std::string no_data_advice(const std::filesystem::path& dir);
+
+// Whether a window can be shown: a display is named (X11 or Wayland), or Qt is told which
+// platform to draw on.
+bool display_available();
+
 }  // namespace ostrel::app

@@ -1,5 +1,6 @@
 #include "app/small_windows.h"
 
+#include <QCloseEvent>
 #include <QFrame>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -155,6 +156,11 @@ TLastStop::TLastStop(Program& program) : QDialog(nullptr), program_(program) {
 
 void TLastStop::open_from_tick() {
     open_end_dialog(this);
+}
+
+void TLastStop::closeEvent(QCloseEvent* e) {
+    e->accept();
+    LastStopClick();
 }
 
 void TLastStop::LastStopClick() {

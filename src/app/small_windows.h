@@ -79,6 +79,9 @@ class TLastStop : public QDialog {
 
   protected:
     void mousePressEvent(QMouseEvent*) override { LastStopClick(); }
+    // The close box ends the drive as a click does: the run is over, and a dialog closed any
+    // other way would leave the driver at the terminus with nothing to end it.
+    void closeEvent(QCloseEvent* e) override;
     // It has no cancel button: Escape does nothing, only a click ends the drive.
     void keyPressEvent(QKeyEvent*) override {}
 

@@ -5,8 +5,10 @@
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QProcess>
 #include <QRandomGenerator>
 #include <QScreen>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QUrl>
 
@@ -121,7 +123,9 @@ TForm5::TForm5(Program& program)
     FormCreate();
 }
 
-TForm5::~TForm5() = default;
+TForm5::~TForm5() {
+    delete readme_;
+}
 
 void TForm5::set_client_size(int width, int height, bool centre) {
     resize(width, height);
@@ -144,7 +148,8 @@ void TForm5::load_image1(const std::string& name) {
 void TForm5::FormCreate() {
     selection.program_dir = program_.program_dir();
     if (!holds_marker(program_.program_dir())) {
-        program_.fatal(QStringLiteral("実行ファイルが正しい場所に配置されていません"));
+        program_.fatal(QStringLiteral("実行ファイルが正しい場所に配置されていません") +
+                       QString::fromStdString(no_data_advice(program_.program_dir())));
         return;
     }
     set_client_size(480, 270, true);
@@ -179,7 +184,10 @@ void TForm5::Timer1Timer() {
         }
     }
     if (slide_ticks == 1150 && title_state == 1) Imageclick();
-    if (!Image1->pixmap().isNull()) resize(Image1->size());
+    // The window takes the size of the picture it shows, centred again when that changes (the
+    // opening movie's 480 x 270 grows to the slides' 800 x 600).
+    if (!Image1->pixmap().isNull() && size() != Image1->size())
+        set_client_size(Image1->width(), Image1->height(), true);
     if (MediaPlayer1->file_name().empty() && DXDraw1->isVisible()) aviclick();
     if (menu_ticks == 890 && DXDraw1->isVisible()) aviclick();
     if (slide_ticks == 1) {
@@ -269,8 +277,11 @@ void TForm5::lineclick(int n) {
     }
 }
 
-void TForm5::Menumousedown(int, Qt::MouseButton button) {
+void TForm5::Menumousedown(int n, Qt::MouseButton button) {
     if (button != Qt::RightButton) return;
+    // The service under the pointer is the one the picked train drives, whichever was
+    // selected before.
+    lineclick(n);
     const QString file = QFileDialog::getOpenFileName(
         this, QStringLiteral("この路線を任意の列車で運転することができます"), QString(),
         QStringLiteral("列車データファイル (*.dat)"));
@@ -342,8 +353,36 @@ void TForm5::drive_ended() {
 }
 
 void TForm5::helpclick() {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(
-        QString::fromStdString((program_.program_dir() / "readme.html").string())));
+    const QString readme =
+        QString::fromStdString((program_.program_dir() / "readme.html").string());
+    // The desktop's browser when it has one. xdg-open says by its exit code whether it found
+    // one; without it, or when it fails, the readme opens in a window of our own.
+    auto* opener = new QProcess(this);
+    connect(opener, &QProcess::finished, this, [this, opener, readme](int code) {
+        opener->deleteLater();
+        if (code != 0) show_readme(readme);
+    });
+    connect(opener, &QProcess::errorOccurred, this,
+            [this, opener, readme](QProcess::ProcessError e) {
+                if (e != QProcess::FailedToStart) return;
+                opener->deleteLater();
+                show_readme(readme);
+            });
+    opener->start(QStringLiteral("xdg-open"), {QUrl::fromLocalFile(readme).toString()});
+}
+
+void TForm5::show_readme(const QString& file) {
+    if (!readme_) {
+        readme_ = new QTextBrowser(nullptr);
+        readme_->setAttribute(Qt::WA_DeleteOnClose, false);
+        readme_->setOpenExternalLinks(true);
+        readme_->resize(720, 560);
+    }
+    readme_->setWindowTitle(QStringLiteral("readme.html"));
+    readme_->setSource(QUrl::fromLocalFile(file));
+    readme_->show();
+    readme_->raise();
+    readme_->activateWindow();
 }
 
 void TForm5::backclick() {

@@ -10,6 +10,7 @@
 #include "drive/loader.h"
 
 class QLabel;
+class QTextBrowser;
 class QTimer;
 
 namespace ostrel::app {
@@ -32,6 +33,9 @@ class TForm5 : public QWidget {
     void Menumousedown(int line, Qt::MouseButton button);
     void Trainclick(int train);  // 1 .. 5; 0 after the file dialog
     void helpclick();
+    // The readme in a window of the program's own, for a desktop without a browser.
+    void show_readme(const QString& file);
+    QTextBrowser* readme_window() const { return readme_; }
     void backclick();
     void quitClick();
 
@@ -62,6 +66,7 @@ class TForm5 : public QWidget {
 
     Program& program_;
     std::string picked_dir_, picked_file_;  // from the file dialog, used once
+    QTextBrowser* readme_ = nullptr;
 };
 
 }  // namespace ostrel::app

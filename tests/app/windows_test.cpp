@@ -193,8 +193,13 @@ TEST_F(Windows, WithoutTheMarkerFileTheProgramSaysSoAndEnds) {
     Program& p = start_program(empty);
     EXPECT_TRUE(p.ended());
     EXPECT_EQ(p.exit_code(), 1);
-    EXPECT_EQ(messages.texts,
-              QStringList{QStringLiteral("実行ファイルが正しい場所に配置されていません")});
+    // The program's own words, then where it looked and what to do.
+    ASSERT_EQ(messages.texts.size(), 1);
+    EXPECT_TRUE(messages.texts[0].startsWith(
+        QStringLiteral("実行ファイルが正しい場所に配置されていません\n\n")));
+    for (const char* hint : {"ostrel --data", "OSTREL_DATA", "ostrel-demo"})
+        EXPECT_TRUE(messages.texts[0].contains(QLatin1String(hint))) << hint;
+    EXPECT_TRUE(messages.texts[0].contains(QString::fromStdString(empty.string())));
     fs::remove_all(empty);
 }
 
@@ -214,9 +219,11 @@ TEST_F(Windows, TheDrivingViewScalesWithTheWindowAndKeepsItsPlacesForClicks) {
     EXPECT_TRUE(w->windowState() & Qt::WindowFullScreen);
     w->full_screen1->trigger();
     EXPECT_FALSE(w->windowState() & Qt::WindowFullScreen);
+    // A click on the cab view starts the drive (movieclick), once the window has stood longer
+    // than a double click; the back button, where it is drawn at twice the size, closes the
+    // window.
+    QTest::qWait(QApplication::doubleClickInterval() + 50);
     w->untendai->resize(1486, 1200);
-    // A click on the cab view starts the drive (movieclick); the back button, where it is
-    // drawn at twice the size, closes the window.
     QTest::mouseClick(w->untendai, Qt::LeftButton, {}, QPoint(400, 300));
     EXPECT_TRUE(state(w).tick_timer_running);
     QTest::mouseClick(w->untendai, Qt::LeftButton, {}, QPoint(2 * 727, 40 + 2 * 542));
@@ -512,6 +519,46 @@ TEST_F(Windows, CrewChangeEnterGoesOnEscapeEndsAndTheLastStopEndsOnAClick) {
     QTest::mouseClick(last, Qt::LeftButton);
     EXPECT_FALSE(last->isVisible());
     EXPECT_EQ(program_->driving(), nullptr);
+
+    // Its close box ends the drive too: nothing else is left to do at the terminus.
+    start_drive();
+    last->open_from_tick();
+    last->close();
+    EXPECT_FALSE(last->isVisible());
+    EXPECT_EQ(program_->driving(), nullptr);
+}
+
+TEST_F(Windows, TheSecondClickOfADoubleClickOnATrainDoesNotStartTheDrive) {
+    start_program(*program_dir_);
+    TForm1* w = start_drive();
+    DrivingView* view = w->untendai;
+    const Letterbox box = view->placement();
+    const QPoint cab = (box.offset + QPointF(270, 150) * box.scale).toPoint();
+    QTest::mouseClick(view, Qt::LeftButton, {}, cab);
+    EXPECT_FALSE(state(w).tick_timer_running);
+    QTest::qWait(QApplication::doubleClickInterval() + 50);
+    QTest::mouseClick(view, Qt::LeftButton, {}, cab);
+    EXPECT_TRUE(state(w).tick_timer_running);
+    w->close();
+}
+
+TEST_F(Windows, RightClickingAServicePicksThatServiceForTheChosenTrain) {
+    start_program(*program_dir_);
+    TForm5* title = program_->title();
+    if (title->title_state == 1) title->Imageclick();
+    if (title->title_state == 2) title->Imageclick();
+    title->lineclick(3);
+    const DriveSelection third = title->selection;
+    title->lineclick(1);
+    ASSERT_NE(title->selection.start_station_index, third.start_station_index);
+    // The file dialog is answered by cancelling it; the service under the pointer is selected.
+    QTimer::singleShot(200, [] {
+        if (QWidget* dialog = QApplication::activeModalWidget()) dialog->close();
+    });
+    title->Menumousedown(3, Qt::RightButton);
+    EXPECT_EQ(title->cursor->y(), title->line[2]->y() + 3);
+    EXPECT_EQ(title->selection.line_file_name, third.line_file_name);
+    EXPECT_EQ(title->selection.start_station_index, third.start_station_index);
 }
 
 TEST_F(Windows, SaveSlotsShowNoDataUntilSavedThenRestore) {

@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# The real `ostrel` on a terminal without a display: "--help" answers, a mistyped option and a
+# missing display each say so in one line and end with an error code, never with an abort.
+# Usage: command_line.sh OSTREL
+set -uo pipefail
+ostrel="$1"
+run() { env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$ostrel" "$@"; }
+fail() { echo "command-line: $*"; exit 1; }
+
+out=$(run --help 2>&1); code=$?
+[ "$code" -eq 0 ] || fail "--help ended with $code: $out"
+grep -q -- "--autopilot" <<<"$out" || fail "--help does not list the options: $out"
+grep -q "Usage: ostrel" <<<"$out" || fail "--help does not name the program: $out"
+
+out=$(run --no-such-option 2>&1); code=$?
+[ "$code" -eq 2 ] || fail "a wrong option ended with $code: $out"
+[ "$(wc -l <<<"$out")" -eq 1 ] || fail "a wrong option said more than one line: $out"
+
+out=$(run /tmp 2>&1); code=$?
+[ "$code" -eq 1 ] || fail "without a display it ended with $code: $out"
+grep -q "needs a display" <<<"$out" || fail "without a display it did not say so: $out"
+echo "command-line: ok"
