@@ -212,7 +212,9 @@ void Autopilot::act(Drive& d) {
         if (s.brake_notch >= 0) move_lever_towards(d, -service_steps_);
         AsciiDown(d, ' ');
     }
-    if (s.ats_chime) AsciiDown(d, ' ');
+    // The chime, once it rings, is silenced by another press (not before: that would call it
+    // off unheard).
+    if (!s.ats_alarm && !s.ats_chime && d.sound.is_playing(d.vehicle.Sound_Ats2)) AsciiDown(d, ' ');
 
     const bool standing = round_half_even(s.train_speed) == 0;
     const int row = s.next_station_index;

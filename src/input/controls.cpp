@@ -58,8 +58,13 @@ void ats_acknowledge(Drive& d) {
     if (s.ats_limit == 998 && at_standstill(d) && d.sound.is_playing(chime)) d.sound.stop(chime);
     if (s.ats_limit != 998 && d.sound.is_playing(chime)) d.sound.stop(chime);
     if (s.ats_chime) {
+        // The chime that was to replace the alarm is called off before it sounded: the alarm
+        // goes quiet and its lamp out here, as the chime would have done, or the alarm would
+        // ring on with nothing left to stop it.
         s.ats_chime = false;
         s.ats_alarm = false;
+        d.sound.stop(d.vehicle.Sound_Ats1);
+        if (SpriteState* lamp = d.view.sprite(d.view.ids.lamp_ats)) lamp->visible = false;
     }
     if (s.ats_alarm && s.brake_notch < 0 && !s.system_eb) {
         s.ats_alarm = false;

@@ -226,6 +226,9 @@ void update_hint(Drive& d) {
     d.shell.note("hint " + hint);
     if (!d.options.explanation_mode) return;
     if (hint.empty()) {
+        // The frame is fetched again without the notice, or it would stay on a standing train
+        // (after an ATS reset, say) until the next frame.
+        if (!d.view.video_notice.empty()) d.view.drawn_frame = d.s.current_frame - 1;
         d.view.video_notice.clear();
     } else if (hint[0] == '0') {
         d.view.video_notice = hint.substr(1);

@@ -178,6 +178,29 @@ TEST(WarningAts, TheFirstConfirmationTurnsTheAlarmIntoTheChime) {
     EXPECT_EQ(t.channels.playing(data.vehicle.Sound_Ats2), SoundChannels::Playing::Looping);
 }
 
+TEST(WarningAts, ASecondPressBeforeTheChimeSoundsSilencesTheAlarmToo) {
+    LoadedDrive data = sample_drive();
+    data.vehicle.ATS_Type = 0;
+    data.vehicle.ATS_Alert = 1;
+    TestDrive t(data);
+    t.s.ats_limit = 25;
+    t.s.train_speed = 40;
+    t.s.brake_notch = -3;
+    t.s.stations[0].melody_played = true;
+    signals_and_ats(t.drive);
+    ASSERT_TRUE(t.s.ats_alarm);
+    AsciiDown(t.drive, ' ');  // the alarm becomes the chime ...
+    AsciiDown(t.drive, ' ');  // ... which is called off before the next tick rings it
+    EXPECT_FALSE(t.s.ats_alarm);
+    EXPECT_FALSE(t.s.ats_chime);
+    EXPECT_FALSE(t.channels.is_playing(data.vehicle.Sound_Ats1));
+    EXPECT_FALSE(t.drive.view.sprite(t.drive.view.ids.lamp_ats)->visible);
+    t.s.train_speed = 20;  // back under the limit: the next ticks ring nothing
+    for (int i = 0; i < 20; ++i)
+        signals_and_ats(t.drive);
+    EXPECT_FALSE(t.channels.is_playing(data.vehicle.Sound_Ats1));
+}
+
 TEST(SpeedChecks, AZoneCheckRingsOnceOnEnteringAndKeepsItsIndicatorWhileInside) {
     LoadedDrive data = sample_drive();
     for (TSignal& sig : data.line.Signal)

@@ -214,6 +214,19 @@ TEST(HostileVideo, APipeIsNeverOpenedAndAHugePictureIsRefusedBeforeDecoding) {
     write_all(huge, bytes);
     EXPECT_FALSE(video.open_file(huge));
     EXPECT_EQ(video.error(), "the picture is larger than 16 million pixels");
+
+    // A header chunk that claims 1.6 GB in a file of a few kilobytes: FFmpeg would allocate
+    // what it claims before reading it.
+    bytes = read_all(dib);
+    const auto strf = bytes.find("strf");
+    ASSERT_NE(strf, std::string::npos);
+    for (int i = 0; i < 4; ++i)
+        bytes[strf + 4 + static_cast<std::size_t>(i)] =
+            static_cast<char>((1634562671u >> (8 * i)) & 0xFF);
+    write_all(huge, bytes);
+    EXPECT_FALSE(video.open_file(huge));
+    EXPECT_EQ(video.error(), "a header chunk claims more bytes than the file holds");
+    EXPECT_FALSE(read_audio_track(huge));
     for (const auto& f : {dib, huge})
         fs::remove(f);
 }

@@ -67,5 +67,20 @@ TEST(Hints, StoppingAtTheBufferAsksForTheTurnBack) {
     EXPECT_EQ(t.drive.view.video_notice, "（停車駅接近）");
 }
 
+TEST(Hints, AClearedHintIsTakenOffAStandingTrainsPicture) {
+    TestDrive t(sample_drive());
+    t.drive.options.explanation_mode = true;
+    t.s.train_speed = 0;
+    t.s.current_frame = 500;
+    t.s.system_eb = true;
+    update_hint(t.drive);
+    EXPECT_EQ(t.drive.view.video_notice, "非常ブレーキを入れ、リセットキーを押してください。");
+    t.drive.view.drawn_frame = 500;  // drawn with the notice
+    t.s.system_eb = false;           // the ATS reset
+    update_hint(t.drive);
+    EXPECT_EQ(t.drive.view.video_notice, "");
+    EXPECT_NE(t.drive.view.drawn_frame, 500);  // fetched again, without it
+}
+
 }  // namespace
 }  // namespace ostrel

@@ -11,6 +11,7 @@ extern "C" {
 #include <algorithm>
 
 #include "core/paths.h"
+#include "view/ffmpeg/avi_header.h"
 
 namespace ostrel {
 
@@ -40,7 +41,7 @@ bool AudioTrackReader::open(const std::filesystem::path& file) {
     if (!s->packet || !s->frame) return false;
     // Only regular files (a pipe would block the open for ever), and only as AVI, so that a
     // file cannot make FFmpeg open anything else.
-    if (!not_a_regular_file(file).empty()) return false;
+    if (!not_a_regular_file(file).empty() || !avi_header_problem(file).empty()) return false;
     if (avformat_open_input(&s->format, file.string().c_str(), av_find_input_format("avi"),
                             nullptr) < 0) {
         s->format = nullptr;

@@ -13,6 +13,7 @@ extern "C" {
 #include <vector>
 
 #include "core/paths.h"
+#include "view/ffmpeg/avi_header.h"
 
 namespace ostrel {
 
@@ -106,6 +107,10 @@ bool FfmpegVideo::open_file(const std::filesystem::path& file) {
     decoded_ = 0;
     // A pipe or a device would block FFmpeg's open for ever.
     if (std::string why = not_a_regular_file(file); !why.empty()) {
+        error_ = why;
+        return false;
+    }
+    if (std::string why = avi_header_problem(file); !why.empty()) {
         error_ = why;
         return false;
     }
