@@ -84,8 +84,12 @@ std::string timetable_card(const Route& r, Service service) {
                    (passed ? QStringLiteral("レ ") : QString()) + time);
     }
     p.end();
+    // The card is drawn with its bottom-left pixel as the transparent colour: that one pixel
+    // gets a colour of its own, so the card's face stays opaque over the labels behind it.
+    img.setPixelColor(0, img.height() - 1, QColor(255, 0, 255));
     return bmp_bytes(img);
 }
+
 std::string clock_of(int h, int m, int s) {
     return n((h * 3600LL + m * 60 + s) * 30);
 }
@@ -100,7 +104,8 @@ std::string line_text(const Route& r, Service service) {
     s += "[LineName]\n" + std::string(kTitles[si]) + "\n[LineName2]\nオストレル本線\n";
     s += "[StartPos]\n" + n(r.station_frame[0]) + "\n[FrameRate]\n15\n";
     s += "[Staf]\nimage\\line\\staf" + n(si) + ".bmp\nimage\\line\\opening.bmp\n[StartTime]\n0\n";
-    s += "[StafSwitch]\n440\n0\n10\n#\n";
+    // Page height, then the next-station index from which the second page is shown.
+    s += "[StafSwitch]\n440\n10\n#\n";
     s += "[MovieStop]\n" + n(r.buffer_frame) + "\n#\n";
     // A timed sub-movie while standing at station 8, and one locked to the position in the
     // first tunnel.

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The driving window's golden pictures: chosen moments of the demo's limited express with the
-# autopilot driving its cab-signal train_70100, drawn by `ostrel-sim run --snapshot` and
+# autopilot driving its cab-signal train_70100, and the express's timetable card, drawn by `ostrel-sim run --snapshot` and
 # compared pixel by pixel with tests/golden/pictures/ (a pixel counts as different when a colour
 # differs by more than 6 %; a few hundred may, as fonts and video decoders round differently).
 # Usage: compare.sh OSTREL_SIM DEMO_GENERATOR WORK_DIR DEMO_DIR [--rebaseline]
@@ -25,6 +25,12 @@ run=(run --program-dir "$demo" --line line_ltd.dat --vehicle train_70100.dat --e
 printf '1000 start\n' >"$work/later-start.txt"
 "$sim" "${run[@]}" --script "$work/later-start.txt" --ms 600 \
     --snapshot 500:"$out/standing.png" >/dev/null 2>"$work/sim.log"
+# The timetable card (F1) at the express's second half: its second page, opaque over the
+# labels beside the cab view.
+printf '500 start\n1000 key F1\n' >"$work/card.txt"
+"$sim" run --program-dir "$demo" --line line_exp.dat --vehicle train_7200.dat --start 12 \
+    --every 1000 --script "$work/card.txt" --ms 4000 \
+    --snapshot 3500:"$out/timetable.png" >/dev/null 2>>"$work/sim.log"
 # Under way with the autopilot.
 "$sim" "${run[@]}" --autopilot --ms 650000 \
     --snapshot 89000:"$out/gradient.png" \
