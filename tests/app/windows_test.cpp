@@ -16,9 +16,12 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QScreen>
 #include <QSettings>
 #include <QTableWidget>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QWheelEvent>
 #include <filesystem>
@@ -235,6 +238,9 @@ TEST_F(Windows, TheOpeningMoviePlaysItsFramesThenTheSlideShowFollows) {
     fs::copy(*program_dir_, dir, fs::copy_options::recursive);
     fs::create_directories(dir / "Move");  // the data name "move", in another case
     ASSERT_TRUE(fixture::write_numbered_avi(dir / "Move" / "Opening.AVI", "mpeg4", 15, 5));
+    fs::create_directories(dir / "image" / "title");
+    fixture::write_file(dir / "image" / "title" / "01.jpg",
+                        fixture::jpeg(640, 400, Rgba{90, 120, 160, 255}));
     Program& p = start_program(dir);
     TForm5* title = p.title();
     p.title()->show();
@@ -244,6 +250,12 @@ TEST_F(Windows, TheOpeningMoviePlaysItsFramesThenTheSlideShowFollows) {
     // The title sound opened at the first tick does not cut the movie short.
     title->Timer1Timer();
     EXPECT_TRUE(title->DXDraw1->isVisible());
+    // The first slide has resized the window: it is centred again at its new size.
+    EXPECT_EQ(title->size(), QSize(640, 400));
+    const QRect screen = title->screen()->geometry();
+    EXPECT_EQ(title->pos(), QPoint(screen.x() + qRound((screen.width() - title->width()) / 2.0),
+                                   screen.y() + qRound((screen.height() - title->height()) / 2.0)))
+        << title->width() << " x " << title->height();
     EXPECT_TRUE(QTest::qWaitFor([&] { return !title->DXDraw1->isVisible(); }, 5000));
     EXPECT_GE(player->frames_shown(), 5);  // 15 frames at 30 a second, some perhaps skipped
     EXPECT_EQ(title->size(), QSize(800, 600));
@@ -679,6 +691,24 @@ TEST_F(Windows, TheValueDisplayShowsEveryValueBesideItsCaptionAndFollowsTheDrive
     w->close();
 }
 
+TEST_F(Windows, TheReadmeOpensInAWindowOfItsOwnAndAnEndingProgramWaitsOnNoMessage) {
+    const fs::path dir = temp_dir("readme");
+    fixture::write_program_dir(dir);
+    fixture::write_file(dir / "readme.html", "<html><body><h1>Ostrel demo</h1></body></html>");
+    Program& p = start_program(dir);
+    p.title()->show_readme(QString::fromStdString((dir / "readme.html").string()));
+    ASSERT_NE(p.title()->readme_window(), nullptr);
+    EXPECT_TRUE(p.title()->readme_window()->isVisible());
+    EXPECT_TRUE(p.title()->readme_window()->toPlainText().contains(QStringLiteral("Ostrel demo")));
+    // Once the program ends, a message goes to the terminal, not into a box that would wait.
+    const int boxes = static_cast<int>(messages_->texts.size());
+    p.end(0);
+    p.message(QStringLiteral("Disconnect from controller."));
+    EXPECT_EQ(static_cast<int>(messages_->texts.size()), boxes);
+    program_.reset();
+    fs::remove_all(dir);
+}
+
 TEST_F(Windows, TheHelpWindowTakesItsCaptionFromLineOneAndSaysWhenTheFileIsMissing) {
     Program& p = start_program(*program_dir_);
     EXPECT_EQ(p.help()->windowTitle(), QStringLiteral("運転のしかた"));
@@ -773,6 +803,19 @@ fs::path fake_generator(const fs::path& dir, int status) {
                           << (status ? "echo 'disk full' >&2\n" : "") << "exit " << status << "\n";
     fs::permissions(script, fs::perms::owner_all);
     return script;
+}
+
+TEST(DemoWriter, TheGeneratorsStepsAreNamedInTheDialogsJapanese) {
+    EXPECT_EQ(demo_step_name(QStringLiteral("route video: frame 3000 of 43200")),
+              QStringLiteral("路線映像 3000 / 43200 フレーム"));
+    for (const char* step : {"program files and title pictures", "trains, panels and their sounds",
+                             "the route: three line files, signs, signals and line sounds",
+                             "the title window's scenes of the route",
+                             "the route video, drawn from the line files' places", "done"}) {
+        const QString name = demo_step_name(QString::fromLatin1(step));
+        EXPECT_FALSE(name.contains(QRegularExpression(QStringLiteral("[A-Za-z]"))))
+            << step << " -> " << name.toStdString();
+    }
 }
 
 TEST(DemoWriter, AFailedWriteLeavesNothingBehindAndAFinishedOneTakesTheTargetsName) {

@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 #include <jpeglib.h>
+#include <sndfile.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <vector>
 
 #include "core/error.h"
@@ -77,6 +80,22 @@ TEST(Jpeg, ReadsAndRefusesCorruptFilesWithoutEndingTheProcess) {
     PlatformImageDecoder both;
     EXPECT_EQ(both.decode(good, image_format_for("a\\PLATE.JPEG")).width, 16);
     EXPECT_EQ(image_format_for("a.jpg.bmp"), ImageFormat::Bitmap);
+}
+
+TEST(Jpeg, APictureCutShortIsTheSameEveryTimeItIsRead) {
+    const std::string whole = fixture::jpeg(64, 64, Rgba{200, 100, 50, 255});
+    const std::string cut = whole.substr(0, whole.size() * 2 / 3);
+    std::vector<Rgba> first;
+    for (int i = 0; i < 3; ++i) {
+        dirty_the_heap(64 * 64 * 4);
+        try {
+            const Image img = decode_jpeg(cut);
+            if (first.empty()) first = img.pixels;
+            EXPECT_EQ(img.pixels, first) << "read " << i;
+        } catch (const DecodeError&) {
+            // refused with the file's message: as good
+        }
+    }
 }
 
 // A progressive JPEG whose last scan is repeated `repeats` times.
@@ -163,6 +182,46 @@ TEST(Wave, PlayingTimeComesFromTheRealChunksWhateverComesBeforeThem) {
     ASSERT_TRUE(info);
     EXPECT_EQ(info->channels, 1);
     EXPECT_FALSE(read_riff_wave_info(bytes.substr(0, 30)));
+}
+
+// A FLAC file of `frames` frames of noise whose header claims `claimed` frames.
+std::string flac_claiming(int frames, std::uint64_t claimed) {
+    const std::string path = ::testing::TempDir() + "ostrel-claiming.flac";
+    SF_INFO info{};
+    info.samplerate = 22050;
+    info.channels = 1;
+    info.format = SF_FORMAT_FLAC | SF_FORMAT_PCM_16;
+    SNDFILE* out = sf_open(path.c_str(), SFM_WRITE, &info);
+    if (!out) return {};
+    std::vector<short> noise(static_cast<std::size_t>(frames));
+    std::uint32_t x = 1;
+    for (short& v : noise) {
+        x = x * 1664525u + 1013904223u;
+        v = static_cast<short>(x >> 16);
+    }
+    sf_writef_short(out, noise.data(), frames);
+    sf_close(out);
+    std::ifstream in(path, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), {});
+    std::remove(path.c_str());
+    // STREAMINFO: the total sample count is the low 36 bits of the 8 bytes at offset 18.
+    std::uint64_t packed = 0;
+    for (int i = 0; i < 8; ++i)
+        packed = packed << 8 | static_cast<unsigned char>(bytes[18 + static_cast<std::size_t>(i)]);
+    packed = (packed & ~((std::uint64_t{1} << 36) - 1)) | claimed;
+    for (int i = 7; i >= 0; --i, packed >>= 8)
+        bytes[18 + static_cast<std::size_t>(i)] = static_cast<char>(packed & 0xFF);
+    return bytes;
+}
+
+TEST(Wave, ASoundHoldsMemoryForTheSamplesItHasNotForWhatItsHeaderClaims) {
+    const std::string bytes = flac_claiming(1000, 0);
+    ASSERT_FALSE(bytes.empty());
+    // As much as the decoder believes of a file this size, far more than it holds.
+    const std::string claiming = flac_claiming(1000, 15 * bytes.size());
+    const Wave w = SndfileWaveDecoder().decode(claiming);
+    EXPECT_LE(w.samples.size(), 1000u);
+    EXPECT_LE(w.samples.capacity(), w.samples.size() + 64);
 }
 
 TEST(Wave, UnreadableSoundsAreDecodeErrors) {
