@@ -52,6 +52,27 @@ int main(int argc, char** argv) {
         {QStringLiteral("silent")},
         QStringLiteral("Play no sound (the sounds still take their time)"));
     parser.addOptions({data, autopilot, timing_log, quit_after, silent});
+    // Qt's own options ("-platform offscreen", "-style fusion" ...) are taken as Qt takes them,
+    // and left to it.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption platform({QStringLiteral("platform")}, QString(), QStringLiteral("P"));
+    for (const char* name : {"platformpluginpath", "platformtheme", "plugin", "qwindowgeometry",
+                             "qwindowicon", "qwindowtitle", "session", "style", "stylesheet",
+                             "display", "geometry", "title", "name"}) {
+        QCommandLineOption qt({QString::fromLatin1(name)}, QString(), QStringLiteral("VALUE"));
+        qt.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(qt);
+    }
+    for (const char* name : {"reverse", "widgetcount", "nograb", "dograb", "sync"}) {
+        QCommandLineOption qt({QString::fromLatin1(name)});
+        qt.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(qt);
+    }
+    {
+        QCommandLineOption hidden = platform;
+        hidden.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(hidden);
+    }
     if (!parser.parse(arguments)) {
         std::cerr << "ostrel: " << parser.errorText().toStdString()
                   << " (ostrel --help lists the options)\n";
@@ -63,7 +84,7 @@ int main(int argc, char** argv) {
                          .toStdString();
         return 0;
     }
-    if (!ostrel::app::display_available()) {
+    if (!ostrel::app::display_available() && !parser.isSet(platform)) {
         std::cerr << "ostrel: the program needs a display (DISPLAY or WAYLAND_DISPLAY is not "
                      "set); ostrel-sim drives without one\n";
         return 1;

@@ -74,7 +74,12 @@ void Program::message(const QString& text) {
 }
 
 void Program::fatal(const QString& text) {
-    QMessageBox::critical(nullptr, QStringLiteral("Ostrel"), text);
+    // A timed run (--quit-after) ends on its own: nobody is there to close a box.
+    if (options_.quit_after_s > 0 || ended_) {
+        std::cerr << "ostrel: " << text.toStdString() << "\n";
+    } else {
+        QMessageBox::critical(nullptr, QStringLiteral("Ostrel"), text);
+    }
     end(1);
 }
 

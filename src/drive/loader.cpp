@@ -180,13 +180,11 @@ void Loader::read_line() {
         },
         sel.line_file_name);
     Line& line = drive_.line;
-    // Without stations or a speed profile there is no line to drive: the train could neither
-    // stop anywhere nor move along its video. Said here rather than left as an empty drive.
-    if (line.Station.empty() || line.SpeedUnit.empty()) {
-        throw UserError(line_error_text(line.Station.empty() ? "[Station]" : "[SpeedUnit]", "") +
-                        " " + sel.line_file_name + " (" +
-                        (line.Station.empty() ? "no stations" : "no speed profile") + ")");
-    }
+    // Without a single station there is no service to drive (no stop, no end): said here
+    // rather than left as an empty drive, as a line file read as the wrong encoding would be.
+    if (line.Station.empty())
+        throw UserError(line_error_text("[Station]", "") + " " + sel.line_file_name +
+                        " (no stations)");
     if (sel.start_station_index >= 1 &&
         static_cast<std::size_t>(sel.start_station_index) >= line.Station.size()) {
         throw UserError("路線ファイルに駅" + std::to_string(sel.start_station_index) +

@@ -36,7 +36,7 @@ int lever_position(const Drive& d) {
     return d.s.brake_notch;
 }
 
-Autopilot::Autopilot(const Drive& d) {
+Autopilot::Autopilot(const Drive& d) : dialog_seen_(d.s.end_dialog_shown) {
     const Vehicle& v = d.vehicle;
     service_steps_ = std::max(1, v.Brake - 1);
     top_notch_ = 0;
@@ -194,7 +194,11 @@ void Autopilot::at_station(Drive& d, int row) {
 void Autopilot::act(Drive& d) {
     DriveState& s = d.s;
     if (finished_) return;
-    if (s.end_dialog_shown) {
+    // Only a dialog that opens while it drives: one answered with "drive on" before it was
+    // switched on is no reason to stop.
+    const bool dialog_opened = s.end_dialog_shown && !dialog_seen_;
+    dialog_seen_ = s.end_dialog_shown;
+    if (dialog_opened) {
         finished_ = true;
         events_.push_back("autopilot ends the drive");
         return;

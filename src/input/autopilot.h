@@ -36,6 +36,7 @@ class Autopilot {
     long double plan_rate_ = 1.5;  // deceleration it plans with, km/h/s
     int stopped_row_ = -1;         // the station it has reported stopping at
     bool finished_ = false;
+    bool dialog_seen_ = false;  // an end dialog had opened when it last looked
     std::vector<std::string> events_;
 };
 

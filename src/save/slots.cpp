@@ -36,13 +36,15 @@ std::string shortened(const std::string& text, std::size_t most) {
     return text;
 }
 
-// The last frame the line's tables reach (the speed profile, the stations).
+// The last frame a drive can reach: the end of the route video or of the line's tables, past
+// the buffer frame after turning back, or where the preceding train ends its run.
 int last_line_frame(const Drive& d) {
-    int last = 0;
+    int last = std::max({d.video_length, d.line.pre_train_last_frame, 0});
     for (const TSpeedUnit& u : d.line.SpeedUnit)
         last = std::max(last, u.last_frame);
     for (const TStation& st : d.line.Station)
         last = std::max(last, st.frame);
+    if (d.line.has_buffer_frame()) last = std::max(last, d.line.MovieStop.front() + 10);
     return last;
 }
 

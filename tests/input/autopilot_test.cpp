@@ -109,6 +109,37 @@ TEST(Autopilot, DrivesEveryKindOfTrain) {
     }
 }
 
+TEST(Autopilot, StopsAtADialogThatOpensWhileItDrivesNotAtOneAnsweredBefore) {
+    fixture::TestDrive t(fixture::sample_drive());
+    t.s.end_dialog_shown = true;  // a crew change the driver chose to drive on from
+    Autopilot pilot(t.drive);
+    pilot.act(t.drive);
+    EXPECT_FALSE(pilot.finished());
+    t.s.end_dialog_shown = false;  // "Move" clears it; a later dialog stops the autopilot
+    pilot.act(t.drive);
+    t.s.end_dialog_shown = true;
+    pilot.act(t.drive);
+    EXPECT_TRUE(pilot.finished());
+}
+
+TEST(Autopilot, ConfirmsTheAlarmAndSilencesTheChimeOnlyOnceItRings) {
+    LoadedDrive data = fixture::sample_drive();
+    data.vehicle.ATS_Type = 0;
+    data.vehicle.ATS_Alert = 1;
+    data.vehicle.ATS_Cnt = 0;  // the chime loops until silenced
+    fixture::TestDrive t(data);
+    Autopilot pilot(t.drive);
+    t.s.ats_alarm = true;
+    t.s.brake_notch = -3;
+    pilot.act(t.drive);  // confirms: the alarm becomes the chime, not yet rung
+    EXPECT_FALSE(t.s.ats_alarm);
+    EXPECT_TRUE(t.s.ats_chime);
+    t.channels.play_looping(data.vehicle.Sound_Ats2);  // the tick rings it
+    t.s.ats_chime = false;
+    pilot.act(t.drive);  // now silenced
+    EXPECT_FALSE(t.channels.is_playing(data.vehicle.Sound_Ats2));
+}
+
 TEST(Autopilot, TheLeverAsOneNumber) {
     fixture::TestDrive t(fixture::sample_drive());
     EXPECT_EQ(lever_position(t.drive), -9);

@@ -231,6 +231,20 @@ TEST(HostileVideo, APipeIsNeverOpenedAndAHugePictureIsRefusedBeforeDecoding) {
         fs::remove(f);
 }
 
+TEST(HostileVideo, AHeaderThatOvercountsTheFramesDoesNotRunPastTheFile) {
+    const fs::path file = temp("long-header.avi");
+    ASSERT_TRUE(fixture::write_numbered_avi(file, "mpeg4", kFrames, 10));
+    std::string bytes = read_all(file);
+    patch_u32(bytes, "avih", 16, 43200);
+    patch_u32(bytes, "strh", 32, 43200);
+    write_all(file, bytes);
+    FfmpegVideo video;
+    ASSERT_TRUE(video.open_file(file)) << video.error();
+    EXPECT_EQ(video.frame_count(), kFrames);
+    EXPECT_EQ(shown(video, kFrames - 1), kFrames - 1);
+    fs::remove(file);
+}
+
 TEST(HostileVideo, AHeaderThatUndercountsTheFramesDoesNotEndTheVideoEarly) {
     const fs::path file = temp("short-header.avi");
     ASSERT_TRUE(fixture::write_numbered_avi(file, "mpeg4", kFrames, 10));

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <string>
 
 #include "core/decode/decoders.h"
@@ -59,15 +60,17 @@ Wave SndfileWaveDecoder::decode(std::string_view bytes) const {
     MemoryFile file{bytes, 0};
     SF_VIRTUAL_IO io{get_length, seek, read, write, tell};
     SF_INFO info{};
-    SNDFILE* sf = sf_open_virtual(&io, SFM_READ, &info, &file);
-    if (!sf) throw DecodeError(sf_strerror(nullptr));
+    SNDFILE* opened = sf_open_virtual(&io, SFM_READ, &info, &file);
+    if (!opened) throw DecodeError(sf_strerror(nullptr));
+    // Closed however the decoding ends, memory running out included.
+    const std::unique_ptr<SNDFILE, int (*)(SNDFILE*)> guard(opened, sf_close);
+    SNDFILE* sf = guard.get();
     // No codec a wave file uses packs more than 16 samples into a byte: a header that claims
     // more is corrupt, and decoding what it claims could take minutes.
     const sf_count_t most_samples =
         std::min<sf_count_t>(kMaxSamples, 16 * static_cast<sf_count_t>(bytes.size()));
     if (info.channels <= 0 || info.samplerate <= 0 || info.frames < 0 ||
         info.frames > most_samples / info.channels) {
-        sf_close(sf);
         throw DecodeError("the sound has no usable format or is too long");
     }
     Wave wave;
@@ -86,7 +89,6 @@ Wave SndfileWaveDecoder::decode(std::string_view bytes) const {
         if (got < want) break;
         read_so_far += got;
     }
-    sf_close(sf);
     wave.samples.shrink_to_fit();
 
     // The playing time comes from the file's own format and data chunks where it has them.

@@ -41,13 +41,9 @@ bool AudioTrackReader::open(const std::filesystem::path& file) {
     if (!s->packet || !s->frame) return false;
     // Only regular files (a pipe would block the open for ever), and only as AVI, so that a
     // file cannot make FFmpeg open anything else.
-    if (!not_a_regular_file(file).empty() || !avi_header_problem(file).empty()) return false;
-    if (avformat_open_input(&s->format, file.string().c_str(), av_find_input_format("avi"),
-                            nullptr) < 0) {
-        s->format = nullptr;
-        return false;
-    }
-    if (avformat_find_stream_info(s->format, nullptr) < 0) return false;
+    std::string why;
+    s->format = open_avi(file, why);
+    if (!s->format) return false;
     const AVCodec* decoder = nullptr;
     s->stream = av_find_best_stream(s->format, AVMEDIA_TYPE_AUDIO, -1, -1, &decoder, 0);
     if (s->stream < 0 || !decoder) return false;

@@ -1,10 +1,18 @@
 #include "view/ffmpeg/avi_header.h"
 
+extern "C" {
+#include <libavformat/avformat.h>
+#include <libavutil/dict.h>
+}
+
 #include <array>
 #include <cstdint>
 #include <fstream>
 #include <string_view>
 #include <system_error>
+#include <vector>
+
+#include "core/paths.h"
 
 namespace ostrel {
 
@@ -68,6 +76,65 @@ std::string avi_header_problem(const std::filesystem::path& file) {
         at += 8 + c.size + (c.size & 1);
     }
     return {};
+}
+
+namespace {
+
+std::string av_error_text(int code) {
+    char text[AV_ERROR_MAX_STRING_SIZE] = {};
+    av_strerror(code, text, sizeof text);
+    return text;
+}
+
+bool too_large(const AVFormatContext* format) {
+    for (unsigned i = 0; i < format->nb_streams; ++i) {
+        const AVCodecParameters* p = format->streams[i]->codecpar;
+        if (p->codec_type == AVMEDIA_TYPE_VIDEO &&
+            static_cast<std::int64_t>(p->width) * p->height > kMaxVideoPixels)
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+AVFormatContext* open_avi(const std::filesystem::path& file, std::string& error) {
+    // A pipe or a device would block FFmpeg's open for ever.
+    if (error = not_a_regular_file(file); !error.empty()) return nullptr;
+    if (error = avi_header_problem(file); !error.empty()) return nullptr;
+    AVFormatContext* format = nullptr;
+    const int r =
+        avformat_open_input(&format, file.string().c_str(), av_find_input_format("avi"), nullptr);
+    if (r < 0) {
+        error = av_error_text(r);
+        return nullptr;
+    }
+    const std::string too_large_text =
+        "the picture is larger than " + std::to_string(kMaxVideoPixels >> 20) + " million pixels";
+    if (too_large(format)) {
+        error = too_large_text;
+        avformat_close_input(&format);
+        return nullptr;
+    }
+    // Reading the parameters may decode a picture (to learn an MJPEG stream's pixel format):
+    // its decoder is held to the same cap as ours.
+    std::vector<AVDictionary*> options(format->nb_streams, nullptr);
+    for (AVDictionary*& o : options)
+        av_dict_set_int(&o, "max_pixels", kMaxVideoPixels, 0);
+    const int found = avformat_find_stream_info(format, options.data());
+    for (AVDictionary*& o : options)
+        av_dict_free(&o);
+    if (found < 0) {
+        error = av_error_text(found);
+        avformat_close_input(&format);
+        return nullptr;
+    }
+    if (too_large(format)) {
+        error = too_large_text;
+        avformat_close_input(&format);
+        return nullptr;
+    }
+    return format;
 }
 
 }  // namespace ostrel

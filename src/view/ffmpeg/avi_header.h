@@ -5,12 +5,24 @@
 // holds is refused here instead. The frames themselves may be cut short (a file copied only
 // in part still plays what it has).
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 
+struct AVFormatContext;
+
 namespace ostrel {
+
+// Pictures beyond this many pixels are refused before anything is decoded: no route video or
+// movie needs them, and one damaged header could otherwise ask for gigabytes.
+inline constexpr std::int64_t kMaxVideoPixels = 16LL << 20;
 
 // Empty when every chunk before the frames fits in the file; otherwise why not.
 std::string avi_header_problem(const std::filesystem::path& file);
+
+// Opens a regular file as AVI (and nothing else) and reads its streams' parameters, decoding
+// no picture beyond the pixel cap while doing so. Nothing, with `error` saying why, when the
+// file cannot be opened so. The caller closes what it gets with avformat_close_input.
+AVFormatContext* open_avi(const std::filesystem::path& file, std::string& error);
 
 }  // namespace ostrel

@@ -35,10 +35,6 @@ bool is_key(const AVFrame* f) {
 
 // A key frame is assumed at least this often until the file shows otherwise.
 constexpr int kDefaultKeyInterval = 30;
-// Pictures beyond this many pixels are refused before anything is decoded: no route video or
-// movie needs them, and one damaged header could otherwise ask for gigabytes.
-constexpr std::int64_t kMaxPixels = 16LL << 20;
-
 // Packets read for one frame beyond the frames between it and where decoding starts: enough
 // for any real file, and a bound that keeps a damaged one from hanging the window.
 constexpr int kSpareReads = 600;
@@ -105,27 +101,9 @@ bool FfmpegVideo::open_file(const std::filesystem::path& file) {
     close();
     error_.clear();
     decoded_ = 0;
-    // A pipe or a device would block FFmpeg's open for ever.
-    if (std::string why = not_a_regular_file(file); !why.empty()) {
-        error_ = why;
-        return false;
-    }
-    if (std::string why = avi_header_problem(file); !why.empty()) {
-        error_ = why;
-        return false;
-    }
     auto s = std::make_unique<State>();
-    const AVInputFormat* avi = av_find_input_format("avi");
-    int r = avformat_open_input(&s->format, file.string().c_str(), avi, nullptr);
-    if (r < 0) {
-        s->format = nullptr;
-        error_ = av_error(r);
-        return false;
-    }
-    if ((r = avformat_find_stream_info(s->format, nullptr)) < 0) {
-        error_ = av_error(r);
-        return false;
-    }
+    s->format = open_avi(file, error_);
+    if (!s->format) return false;
     const AVCodec* decoder = nullptr;
     s->stream = av_find_best_stream(s->format, AVMEDIA_TYPE_VIDEO, -1, -1, &decoder, 0);
     if (s->stream < 0 || !decoder) {
@@ -133,11 +111,6 @@ bool FfmpegVideo::open_file(const std::filesystem::path& file) {
         return false;
     }
     AVStream* st = s->format->streams[s->stream];
-    if (static_cast<std::int64_t>(st->codecpar->width) * st->codecpar->height > kMaxPixels) {
-        error_ =
-            "the picture is larger than " + std::to_string(kMaxPixels >> 20) + " million pixels";
-        return false;
-    }
     s->codec = avcodec_alloc_context3(decoder);
     if (!s->codec || avcodec_parameters_to_context(s->codec, st->codecpar) < 0) {
         error_ = "cannot set up the decoder";
@@ -145,8 +118,8 @@ bool FfmpegVideo::open_file(const std::filesystem::path& file) {
     }
     s->codec->thread_count = 1;  // one frame at a time, on demand
     // Frames whose own size differs from the header's are held to the same cap.
-    s->codec->max_pixels = kMaxPixels;
-    if ((r = avcodec_open2(s->codec, decoder, nullptr)) < 0) {
+    s->codec->max_pixels = kMaxVideoPixels;
+    if (const int r = avcodec_open2(s->codec, decoder, nullptr); r < 0) {
         error_ = av_error(r);
         return false;
     }
@@ -155,13 +128,18 @@ bool FfmpegVideo::open_file(const std::filesystem::path& file) {
     if (rate.num <= 0 || rate.den <= 0) rate = AVRational{30, 1};
     s->frame_time = av_inv_q(rate);
     s->start = st->start_time == AV_NOPTS_VALUE ? 0 : st->start_time;
-    // The header's length may be wrong; the index says which frames the file holds. Frames the
-    // index leaves out (empty chunks that repeat the picture before them) still count, so the
-    // larger of the two is the video's length.
-    const std::int64_t indexed = avformat_index_get_entries_count(st);
-    if (st->nb_frames > 0 || indexed > 0) {
-        s->frames =
-            static_cast<int>(std::min<std::int64_t>(std::max(st->nb_frames, indexed), 1 << 30));
+    // The header's length may be wrong either way; the index says which frames the file holds:
+    // the last one it lists ends the video (empty chunks, which repeat the picture before
+    // them, are counted in its time). Without an index the header is all there is.
+    const int indexed = avformat_index_get_entries_count(st);
+    const AVIndexEntry* last_entry =
+        indexed > 0 ? avformat_index_get_entry(st, indexed - 1) : nullptr;
+    if (last_entry && last_entry->timestamp != AV_NOPTS_VALUE) {
+        const std::int64_t last_frame =
+            av_rescale_q(last_entry->timestamp - s->start, s->time_base, s->frame_time);
+        s->frames = static_cast<int>(std::clamp<std::int64_t>(last_frame + 1, 0, 1 << 30));
+    } else if (st->nb_frames > 0) {
+        s->frames = static_cast<int>(std::min<std::int64_t>(st->nb_frames, 1 << 30));
     } else if (st->duration > 0) {
         s->frames = static_cast<int>(av_rescale_q(st->duration, s->time_base, s->frame_time));
     } else {
