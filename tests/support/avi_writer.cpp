@@ -52,9 +52,29 @@ int frame_number_of(const Image& frame) {
     return n;
 }
 
+namespace {
+bool write_avi(const std::filesystem::path& file, const std::string& codec_name, int frames,
+               int key_interval, const Reordering& reordering, const std::string& pixel_format,
+               double tone_hz);
+}  // namespace
+
 bool write_numbered_avi(const std::filesystem::path& file, const std::string& codec_name,
                         int frames, int key_interval, const std::string& pixel_format,
                         double tone_hz) {
+    return write_avi(file, codec_name, frames, key_interval, Reordering{}, pixel_format, tone_hz);
+}
+
+bool write_numbered_avi(const std::filesystem::path& file, const std::string& codec_name,
+                        int frames, int key_interval, const Reordering& reordering,
+                        const std::string& pixel_format) {
+    return write_avi(file, codec_name, frames, key_interval, reordering, pixel_format, 0);
+}
+
+namespace {
+
+bool write_avi(const std::filesystem::path& file, const std::string& codec_name, int frames,
+               int key_interval, const Reordering& reordering, const std::string& pixel_format,
+               double tone_hz) {
     const AVCodec* encoder = avcodec_find_encoder_by_name(codec_name.c_str());
     if (!encoder) return false;
     AVFormatContext* format = nullptr;
@@ -69,7 +89,12 @@ bool write_numbered_avi(const std::filesystem::path& file, const std::string& co
     c->time_base = AVRational{1, 30};
     c->framerate = AVRational{30, 1};
     c->gop_size = key_interval;
-    c->max_b_frames = 0;
+    c->max_b_frames = reordering.b_frames;
+    if (reordering.b_frames > 0 && reordering.closed_gop && codec_name != "libx264") {
+        // FFmpeg's own encoders close groups only without scene-change key frames.
+        c->flags |= AV_CODEC_FLAG_CLOSED_GOP;
+        av_opt_set_int(c, "sc_threshold", 1000000000, AV_OPT_SEARCH_CHILDREN);
+    }
     c->thread_count = 1;
     AVPixelFormat pix = AV_PIX_FMT_NONE;
     if (!pixel_format.empty()) {
@@ -89,7 +114,13 @@ bool write_numbered_avi(const std::filesystem::path& file, const std::string& co
         c->color_range = AVCOL_RANGE_JPEG;
         c->strict_std_compliance = FF_COMPLIANCE_UNOFFICIAL;
     }
-    if (codec_name == "libx264") av_opt_set(c->priv_data, "preset", "ultrafast", 0);
+    if (codec_name == "libx264") {
+        av_opt_set(c->priv_data, "preset", reordering.b_frames > 0 ? "fast" : "ultrafast", 0);
+        std::string params = "bframes=" + std::to_string(reordering.b_frames);
+        if (!reordering.closed_gop) params += ":open-gop=1";
+        if (!reordering.x264_params.empty()) params += ":" + reordering.x264_params;
+        av_opt_set(c->priv_data, "x264-params", params.c_str(), 0);
+    }
     if (codec_name == "mpeg4") {
         // Sharp bars at a fixed, fine quantiser.
         c->flags |= AV_CODEC_FLAG_QSCALE;
@@ -104,6 +135,10 @@ bool write_numbered_avi(const std::filesystem::path& file, const std::string& co
     bool ok = avcodec_open2(c, encoder, nullptr) >= 0 &&
               avcodec_parameters_from_context(stream->codecpar, c) >= 0;
     stream->time_base = c->time_base;
+    if (reordering.codec_tag.size() == 4) {
+        const std::string& t = reordering.codec_tag;
+        stream->codecpar->codec_tag = MKTAG(t[0], t[1], t[2], t[3]);
+    }
     // A sound track: 16-bit mono PCM at 22050 Hz, one frame's worth of a sine per frame.
     constexpr int kRate = 22050, kPerFrame = kRate / 30;
     AVStream* sound = nullptr;
@@ -183,8 +218,6 @@ bool write_numbered_avi(const std::filesystem::path& file, const std::string& co
     avformat_free_context(format);
     return ok;
 }
-
-namespace {
 
 // Little-endian RIFF pieces.
 void put32(std::string& out, std::uint32_t v) {

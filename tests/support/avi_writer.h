@@ -22,6 +22,17 @@ int frame_number_of(const Image& frame);
 bool write_numbered_avi(const std::filesystem::path& file, const std::string& codec, int frames,
                         int key_interval, const std::string& pixel_format = "", double tone_hz = 0);
 
+// How an encoder that reorders frames is set up, as the encoders of real route videos are.
+struct Reordering {
+    int b_frames = 0;         // B-frames between reference frames
+    bool closed_gop = true;   // no B-frame refers across a key frame
+    std::string codec_tag;    // the AVI's FourCC ("XVID", "DX50" ...); "" for the encoder's
+    std::string x264_params;  // "b-pyramid=normal:ref=3" ...
+};
+bool write_numbered_avi(const std::filesystem::path& file, const std::string& codec, int frames,
+                        int key_interval, const Reordering& reordering,
+                        const std::string& pixel_format = "");
+
 // Writes `frames` numbered frames as an uncompressed DIB AVI laid out by hand, as Windows
 // programs write them: 8 bits with a 256-colour palette (the bars are palette entries that are
 // not black and white themselves, so a decoder that ignores the palette is caught), or 24 bits;

@@ -83,6 +83,58 @@ INSTANTIATE_TEST_SUITE_P(Codecs, EveryCodec,
                                     (*p.param.pixel_format ? p.param.pixel_format : "default");
                          });
 
+// Encoders that reorder frames, as the encoders of real route videos do: frame n is still the
+// n-th picture shown, whichever way the file is read.
+struct Reordered {
+    const char* name;
+    const char* encoder;
+    int frames;
+    int key_interval;
+    fixture::Reordering reordering;
+};
+
+void PrintTo(const Reordered& r, std::ostream* os) {
+    *os << r.name;
+}
+
+class ReorderingEncoders : public ::testing::TestWithParam<Reordered> {};
+
+TEST_P(ReorderingEncoders, FrameNIsTheNthPictureForwardsBackwardsAndAtRandom) {
+    const Reordered r = GetParam();
+    const fs::path file = temp(std::string("reordered-") + r.name + ".avi");
+    if (!fixture::write_numbered_avi(file, r.encoder, r.frames, r.key_interval, r.reordering))
+        GTEST_SKIP() << "this FFmpeg cannot write " << r.encoder;
+    FfmpegVideo video;
+    ASSERT_TRUE(video.open_file(file)) << video.error();
+    EXPECT_EQ(video.frame_count(), r.frames);
+    for (int n = 0; n < r.frames; ++n)
+        ASSERT_EQ(shown(video, n), n) << "forwards; " << video.error();
+    for (int n = r.frames - 1; n >= 0; --n)
+        ASSERT_EQ(shown(video, n), n) << "backwards, frame by frame; " << video.error();
+    std::mt19937 random(11);
+    for (int i = 0; i < 40; ++i) {
+        const int n = static_cast<int>(random() % static_cast<unsigned>(r.frames));
+        ASSERT_EQ(shown(video, n), n) << "at random; " << video.error();
+    }
+    ASSERT_EQ(shown(video, 37), 37);
+    EXPECT_EQ(shown(video, r.frames + 3), 37);  // past the end: the frame read last, again
+    fs::remove(file);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Encoders, ReorderingEncoders,
+    ::testing::Values(
+        Reordered{"xvid_b2_closed", "mpeg4", 100, 30, {2, true, "XVID", ""}},
+        Reordered{"divx_b2_open", "mpeg4", 100, 30, {2, false, "DX50", ""}},
+        Reordered{"mpeg4_b1_long", "mpeg4", 320, 300, {1, true, "XVID", ""}},
+        Reordered{
+            "h264_b3_pyramid", "libx264", 100, 30, {3, true, "H264", "b-pyramid=normal:ref=3"}},
+        Reordered{"h264_b2_open", "libx264", 130, 60, {2, false, "", "ref=4"}},
+        Reordered{"wmv2", "wmv2", 60, 30, {0, true, "", ""}},
+        Reordered{"wmv1", "wmv1", 60, 30, {0, true, "", ""}},
+        Reordered{"div3", "msmpeg4", 60, 30, {0, true, "DIV3", ""}}),
+    [](const ::testing::TestParamInfo<Reordered>& p) { return std::string(p.param.name); });
+
 // Uncompressed DIBs laid out as Windows writes them: 8 bits through the palette, 24 bits, rows
 // bottom-up and top-down.
 TEST(HandWrittenDib, PaletteAndRowOrderGiveTheRightPicture) {
@@ -278,6 +330,23 @@ TEST(FrameReader, AJumpSeeksToTheKeyFrameInsteadOfDecodingTheWholeWay) {
     Image img;
     ASSERT_TRUE(video.read_frame(45, img));
     EXPECT_EQ(fixture::frame_number_of(img), 45);
+    fs::remove(file);
+}
+
+TEST(FrameReader, SteppingBackThroughALongGroupDecodesEachFrameAboutOnce) {
+    // A train rolling back through 300 frames between key frames, B-frames and all.
+    const fs::path file = temp("step-back.avi");
+    ASSERT_TRUE(fixture::write_numbered_avi(file, "mpeg4", 300, 300, {2, true, "XVID", ""}));
+    FfmpegVideo video;
+    ASSERT_TRUE(video.open_file(file));
+    SurfaceImage out;
+    ASSERT_TRUE(video.read_surface(299, out, 256, 128));
+    const int before = video.frames_decoded();
+    for (int n = 298; n >= 0; --n)
+        ASSERT_EQ(shown(video, n), n);
+    // Without the pictures kept, each step back would decode the group up to it again:
+    // some 45,000 pictures.
+    EXPECT_LT(video.frames_decoded() - before, 2 * 300);
     fs::remove(file);
 }
 

@@ -8,7 +8,12 @@ extern "C" {
 }
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <iterator>
+#include <map>
+#include <queue>
+#include <set>
 #include <utility>
 #include <vector>
 
@@ -35,31 +40,64 @@ bool is_key(const AVFrame* f) {
 
 // A key frame is assumed at least this often until the file shows otherwise.
 constexpr int kDefaultKeyInterval = 30;
+// Memory for decoded pictures kept for going back: about 250 of the route video's.
+constexpr std::size_t kCacheBytes = 64u << 20;
 // Packets read for one frame beyond the frames between it and where decoding starts: enough
 // for any real file, and a bound that keeps a damaged one from hanging the window.
 constexpr int kSpareReads = 600;
 
 }  // namespace
 
+// Whether a key frame starts a group of pictures that stands alone (closed) or one whose first
+// B-frames, sent after the key frame, show before it and refer to the group before (open).
+enum class Groups { Unknown, Closed, Open };
+
 struct FfmpegVideo::State {
     AVFormatContext* format = nullptr;
     AVCodecContext* codec = nullptr;
     AVPacket* packet = nullptr;
     AVFrame* decoded = nullptr;
-    AVFrame* last = nullptr;  // the last frame decoded, kept for a repeat
+    AVFrame* last = nullptr;  // the frame given last, kept for a repeat
     SwsContext* scale = nullptr;
     int stream = -1;
     int frames = -1;
     AVRational time_base{1, 30};
     AVRational frame_time{1, 30};  // one frame, in seconds
     std::int64_t start = 0;
-    int last_index = -1;  // presentation index of `last`, -1 when none
+    int last_index = -1;  // the number of `last`, -1 when none
     int key_interval = kDefaultKeyInterval;
     int last_key = -1;
     bool at_end = false;  // the decoder has been drained
     bool fresh = true;    // nothing read since the file was opened
 
+    // Numbering. A packet's place in the file (its chunk, counted by the container's time) is
+    // its tag. Pictures come out of the decoder in the order they are shown, and the places
+    // they are shown in are the tags of the packets sent, in rising order: the k-th picture
+    // out is shown at the k-th smallest tag sent. So each picture takes the smallest tag still
+    // open, whatever order the encoder put the packets in.
+    std::priority_queue<int, std::vector<int>, std::greater<>> open_tags;
+    std::set<int> empty_tags;  // chunks without a picture: they repeat the one before
+    int expected_tag = -1;     // the tag the next packet should have, -1 when not known
+    int last_output = -1;      // the number of the picture that came out last
+    int decoded_max = -1;      // the highest number given since decoding last started
+    // After a seek the numbers are trusted once this many key frames have come out: the first
+    // group's B-frames may be dropped for want of the group before, which would leave its
+    // tags open.
+    int keys_to_trust = 0;
+    bool reorders = false;  // pictures come out in another order than their packets
+    Groups groups = Groups::Unknown;
+    int key_sent = -1;              // the tag of the last key packet sent
+    bool key_out = true;            // ... and whether its picture has come out
+    bool later_before_key = false;  // a later packet's picture came out before it
+    int keys_out_since_start = 0;
+
+    // Pictures decoded recently, by number, so that stepping back does not decode the whole
+    // group again for every frame.
+    std::map<int, AVFrame*> cache;
+    std::size_t cache_bytes = 0;
+
     ~State() {
+        clear_cache();
         sws_freeContext(scale);
         av_frame_free(&last);
         av_frame_free(&decoded);
@@ -68,12 +106,119 @@ struct FfmpegVideo::State {
         avformat_close_input(&format);
     }
 
-    int index_of(const AVFrame* f, int fallback) const {
-        std::int64_t pts = f->best_effort_timestamp;
-        if (pts == AV_NOPTS_VALUE) pts = f->pts;
-        if (pts == AV_NOPTS_VALUE) return fallback;
+    int tag_of(std::int64_t timestamp) const {
         return static_cast<int>(
-            av_rescale_q_rnd(pts - start, time_base, frame_time, AV_ROUND_NEAR_INF));
+            av_rescale_q_rnd(timestamp - start, time_base, frame_time, AV_ROUND_NEAR_INF));
+    }
+
+    void clear_cache() {
+        for (auto& [n, f] : cache)
+            av_frame_free(&f);
+        cache.clear();
+        cache_bytes = 0;
+    }
+
+    static std::size_t bytes_of(const AVFrame* f) {
+        std::size_t bytes = 0;
+        for (const AVBufferRef* b : f->buf)
+            if (b) bytes += b->size;
+        return bytes;
+    }
+
+    // Keeps a picture; the ones farthest from `wanted` go first when the cache is full.
+    void keep(int n, const AVFrame* f, int wanted) {
+        if (cache.count(n)) return;
+        AVFrame* copy = av_frame_clone(f);
+        if (!copy) return;
+        cache.emplace(n, copy);
+        cache_bytes += bytes_of(copy);
+        while (cache_bytes > kCacheBytes && cache.size() > 1) {
+            const auto first = cache.begin();
+            const auto last_one = std::prev(cache.end());
+            const auto farthest =
+                std::abs(first->first - wanted) >= std::abs(last_one->first - wanted) ? first
+                                                                                      : last_one;
+            cache_bytes -= bytes_of(farthest->second);
+            av_frame_free(&farthest->second);
+            cache.erase(farthest);
+        }
+    }
+
+    // Decoding starts afresh from where the file stands; `trusted_from` key frames must come
+    // out before the numbers hold.
+    void restart_numbering(int trusted_from) {
+        open_tags = {};
+        empty_tags.clear();
+        expected_tag = -1;
+        last_output = -1;
+        decoded_max = -1;
+        keys_to_trust = trusted_from;
+        key_sent = -1;
+        key_out = true;
+        later_before_key = false;
+        keys_out_since_start = 0;
+        last_key = -1;
+    }
+
+    // A packet of the video is about to be sent: its tag joins the open ones. Returns false
+    // for an empty chunk, which is not sent.
+    bool take_packet(AVPacket* p) {
+        int tag = p->dts != AV_NOPTS_VALUE ? tag_of(p->dts)
+                  : expected_tag >= 0      ? expected_tag
+                                           : last_output + 1;
+        // Chunks the container skipped over (dropped frames) repeat the picture before them.
+        if (expected_tag >= 0 && tag > expected_tag && tag - expected_tag < 1000)
+            for (int t = expected_tag; t < tag; ++t)
+                empty_tags.insert(t);
+        expected_tag = tag + 1;
+        if (p->size <= 0) {
+            empty_tags.insert(tag);
+            return false;
+        }
+        p->pts = tag;
+        if (p->flags & AV_PKT_FLAG_KEY) {
+            key_sent = tag;
+            key_out = false;
+            later_before_key = false;
+        }
+        open_tags.push(tag);
+        return true;
+    }
+
+    // A picture came out: its number, or -1 while the numbers are not yet to be trusted.
+    int number_picture(const AVFrame* f) {
+        const int tag = f->pts != AV_NOPTS_VALUE ? static_cast<int>(f->pts) : -1;
+        if (is_key(f) && tag >= 0) {
+            // Tags below a key frame's that are still open belong to packets that gave no
+            // picture (dropped for want of a reference): nothing will come out for them.
+            while (!open_tags.empty() && open_tags.top() < tag)
+                open_tags.pop();
+            if (tag == key_sent && !key_out) {
+                key_out = true;
+                // Only a group decoded with the one before it tells how groups are made.
+                if (keys_out_since_start > 0 && groups != Groups::Open)
+                    groups = later_before_key ? Groups::Open : Groups::Closed;
+            }
+            ++keys_out_since_start;
+            if (keys_to_trust > 0) --keys_to_trust;
+        } else if (!key_out && tag > key_sent) {
+            later_before_key = true;
+        }
+        int number = last_output + 1;
+        if (!open_tags.empty()) {
+            number = open_tags.top();
+            open_tags.pop();
+        }
+        if (tag >= 0 && number != tag) reorders = true;
+        last_output = number;
+        if (keys_to_trust > 0) return -1;
+        decoded_max = std::max(decoded_max, number);
+        if (is_key(f)) {
+            if (last_key >= 0 && number > last_key)
+                key_interval = std::max(key_interval, number - last_key);
+            last_key = number;
+        }
+        return number;
     }
 };
 
@@ -152,6 +297,7 @@ bool FfmpegVideo::open_file(const std::filesystem::path& file) {
         error_ = "out of memory";
         return false;
     }
+    s->reorders = st->codecpar->video_delay > 0 || s->codec->has_b_frames > 0;
     const bool palette = st->codecpar->format == AV_PIX_FMT_PAL8;
     s_ = std::move(s);
     // A palette comes with the file's first packet only: the decoder takes it now, before any
@@ -227,35 +373,32 @@ bool FfmpegVideo::decode_to(int n) {
     if (!s_) return false;
     State& s = *s_;
     const bool have_last = s.last_index >= 0;
-    // Out of the video: the last frame decoded again.
+    // Out of the video: the last frame given, again.
     if (n < 0 || n >= s.frames) return have_last;
     if (have_last && n == s.last_index) return true;
+    const auto give = [&s](int number, const AVFrame* f) {
+        if (f != s.last) {
+            av_frame_unref(s.last);
+            av_frame_ref(s.last, f);
+        }
+        s.last_index = number;
+    };
+    if (const auto kept = s.cache.find(n); kept != s.cache.end()) {
+        give(n, kept->second);
+        return true;
+    }
 
     // Forward from where the decoder stands when the frame is a little ahead, otherwise from
-    // the key frame at or before it.
-    const bool forward = have_last && !s.at_end && n > s.last_index &&
-                         n - s.last_index <= std::max(s.key_interval, kDefaultKeyInterval);
+    // a key frame before it.
+    const int reach = std::max(s.key_interval, kDefaultKeyInterval);
+    const bool forward = s.keys_to_trust == 0 && !s.at_end && s.decoded_max >= 0 &&
+                         n > s.decoded_max && n - s.decoded_max <= reach;
     // Straight after opening, a frame near the start is read from where the file stands: the
     // packets read while opening still carry what only the first one has (a DIB's palette).
-    const bool from_start = std::exchange(s.fresh, false) && !forward &&
-                            n <= std::max(s.key_interval, kDefaultKeyInterval);
-    if (!forward && !from_start) {
-        const std::int64_t ts = s.start + av_rescale_q(n, s.frame_time, s.time_base);
-        int r = av_seek_frame(s.format, s.stream, ts, AVSEEK_FLAG_BACKWARD);
-        if (r < 0) r = av_seek_frame(s.format, s.stream, s.start, AVSEEK_FLAG_BACKWARD);
-        if (r < 0) {
-            error_ = "cannot seek: " + av_error(r);
-            return false;
-        }
-        avcodec_flush_buffers(s.codec);
-        s.at_end = false;
-        // Key frames are counted apart only between two decoded one after the other: the
-        // distance across a seek is not an interval of the file.
-        s.last_key = -1;
-    }
-    const int from = forward ? s.last_index : 0;
-    int budget = (n - from) + kSpareReads;
-    int sequence = forward ? s.last_index + 1 : -1;  // for frames without a time
+    const bool from_start = std::exchange(s.fresh, false) && !forward && n <= reach;
+    if (!forward && !from_start && !seek_before(n)) return false;
+    int budget = (forward ? n - s.decoded_max : reach + n % std::max(1, reach)) + kSpareReads;
+    if (!forward) budget += 2 * reach;
     bool draining = false;
     while (budget-- > 0) {
         if (!draining) {
@@ -264,7 +407,8 @@ bool FfmpegVideo::decode_to(int n) {
                 draining = true;
                 avcodec_send_packet(s.codec, nullptr);
             } else {
-                if (s.packet->stream_index == s.stream) avcodec_send_packet(s.codec, s.packet);
+                if (s.packet->stream_index == s.stream && s.take_packet(s.packet))
+                    avcodec_send_packet(s.codec, s.packet);
                 av_packet_unref(s.packet);
             }
         }
@@ -272,24 +416,40 @@ bool FfmpegVideo::decode_to(int n) {
             const int r = avcodec_receive_frame(s.codec, s.decoded);
             if (r == AVERROR_EOF) {
                 s.at_end = true;
+                // Empty chunks at the very end repeat the last picture.
+                if (s.decoded_max >= 0 && s.decoded_max < n && s.empty_tags.count(n)) {
+                    if (const auto kept = s.cache.find(s.decoded_max); kept != s.cache.end()) {
+                        give(n, kept->second);
+                        return true;
+                    }
+                }
                 error_ = "frame " + std::to_string(n) + " is not in the file";
                 return false;
             }
             if (r < 0) break;  // needs more input
             ++decoded_;
-            const int index = s.index_of(s.decoded, sequence < 0 ? 0 : sequence);
-            sequence = index + 1;
-            if (is_key(s.decoded)) {
-                if (s.last_key >= 0 && index > s.last_key)
-                    s.key_interval = std::max(s.key_interval, index - s.last_key);
-                s.last_key = index;
+            const int number = s.number_picture(s.decoded);
+            if (number < 0) {
+                av_frame_unref(s.decoded);
+                continue;  // before the numbers can be trusted
             }
-            av_frame_unref(s.last);
-            av_frame_move_ref(s.last, s.decoded);
-            s.last_index = index;
-            if (index == n) return true;
-            if (index > n) {
-                // The index or the time stamps lie: never pass another frame off as this one.
+            s.keep(number, s.decoded, n);
+            if (number == n) {
+                give(n, s.decoded);
+                av_frame_unref(s.decoded);
+                return true;
+            }
+            av_frame_unref(s.decoded);
+            if (number > n) {
+                // An empty chunk shows the picture before it; anything else means the index
+                // or the file lie: never pass another frame off as this one.
+                if (s.empty_tags.count(n)) {
+                    const auto before = s.cache.lower_bound(n);
+                    if (before != s.cache.begin()) {
+                        give(n, std::prev(before)->second);
+                        return true;
+                    }
+                }
                 error_ = "frame " + std::to_string(n) + " was skipped by the file's index";
                 return false;
             }
@@ -297,6 +457,39 @@ bool FfmpegVideo::decode_to(int n) {
     }
     error_ = "frame " + std::to_string(n) + " not reached";
     return false;
+}
+
+bool FfmpegVideo::seek_before(int n) {
+    State& s = *s_;
+    AVStream* st = s.format->streams[s.stream];
+    const std::int64_t wanted = s.start + av_rescale_q(n, s.frame_time, s.time_base);
+    // The key frame at or before the frame; for a file whose groups may be open, the one
+    // before that as well, so that the frame's group is decoded with the group it refers to.
+    std::int64_t target = wanted;
+    int entry = av_index_search_timestamp(st, wanted, AVSEEK_FLAG_BACKWARD);
+    if (entry >= 0) {
+        target = avformat_index_get_entry(st, entry)->timestamp;
+        if (s.reorders && s.groups != Groups::Closed && target > s.start) {
+            const int earlier = av_index_search_timestamp(st, target - 1, AVSEEK_FLAG_BACKWARD);
+            if (earlier >= 0) target = avformat_index_get_entry(st, earlier)->timestamp;
+        }
+    }
+    int r = av_seek_frame(s.format, s.stream, target, AVSEEK_FLAG_BACKWARD);
+    if (r < 0) {
+        target = s.start;
+        r = av_seek_frame(s.format, s.stream, s.start, AVSEEK_FLAG_BACKWARD);
+    }
+    if (r < 0) {
+        error_ = "cannot seek: " + av_error(r);
+        return false;
+    }
+    avcodec_flush_buffers(s.codec);
+    s.at_end = false;
+    // From the front of the file every number holds at once; elsewhere once the key frame
+    // (or, for groups that may be open, the second one) has come out.
+    const int keys = target <= s.start ? 0 : s.reorders && s.groups != Groups::Closed ? 2 : 1;
+    s.restart_numbering(keys);
+    return true;
 }
 
 }  // namespace ostrel
