@@ -66,11 +66,31 @@ int shell(const std::string& command) {
 // demo's own stream, copied from a key frame.
 std::map<std::string, fs::path> clips() {
     const fs::path source = demo_dir() / "movie" / "ostrel_main.avi";
+    // As route videos come: MPEG-4 ASP with B-frames under XviD's and DivX's tags (groups of
+    // 30 and of 300, XviD's longest), H.264 with B-pyramids, the older Microsoft codecs.
     std::map<std::string, std::string> args{
         {"mpeg4", "-c:v copy"},
         {"cinepak", "-c:v cinepak"},
         {"mjpeg", "-c:v mjpeg -q:v 3 -pix_fmt yuvj420p"},
         {"h264", "-c:v libx264 -preset medium -g 30 -bf 0 -pix_fmt yuv420p"},
+        {"h264_b3",
+         "-c:v libx264 -preset medium -g 30 -bf 3 -x264-params b-pyramid=normal:ref=3 "
+         "-pix_fmt yuv420p"},
+        {"h264_b3_g300",
+         "-c:v libx264 -preset medium -g 300 -keyint_min 300 -sc_threshold 0 "
+         "-bf 3 -x264-params b-pyramid=normal:ref=3 -pix_fmt yuv420p"},
+        {"xvid_b2",
+         "-c:v mpeg4 -vtag XVID -q:v 3 -bf 2 -g 30 -flags +cgop "
+         "-sc_threshold 1000000000"},
+        {"xvid_b2_g300",
+         "-c:v mpeg4 -vtag XVID -q:v 3 -bf 2 -g 300 -flags +cgop "
+         "-sc_threshold 1000000000"},
+        {"divx_b2_open_g300",
+         "-c:v mpeg4 -vtag DX50 -q:v 3 -bf 2 -g 300 "
+         "-sc_threshold 1000000000"},
+        {"div3", "-c:v msmpeg4 -vtag DIV3 -q:v 3 -g 30"},
+        {"wmv2", "-c:v wmv2 -q:v 3 -g 30"},
+        {"msvideo1", "-c:v msvideo1"},
     };
     std::map<std::string, fs::path> out;
     for (const auto& [codec, how] : args) {
@@ -155,6 +175,32 @@ void fetch_jumps(benchmark::State& state, fs::path file) {
     }
     state.counters["median_ms"] = percentile(times, 0.5) * 1e3;
     state.counters["p99_ms"] = percentile(times, 0.99) * 1e3;
+}
+
+// A train rolling back: from the last frame of the clip's first 300 frame by frame to the
+// first, as the turn-back at the buffer or a roll back on a gradient steps.
+void step_back(benchmark::State& state, fs::path file) {
+    SurfaceImage out;
+    std::vector<double> times;
+    std::size_t cache = 0;
+    for (auto _ : state) {
+        FfmpegVideo video;
+        if (!video.open_file(file) || !video.read_surface(299, out, 540, 300)) {
+            state.SkipWithError("cannot open the clip");
+            return;
+        }
+        for (int n = 298; n >= 0; --n) {
+            const auto t0 = std::chrono::steady_clock::now();
+            if (!video.read_surface(n, out, 540, 300))
+                state.SkipWithError("a frame could not be read");
+            times.push_back(
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
+        }
+        cache = std::max(cache, video.cache_bytes());
+    }
+    state.counters["median_ms"] = percentile(times, 0.5) * 1e3;
+    state.counters["p99_ms"] = percentile(times, 0.99) * 1e3;
+    state.counters["cache_MB"] = static_cast<double>(cache) / (1 << 20);
 }
 
 // The demo's limited express with train_7200 after 89 s of the autopilot: under way on a
@@ -243,6 +289,9 @@ int main(int argc, char** argv) {
         benchmark::RegisterBenchmark(("FrameFetch/sequential/" + codec).c_str(), fetch_sequential,
                                      file, ffmpeg)
             ->Iterations(3 * kFrames)
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("FrameFetch/step_back/" + codec).c_str(), step_back, file)
+            ->Iterations(1)
             ->Unit(benchmark::kMillisecond);
         benchmark::RegisterBenchmark(("FrameFetch/jump/" + codec).c_str(), fetch_jumps, file)
             ->Iterations(1000)

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <fstream>
+#include <set>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -241,7 +242,8 @@ std::string list(const char* type, const std::string& body) {
 
 }  // namespace
 
-void write_dib_avi(const std::filesystem::path& file, int frames, int bits, bool top_down) {
+void write_dib_avi(const std::filesystem::path& file, int frames, int bits, bool top_down,
+                   const std::set<int>& empty, bool with_index) {
     const int width = 256, height = 128;
     const int row = ((width * bits / 8) + 3) & ~3;
     const int image_size = row * height;
@@ -325,13 +327,15 @@ void write_dib_avi(const std::filesystem::path& file, int frames, int bits, bool
                 }
             }
         }
+        if (empty.count(n)) pixels.clear();  // a dropped frame: the picture before, again
         idx1 += "00db";
         put32(idx1, 0x10);  // a key frame
         put32(idx1, static_cast<std::uint32_t>(movi.size()));
-        put32(idx1, static_cast<std::uint32_t>(image_size));
+        put32(idx1, static_cast<std::uint32_t>(pixels.size()));
         movi += chunk("00db", pixels);
     }
-    const std::string body = std::string("AVI ") + hdrl + chunk("LIST", movi) + chunk("idx1", idx1);
+    std::string body = std::string("AVI ") + hdrl + chunk("LIST", movi);
+    if (with_index) body += chunk("idx1", idx1);
     std::ofstream(file, std::ios::binary) << chunk("RIFF", body);
 }
 

@@ -3,6 +3,7 @@
 // black or white bars, which survive any codec's loss, in the codec asked for.
 
 #include <filesystem>
+#include <set>
 #include <string>
 
 #include "core/image.h"
@@ -37,7 +38,9 @@ bool write_numbered_avi(const std::filesystem::path& file, const std::string& co
 // programs write them: 8 bits with a 256-colour palette (the bars are palette entries that are
 // not black and white themselves, so a decoder that ignores the palette is caught), or 24 bits;
 // rows bottom-up, or top-down (a negative height) when `top_down`. The picture's top eight rows
-// are grey.
-void write_dib_avi(const std::filesystem::path& file, int frames, int bits, bool top_down);
+// are grey. Frames in `empty` are written as empty chunks, as capture programs write dropped
+// frames (the picture before them shows again); without `with_index` the file has no idx1.
+void write_dib_avi(const std::filesystem::path& file, int frames, int bits, bool top_down,
+                   const std::set<int>& empty = {}, bool with_index = true);
 
 }  // namespace ostrel::fixture

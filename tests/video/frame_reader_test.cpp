@@ -168,6 +168,30 @@ TEST(HandWrittenDib, PaletteAndRowOrderGiveTheRightPicture) {
     }
 }
 
+TEST(HandWrittenDib, EmptyChunksRepeatThePictureBeforeAndNoIndexIsNeeded) {
+    const fs::path dropped = temp("dropped.avi");
+    fixture::write_dib_avi(dropped, 40, 24, false, {5, 6, 20, 39});
+    FfmpegVideo video;
+    ASSERT_TRUE(video.open_file(dropped)) << video.error();
+    EXPECT_EQ(video.frame_count(), 40);
+    const auto expected = [](int n) {
+        return n == 5 || n == 6 ? 4 : n == 20 ? 19 : n == 39 ? 38 : n;
+    };
+    for (int n = 0; n < 40; ++n)
+        ASSERT_EQ(shown(video, n), expected(n)) << "forwards " << n << ": " << video.error();
+    for (int n : {39, 6, 21, 5, 20, 0, 7})
+        ASSERT_EQ(shown(video, n), expected(n)) << "at random " << n << ": " << video.error();
+    fs::remove(dropped);
+
+    const fs::path unindexed = temp("no-idx1.avi");
+    fixture::write_dib_avi(unindexed, 40, 24, false, {}, false);
+    ASSERT_TRUE(video.open_file(unindexed)) << video.error();
+    EXPECT_EQ(video.frame_count(), 40);
+    for (int n : {0, 1, 2, 39, 17, 5, 38, 12, 11, 10})
+        ASSERT_EQ(shown(video, n), n) << "without an index " << n << ": " << video.error();
+    fs::remove(unindexed);
+}
+
 std::string read_all(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});

@@ -78,6 +78,30 @@ std::string avi_header_problem(const std::filesystem::path& file) {
     return {};
 }
 
+bool avi_has_index(const std::filesystem::path& file) {
+    std::error_code ec;
+    const std::uint64_t file_size = std::filesystem::file_size(file, ec);
+    std::ifstream in(file, std::ios::binary);
+    Chunk riff;
+    std::array<char, 4> form{};
+    if (ec || !in || !read_chunk(in, 0, riff, &form) || !is(riff.tag, "RIFF")) return false;
+    std::uint64_t at = 12;
+    int chunks = 0;
+    while (at + 8 <= file_size && chunks++ < 100000) {
+        Chunk c;
+        std::array<char, 4> type{};
+        in.clear();
+        if (!read_chunk(in, at, c, &type)) break;
+        if (is(c.tag, "idx1") || is(c.tag, "indx")) return true;
+        if (is(c.tag, "LIST") && !is(type, "movi")) {
+            at += 12;  // into the header's lists, where an OpenDML index stands
+            continue;
+        }
+        at += 8 + c.size + (c.size & 1);
+    }
+    return false;
+}
+
 namespace {
 
 std::string av_error_text(int code) {

@@ -20,6 +20,10 @@ inline constexpr std::int64_t kMaxVideoPixels = 16LL << 20;
 // Empty when every chunk before the frames fits in the file; otherwise why not.
 std::string avi_header_problem(const std::filesystem::path& file);
 
+// Whether the file carries an index of its frames (an idx1 chunk after them, or an OpenDML
+// index in its header). Without one, FFmpeg knows only the frames it has read so far.
+bool avi_has_index(const std::filesystem::path& file);
+
 // Opens a regular file as AVI (and nothing else) and reads its streams' parameters, decoding
 // no picture beyond the pixel cap while doing so. Nothing, with `error` saying why, when the
 // file cannot be opened so. The caller closes what it gets with avformat_close_input.

@@ -12,7 +12,6 @@ extern "C" {
 #include <cstring>
 #include <iterator>
 #include <map>
-#include <queue>
 #include <set>
 #include <utility>
 #include <vector>
@@ -40,6 +39,8 @@ bool is_key(const AVFrame* f) {
 
 // A key frame is assumed at least this often until the file shows otherwise.
 constexpr int kDefaultKeyInterval = 30;
+// More B-frames than any encoder puts before a key frame in the order they are shown.
+constexpr int kMostLeadingFrames = 16;
 // Memory for decoded pictures kept for going back: about 250 of the route video's.
 constexpr std::size_t kCacheBytes = 64u << 20;
 // Packets read for one frame beyond the frames between it and where decoding starts: enough
@@ -61,6 +62,7 @@ struct FfmpegVideo::State {
     SwsContext* scale = nullptr;
     int stream = -1;
     int frames = -1;
+    int listed_frames = 0;  // the frames the index lists; the rest of `frames` repeat the last
     AVRational time_base{1, 30};
     AVRational frame_time{1, 30};  // one frame, in seconds
     std::int64_t start = 0;
@@ -75,7 +77,7 @@ struct FfmpegVideo::State {
     // they are shown in are the tags of the packets sent, in rising order: the k-th picture
     // out is shown at the k-th smallest tag sent. So each picture takes the smallest tag still
     // open, whatever order the encoder put the packets in.
-    std::priority_queue<int, std::vector<int>, std::greater<>> open_tags;
+    std::set<int> open_tags;
     std::set<int> empty_tags;  // chunks without a picture: they repeat the one before
     int expected_tag = -1;     // the tag the next packet should have, -1 when not known
     int last_output = -1;      // the number of the picture that came out last
@@ -89,7 +91,18 @@ struct FfmpegVideo::State {
     int key_sent = -1;              // the tag of the last key packet sent
     bool key_out = true;            // ... and whether its picture has come out
     bool later_before_key = false;  // a later packet's picture came out before it
+    int leading = 0;                // ... how many: the B-frames its group opens with
     int keys_out_since_start = 0;
+
+    // The picture that came out last, whatever was asked for: an empty chunk after it shows it.
+    AVFrame* behind = nullptr;
+    int behind_number = -1;
+
+    void hold_behind(int number, AVFrame* f) {
+        av_frame_unref(behind);
+        av_frame_move_ref(behind, f);
+        behind_number = number;
+    }
 
     // Pictures decoded recently, by number, so that stepping back does not decode the whole
     // group again for every frame.
@@ -100,6 +113,7 @@ struct FfmpegVideo::State {
         clear_cache();
         sws_freeContext(scale);
         av_frame_free(&last);
+        av_frame_free(&behind);
         av_frame_free(&decoded);
         av_packet_free(&packet);
         avcodec_free_context(&codec);
@@ -147,7 +161,7 @@ struct FfmpegVideo::State {
     // Decoding starts afresh from where the file stands; `trusted_from` key frames must come
     // out before the numbers hold.
     void restart_numbering(int trusted_from) {
-        open_tags = {};
+        open_tags.clear();
         empty_tags.clear();
         expected_tag = -1;
         last_output = -1;
@@ -158,6 +172,8 @@ struct FfmpegVideo::State {
         later_before_key = false;
         keys_out_since_start = 0;
         last_key = -1;
+        av_frame_unref(behind);
+        behind_number = -1;
     }
 
     // A packet of the video is about to be sent: its tag joins the open ones. Returns false
@@ -180,34 +196,39 @@ struct FfmpegVideo::State {
             key_sent = tag;
             key_out = false;
             later_before_key = false;
+            leading = 0;
         }
-        open_tags.push(tag);
+        open_tags.insert(tag);
         return true;
     }
 
     // A picture came out: its number, or -1 while the numbers are not yet to be trusted.
     int number_picture(const AVFrame* f) {
         const int tag = f->pts != AV_NOPTS_VALUE ? static_cast<int>(f->pts) : -1;
-        if (is_key(f) && tag >= 0) {
-            // Tags below a key frame's that are still open belong to packets that gave no
-            // picture (dropped for want of a reference): nothing will come out for them.
-            while (!open_tags.empty() && open_tags.top() < tag)
-                open_tags.pop();
-            if (tag == key_sent && !key_out) {
-                key_out = true;
-                // Only a group decoded with the one before it tells how groups are made.
-                if (keys_out_since_start > 0 && groups != Groups::Open)
-                    groups = later_before_key ? Groups::Open : Groups::Closed;
-            }
+        int number = -1;
+        if (is_key(f) && tag >= 0 && tag == key_sent && !key_out) {
+            // A key frame is shown after the B-frames its group opens with, which came out
+            // before it: its number follows theirs, and every place up to it is taken. This
+            // also settles the numbers after a picture the decoder dropped (a B-frame whose
+            // reference was never decoded), which would otherwise leave its place open.
+            key_out = true;
+            number = tag + leading;
+            open_tags.erase(open_tags.begin(), open_tags.upper_bound(number));
+            // Only a group decoded with the one before it tells how groups are made.
+            if (keys_out_since_start > 0 && groups != Groups::Open)
+                groups = later_before_key ? Groups::Open : Groups::Closed;
             ++keys_out_since_start;
             if (keys_to_trust > 0) --keys_to_trust;
-        } else if (!key_out && tag > key_sent) {
-            later_before_key = true;
-        }
-        int number = last_output + 1;
-        if (!open_tags.empty()) {
-            number = open_tags.top();
-            open_tags.pop();
+        } else {
+            if (!key_out && tag > key_sent) {
+                later_before_key = true;
+                ++leading;
+            }
+            number = last_output + 1;
+            if (!open_tags.empty()) {
+                number = *open_tags.begin();
+                open_tags.erase(open_tags.begin());
+            }
         }
         if (tag >= 0 && number != tag) reorders = true;
         last_output = number;
@@ -274,26 +295,32 @@ bool FfmpegVideo::open_file(const std::filesystem::path& file) {
     s->frame_time = av_inv_q(rate);
     s->start = st->start_time == AV_NOPTS_VALUE ? 0 : st->start_time;
     // The header's length may be wrong either way; the index says which frames the file holds:
-    // the last one it lists ends the video (empty chunks, which repeat the picture before
-    // them, are counted in its time). Without an index the header is all there is.
+    // the last picture it lists ends the video. Empty chunks (dropped frames) are left out of
+    // FFmpeg's index, so a header a little longer than it stands (they repeat the last
+    // picture). Without an index the header is all there is.
     const int indexed = avformat_index_get_entries_count(st);
     const AVIndexEntry* last_entry =
-        indexed > 0 ? avformat_index_get_entry(st, indexed - 1) : nullptr;
+        indexed > 0 && avi_has_index(file) ? avformat_index_get_entry(st, indexed - 1) : nullptr;
+    const std::int64_t header = st->nb_frames > 0 ? st->nb_frames
+                                : st->duration > 0
+                                    ? av_rescale_q(st->duration, s->time_base, s->frame_time)
+                                    : 0;
+    std::int64_t frames = header;
+    s->listed_frames = static_cast<int>(std::clamp<std::int64_t>(header, 0, 1 << 30));
     if (last_entry && last_entry->timestamp != AV_NOPTS_VALUE) {
-        const std::int64_t last_frame =
-            av_rescale_q(last_entry->timestamp - s->start, s->time_base, s->frame_time);
-        s->frames = static_cast<int>(std::clamp<std::int64_t>(last_frame + 1, 0, 1 << 30));
-    } else if (st->nb_frames > 0) {
-        s->frames = static_cast<int>(std::min<std::int64_t>(st->nb_frames, 1 << 30));
-    } else if (st->duration > 0) {
-        s->frames = static_cast<int>(av_rescale_q(st->duration, s->time_base, s->frame_time));
-    } else {
-        s->frames = 0;
+        const std::int64_t listed =
+            av_rescale_q(last_entry->timestamp - s->start, s->time_base, s->frame_time) + 1;
+        const bool trailing_empty =
+            header >= listed && header - listed <= std::max<std::int64_t>(16, listed / 100);
+        frames = trailing_empty ? header : listed;
+        s->listed_frames = static_cast<int>(std::clamp<std::int64_t>(listed, 0, 1 << 30));
     }
+    s->frames = static_cast<int>(std::clamp<std::int64_t>(frames, 0, 1 << 30));
     s->packet = av_packet_alloc();
     s->decoded = av_frame_alloc();
     s->last = av_frame_alloc();
-    if (!s->packet || !s->decoded || !s->last) {
+    s->behind = av_frame_alloc();
+    if (!s->packet || !s->decoded || !s->last || !s->behind) {
         error_ = "out of memory";
         return false;
     }
@@ -308,6 +335,10 @@ bool FfmpegVideo::open_file(const std::filesystem::path& file) {
 
 int FfmpegVideo::frame_count() const {
     return s_ ? s_->frames : -1;
+}
+
+std::size_t FfmpegVideo::cache_bytes() const {
+    return s_ ? s_->cache_bytes : 0;
 }
 
 int FfmpegVideo::picture_width() const {
@@ -416,12 +447,11 @@ bool FfmpegVideo::decode_to(int n) {
             const int r = avcodec_receive_frame(s.codec, s.decoded);
             if (r == AVERROR_EOF) {
                 s.at_end = true;
-                // Empty chunks at the very end repeat the last picture.
-                if (s.decoded_max >= 0 && s.decoded_max < n && s.empty_tags.count(n)) {
-                    if (const auto kept = s.cache.find(s.decoded_max); kept != s.cache.end()) {
-                        give(n, kept->second);
-                        return true;
-                    }
+                // Frames the length counts past the last picture the index lists (empty
+                // chunks at the end) repeat it; frames missing from a file cut short do not.
+                if (s.behind_number >= 0 && s.behind_number < n && n >= s.listed_frames) {
+                    give(n, s.behind);
+                    return true;
                 }
                 error_ = "frame " + std::to_string(n) + " is not in the file";
                 return false;
@@ -433,23 +463,24 @@ bool FfmpegVideo::decode_to(int n) {
                 av_frame_unref(s.decoded);
                 continue;  // before the numbers can be trusted
             }
-            s.keep(number, s.decoded, n);
-            if (number == n) {
-                give(n, s.decoded);
-                av_frame_unref(s.decoded);
+            // Pictures decoded on the way to a frame after a seek are kept: the next frames
+            // asked for are likely the ones just before it (a train rolling back). Going
+            // forward frame by frame keeps nothing, so that the decoder reuses its buffers.
+            if (!forward || number > n) s.keep(number, s.decoded, n);
+            if (number > n && s.behind_number >= 0 && s.behind_number < n &&
+                s.empty_tags.count(n)) {
+                // An empty chunk shows the picture before it.
+                give(n, s.behind);
+                s.hold_behind(number, s.decoded);
                 return true;
             }
-            av_frame_unref(s.decoded);
+            s.hold_behind(number, s.decoded);
+            if (number == n) {
+                give(n, s.behind);
+                return true;
+            }
             if (number > n) {
-                // An empty chunk shows the picture before it; anything else means the index
-                // or the file lie: never pass another frame off as this one.
-                if (s.empty_tags.count(n)) {
-                    const auto before = s.cache.lower_bound(n);
-                    if (before != s.cache.begin()) {
-                        give(n, std::prev(before)->second);
-                        return true;
-                    }
-                }
+                // The index or the file lie: never pass another frame off as this one.
                 error_ = "frame " + std::to_string(n) + " was skipped by the file's index";
                 return false;
             }
@@ -465,13 +496,20 @@ bool FfmpegVideo::seek_before(int n) {
     const std::int64_t wanted = s.start + av_rescale_q(n, s.frame_time, s.time_base);
     // The key frame at or before the frame; for a file whose groups may be open, the one
     // before that as well, so that the frame's group is decoded with the group it refers to.
+    const bool open_groups = s.reorders && s.groups != Groups::Closed;
+    // A key frame of an open group is shown after the B-frames it opens with (its packet
+    // comes first): one at least that many packets before the frame is shown before it.
+    const std::int64_t lead =
+        open_groups ? av_rescale_q(kMostLeadingFrames, s.frame_time, s.time_base) : 0;
     std::int64_t target = wanted;
-    int entry = av_index_search_timestamp(st, wanted, AVSEEK_FLAG_BACKWARD);
-    if (entry >= 0) {
+    int entry = av_index_search_timestamp(st, wanted - lead, AVSEEK_FLAG_BACKWARD);
+    if (entry < 0 && lead > 0) {
+        target = s.start;
+    } else if (entry >= 0) {
         target = avformat_index_get_entry(st, entry)->timestamp;
-        if (s.reorders && s.groups != Groups::Closed && target > s.start) {
+        if (open_groups && target > s.start) {
             const int earlier = av_index_search_timestamp(st, target - 1, AVSEEK_FLAG_BACKWARD);
-            if (earlier >= 0) target = avformat_index_get_entry(st, earlier)->timestamp;
+            target = earlier >= 0 ? avformat_index_get_entry(st, earlier)->timestamp : s.start;
         }
     }
     int r = av_seek_frame(s.format, s.stream, target, AVSEEK_FLAG_BACKWARD);

@@ -38,6 +38,8 @@ class FfmpegVideo final : public VideoSource {
     double frame_rate() const;
     // Frames the decoder has given since the file was opened, for tests and measurements.
     int frames_decoded() const { return decoded_; }
+    // Memory held by the decoded pictures kept for going back.
+    std::size_t cache_bytes() const;
     // Why the last open or read failed, for messages and tests.
     const std::string& error() const { return error_; }
 
