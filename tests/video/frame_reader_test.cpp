@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -405,6 +406,37 @@ TEST(SimFrames, PrintsTheCountAndWritesTheFramesAsPng) {
 }
 
 }  // namespace
+
+// The opening movie's sound track in the codecs AVIs carry it in: MS and IMA ADPCM, MP3 and
+// AC-3, made from a PCM track by the ffmpeg program (skipped for a codec it lacks).
+TEST(AudioTrack, EveryCodecTheDecoderKnowsGivesTheTone) {
+    const fs::path pcm = temp("sound-pcm.avi");
+    ASSERT_TRUE(fixture::write_numbered_avi(pcm, "mpeg4", 60, 10, "", 441));
+    int tried = 0;
+    for (const char* codec : {"adpcm_ms", "adpcm_ima_wav", "libmp3lame", "ac3"}) {
+        SCOPED_TRACE(codec);
+        const fs::path file = temp(std::string("sound-") + codec + ".avi");
+        const std::string command = "ffmpeg -v quiet -y -i '" + pcm.string() +
+                                    "' -c:v copy -c:a " + codec + " -ar 44100 '" + file.string() +
+                                    "'";
+        if (std::system(command.c_str()) != 0) continue;
+        ++tried;
+        const auto track = read_audio_track(file);
+        ASSERT_TRUE(track);
+        EXPECT_EQ(track->sample_rate, 44100);
+        // Two seconds, give or take an encoder's padding.
+        EXPECT_NEAR(static_cast<double>(track->frames()), 2 * 44100, 3000);
+        int crossings = 0;
+        for (std::size_t i = 4410 + 1; i < 4410 + 44100; ++i) {
+            const std::size_t at = i * static_cast<std::size_t>(track->channels);
+            crossings += (track->samples[at - track->channels] < 0) != (track->samples[at] < 0);
+        }
+        EXPECT_NEAR(crossings, 882, 12);  // a 441 Hz sine, a second of it
+        fs::remove(file);
+    }
+    if (tried == 0) GTEST_SKIP() << "the ffmpeg program is missing";
+    fs::remove(pcm);
+}
 
 TEST(AudioTrack, TheSoundTrackIsReadWholeAndAFileWithoutOneGivesNothing) {
     const fs::path file = temp("with-sound.avi");
