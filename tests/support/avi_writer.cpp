@@ -243,7 +243,7 @@ std::string list(const char* type, const std::string& body) {
 }  // namespace
 
 void write_dib_avi(const std::filesystem::path& file, int frames, int bits, bool top_down,
-                   const std::set<int>& empty, bool with_index) {
+                   const std::set<int>& empty, DibIndex index) {
     const int width = 256, height = 128;
     const int row = ((width * bits / 8) + 3) & ~3;
     const int image_size = row * height;
@@ -307,10 +307,27 @@ void write_dib_avi(const std::filesystem::path& file, int frames, int bits, bool
     put32(strf, bits == 8 ? 256 : 0);
     put32(strf, 0);
     if (bits == 8) strf += palette;
-    const std::string hdrl =
-        list("hdrl", chunk("avih", avih) + list("strl", chunk("strh", strh) + chunk("strf", strf)));
+    // The OpenDML super index: one entry, naming the standard index written after the frames.
+    // Its offset is filled in once the frames are laid out; the chunk's size does not change.
+    std::string indx;
+    put16(indx, 4);  // longs per entry
+    indx.push_back('\0');
+    indx.push_back('\0');  // an index of indexes
+    put32(indx, 1);
+    indx += "00db";
+    for (int i = 0; i < 3; ++i)
+        put32(indx, 0);
+    const std::size_t indx_entry = indx.size();
+    indx += std::string(16, '\0');
+    std::string strl = chunk("strh", strh) + chunk("strf", strf);
+    std::size_t indx_at = 0;
+    if (index == DibIndex::OpenDml) {
+        indx_at = strl.size();
+        strl += chunk("indx", indx);
+    }
+    std::string hdrl = list("hdrl", chunk("avih", avih) + list("strl", strl));
 
-    std::string movi = "movi", idx1;
+    std::string movi = "movi", idx1, ix00_entries;
     for (int n = 0; n < frames; ++n) {
         const Image img = numbered_frame(n, width, height);
         std::string pixels(static_cast<std::size_t>(image_size), '\0');
@@ -332,10 +349,37 @@ void write_dib_avi(const std::filesystem::path& file, int frames, int bits, bool
         put32(idx1, 0x10);  // a key frame
         put32(idx1, static_cast<std::uint32_t>(movi.size()));
         put32(idx1, static_cast<std::uint32_t>(pixels.size()));
+        put32(ix00_entries, static_cast<std::uint32_t>(movi.size() + 8));  // from "movi"
+        put32(ix00_entries, static_cast<std::uint32_t>(pixels.size()));    // key frames all
         movi += chunk("00db", pixels);
     }
     std::string body = std::string("AVI ") + hdrl + chunk("LIST", movi);
-    if (with_index) body += chunk("idx1", idx1);
+    if (index == DibIndex::Idx1) body += chunk("idx1", idx1);
+    if (index == DibIndex::OpenDml) {
+        // "RIFF" size "AVI " hdrl: the movi list starts there, its "movi" 8 bytes further.
+        const std::uint64_t movi_at = 12 + hdrl.size() + 8;
+        const std::uint64_t ix00_at = 4 + body.size() + 4;  // after everything so far
+        std::string ix00;
+        put16(ix00, 2);
+        ix00.push_back('\0');
+        ix00.push_back('\1');  // an index of chunks
+        put32(ix00, static_cast<std::uint32_t>(frames));
+        ix00 += "00db";
+        put32(ix00, static_cast<std::uint32_t>(movi_at & 0xFFFFFFFF));
+        put32(ix00, static_cast<std::uint32_t>(movi_at >> 32));
+        put32(ix00, 0);
+        ix00 += ix00_entries;
+        body += chunk("ix00", ix00);
+        // The super index's entry: where the standard index is, its size and its frames.
+        std::string entry;
+        put32(entry, static_cast<std::uint32_t>(ix00_at & 0xFFFFFFFF));
+        put32(entry, static_cast<std::uint32_t>(ix00_at >> 32));
+        put32(entry, static_cast<std::uint32_t>(8 + ix00.size()));
+        put32(entry, static_cast<std::uint32_t>(frames));
+        // hdrl's list header (12), avih (8 + 56), strl's list header (12), then the strl body.
+        const std::size_t at = 4 + 12 + 8 + avih.size() + 12 + indx_at + 8 + indx_entry;
+        body.replace(at, entry.size(), entry);
+    }
     std::ofstream(file, std::ios::binary) << chunk("RIFF", body);
 }
 

@@ -39,8 +39,11 @@ bool write_numbered_avi(const std::filesystem::path& file, const std::string& co
 // not black and white themselves, so a decoder that ignores the palette is caught), or 24 bits;
 // rows bottom-up, or top-down (a negative height) when `top_down`. The picture's top eight rows
 // are grey. Frames in `empty` are written as empty chunks, as capture programs write dropped
-// frames (the picture before them shows again); without `with_index` the file has no idx1.
+// frames (the picture before them shows again). The frames are listed in an idx1 chunk, in
+// none, or in an OpenDML index (an "indx" in the stream's header naming an "ix00" chunk), as
+// AVI 2.0 files past 1 GB list them.
+enum class DibIndex { Idx1, None, OpenDml };
 void write_dib_avi(const std::filesystem::path& file, int frames, int bits, bool top_down,
-                   const std::set<int>& empty = {}, bool with_index = true);
+                   const std::set<int>& empty = {}, DibIndex index = DibIndex::Idx1);
 
 }  // namespace ostrel::fixture

@@ -185,12 +185,23 @@ TEST(HandWrittenDib, EmptyChunksRepeatThePictureBeforeAndNoIndexIsNeeded) {
     fs::remove(dropped);
 
     const fs::path unindexed = temp("no-idx1.avi");
-    fixture::write_dib_avi(unindexed, 40, 24, false, {}, false);
+    fixture::write_dib_avi(unindexed, 40, 24, false, {}, fixture::DibIndex::None);
     ASSERT_TRUE(video.open_file(unindexed)) << video.error();
     EXPECT_EQ(video.frame_count(), 40);
     for (int n : {0, 1, 2, 39, 17, 5, 38, 12, 11, 10})
         ASSERT_EQ(shown(video, n), n) << "without an index " << n << ": " << video.error();
     fs::remove(unindexed);
+
+    // AVI 2.0: the frames listed by an OpenDML index alone.
+    const fs::path odml = temp("opendml.avi");
+    fixture::write_dib_avi(odml, 40, 24, false, {}, fixture::DibIndex::OpenDml);
+    ASSERT_TRUE(video.open_file(odml)) << video.error();
+    EXPECT_EQ(video.frame_count(), 40);
+    const int before = video.frames_decoded();
+    for (int n : {0, 1, 39, 17, 5, 38, 12, 11, 10})
+        ASSERT_EQ(shown(video, n), n) << "OpenDML " << n << ": " << video.error();
+    EXPECT_LE(video.frames_decoded() - before, 20);  // each a key frame found by the index
+    fs::remove(odml);
 }
 
 std::string read_all(const fs::path& file) {
@@ -416,9 +427,8 @@ TEST(AudioTrack, EveryCodecTheDecoderKnowsGivesTheTone) {
     for (const char* codec : {"adpcm_ms", "adpcm_ima_wav", "libmp3lame", "ac3"}) {
         SCOPED_TRACE(codec);
         const fs::path file = temp(std::string("sound-") + codec + ".avi");
-        const std::string command = "ffmpeg -v quiet -y -i '" + pcm.string() +
-                                    "' -c:v copy -c:a " + codec + " -ar 44100 '" + file.string() +
-                                    "'";
+        const std::string command = "ffmpeg -v quiet -y -i '" + pcm.string() + "' -c:v copy -c:a " +
+                                    codec + " -ar 44100 '" + file.string() + "'";
         if (std::system(command.c_str()) != 0) continue;
         ++tried;
         const auto track = read_audio_track(file);
