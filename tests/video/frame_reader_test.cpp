@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -60,6 +61,21 @@ TEST_P(EveryCodec, GivesExactlyTheFrameAskedForInAnyOrderAndRepeatsTheLastPastTh
     for (int i = 0; i < 60; ++i) {
         const int n = static_cast<int>(random() % kFrames);
         ASSERT_EQ(shown(video, n), n) << "at random";
+    }
+    // The window's own format holds the same colours as the picture (a 24-bit picture takes
+    // a path of its own there).
+    Image picture;
+    SurfaceImage surface;
+    ASSERT_TRUE(video.read_frame(17, picture));
+    ASSERT_TRUE(video.read_surface(17, surface, picture.width, picture.height));
+    for (const auto& [x, y] : {std::pair{3, 3}, {100, 60}, {250, 120}, {17, 100}}) {
+        std::uint32_t v = 0;
+        std::memcpy(&v, surface.bytes.data() + static_cast<std::size_t>(y) * surface.stride + 4 * x,
+                    4);
+        const Rgba p = picture.pixel(x, y);
+        EXPECT_NEAR(static_cast<int>((v >> 16) & 0xFF), p.r, 2) << x << "," << y;
+        EXPECT_NEAR(static_cast<int>((v >> 8) & 0xFF), p.g, 2) << x << "," << y;
+        EXPECT_NEAR(static_cast<int>(v & 0xFF), p.b, 2) << x << "," << y;
     }
     // Past the end, or before the start: the frame decoded last, again.
     ASSERT_EQ(shown(video, 40), 40);

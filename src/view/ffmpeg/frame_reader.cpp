@@ -330,6 +330,7 @@ bool FfmpegVideo::open_file(const std::filesystem::path& file) {
     // A palette comes with the file's first packet only: the decoder takes it now, before any
     // seek could pass it by.
     if (palette) decode_to(0);
+    if (s_->reorders) learn_groups();
     return true;
 }
 
@@ -377,17 +378,47 @@ bool FfmpegVideo::read_surface(int n, SurfaceImage& out, int width, int height) 
     return convert(s_->last, AV_PIX_FMT_RGB32, width, height, out);
 }
 
+namespace {
+
+// 24-bit pictures (Cinepak's, uncompressed DIBs) into the window's 32-bit format at their own
+// size: swscale takes longer over this than the decoder over the picture.
+bool packed_rgb_to_rgb32(const AVFrame* f, std::uint8_t* dst, int line) {
+    const bool bgr = f->format == AV_PIX_FMT_BGR24;
+    if (!bgr && f->format != AV_PIX_FMT_RGB24) return false;
+    const int r = bgr ? 2 : 0, b = bgr ? 0 : 2;
+    for (int y = 0; y < f->height; ++y) {
+        const std::uint8_t* in = f->data[0] + static_cast<std::ptrdiff_t>(y) * f->linesize[0];
+        auto* px = reinterpret_cast<std::uint32_t*>(dst + static_cast<std::ptrdiff_t>(y) * line);
+        for (int x = 0; x < f->width; ++x, in += 3)
+            px[x] = 0xFF000000u | std::uint32_t{in[r]} << 16 | std::uint32_t{in[1]} << 8 | in[b];
+    }
+    return true;
+}
+
+}  // namespace
+
 bool FfmpegVideo::convert(const AVFrame* f, int format, int width, int height, SurfaceImage& out) {
     State& s = *s_;
     const int w = f->width, h = f->height;
     if (w <= 0 || h <= 0) return false;
+    // Aligned lines and a spare one, as swscale's vector code may write past a line's end.
+    const int line = FFALIGN(4 * width, 64);
+    if (format == AV_PIX_FMT_RGB32 && w == width && h == height) {
+        const std::size_t size =
+            static_cast<std::size_t>(line) * static_cast<std::size_t>(height + 1) + 64;
+        if (out.bytes.size() != size) out.bytes.assign(size, 0);
+        if (packed_rgb_to_rgb32(f, out.bytes.data(), line)) {
+            out.width = width;
+            out.height = height;
+            out.stride = line;
+            return true;
+        }
+    }
     const int flags = (w == width && h == height) ? SWS_POINT : SWS_BILINEAR;
     s.scale =
         sws_getCachedContext(s.scale, w, h, static_cast<AVPixelFormat>(f->format), width, height,
                              static_cast<AVPixelFormat>(format), flags, nullptr, nullptr, nullptr);
     if (!s.scale) return false;
-    // Aligned lines and a spare one, as swscale's vector code may write past a line's end.
-    const int line = FFALIGN(4 * width, 64);
     const std::size_t size =
         static_cast<std::size_t>(line) * static_cast<std::size_t>(height + 1) + 64;
     if (out.bytes.size() != size) out.bytes.assign(size, 0);
@@ -488,6 +519,37 @@ bool FfmpegVideo::decode_to(int n) {
     }
     error_ = "frame " + std::to_string(n) + " not reached";
     return false;
+}
+
+void FfmpegVideo::learn_groups() {
+    // Decoding from the front across the second key frame shows whether groups stand alone:
+    // then a jump needs no group before the frame's own. Some hundred pictures, once.
+    State& s = *s_;
+    AVStream* st = s.format->streams[s.stream];
+    const int entries = avformat_index_get_entries_count(st);
+    int second = -1;
+    for (int i = 1; i < entries && second < 0; ++i) {
+        const AVIndexEntry* e = avformat_index_get_entry(st, i);
+        if (e && (e->flags & AVINDEX_KEYFRAME)) second = s.tag_of(e->timestamp);
+    }
+    if (second <= 0 || second > 2000) return;
+    s.fresh = false;
+    if (av_seek_frame(s.format, s.stream, s.start, AVSEEK_FLAG_BACKWARD) < 0) return;
+    avcodec_flush_buffers(s.codec);
+    s.at_end = false;
+    s.restart_numbering(0);
+    for (int budget = second + kSpareReads; budget > 0 && s.keys_out_since_start < 2; --budget) {
+        if (av_read_frame(s.format, s.packet) < 0) break;
+        if (s.packet->stream_index == s.stream && s.take_packet(s.packet))
+            avcodec_send_packet(s.codec, s.packet);
+        av_packet_unref(s.packet);
+        while (avcodec_receive_frame(s.codec, s.decoded) == 0) {
+            ++decoded_;
+            const int number = s.number_picture(s.decoded);
+            if (number >= 0) s.hold_behind(number, s.decoded);
+            av_frame_unref(s.decoded);
+        }
+    }
 }
 
 bool FfmpegVideo::seek_before(int n) {

@@ -49,6 +49,8 @@ class FfmpegVideo final : public VideoSource {
     bool decode_to(int n);
     // Seeks to a key frame from which frame n can be decoded and numbered.
     bool seek_before(int n);
+    // For a file that reorders its frames: whether its groups of pictures stand alone.
+    void learn_groups();
     bool convert(const AVFrame* f, int format, int width, int height, SurfaceImage& out);
     std::filesystem::path base_;
     std::unique_ptr<State> s_;
