@@ -402,6 +402,38 @@ TEST(FrameReader, SteppingBackThroughALongGroupDecodesEachFrameAboutOnce) {
     fs::remove(file);
 }
 
+TEST(FrameReader, ALongGroupWithItsSoundBetweenThePicturesIsReachedToItsEnd) {
+    // Sound chunks between the pictures count against nothing: a jump to the end of a group
+    // of 300 reads some 600 chunks.
+    const fs::path file = temp("long-group-sound.avi");
+    ASSERT_TRUE(fixture::write_numbered_avi(file, "mpeg4", 300, 300, "", 441));
+    FfmpegVideo video;
+    ASSERT_TRUE(video.open_file(file));
+    for (int n : {290, 5, 299, 150, 298})
+        ASSERT_EQ(shown(video, n), n) << video.error();
+    fs::remove(file);
+}
+
+TEST(FrameReader, AReorderingStreamWithoutAnIndexIsReadBackwardsToo) {
+    // H.264 with B-frames whose idx1 was lost: FFmpeg takes every chunk it has read for a key
+    // frame; seeks go to the key frames that have come out.
+    const fs::path file = temp("h264-no-index.avi");
+    ASSERT_TRUE(fixture::write_numbered_avi(file, "libx264", 90, 30, {2, true, "", ""}));
+    std::string bytes = read_all(file);
+    const auto idx1 = bytes.rfind("idx1");
+    ASSERT_NE(idx1, std::string::npos);
+    bytes.replace(idx1, 4, "JUNK");
+    write_all(file, bytes);
+    FfmpegVideo video;
+    ASSERT_TRUE(video.open_file(file)) << video.error();
+    EXPECT_EQ(video.frame_count(), 90);
+    for (int n = 0; n < 90; ++n)
+        ASSERT_EQ(shown(video, n), n) << "forwards; " << video.error();
+    for (int n = 89; n >= 0; n -= 7)
+        ASSERT_EQ(shown(video, n), n) << "backwards; " << video.error();
+    fs::remove(file);
+}
+
 TEST(FrameReader, NamesFromDataFilesAreFoundWithBackslashesAndAnyCase) {
     const fs::path dir = temp("names");
     fs::create_directories(dir / "Movie");

@@ -49,10 +49,6 @@ constexpr int kSpareReads = 600;
 
 }  // namespace
 
-// Whether a key frame starts a group of pictures that stands alone (closed) or one whose first
-// B-frames, sent after the key frame, show before it and refer to the group before (open).
-enum class Groups { Unknown, Closed, Open };
-
 struct FfmpegVideo::State {
     AVFormatContext* format = nullptr;
     AVCodecContext* codec = nullptr;
@@ -63,6 +59,7 @@ struct FfmpegVideo::State {
     int stream = -1;
     int frames = -1;
     int listed_frames = 0;  // the frames the index lists; the rest of `frames` repeat the last
+    bool indexed = false;   // the file lists its frames (else seeks go to key frames seen)
     AVRational time_base{1, 30};
     AVRational frame_time{1, 30};  // one frame, in seconds
     std::int64_t start = 0;
@@ -86,13 +83,18 @@ struct FfmpegVideo::State {
     // group's B-frames may be dropped for want of the group before, which would leave its
     // tags open.
     int keys_to_trust = 0;
-    bool reorders = false;  // pictures come out in another order than their packets
-    Groups groups = Groups::Unknown;
-    int key_sent = -1;              // the tag of the last key packet sent
-    bool key_out = true;            // ... and whether its picture has come out
-    bool later_before_key = false;  // a later packet's picture came out before it
-    int leading = 0;                // ... how many: the B-frames its group opens with
-    int keys_out_since_start = 0;
+    // Pictures may come out in another order than their packets (the codec can reorder, and
+    // this file's stream does or may); otherwise each picture's number is its own tag.
+    bool reorders = false;
+    int key_sent = -1;    // the tag of the last key packet sent
+    bool key_out = true;  // ... and whether its picture has come out
+    int leading = 0;      // pictures of later packets that came out before it: its group's
+                          // first B-frames, shown before it
+    // Packets sent and pictures out since decoding started, and pictures found missing: a
+    // decoder holds back no more pictures than its reordering delay, so more packets than
+    // that without a picture mean one was dropped (a frame not coded, a damaged one).
+    int sent = 0, out = 0, missing = 0;
+    std::set<int> key_tags{0};  // where key frames came out, for files without an index
 
     // The picture that came out last, whatever was asked for: an empty chunk after it shows it.
     AVFrame* behind = nullptr;
@@ -169,8 +171,8 @@ struct FfmpegVideo::State {
         keys_to_trust = trusted_from;
         key_sent = -1;
         key_out = true;
-        later_before_key = false;
-        keys_out_since_start = 0;
+        leading = 0;
+        sent = out = missing = 0;
         last_key = -1;
         av_frame_unref(behind);
         behind_number = -1;
@@ -195,46 +197,73 @@ struct FfmpegVideo::State {
         if (p->flags & AV_PKT_FLAG_KEY) {
             key_sent = tag;
             key_out = false;
-            later_before_key = false;
             leading = 0;
         }
         open_tags.insert(tag);
+        ++sent;
         return true;
+    }
+
+    // After a packet and the pictures it let out: a picture more is missing than the decoder's
+    // delay accounts for. The numbers of a reordering stream are then not trusted again until
+    // a key frame has settled them.
+    void check_missing(int delay) {
+        if (!reorders || sent - out - missing <= std::max(delay, 0)) return;
+        missing = sent - out - std::max(delay, 0);
+        keys_to_trust = std::max(keys_to_trust, 1);
     }
 
     // A picture came out: its number, or -1 while the numbers are not yet to be trusted.
     int number_picture(const AVFrame* f) {
         const int tag = f->pts != AV_NOPTS_VALUE ? static_cast<int>(f->pts) : -1;
+        ++out;
         int number = -1;
-        if (is_key(f) && tag >= 0 && tag == key_sent && !key_out) {
-            // A key frame is shown after the B-frames its group opens with, which came out
-            // before it: its number follows theirs, and every place up to it is taken. This
-            // also settles the numbers after a picture the decoder dropped (a B-frame whose
-            // reference was never decoded), which would otherwise leave its place open.
-            key_out = true;
-            number = tag + leading;
+        const bool key = is_key(f);
+        if (!reorders && tag >= 0) {
+            // In packet order: the picture's place is its own packet's. Places skipped (a frame
+            // the encoder did not code) repeat the picture before them.
+            if (tag <= last_output) {
+                // It reorders after all: numbers hold again from the next key frame.
+                reorders = true;
+                keys_to_trust = std::max(keys_to_trust, 1);
+            } else if (last_output >= 0 && tag - last_output < 1000) {
+                for (int t = last_output + 1; t < tag; ++t)
+                    empty_tags.insert(t);
+            }
+            number = tag;
             open_tags.erase(open_tags.begin(), open_tags.upper_bound(number));
-            // Only a group decoded with the one before it tells how groups are made.
-            if (keys_out_since_start > 0 && groups != Groups::Open)
-                groups = later_before_key ? Groups::Open : Groups::Closed;
-            ++keys_out_since_start;
+            if (key) {
+                key_out = true;
+                key_tags.insert(tag);
+                if (keys_to_trust > 0) --keys_to_trust;
+            }
+        } else if (key && tag >= 0 && tag == key_sent && !key_out) {
+            // A key frame is shown after the B-frames its group opens with, which came out
+            // before it: its number follows theirs (past places of empty chunks), and every
+            // place up to it is taken. This also settles the numbers after a picture the
+            // decoder dropped (a B-frame whose reference was never decoded), which would
+            // otherwise leave its place open.
+            key_out = true;
+            key_tags.insert(tag);
+            number = tag;
+            for (int k = 0; k < leading; ++k)
+                do
+                    ++number;
+                while (empty_tags.count(number));
+            open_tags.erase(open_tags.begin(), open_tags.upper_bound(number));
             if (keys_to_trust > 0) --keys_to_trust;
         } else {
-            if (!key_out && tag > key_sent) {
-                later_before_key = true;
-                ++leading;
-            }
+            if (!key_out && tag > key_sent) ++leading;
             number = last_output + 1;
             if (!open_tags.empty()) {
                 number = *open_tags.begin();
                 open_tags.erase(open_tags.begin());
             }
         }
-        if (tag >= 0 && number != tag) reorders = true;
-        last_output = number;
+        last_output = std::max(last_output, number);
         if (keys_to_trust > 0) return -1;
         decoded_max = std::max(decoded_max, number);
-        if (is_key(f)) {
+        if (key) {
             if (last_key >= 0 && number > last_key)
                 key_interval = std::max(key_interval, number - last_key);
             last_key = number;
@@ -301,6 +330,14 @@ bool FfmpegVideo::open_file(const std::filesystem::path& file) {
     const int indexed = avformat_index_get_entries_count(st);
     const AVIndexEntry* last_entry =
         indexed > 0 && avi_has_index(file) ? avformat_index_get_entry(st, indexed - 1) : nullptr;
+    // An index FFmpeg could not load (an OpenDML index left empty by a crashed capture) holds
+    // only the frames read while opening: one that stops in the first half of the file is not
+    // taken for the list of its frames.
+    std::error_code size_error;
+    const auto file_size = std::filesystem::file_size(file, size_error);
+    if (last_entry && !size_error &&
+        static_cast<std::uint64_t>(std::max<std::int64_t>(last_entry->pos, 0)) < file_size / 2)
+        last_entry = nullptr;
     const std::int64_t header = st->nb_frames > 0 ? st->nb_frames
                                 : st->duration > 0
                                     ? av_rescale_q(st->duration, s->time_base, s->frame_time)
@@ -324,13 +361,17 @@ bool FfmpegVideo::open_file(const std::filesystem::path& file) {
         error_ = "out of memory";
         return false;
     }
-    s->reorders = st->codecpar->video_delay > 0 || s->codec->has_b_frames > 0;
+    // Codecs that never reorder are numbered by their packets; those that can, by the order
+    // their pictures come out, when this stream does.
+    const AVCodecDescriptor* descriptor = avcodec_descriptor_get(st->codecpar->codec_id);
+    s->reorders = descriptor && (descriptor->props & AV_CODEC_PROP_REORDER) &&
+                  (st->codecpar->video_delay > 0 || s->codec->has_b_frames > 0);
+    s->indexed = avi_has_index(file);
     const bool palette = st->codecpar->format == AV_PIX_FMT_PAL8;
     s_ = std::move(s);
     // A palette comes with the file's first packet only: the decoder takes it now, before any
     // seek could pass it by.
     if (palette) decode_to(0);
-    if (s_->reorders) learn_groups();
     return true;
 }
 
@@ -449,6 +490,11 @@ bool FfmpegVideo::decode_to(int n) {
         give(n, kept->second);
         return true;
     }
+    // Past the last picture the index lists (empty chunks at the end): that picture, again.
+    if (s.at_end && n >= s.listed_frames && s.behind_number == s.listed_frames - 1) {
+        give(n, s.behind);
+        return true;
+    }
 
     // Forward from where the decoder stands when the frame is a little ahead, otherwise from
     // a key frame before it.
@@ -458,21 +504,31 @@ bool FfmpegVideo::decode_to(int n) {
     // Straight after opening, a frame near the start is read from where the file stands: the
     // packets read while opening still carry what only the first one has (a DIB's palette).
     const bool from_start = std::exchange(s.fresh, false) && !forward && n <= reach;
-    if (!forward && !from_start && !seek_before(n)) return false;
-    int budget = (forward ? n - s.decoded_max : reach + n % std::max(1, reach)) + kSpareReads;
-    if (!forward) budget += 2 * reach;
+    int from = forward ? s.decoded_max : 0;
+    if (!forward && !from_start && (from = seek_before(n)) < 0) return false;
+    // Packets of the video to read, with room for a damaged file's surprises; other streams'
+    // packets (sound) are read on the way as they come, within a bound of their own.
+    int budget = (n - from) + kSpareReads;
+    int other_budget = 16 * budget + 10000;
     bool draining = false;
-    while (budget-- > 0) {
+    while (budget > 0 && other_budget > 0) {
         if (!draining) {
             const int r = av_read_frame(s.format, s.packet);
             if (r < 0) {
                 draining = true;
                 avcodec_send_packet(s.codec, nullptr);
+                --budget;
             } else {
-                if (s.packet->stream_index == s.stream && s.take_packet(s.packet))
-                    avcodec_send_packet(s.codec, s.packet);
+                if (s.packet->stream_index == s.stream) {
+                    --budget;
+                    if (s.take_packet(s.packet)) avcodec_send_packet(s.codec, s.packet);
+                } else {
+                    --other_budget;
+                }
                 av_packet_unref(s.packet);
             }
+        } else {
+            --budget;
         }
         while (true) {
             const int r = avcodec_receive_frame(s.codec, s.decoded);
@@ -480,12 +536,17 @@ bool FfmpegVideo::decode_to(int n) {
                 s.at_end = true;
                 // Frames the length counts past the last picture the index lists (empty
                 // chunks at the end) repeat it; frames missing from a file cut short do not.
-                if (s.behind_number >= 0 && s.behind_number < n && n >= s.listed_frames) {
+                if (n >= s.listed_frames && s.behind_number == s.listed_frames - 1) {
                     give(n, s.behind);
                     return true;
                 }
                 error_ = "frame " + std::to_string(n) + " is not in the file";
                 return false;
+            }
+            if (r < 0) {
+                // Needs more input: the packet sent has let out what it could.
+                if (!draining) s.check_missing(s.codec->has_b_frames);
+                break;
             }
             if (r < 0) break;  // needs more input
             ++decoded_;
@@ -521,75 +582,52 @@ bool FfmpegVideo::decode_to(int n) {
     return false;
 }
 
-void FfmpegVideo::learn_groups() {
-    // Decoding from the front across the second key frame shows whether groups stand alone:
-    // then a jump needs no group before the frame's own. Some hundred pictures, once.
+int FfmpegVideo::seek_before(int n) {
     State& s = *s_;
     AVStream* st = s.format->streams[s.stream];
-    const int entries = avformat_index_get_entries_count(st);
-    int second = -1;
-    for (int i = 1; i < entries && second < 0; ++i) {
-        const AVIndexEntry* e = avformat_index_get_entry(st, i);
-        if (e && (e->flags & AVINDEX_KEYFRAME)) second = s.tag_of(e->timestamp);
-    }
-    if (second <= 0 || second > 2000) return;
-    s.fresh = false;
-    if (av_seek_frame(s.format, s.stream, s.start, AVSEEK_FLAG_BACKWARD) < 0) return;
-    avcodec_flush_buffers(s.codec);
-    s.at_end = false;
-    s.restart_numbering(0);
-    for (int budget = second + kSpareReads; budget > 0 && s.keys_out_since_start < 2; --budget) {
-        if (av_read_frame(s.format, s.packet) < 0) break;
-        if (s.packet->stream_index == s.stream && s.take_packet(s.packet))
-            avcodec_send_packet(s.codec, s.packet);
-        av_packet_unref(s.packet);
-        while (avcodec_receive_frame(s.codec, s.decoded) == 0) {
-            ++decoded_;
-            const int number = s.number_picture(s.decoded);
-            if (number >= 0) s.hold_behind(number, s.decoded);
-            av_frame_unref(s.decoded);
+    // A key frame of an open group is shown after the B-frames it opens with (its packet comes
+    // first), and after a seek those B-frames are lost for want of the group before; so for a
+    // stream that reorders, decoding starts a group before the one that is shown before the
+    // frame, and the numbers hold from the second key frame out.
+    const int lead = s.reorders ? kMostLeadingFrames : 0;
+    int target = 0;
+    if (s.indexed) {
+        const std::int64_t wanted = s.start + av_rescale_q(n - lead, s.frame_time, s.time_base);
+        const int entry = av_index_search_timestamp(st, wanted, AVSEEK_FLAG_BACKWARD);
+        if (entry >= 0) {
+            target = s.tag_of(avformat_index_get_entry(st, entry)->timestamp);
+            if (s.reorders && target > 0) {
+                const std::int64_t before = avformat_index_get_entry(st, entry)->timestamp - 1;
+                const int earlier = av_index_search_timestamp(st, before, AVSEEK_FLAG_BACKWARD);
+                target =
+                    earlier >= 0 ? s.tag_of(avformat_index_get_entry(st, earlier)->timestamp) : 0;
+            }
         }
+    } else {
+        // Without an index FFmpeg takes every chunk it has read for a key frame: only the
+        // places where key frames came out are sure.
+        auto key = s.key_tags.upper_bound(n - lead);
+        key = key == s.key_tags.begin() ? key : std::prev(key);
+        if (s.reorders && key != s.key_tags.begin()) --key;
+        target = key == s.key_tags.end() ? 0 : *key;
     }
-}
-
-bool FfmpegVideo::seek_before(int n) {
-    State& s = *s_;
-    AVStream* st = s.format->streams[s.stream];
-    const std::int64_t wanted = s.start + av_rescale_q(n, s.frame_time, s.time_base);
-    // The key frame at or before the frame; for a file whose groups may be open, the one
-    // before that as well, so that the frame's group is decoded with the group it refers to.
-    const bool open_groups = s.reorders && s.groups != Groups::Closed;
-    // A key frame of an open group is shown after the B-frames it opens with (its packet
-    // comes first): one at least that many packets before the frame is shown before it.
-    const std::int64_t lead =
-        open_groups ? av_rescale_q(kMostLeadingFrames, s.frame_time, s.time_base) : 0;
-    std::int64_t target = wanted;
-    int entry = av_index_search_timestamp(st, wanted - lead, AVSEEK_FLAG_BACKWARD);
-    if (entry < 0 && lead > 0) {
-        target = s.start;
-    } else if (entry >= 0) {
-        target = avformat_index_get_entry(st, entry)->timestamp;
-        if (open_groups && target > s.start) {
-            const int earlier = av_index_search_timestamp(st, target - 1, AVSEEK_FLAG_BACKWARD);
-            target = earlier >= 0 ? avformat_index_get_entry(st, earlier)->timestamp : s.start;
-        }
-    }
-    int r = av_seek_frame(s.format, s.stream, target, AVSEEK_FLAG_BACKWARD);
+    target = std::max(target, 0);
+    const std::int64_t ts = s.start + av_rescale_q(target, s.frame_time, s.time_base);
+    int r = av_seek_frame(s.format, s.stream, ts, AVSEEK_FLAG_BACKWARD);
     if (r < 0) {
-        target = s.start;
+        target = 0;
         r = av_seek_frame(s.format, s.stream, s.start, AVSEEK_FLAG_BACKWARD);
     }
     if (r < 0) {
         error_ = "cannot seek: " + av_error(r);
-        return false;
+        return -1;
     }
     avcodec_flush_buffers(s.codec);
     s.at_end = false;
     // From the front of the file every number holds at once; elsewhere once the key frame
-    // (or, for groups that may be open, the second one) has come out.
-    const int keys = target <= s.start ? 0 : s.reorders && s.groups != Groups::Closed ? 2 : 1;
-    s.restart_numbering(keys);
-    return true;
+    // (for a stream that reorders, the second one) has come out.
+    s.restart_numbering(target <= 0 ? 0 : s.reorders ? 2 : 1);
+    return target;
 }
 
 }  // namespace ostrel

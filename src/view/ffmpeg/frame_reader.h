@@ -47,10 +47,9 @@ class FfmpegVideo final : public VideoSource {
     struct State;
     // Decodes until the last frame held is frame n (or, outside the video, the last one).
     bool decode_to(int n);
-    // Seeks to a key frame from which frame n can be decoded and numbered.
-    bool seek_before(int n);
-    // For a file that reorders its frames: whether its groups of pictures stand alone.
-    void learn_groups();
+    // Seeks to a key frame from which frame n can be decoded and numbered; the frame it
+    // starts from, -1 when it cannot seek.
+    int seek_before(int n);
     bool convert(const AVFrame* f, int format, int width, int height, SurfaceImage& out);
     std::filesystem::path base_;
     std::unique_ptr<State> s_;
