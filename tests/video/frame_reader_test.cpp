@@ -349,6 +349,22 @@ TEST(HostileVideo, AHeaderThatOvercountsTheFramesDoesNotRunPastTheFile) {
     fs::remove(file);
 }
 
+TEST(HostileVideo, AHeaderClaimingABillionFramesWithoutAnIndexEndsWhereTheFileDoes) {
+    const fs::path file = temp("billion.avi");
+    fixture::write_dib_avi(file, 5, 24, false, {}, fixture::DibIndex::None);
+    std::string bytes = read_all(file);
+    patch_u32(bytes, "avih", 16, 1u << 30);
+    patch_u32(bytes, "strh", 32, 1u << 30);
+    write_all(file, bytes);
+    FfmpegVideo video;
+    ASSERT_TRUE(video.open_file(file)) << video.error();
+    EXPECT_EQ(video.frame_count(), 1 << 30);
+    EXPECT_EQ(shown(video, 3), 3);
+    EXPECT_EQ(shown(video, (1 << 30) - 1), -2);  // not in the file: an error, and quickly
+    EXPECT_EQ(shown(video, 4), 4);
+    fs::remove(file);
+}
+
 TEST(HostileVideo, AHeaderThatUndercountsTheFramesDoesNotEndTheVideoEarly) {
     const fs::path file = temp("short-header.avi");
     ASSERT_TRUE(fixture::write_numbered_avi(file, "mpeg4", kFrames, 10));

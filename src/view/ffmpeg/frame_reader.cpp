@@ -123,8 +123,10 @@ struct FfmpegVideo::State {
     }
 
     int tag_of(std::int64_t timestamp) const {
-        return static_cast<int>(
-            av_rescale_q_rnd(timestamp - start, time_base, frame_time, AV_ROUND_NEAR_INF));
+        // A damaged file's times are held to what a frame number can be.
+        const std::int64_t tag =
+            av_rescale_q_rnd(timestamp - start, time_base, frame_time, AV_ROUND_NEAR_INF);
+        return static_cast<int>(std::clamp<std::int64_t>(tag, -(1 << 30), 1 << 30));
     }
 
     void clear_cache() {
@@ -508,8 +510,8 @@ bool FfmpegVideo::decode_to(int n) {
     if (!forward && !from_start && (from = seek_before(n)) < 0) return false;
     // Packets of the video to read, with room for a damaged file's surprises; other streams'
     // packets (sound) are read on the way as they come, within a bound of their own.
-    int budget = (n - from) + kSpareReads;
-    int other_budget = 16 * budget + 10000;
+    std::int64_t budget = std::int64_t{n} - from + kSpareReads;
+    std::int64_t other_budget = 16 * budget + 10000;
     bool draining = false;
     while (budget > 0 && other_budget > 0) {
         if (!draining) {
