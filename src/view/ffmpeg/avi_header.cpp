@@ -102,13 +102,13 @@ bool avi_has_index(const std::filesystem::path& file) {
     return false;
 }
 
-namespace {
-
 std::string av_error_text(int code) {
     char text[AV_ERROR_MAX_STRING_SIZE] = {};
     av_strerror(code, text, sizeof text);
     return text;
 }
+
+namespace {
 
 bool too_large(const AVFormatContext* format) {
     for (unsigned i = 0; i < format->nb_streams; ++i) {

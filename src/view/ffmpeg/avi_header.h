@@ -24,6 +24,9 @@ std::string avi_header_problem(const std::filesystem::path& file);
 // index in its header). Without one, FFmpeg knows only the frames it has read so far.
 bool avi_has_index(const std::filesystem::path& file);
 
+// FFmpeg's text for one of its error codes.
+std::string av_error_text(int code);
+
 // Opens a regular file as AVI (and nothing else) and reads its streams' parameters, decoding
 // no picture beyond the pixel cap while doing so. Nothing, with `error` saying why, when the
 // file cannot be opened so. The caller closes what it gets with avformat_close_input.

@@ -23,12 +23,6 @@ namespace ostrel {
 
 namespace {
 
-std::string av_error(int code) {
-    char text[AV_ERROR_MAX_STRING_SIZE] = {};
-    av_strerror(code, text, sizeof text);
-    return text;
-}
-
 bool is_key(const AVFrame* f) {
 #if LIBAVUTIL_VERSION_MAJOR >= 59
     return (f->flags & AV_FRAME_FLAG_KEY) != 0;
@@ -317,7 +311,7 @@ bool FfmpegVideo::open_file(const std::filesystem::path& file) {
     // Frames whose own size differs from the header's are held to the same cap.
     s->codec->max_pixels = kMaxVideoPixels;
     if (const int r = avcodec_open2(s->codec, decoder, nullptr); r < 0) {
-        error_ = av_error(r);
+        error_ = av_error_text(r);
         return false;
     }
     s->time_base = st->time_base;
@@ -621,7 +615,7 @@ int FfmpegVideo::seek_before(int n) {
         r = av_seek_frame(s.format, s.stream, s.start, AVSEEK_FLAG_BACKWARD);
     }
     if (r < 0) {
-        error_ = "cannot seek: " + av_error(r);
+        error_ = "cannot seek: " + av_error_text(r);
         return -1;
     }
     avcodec_flush_buffers(s.codec);
