@@ -96,7 +96,10 @@ for _ in $(seq 50); do
     drive=$(wait_window '^Ostrel$|特急') || true
 done
 [ "$w" = 743 ] || fail "the driving window is $w pixels wide, not 743"
-click "$drive" 300 200  # a click on the cab view starts the drive
+# A click on the cab view starts the drive, once the window has stood longer than a double
+# click (a quicker one is taken for the second click on the train).
+sleep 0.6
+click "$drive" 300 200
 # Off the emergency brake and up through the power notches, held for 20 s.
 keys "$drive" z z z z z z z z z z z z z
 sleep 20
