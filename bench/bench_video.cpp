@@ -6,7 +6,7 @@
 //   the same run (counter ffmpeg_ms, and ratio = our median / ffmpeg's);
 // - one render pass of the demo train's whole driving window at 1x and 2x.
 // Needs the demo (OSTREL_DEMO_DIR, default build/demo) and the ffmpeg program.
-// Run: build/bench/bench_video
+// Run: build/bench/bench_video (OSTREL_BENCH_CLIPS=DIR keeps the encoded clips between runs)
 
 #include <benchmark/benchmark.h>
 
@@ -93,8 +93,16 @@ std::map<std::string, fs::path> clips() {
         {"msvideo1", "-c:v msvideo1"},
     };
     std::map<std::string, fs::path> out;
+    // OSTREL_BENCH_CLIPS keeps the clips in a directory of its own between runs.
+    const char* keep = std::getenv("OSTREL_BENCH_CLIPS");
+    const fs::path dir = keep ? fs::path(keep) : work_dir();
+    fs::create_directories(dir);
     for (const auto& [codec, how] : args) {
-        const fs::path clip = work_dir() / (codec + ".avi");
+        const fs::path clip = dir / (codec + ".avi");
+        if (keep && fs::exists(clip)) {
+            out[codec] = clip;
+            continue;
+        }
         const std::string cmd = "ffmpeg -y -v error -ss 100 -i '" + source.string() +
                                 "' -frames:v " + std::to_string(kFrames) + " -an " + how + " '" +
                                 clip.string() + "'";
@@ -126,7 +134,8 @@ double percentile(std::vector<double> v, double p) {
     return v[std::min(v.size() - 1, static_cast<std::size_t>(p * static_cast<double>(v.size())))];
 }
 
-void fetch_sequential(benchmark::State& state, fs::path file, double ffmpeg_per_frame) {
+void fetch_sequential(benchmark::State& state, fs::path file) {
+    const double ffmpeg_per_frame = ffmpeg_seconds_per_frame(file);
     FfmpegVideo video;
     if (!video.open_file(file)) {
         state.SkipWithError("cannot open the clip");
@@ -285,9 +294,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     for (const auto& [codec, file] : clips()) {
-        const double ffmpeg = ffmpeg_seconds_per_frame(file);
         benchmark::RegisterBenchmark(("FrameFetch/sequential/" + codec).c_str(), fetch_sequential,
-                                     file, ffmpeg)
+                                     file)
             ->Iterations(3 * kFrames)
             ->Unit(benchmark::kMillisecond);
         benchmark::RegisterBenchmark(("FrameFetch/step_back/" + codec).c_str(), step_back, file)

@@ -401,6 +401,29 @@ TEST(FrameReader, AJumpSeeksToTheKeyFrameInsteadOfDecodingTheWholeWay) {
     fs::remove(file);
 }
 
+TEST(FrameReader, AJumpIntoAGroupWithBFramesDecodesFromItsOwnKeyFrame) {
+    // Open groups of 60 (DivX, B-frames reaching back over each key frame) and H.264's closed
+    // ones: the key frame's packets say where it is shown, so no group before it is decoded.
+    struct Case {
+        const char* codec;
+        fixture::Reordering how;
+    };
+    for (const Case& c : {Case{"mpeg4", {2, false, "DX50", ""}},
+                          Case{"libx264", {3, true, "", "b-pyramid=normal:ref=3"}}}) {
+        const fs::path file = temp(std::string("own-group-") + c.codec + ".avi");
+        ASSERT_TRUE(fixture::write_numbered_avi(file, c.codec, 240, 60, c.how)) << c.codec;
+        FfmpegVideo video;
+        ASSERT_TRUE(video.open_file(file));
+        for (int n : {230, 100, 185, 125}) {
+            const int before = video.frames_decoded();
+            ASSERT_EQ(shown(video, n), n) << c.codec << " " << video.error();
+            // From the key frame at or before n - 16: at most a group and those 16.
+            EXPECT_LE(video.frames_decoded() - before, 60 + 16 + 4) << c.codec << " to " << n;
+        }
+        fs::remove(file);
+    }
+}
+
 TEST(FrameReader, SteppingBackThroughALongGroupDecodesEachFrameAboutOnce) {
     // A train rolling back through 300 frames between key frames, B-frames and all.
     const fs::path file = temp("step-back.avi");

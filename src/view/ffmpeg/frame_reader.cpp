@@ -18,6 +18,7 @@ extern "C" {
 
 #include "core/paths.h"
 #include "view/ffmpeg/avi_header.h"
+#include "view/ffmpeg/group_opening.h"
 
 namespace ostrel {
 
@@ -84,6 +85,10 @@ struct FfmpegVideo::State {
     bool key_out = true;  // ... and whether its picture has come out
     int leading = 0;      // pictures of later packets that came out before it: its group's
                           // first B-frames, shown before it
+    // The key frame a seek went to, and its group's first B-frames as its packets tell (they
+    // are lost for want of the group before, so none of them comes out).
+    int opening_key = -1;
+    int opening_leading = 0;
     // Packets sent and pictures out since decoding started, and pictures found missing: a
     // decoder holds back no more pictures than its reordering delay, so more packets than
     // that without a picture mean one was dropped (a frame not coded, a damaged one).
@@ -168,6 +173,8 @@ struct FfmpegVideo::State {
         key_sent = -1;
         key_out = true;
         leading = 0;
+        opening_key = -1;
+        opening_leading = 0;
         sent = out = missing = 0;
         last_key = -1;
         av_frame_unref(behind);
@@ -242,7 +249,8 @@ struct FfmpegVideo::State {
             key_out = true;
             key_tags.insert(tag);
             number = tag;
-            for (int k = 0; k < leading; ++k)
+            const int before = tag == opening_key ? std::max(leading, opening_leading) : leading;
+            for (int k = 0; k < before; ++k)
                 do
                     ++number;
                 while (empty_tags.count(number));
@@ -578,15 +586,51 @@ bool FfmpegVideo::decode_to(int n) {
     return false;
 }
 
+std::optional<int> FfmpegVideo::group_opening(int key) {
+    State& s = *s_;
+    const AVCodecParameters* par = s.format->streams[s.stream]->codecpar;
+    GroupOpening opening(GroupOpening::Codec::Mpeg4Part2);
+    if (par->codec_id == AV_CODEC_ID_H264) {
+        // Length-prefixed NAL units when the header carries an `avcC` record, else start codes.
+        const bool avcc = par->extradata_size >= 7 && par->extradata[0] == 1;
+        opening = GroupOpening(GroupOpening::Codec::H264, avcc ? (par->extradata[4] & 3) + 1 : 0);
+    } else if (par->codec_id != AV_CODEC_ID_MPEG4) {
+        return std::nullopt;
+    }
+    const std::int64_t ts = s.start + av_rescale_q(key, s.frame_time, s.time_base);
+    if (av_seek_frame(s.format, s.stream, ts, AVSEEK_FLAG_BACKWARD) < 0) return std::nullopt;
+    bool first = true;
+    for (int reads = 0; reads < 2000 && !opening.leading(); ++reads) {
+        if (av_read_frame(s.format, s.packet) < 0) break;
+        const bool video = s.packet->stream_index == s.stream && s.packet->size > 0;
+        bool settled = false;
+        if (video && first) {
+            // The seek must have landed on the key frame itself.
+            first = false;
+            if (!(s.packet->flags & AV_PKT_FLAG_KEY) || s.packet->dts == AV_NOPTS_VALUE ||
+                s.tag_of(s.packet->dts) != key) {
+                av_packet_unref(s.packet);
+                return std::nullopt;
+            }
+        }
+        if (video) settled = opening.add(s.packet->data, static_cast<std::size_t>(s.packet->size));
+        av_packet_unref(s.packet);
+        if (settled) break;
+    }
+    return opening.leading();
+}
+
 int FfmpegVideo::seek_before(int n) {
     State& s = *s_;
     AVStream* st = s.format->streams[s.stream];
     // A key frame of an open group is shown after the B-frames it opens with (its packet comes
-    // first), and after a seek those B-frames are lost for want of the group before; so for a
-    // stream that reorders, decoding starts a group before the one that is shown before the
-    // frame, and the numbers hold from the second key frame out.
+    // first), and after a seek those B-frames are lost for want of the group before. For a
+    // stream that reorders, the key frame's packets tell how many there are when the codec's
+    // headers are plain enough (MPEG-4 Part 2, H.264's IDR pictures); otherwise decoding starts
+    // a group earlier and the numbers hold from the second key frame out.
     const int lead = s.reorders ? kMostLeadingFrames : 0;
     int target = 0;
+    int earlier = 0;  // the key frame before the target, for a group whose opening is not known
     if (s.indexed) {
         const std::int64_t wanted = s.start + av_rescale_q(n - lead, s.frame_time, s.time_base);
         const int entry = av_index_search_timestamp(st, wanted, AVSEEK_FLAG_BACKWARD);
@@ -594,9 +638,8 @@ int FfmpegVideo::seek_before(int n) {
             target = s.tag_of(avformat_index_get_entry(st, entry)->timestamp);
             if (s.reorders && target > 0) {
                 const std::int64_t before = avformat_index_get_entry(st, entry)->timestamp - 1;
-                const int earlier = av_index_search_timestamp(st, before, AVSEEK_FLAG_BACKWARD);
-                target =
-                    earlier >= 0 ? s.tag_of(avformat_index_get_entry(st, earlier)->timestamp) : 0;
+                const int e = av_index_search_timestamp(st, before, AVSEEK_FLAG_BACKWARD);
+                earlier = e >= 0 ? s.tag_of(avformat_index_get_entry(st, e)->timestamp) : 0;
             }
         }
     } else {
@@ -604,14 +647,21 @@ int FfmpegVideo::seek_before(int n) {
         // places where key frames came out are sure.
         auto key = s.key_tags.upper_bound(n - lead);
         key = key == s.key_tags.begin() ? key : std::prev(key);
-        if (s.reorders && key != s.key_tags.begin()) --key;
         target = key == s.key_tags.end() ? 0 : *key;
+        if (s.reorders && key != s.key_tags.end() && key != s.key_tags.begin())
+            earlier = *std::prev(key);
     }
     target = std::max(target, 0);
+    int opening = -1;  // the pictures shown before the target's key frame, -1 when not known
+    if (s.reorders && target > 0) {
+        opening = group_opening(target).value_or(-1);
+        if (opening < 0) target = std::max(earlier, 0);
+    }
     const std::int64_t ts = s.start + av_rescale_q(target, s.frame_time, s.time_base);
     int r = av_seek_frame(s.format, s.stream, ts, AVSEEK_FLAG_BACKWARD);
     if (r < 0) {
         target = 0;
+        opening = -1;
         r = av_seek_frame(s.format, s.stream, s.start, AVSEEK_FLAG_BACKWARD);
     }
     if (r < 0) {
@@ -621,8 +671,13 @@ int FfmpegVideo::seek_before(int n) {
     avcodec_flush_buffers(s.codec);
     s.at_end = false;
     // From the front of the file every number holds at once; elsewhere once the key frame
-    // (for a stream that reorders, the second one) has come out.
-    s.restart_numbering(target <= 0 ? 0 : s.reorders ? 2 : 1);
+    // (for a stream that reorders and a group whose opening is not known, the second one) has
+    // come out.
+    s.restart_numbering(target <= 0 ? 0 : (!s.reorders || opening >= 0) ? 1 : 2);
+    if (opening >= 0) {
+        s.opening_key = target;
+        s.opening_leading = opening;
+    }
     return target;
 }
 

@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "drive/video_source.h"
@@ -50,6 +51,9 @@ class FfmpegVideo final : public VideoSource {
     // Seeks to a key frame from which frame n can be decoded and numbered; the frame it
     // starts from, -1 when it cannot seek.
     int seek_before(int n);
+    // The pictures shown before the key frame at `key` that its group codes after it, read
+    // from the packets; nothing when the codec's headers do not plainly say.
+    std::optional<int> group_opening(int key);
     bool convert(const AVFrame* f, int format, int width, int height, SurfaceImage& out);
     std::filesystem::path base_;
     std::unique_ptr<State> s_;
