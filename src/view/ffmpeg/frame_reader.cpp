@@ -620,48 +620,49 @@ std::optional<int> FfmpegVideo::group_opening(int key) {
     return opening.leading();
 }
 
+int FfmpegVideo::key_at_or_before(int n) {
+    State& s = *s_;
+    if (n <= 0) return 0;
+    if (s.indexed) {
+        AVStream* st = s.format->streams[s.stream];
+        const std::int64_t wanted = s.start + av_rescale_q(n, s.frame_time, s.time_base);
+        const int entry = av_index_search_timestamp(st, wanted, AVSEEK_FLAG_BACKWARD);
+        return entry < 0 ? 0
+                         : std::max(s.tag_of(avformat_index_get_entry(st, entry)->timestamp), 0);
+    }
+    // Without an index FFmpeg takes every chunk it has read for a key frame: only the places
+    // where key frames came out are sure.
+    const auto key = s.key_tags.upper_bound(n);
+    return key == s.key_tags.begin() ? 0 : std::max(*std::prev(key), 0);
+}
+
 int FfmpegVideo::seek_before(int n) {
     State& s = *s_;
-    AVStream* st = s.format->streams[s.stream];
     // A key frame of an open group is shown after the B-frames it opens with (its packet comes
     // first), and after a seek those B-frames are lost for want of the group before. For a
     // stream that reorders, the key frame's packets tell how many there are when the codec's
-    // headers are plain enough (MPEG-4 Part 2, H.264's IDR pictures); otherwise decoding starts
-    // a group earlier and the numbers hold from the second key frame out.
-    const int lead = s.reorders ? kMostLeadingFrames : 0;
-    int target = 0;
-    int earlier = 0;  // the key frame before the target, for a group whose opening is not known
-    if (s.indexed) {
-        const std::int64_t wanted = s.start + av_rescale_q(n - lead, s.frame_time, s.time_base);
-        const int entry = av_index_search_timestamp(st, wanted, AVSEEK_FLAG_BACKWARD);
-        if (entry >= 0) {
-            target = s.tag_of(avformat_index_get_entry(st, entry)->timestamp);
-            if (s.reorders && target > 0) {
-                const std::int64_t before = avformat_index_get_entry(st, entry)->timestamp - 1;
-                const int e = av_index_search_timestamp(st, before, AVSEEK_FLAG_BACKWARD);
-                earlier = e >= 0 ? s.tag_of(avformat_index_get_entry(st, e)->timestamp) : 0;
-            }
-        }
-    } else {
-        // Without an index FFmpeg takes every chunk it has read for a key frame: only the
-        // places where key frames came out are sure.
-        auto key = s.key_tags.upper_bound(n - lead);
-        key = key == s.key_tags.begin() ? key : std::prev(key);
-        target = key == s.key_tags.end() ? 0 : *key;
-        if (s.reorders && key != s.key_tags.end() && key != s.key_tags.begin())
-            earlier = *std::prev(key);
-    }
-    target = std::max(target, 0);
+    // headers are plain enough (MPEG-4 Part 2, H.264's IDR pictures): decoding starts at the
+    // key frame before n unless n is one of those B-frames, and then a group earlier. When the
+    // packets do not tell, decoding starts a group before the one that may hold n, and the
+    // numbers hold from the second key frame out.
+    int target = key_at_or_before(n);
     int opening = -1;  // the pictures shown before the target's key frame, -1 when not known
     if (s.reorders && target > 0) {
         opening = group_opening(target).value_or(-1);
-        if (opening < 0) target = std::max(earlier, 0);
+        if (opening < 0 || n < target + opening) {
+            const int key = target;
+            target = key_at_or_before(key - 1);
+            opening = target > 0 && opening >= 0 ? group_opening(target).value_or(-1) : -1;
+            if (target > 0 && (opening < 0 || n < target + opening)) {
+                opening = -1;
+                target = key_at_or_before(key_at_or_before(n - kMostLeadingFrames) - 1);
+            }
+        }
     }
     const std::int64_t ts = s.start + av_rescale_q(target, s.frame_time, s.time_base);
     int r = av_seek_frame(s.format, s.stream, ts, AVSEEK_FLAG_BACKWARD);
     if (r < 0) {
         target = 0;
-        opening = -1;
         r = av_seek_frame(s.format, s.stream, s.start, AVSEEK_FLAG_BACKWARD);
     }
     if (r < 0) {
@@ -674,7 +675,7 @@ int FfmpegVideo::seek_before(int n) {
     // (for a stream that reorders and a group whose opening is not known, the second one) has
     // come out.
     s.restart_numbering(target <= 0 ? 0 : (!s.reorders || opening >= 0) ? 1 : 2);
-    if (opening >= 0) {
+    if (target > 0 && opening >= 0) {
         s.opening_key = target;
         s.opening_leading = opening;
     }

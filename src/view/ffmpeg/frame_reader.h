@@ -54,6 +54,8 @@ class FfmpegVideo final : public VideoSource {
     // The pictures shown before the key frame at `key` that its group codes after it, read
     // from the packets; nothing when the codec's headers do not plainly say.
     std::optional<int> group_opening(int key);
+    // The key frame at or before frame n in the file's order (0 when none).
+    int key_at_or_before(int n);
     bool convert(const AVFrame* f, int format, int width, int height, SurfaceImage& out);
     std::filesystem::path base_;
     std::unique_ptr<State> s_;
