@@ -36,8 +36,8 @@ std::optional<int> opening_of(GroupOpening opening, std::initializer_list<Bytes>
 TEST(GroupOpening, Mpeg4CountsTheBFramesRightAfterTheKeyFrame) {
     const GroupOpening mpeg4(GroupOpening::Codec::Mpeg4Part2);
     // The sequence headers ride with the key frame: only the pictures' own start codes count.
-    const Bytes key = joined({{0x00, 0x00, 0x01, 0xB0, 0xF5}, {0x00, 0x00, 0x01, 0xB3, 0x80},
-                              vop(0)});
+    const Bytes key =
+        joined({{0x00, 0x00, 0x01, 0xB0, 0xF5}, {0x00, 0x00, 0x01, 0xB3, 0x80}, vop(0)});
     EXPECT_EQ(opening_of(mpeg4, {key, vop(2), vop(2), vop(1), vop(2)}), 2);
     EXPECT_EQ(opening_of(mpeg4, {key, vop(1), vop(2)}), 0);  // a closed group
     // Not settled until the first reference frame after the B-frames.
@@ -63,8 +63,8 @@ TEST(GroupOpening, H264KnowsOnlyThatAnIdrPictureOpensNoEarlierOnes) {
               std::nullopt);
     // Length-prefixed units, as an `avcC` stream stores them; a length past the packet's end
     // stops the walk.
-    const Bytes avcc_idr{0x00, 0x00, 0x00, 0x03, 0x67, 0x64, 0x00, 0x00, 0x00, 0x00, 0x02, 0x65,
-                         0x88};
+    const Bytes avcc_idr{0x00, 0x00, 0x00, 0x03, 0x67, 0x64, 0x00,
+                         0x00, 0x00, 0x00, 0x02, 0x65, 0x88};
     EXPECT_EQ(opening_of(GroupOpening(GroupOpening::Codec::H264, 4), {avcc_idr}), 0);
     const Bytes avcc_cut{0x00, 0x00, 0x00, 0x09, 0x67, 0x00, 0x00, 0x00, 0x02, 0x65, 0x88};
     EXPECT_EQ(opening_of(GroupOpening(GroupOpening::Codec::H264, 4), {avcc_cut}), std::nullopt);
