@@ -67,13 +67,13 @@ void BM_TenMinuteDrive(benchmark::State& state) {
         RecordedShell shell;
         Drive drive(data, channels, shell, speed_profile_last_frame(data.line));
         show_cab_before_start(drive);
-        start1Click(drive);
+        start_or_pause(drive);
         drive.s.doors_open = drive.s.door_command = false;
-        AsciiDown(drive, '5');
+        press_character_key(drive, '5');
         ClockHooks hooks;
         hooks.inputs = [&drive](std::int64_t t) {
-            if (t == 10000 || t == 10500 || t == 11000) AsciiDown(drive, '8');
-            if (t > 0 && t % 30000 == 0) AsciiDown(drive, ' ');  // the vigilance device
+            if (t == 10000 || t == 10500 || t == 11000) press_character_key(drive, '8');
+            if (t > 0 && t % 30000 == 0) press_character_key(drive, ' ');  // the vigilance device
         };
         VirtualClock clock(drive, channels);
         clock.advance_to(duration_ms, hooks);

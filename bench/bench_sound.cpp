@@ -126,7 +126,7 @@ void DemoDriveHour(benchmark::State& state) {
             RecordedShell shell;
             auto drive = open_drive(loaded, {*set, shell, settings, &video, frames});
             Autopilot pilot(*drive);
-            start1Click(*drive);
+            start_or_pause(*drive);
             std::int64_t t = 0;
             while (!pilot.finished() && now + t < hour_ms && t < 40 * 60 * 1000) {
                 const std::int64_t next = std::min((t / 33 + 1) * 33, (t / 100 + 1) * 100);

@@ -239,7 +239,7 @@ RenderSetup& render_setup() {
         auto drive =
             open_drive(s.loaded, {channels, shell, settings, &reader, reader.frame_count()});
         Autopilot pilot(*drive);
-        start1Click(*drive);
+        start_or_pause(*drive);
         ClockHooks hooks;
         hooks.after_tick = [&](std::int64_t) { pilot.act(*drive); };
         VirtualClock clock(*drive, channels);

@@ -1,5 +1,5 @@
 #pragma once
-// The driving window's client area: the cab view `untendai` (route video over the cab panel),
+// The driving window's client area: the cab view `cab_view` (route video over the cab panel),
 // the labels and pictures beside it and the back button, drawn by the driving scene from a
 // copy of the view state taken under the drive's lock. Fetching the frame and drawing hold no
 // lock. The 743 x 560 layout keeps its aspect at any window size, centred on black; at its own

@@ -45,8 +45,8 @@ LoadedDrive load(const DriveSelection& selection,
 
 }  // namespace
 
-TForm1::TForm1(Program& program, const DriveSelection& selection,
-               const std::function<void(std::string_view)>& progress)
+DrivingWindow::DrivingWindow(Program& program, const DriveSelection& selection,
+                             const std::function<void(std::string_view)>& progress)
     : QMainWindow(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                                Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
       program_(program),
@@ -61,24 +61,24 @@ TForm1::TForm1(Program& program, const DriveSelection& selection,
     // The line's opening picture, shown in the video area until the first Start.
     QImage opening = load_picture(loaded.selection.program_dir,
                                   loaded.line.display(loaded.line.staf_opening_file));
-    untendai = new DrivingView(this, loaded, std::move(opening), session_->mutex(), d,
+    cab_view = new DrivingView(this, loaded, std::move(opening), session_->mutex(), d,
                                session_->video(), log_);
-    untendai->on_click = [this] { movieclick(); };
-    untendai->on_back_click = [this] { BackClick(); };
-    setCentralWidget(untendai);
+    cab_view->on_click = [this] { start_from_video(); };
+    cab_view->on_back_click = [this] { back_to_title(); };
+    setCentralWidget(cab_view);
     // The serial port starts closed, on the settings the user chose last.
-    ComPort1 = std::make_unique<SerialController>(read_serial_settings(program.settings()));
-    ComPort1->on_received = [this](const std::string& text) { RxChar(text); };
+    serial_ = std::make_unique<SerialController>(read_serial_settings(program.settings()));
+    serial_->on_received = [this](const std::string& text) { serial_text_received(text); };
     build_menus();
     d.s.resistance_released = program.values()->resistance_released();
     d.options.visual_effects_off = program.visual_effects_off;
 
-    MMTimer1 = std::make_unique<FastStepThread>(session_->mutex(), d, log_);
-    Timer1 = new DeadlineTimer(
-        std::chrono::milliseconds(100), [this](auto planned) { Timer1Timer(planned); }, this);
+    fast_step_thread_ = std::make_unique<FastStepThread>(session_->mutex(), d, log_);
+    tick_timer_ = new DeadlineTimer(
+        std::chrono::milliseconds(100), [this](auto planned) { on_tick_timer(planned); }, this);
     paint_timer_ = new QTimer(this);
     paint_timer_->setTimerType(Qt::PreciseTimer);
-    connect(paint_timer_, &QTimer::timeout, this, [this] { untendai->request(); });
+    connect(paint_timer_, &QTimer::timeout, this, [this] { cab_view->request(); });
     paint_timer_->start(33);
 
     setFocusPolicy(Qt::StrongFocus);
@@ -88,35 +88,35 @@ TForm1::TForm1(Program& program, const DriveSelection& selection,
     if (program.options().autopilot) set_autopilot(true);
 }
 
-TForm1::~TForm1() {
+DrivingWindow::~DrivingWindow() {
     // Both steps stop before anything they use is released.
     // A closed window is deleted later, perhaps after the program object: it leaves that
     // alone here, as its closing already told the program it was gone.
-    MMTimer1.reset();
+    fast_step_thread_.reset();
 }
 
-void TForm1::build_menus() {
+void DrivingWindow::build_menus() {
     const LoadedDrive& loaded = session_->loaded();
     const StringFile& strings = loaded.strings;
     auto caption = [&strings](const std::optional<std::string>& from_file, const char* builtin) {
         return from_file ? q(strings.display(*from_file)) : QString::fromUtf8(builtin);
     };
     QMenuBar* bar = menuBar();
-    start1 = bar->addAction(caption(strings.Start, "Start"));
-    start1->setObjectName(QStringLiteral("start1"));
-    connect(start1, &QAction::triggered, this, [this] { start1Click(); });
+    start_item = bar->addAction(caption(strings.Start, "Start"));
+    start_item->setObjectName(QStringLiteral("start_item"));
+    connect(start_item, &QAction::triggered, this, [this] { start_or_pause(); });
 
-    GoTo1 = bar->addMenu(caption(strings.Move, "Move"));
-    GoTo1->setObjectName(QStringLiteral("GoTo1"));
+    move_menu = bar->addMenu(caption(strings.Move, "Move"));
+    move_menu->setObjectName(QStringLiteral("move_menu"));
     for (const MoveMenuItem& item : loaded.move_menu) {
-        QAction* a = GoTo1->addAction(q(loaded.line.display(item.caption)));
+        QAction* a = move_menu->addAction(q(loaded.line.display(item.caption)));
         a->setObjectName(q(item.name));
         const int row = item.station_row;
-        connect(a, &QAction::triggered, this, [this, row] { StationClick(row); });
+        connect(a, &QAction::triggered, this, [this, row] { move_to_station(row); });
     }
 
-    Show1 = bar->addMenu(caption(strings.Display, "Display"));
-    Show1->setObjectName(QStringLiteral("Show1"));
+    display_menu = bar->addMenu(caption(strings.Display, "Display"));
+    display_menu->setObjectName(QStringLiteral("display_menu"));
     auto item = [this](QMenu* menu, const char* name, const char* text, bool checkable,
                        std::function<void()> handler) {
         QAction* a = menu->addAction(QString::fromUtf8(text));
@@ -125,70 +125,79 @@ void TForm1::build_menus() {
         if (handler) connect(a, &QAction::triggered, this, [handler] { handler(); });
         return a;
     };
-    menu_d1 = item(Show1, "menu_d1", "操作説明(&U)", false, [this] {
+    instructions_item = item(display_menu, "instructions_item", "操作説明(&U)", false, [this] {
         program_.help()->show();
         program_.help()->raise();
     });
-    D1 = item(Show1, "D1", "解説モード(&D)", true, [this] { D1Click(); });
-    D1->setChecked(true);
-    N3 = item(Show1, "N3", "かんたん運転台(&E)", false, [this] {
+    explanation_item = item(display_menu, "explanation_item", "解説モード(&D)", true,
+                            [this] { toggle_explanation_mode(); });
+    explanation_item->setChecked(true);
+    easy_cab_item = item(display_menu, "easy_cab_item", "かんたん運転台(&E)", false, [this] {
         program_.easy_cab()->show();
         program_.easy_cab()->raise();
     });
-    OFF1 = item(Show1, "OFF1", "喚呼なし(&K)", true, [this] { OFF1Click(); });
-    OFF2 = item(Show1, "OFF2", "ATS動作OFF(&A)", true, [this] { OFF2Click(); });
-    OFFV1 = item(Show1, "OFFV1", "視覚効果OFF(&V)", true, [this] { OFFV1Click(); });
-    autopilot1 = item(Show1, "autopilot1", "自動運転(&T)", true,
-                      [this] { set_autopilot(autopilot1->isChecked()); });
-    full_screen1 = item(Show1, "full_screen1", "全画面表示", true,
-                        [this] { set_full_screen(full_screen1->isChecked()); });
+    callouts_off_item = item(display_menu, "callouts_off_item", "喚呼なし(&K)", true,
+                             [this] { toggle_callouts_off(); });
+    ats_off_item =
+        item(display_menu, "ats_off_item", "ATS動作OFF(&A)", true, [this] { toggle_ats_off(); });
+    visual_effects_off_item = item(display_menu, "visual_effects_off_item", "視覚効果OFF(&V)", true,
+                                   [this] { toggle_visual_effects_off(); });
+    autopilot_item = item(display_menu, "autopilot_item", "自動運転(&T)", true,
+                          [this] { set_autopilot(autopilot_item->isChecked()); });
+    full_screen_item = item(display_menu, "full_screen_item", "全画面表示", true,
+                            [this] { set_full_screen(full_screen_item->isChecked()); });
     // F11 alone; Shift+F11 stays the drive's own key.
-    full_screen1->setShortcut(QKeySequence(Qt::Key_F11));
-    full_screen1->setShortcutContext(Qt::WindowShortcut);
-    addAction(full_screen1);
+    full_screen_item->setShortcut(QKeySequence(Qt::Key_F11));
+    full_screen_item->setShortcutContext(Qt::WindowShortcut);
+    addAction(full_screen_item);
 
     // The controller items; the serial and USB controllers bring their handlers.
-    Controller1 = bar->addMenu(caption(strings.Control, "Controller(&C)"));
-    Controller1->setObjectName(QStringLiteral("Controller1"));
-    COM11 = item(Controller1, "COM11", "標準/QXマスコン(&N)", true, [this] { COM11Click(); });
-    COM21 = item(Controller1, "COM21", "Windows用電車でGO! コントローラ(&U)", true,
-                 [this] { COM21Click(); });
-    COM31 = item(Controller1, "COM31", "PS用電車でGO! コントローラ(&M)", true,
-                 [this] { COM31Click(); });
+    controller_menu = bar->addMenu(caption(strings.Control, "Controller(&C)"));
+    controller_menu->setObjectName(QStringLiteral("controller_menu"));
+    standard_controller_item =
+        item(controller_menu, "standard_controller_item", "標準/QXマスコン(&N)", true,
+             [this] { choose_standard_controller(); });
+    windows_controller_item =
+        item(controller_menu, "windows_controller_item", "Windows用電車でGO! コントローラ(&U)",
+             true, [this] { choose_windows_controller(); });
+    ps_controller_item =
+        item(controller_menu, "ps_controller_item", "PS用電車でGO! コントローラ(&M)", true,
+             [this] { choose_ps_controller(); });
     // The marks show the type in force, which stays from drive to drive.
     set_controller_type(program_.controllers().controller_type);
-    debug1 = item(Controller1, "debug1", "デバッグオプション(&D)", true, [this] { debug1Click(); });
-    USBDevice1 = Controller1->addMenu(QStringLiteral("ゲームコントローラの選択(&G)"));
-    USBDevice1->setObjectName(QStringLiteral("USBDevice1"));
-    connect(USBDevice1, &QMenu::aboutToShow, this, [this] { list_game_controllers(); });
-    ControllerCodes1 = item(Controller1, "ControllerCodes1", "コントローラ設定", false,
-                            [this] { ControllerCodes1Click(); });
-    Controller1->addSeparator()->setObjectName(QStringLiteral("N1"));
-    Setup1 =
-        item(Controller1, "Setup1", "QXマスコン（設定）(&P)", false, [this] { Setup1Click(); });
-    Connect1 =
-        item(Controller1, "Connect1", "QXマスコン（接続）(&C)", false, [this] { Connect1Click(); });
+    controller_debug_item = item(controller_menu, "controller_debug_item", "デバッグオプション(&D)",
+                                 true, [this] { set_controller_debug(); });
+    game_controller_menu = controller_menu->addMenu(QStringLiteral("ゲームコントローラの選択(&G)"));
+    game_controller_menu->setObjectName(QStringLiteral("game_controller_menu"));
+    connect(game_controller_menu, &QMenu::aboutToShow, this, [this] { list_game_controllers(); });
+    controller_codes_item = item(controller_menu, "controller_codes_item", "コントローラ設定",
+                                 false, [this] { edit_controller_codes(); });
+    controller_menu->addSeparator()->setObjectName(QStringLiteral("N1"));
+    serial_setup_item = item(controller_menu, "serial_setup_item", "QXマスコン（設定）(&P)", false,
+                             [this] { set_up_serial_port(); });
+    serial_connect_item = item(controller_menu, "serial_connect_item", "QXマスコン（接続）(&C)",
+                               false, [this] { connect_serial_port(); });
 
-    SaveS1 = bar->addMenu(caption(strings.Save, "Save(&S)"));
-    SaveS1->setObjectName(QStringLiteral("SaveS1"));
-    connect(SaveS1, &QMenu::aboutToShow, this, [this] { Saveloadclick(); });
-    L1 = SaveS1->addMenu(QStringLiteral("運転状態を復元(&L)"));
-    L1->setObjectName(QStringLiteral("L1"));
-    S2 = SaveS1->addMenu(QStringLiteral("運転状態を保存(&S)"));
-    S2->setObjectName(QStringLiteral("S2"));
+    save_menu = bar->addMenu(caption(strings.Save, "Save(&S)"));
+    save_menu->setObjectName(QStringLiteral("save_menu"));
+    connect(save_menu, &QMenu::aboutToShow, this, [this] { refresh_slot_menus(); });
+    load_slot_menu = save_menu->addMenu(QStringLiteral("運転状態を復元(&L)"));
+    load_slot_menu->setObjectName(QStringLiteral("load_slot_menu"));
+    save_slot_menu = save_menu->addMenu(QStringLiteral("運転状態を保存(&S)"));
+    save_slot_menu->setObjectName(QStringLiteral("save_slot_menu"));
     for (int n = 1; n <= 3; ++n) {
         const auto i = static_cast<std::size_t>(n - 1);
-        Load[i] = L1->addAction(QStringLiteral("No Data"));
-        Load[i]->setObjectName(QStringLiteral("Load%1").arg(n));
-        connect(Load[i], &QAction::triggered, this, [this, n] { L1Click(n); });
-        Save[i] = S2->addAction(QStringLiteral("No Data"));
-        Save[i]->setObjectName(QStringLiteral("Save%1").arg(n));
-        connect(Save[i], &QAction::triggered, this, [this, n] { S2Click(n); });
+        load_items[i] = load_slot_menu->addAction(QStringLiteral("No Data"));
+        load_items[i]->setObjectName(QStringLiteral("load_slot%1").arg(n));
+        connect(load_items[i], &QAction::triggered, this, [this, n] { load_from_slot(n); });
+        save_items[i] = save_slot_menu->addAction(QStringLiteral("No Data"));
+        save_items[i]->setObjectName(QStringLiteral("save_slot%1").arg(n));
+        connect(save_items[i], &QAction::triggered, this, [this, n] { save_to_slot(n); });
     }
 }
 
 template <class F>
-void TForm1::handle(F&& f) {
+void DrivingWindow::handle(F&& f) {
     if (closed_) return;
     const bool values_shown = program_.values()->isVisible();
     session_->locked([&](Drive& d) {
@@ -198,16 +207,16 @@ void TForm1::handle(F&& f) {
     after_locked_call();
 }
 
-void TForm1::follow_value_display(Drive& d, bool shown) {
+void DrivingWindow::follow_value_display(Drive& d, bool shown) {
     // The window lives for the whole program and has its own close box: F5 shows it when it
     // is hidden and hides it when it is shown, whatever the drive last did with it.
     d.view.value_display_shown = shown;
 }
 
-void TForm1::after_locked_call() {
+void DrivingWindow::after_locked_call() {
     // A message box runs the events while it is open; an end-of-run dialog answered meanwhile
     // closes this window, which is then deleted when the box returns.
-    const QPointer<TForm1> alive(this);
+    const QPointer<DrivingWindow> alive(this);
     bool fast = false, tick = false;
     session_->locked([&](Drive& d) {
         fast = d.s.fast_timer_running;
@@ -234,16 +243,16 @@ void TForm1::after_locked_call() {
         }
         if (closed_) return;
     }
-    if (redraw) untendai->redraw();
+    if (redraw) cab_view->redraw();
 }
 
-void TForm1::follow_timers(bool fast, bool tick) {
-    MMTimer1->follow(fast);
-    if (tick && !Timer1->running()) Timer1->start();
-    if (!tick && Timer1->running()) Timer1->stop();
+void DrivingWindow::follow_timers(bool fast, bool tick) {
+    fast_step_thread_->follow(fast);
+    if (tick && !tick_timer_->running()) tick_timer_->start();
+    if (!tick && tick_timer_->running()) tick_timer_->stop();
 }
 
-void TForm1::refresh_from_view() {
+void DrivingWindow::refresh_from_view() {
     ViewState v;
     std::array<std::pair<bool, int>, 100> channels{};
     DriveOptions options;
@@ -277,12 +286,12 @@ void TForm1::refresh_from_view() {
         options = d.options;
     });
     setWindowTitle(q(v.caption));
-    start1->setText(q(v.start_caption));
-    full_screen1->setChecked(isFullScreen());
-    OFF1->setChecked(options.callouts_off);
-    D1->setChecked(options.explanation_mode);
-    OFF2->setChecked(options.ats_off);
-    OFFV1->setChecked(options.visual_effects_off);
+    start_item->setText(q(v.start_caption));
+    full_screen_item->setChecked(isFullScreen());
+    callouts_off_item->setChecked(options.callouts_off);
+    explanation_item->setChecked(options.explanation_mode);
+    ats_off_item->setChecked(options.ats_off);
+    visual_effects_off_item->setChecked(options.visual_effects_off);
     program_.easy_cab()->refresh(v);
     program_.values()->show_resistance_released(resistance_released);
     // The value display takes the serial controller's last text as its caption.
@@ -293,7 +302,7 @@ void TForm1::refresh_from_view() {
             const std::string name = program_.joysticks().in_use().name;
             v.values.emplace_back("Game controller", name.empty() ? "none attached" : name);
         }
-        v.values.emplace_back("FPS", std::to_string(untendai->frames_drawn_in_last_second()));
+        v.values.emplace_back("FPS", std::to_string(cab_view->frames_drawn_in_last_second()));
         if (const OpenAlChannels* device = session_->device_channels();
             device && device->sources() < SoundChannels::kCount)
             v.values.emplace_back("Sound sources",
@@ -302,7 +311,7 @@ void TForm1::refresh_from_view() {
     }
 }
 
-void TForm1::Timer1Timer(std::chrono::steady_clock::time_point planned) {
+void DrivingWindow::on_tick_timer(std::chrono::steady_clock::time_point planned) {
     const auto start = std::chrono::steady_clock::now();
     bool finished = false;
     const bool values_shown = program_.values()->isVisible();
@@ -318,7 +327,7 @@ void TForm1::Timer1Timer(std::chrono::steady_clock::time_point planned) {
         }
     });
     if (log_) log_->record("tick", planned, start, std::chrono::steady_clock::now());
-    const QPointer<TForm1> alive(this);
+    const QPointer<DrivingWindow> alive(this);
     after_locked_call();
     if (!alive) return;
     // The autopilot stops at an end-of-run dialog and leaves it to the user, who may end the
@@ -326,91 +335,91 @@ void TForm1::Timer1Timer(std::chrono::steady_clock::time_point planned) {
     if (finished && !closed_ && pilot_) set_autopilot(false);
 }
 
-void TForm1::start1Click() {
+void DrivingWindow::start_or_pause() {
     handle([](Drive& d) {
-        ostrel::start1Click(d);
+        ostrel::start_or_pause(d);
         d.view.drawn_frame -= 1;
     });
 }
 
-void TForm1::movieclick() {
+void DrivingWindow::start_from_video() {
     bool running = false;
     session_->locked([&](Drive& d) { running = d.s.tick_timer_running; });
-    if (!running) start1Click();
+    if (!running) start_or_pause();
 }
 
-void TForm1::StationClick(int station_row) {
-    handle([station_row](Drive& d) { ostrel::StationClick(d, station_row); });
+void DrivingWindow::move_to_station(int station_row) {
+    handle([station_row](Drive& d) { ostrel::move_to_station(d, station_row); });
 }
 
-void TForm1::D1Click() {
+void DrivingWindow::toggle_explanation_mode() {
     handle([](Drive& d) { toggle_option(d, "Information"); });
 }
-void TForm1::OFF1Click() {
+void DrivingWindow::toggle_callouts_off() {
     handle([](Drive& d) { toggle_option(d, "Kanko"); });
 }
-void TForm1::OFF2Click() {
+void DrivingWindow::toggle_ats_off() {
     handle([](Drive& d) { toggle_option(d, "ATS"); });
 }
-void TForm1::OFFV1Click() {
+void DrivingWindow::toggle_visual_effects_off() {
     handle([this](Drive& d) {
         toggle_option(d, "visual");
         program_.visual_effects_off = d.options.visual_effects_off;
     });
 }
 
-void TForm1::BackClick() {
+void DrivingWindow::back_to_title() {
     close();
 }
 
-void TForm1::Saveloadclick() {
+void DrivingWindow::refresh_slot_menus() {
     const SlotMenu menu = refresh_slot_captions(program_.settings());
     for (std::size_t i = 0; i < 3; ++i) {
-        Load[i]->setText(q(menu.load_captions[i]));
-        Load[i]->setEnabled(menu.load_enabled[i]);
-        Save[i]->setText(q(menu.save_captions[i]));
+        load_items[i]->setText(q(menu.load_captions[i]));
+        load_items[i]->setEnabled(menu.load_enabled[i]);
+        save_items[i]->setText(q(menu.save_captions[i]));
     }
 }
 
-void TForm1::S2Click(int slot) {
+void DrivingWindow::save_to_slot(int slot) {
     handle([this, slot](Drive& d) { save_slot(d, program_.settings(), slot); });
 }
 
-void TForm1::L1Click(int slot) {
+void DrivingWindow::load_from_slot(int slot) {
     handle([this, slot](Drive& d) { load_slot(d, program_.settings(), slot); });
 }
 
-void TForm1::set_autopilot(bool on) {
+void DrivingWindow::set_autopilot(bool on) {
     if (on && !pilot_) {
         session_->locked([this](Drive& d) { pilot_ = std::make_unique<Autopilot>(d); });
         // The autopilot starts the drive as a driver would.
         bool running = false;
         session_->locked([&](Drive& d) { running = d.s.tick_timer_running; });
-        if (!running) start1Click();
+        if (!running) start_or_pause();
     } else if (!on) {
         pilot_.reset();
     }
-    autopilot1->setChecked(on);
+    autopilot_item->setChecked(on);
 }
 
-void TForm1::key_press(QKeyEvent* e) {
+void DrivingWindow::key_press(QKeyEvent* e) {
     const KeyPress k = ostrel::app::key_press(*e);
     if (!k.key && !k.character) return;
     handle([&k](Drive& d) {
-        if (k.key) keydowns(d, *k.key, k.shift);
-        if (k.character) ostrel::AsciiDown(d, *k.character);
+        if (k.key) press_virtual_key(d, *k.key, k.shift);
+        if (k.character) ostrel::press_character_key(d, *k.character);
     });
 }
 
-void TForm1::AsciiDown(char c) {
-    handle([c](Drive& d) { ostrel::AsciiDown(d, c); });
+void DrivingWindow::press_character_key(char c) {
+    handle([c](Drive& d) { ostrel::press_character_key(d, c); });
 }
 
-void TForm1::keyPressEvent(QKeyEvent* e) {
+void DrivingWindow::keyPressEvent(QKeyEvent* e) {
     key_press(e);
 }
 
-void TForm1::wheelEvent(QWheelEvent* e) {
+void DrivingWindow::wheelEvent(QWheelEvent* e) {
     // One step per wheel notch (120); fine-grained wheels and touchpads add up to one.
     wheel_delta_ += e->angleDelta().y();
     while (wheel_delta_ <= -120 || wheel_delta_ >= 120) {
@@ -419,79 +428,81 @@ void TForm1::wheelEvent(QWheelEvent* e) {
         // Towards the driver powers, away brakes.
         handle([towards_driver](Drive& d) {
             if (towards_driver)
-                WheelD(d);
+                wheel_towards_power(d);
             else
-                WheelU(d);
+                wheel_towards_brake(d);
         });
     }
 }
 
-void TForm1::stop_channel(int channel) {
+void DrivingWindow::stop_channel(int channel) {
     handle([channel](Drive& d) { d.sound.stop(channel); });
 }
 
-void TForm1::reload_speed_profile() {
+void DrivingWindow::reload_speed_profile() {
     handle([this](Drive&) { session_->reload_speed_profile(); });
 }
 
-void TForm1::jump(int frame) {
+void DrivingWindow::jump(int frame) {
     handle([frame](Drive& d) { d.s.current_frame = frame; });
 }
 
-void TForm1::set_resistance_released(bool on) {
+void DrivingWindow::set_resistance_released(bool on) {
     handle([on](Drive& d) { d.s.resistance_released = on; });
 }
 
-void TForm1::set_full_screen(bool on) {
+void DrivingWindow::set_full_screen(bool on) {
     if (on == isFullScreen()) return;
     if (on) {
         showFullScreen();
     } else {
         showNormal();
     }
-    full_screen1->setChecked(on);
+    full_screen_item->setChecked(on);
 }
 
-void TForm1::set_controller_type(int type) {
+void DrivingWindow::set_controller_type(int type) {
     // The tick reads the type; it runs on this thread, between handlers.
     program_.controllers().controller_type = type;
-    COM11->setChecked(type == 0);
-    COM21->setChecked(type == 1);
-    COM31->setChecked(type == 2);
+    standard_controller_item->setChecked(type == 0);
+    windows_controller_item->setChecked(type == 1);
+    ps_controller_item->setChecked(type == 2);
 }
 
-void TForm1::COM11Click() {
+void DrivingWindow::choose_standard_controller() {
     set_controller_type(0);
 }
-void TForm1::COM21Click() {
+void DrivingWindow::choose_windows_controller() {
     set_controller_type(1);
 }
-void TForm1::COM31Click() {
+void DrivingWindow::choose_ps_controller() {
     set_controller_type(2);
 }
 
-void TForm1::debug1Click() {
-    const bool checked = debug1->isChecked();
-    handle([checked](Drive& d) { ostrel::debug1Click(d, checked); });
+void DrivingWindow::set_controller_debug() {
+    const bool checked = controller_debug_item->isChecked();
+    handle([checked](Drive& d) { ostrel::set_controller_debug(d, checked); });
 }
 
-void TForm1::list_game_controllers() {
-    USBDevice1->clear();
+void DrivingWindow::list_game_controllers() {
+    game_controller_menu->clear();
     SdlJoysticks& sticks = program_.joysticks();
     if (!sticks.available()) {
-        USBDevice1->addAction(QString::fromStdString("SDL: " + sticks.error()))->setEnabled(false);
+        game_controller_menu->addAction(QString::fromStdString("SDL: " + sticks.error()))
+            ->setEnabled(false);
         return;
     }
     const SdlJoysticks::Device in_use = sticks.in_use();
     QAction* automatic =
-        USBDevice1->addAction(QStringLiteral("自動（電車でGO!コントローラを優先）"));
+        game_controller_menu->addAction(QStringLiteral("自動（電車でGO!コントローラを優先）"));
     connect(automatic, &QAction::triggered, this, [this] { program_.joysticks().choose(-1); });
-    USBDevice1->addSeparator();
+    game_controller_menu->addSeparator();
     const auto devices = sticks.devices();
     if (devices.empty())
-        USBDevice1->addAction(QStringLiteral("（つながっていません）"))->setEnabled(false);
+        game_controller_menu->addAction(QStringLiteral("（つながっていません）"))
+            ->setEnabled(false);
     for (const SdlJoysticks::Device& device : devices) {
-        QAction* a = USBDevice1->addAction(QString::fromStdString(device.name));
+        QAction* a = game_controller_menu->addAction(QString::fromStdString(device.name));
         a->setCheckable(true);
         a->setChecked(device.id == in_use.id);
         const int id = device.id;
@@ -499,7 +510,7 @@ void TForm1::list_game_controllers() {
     }
 }
 
-void TForm1::ControllerCodes1Click() {
+void DrivingWindow::edit_controller_codes() {
     SdlJoysticks& sticks = program_.joysticks();
     const std::string name = sticks.available() ? sticks.in_use().name : std::string();
     ControllerCodesDialog dialog(this, sticks, name);
@@ -509,45 +520,45 @@ void TForm1::ControllerCodes1Click() {
     program_.controllers().codes = dialog.codes();
 }
 
-void TForm1::Setup1Click() {
-    SerialSetupDialog dialog(this, ComPort1->settings());
+void DrivingWindow::set_up_serial_port() {
+    SerialSetupDialog dialog(this, serial_->settings());
     if (dialog.exec() != QDialog::Accepted) return;
-    ComPort1->set_settings(dialog.settings());
+    serial_->set_settings(dialog.settings());
     write_serial_settings(program_.settings(), dialog.settings());
     // An open port takes the new settings at once.
-    if (ComPort1->is_open()) {
-        ComPort1->close();
-        if (std::string why = ComPort1->open(); !why.empty()) program_.message(q(why));
+    if (serial_->is_open()) {
+        serial_->close();
+        if (std::string why = serial_->open(); !why.empty()) program_.message(q(why));
     }
 }
 
-void TForm1::Connect1Click() {
-    if (ComPort1->is_open()) {
-        ComPort1->close();
+void DrivingWindow::connect_serial_port() {
+    if (serial_->is_open()) {
+        serial_->close();
         program_.message(QStringLiteral("Disconnect from controller."));
         return;
     }
-    if (std::string why = ComPort1->open(); !why.empty()) {
+    if (std::string why = serial_->open(); !why.empty()) {
         program_.message(q(why));
         return;
     }
     program_.message(QStringLiteral("Connect to controller."));
 }
 
-void TForm1::RxChar(const std::string& text) {
+void DrivingWindow::serial_text_received(const std::string& text) {
     handle([&text](Drive& d) {
-        ostrel::RxChar(d, text);
+        ostrel::serial_text_received(d, text);
         handle_posted_keys(d);
     });
 }
 
-void TForm1::showEvent(QShowEvent* e) {
+void DrivingWindow::showEvent(QShowEvent* e) {
     QMainWindow::showEvent(e);
     // FormActivate: before the start the cab shows the line's opening picture.
-    untendai->request();
+    cab_view->request();
 }
 
-void TForm1::closeEvent(QCloseEvent* e) {
+void DrivingWindow::closeEvent(QCloseEvent* e) {
     if (closed_) {
         e->accept();
         return;
@@ -556,13 +567,13 @@ void TForm1::closeEvent(QCloseEvent* e) {
     // The drawing first, then both steps (the fast-step thread is gone before anything else
     // happens), the easy cab, then the drive's sounds and options.
     paint_timer_->stop();
-    Timer1->stop();
+    tick_timer_->stop();
     session_->locked([](Drive& d) { d.s.fast_timer_running = d.s.tick_timer_running = false; });
-    MMTimer1.reset();
+    fast_step_thread_.reset();
     pilot_.reset();
     program_.easy_cab()->close();
-    const bool port_was_open = ComPort1->is_open();
-    ComPort1->close();
+    const bool port_was_open = serial_->is_open();
+    serial_->close();
     session_->locked([this](Drive& d) { close_drive(d, program_.settings()); });
     // The sound set is made afresh for the next drive; a device that worked and no longer
     // opens ends the program, once this window has closed. A program that is ending anyway

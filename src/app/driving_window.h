@@ -1,5 +1,5 @@
 #pragma once
-// `TForm1`, the driving window of one drive: made by the title window for every drive (its
+// `DrivingWindow`, the driving window of one drive: made by the title window for every drive (its
 // creation runs the loader), shown modally, closed by its back image, its close box or an
 // end-of-run dialog. Every handler locks the drive, calls the core and unlocks; what the core
 // asked of the window (messages, dialogs) is done after the lock is released. UI thread.
@@ -35,42 +35,42 @@ class ImageControl;
 class Program;
 class TimingLog;
 
-class TForm1 : public QMainWindow {
+class DrivingWindow : public QMainWindow {
   public:
     // Loads the drive (its progress texts go to `progress`); throws UserError with the text of
     // the message box when a data file is wrong.
-    TForm1(Program& program, const DriveSelection& selection,
-           const std::function<void(std::string_view)>& progress);
-    ~TForm1() override;
+    DrivingWindow(Program& program, const DriveSelection& selection,
+                  const std::function<void(std::string_view)>& progress);
+    ~DrivingWindow() override;
 
     // Menu and window handlers.
-    void start1Click();
-    void movieclick();
-    void StationClick(int station_row);
-    void D1Click();
-    void OFF1Click();
-    void OFF2Click();
-    void OFFV1Click();
-    void BackClick();
-    void Saveloadclick();
-    void S2Click(int slot);
-    void L1Click(int slot);
+    void start_or_pause();
+    void start_from_video();
+    void move_to_station(int station_row);
+    void toggle_explanation_mode();
+    void toggle_callouts_off();
+    void toggle_ats_off();
+    void toggle_visual_effects_off();
+    void back_to_title();
+    void refresh_slot_menus();
+    void save_to_slot(int slot);
+    void load_from_slot(int slot);
     void set_autopilot(bool on);
     void set_full_screen(bool on);  // F11 and "全画面表示"
 
     // The controller menu and the serial port.
-    void COM11Click();
-    void COM21Click();
-    void COM31Click();
-    void debug1Click();
-    void Setup1Click();
-    void Connect1Click();
-    void ControllerCodes1Click();  // "コントローラ設定"
-    void RxChar(const std::string& text);
+    void choose_standard_controller();
+    void choose_windows_controller();
+    void choose_ps_controller();
+    void set_controller_debug();
+    void set_up_serial_port();
+    void connect_serial_port();
+    void edit_controller_codes();  // "コントローラ設定"
+    void serial_text_received(const std::string& text);
 
     // Keys and wheel, also from the small windows.
     void key_press(QKeyEvent* e);
-    void AsciiDown(char c);
+    void press_character_key(char c);
 
     // The value display's buttons and grid.
     void stop_channel(int channel);
@@ -82,16 +82,20 @@ class TForm1 : public QMainWindow {
     std::function<void()> on_closed;
 
     DriveSession& session() { return *session_; }
-    DrivingView* untendai = nullptr;  // the whole client area, the cab view at its left
-    QAction *start1 = nullptr, *menu_d1 = nullptr, *D1 = nullptr, *N3 = nullptr, *OFF1 = nullptr,
-            *OFF2 = nullptr, *OFFV1 = nullptr, *autopilot1 = nullptr, *full_screen1 = nullptr;
-    QAction *COM11 = nullptr, *COM21 = nullptr, *COM31 = nullptr, *debug1 = nullptr,
-            *Setup1 = nullptr, *Connect1 = nullptr, *ControllerCodes1 = nullptr;
-    QMenu* USBDevice1 = nullptr;  // the attached game controllers, to choose from
-    std::unique_ptr<SerialController> ComPort1;
-    QMenu *GoTo1 = nullptr, *Show1 = nullptr, *Controller1 = nullptr, *SaveS1 = nullptr,
-          *L1 = nullptr, *S2 = nullptr;
-    std::array<QAction*, 3> Load{}, Save{};
+    DrivingView* cab_view = nullptr;  // the whole client area, the cab view at its left
+    QAction *start_item = nullptr, *instructions_item = nullptr, *explanation_item = nullptr,
+            *easy_cab_item = nullptr, *callouts_off_item = nullptr, *ats_off_item = nullptr,
+            *visual_effects_off_item = nullptr, *autopilot_item = nullptr,
+            *full_screen_item = nullptr;
+    QAction *standard_controller_item = nullptr, *windows_controller_item = nullptr,
+            *ps_controller_item = nullptr, *controller_debug_item = nullptr,
+            *serial_setup_item = nullptr, *serial_connect_item = nullptr,
+            *controller_codes_item = nullptr;
+    QMenu* game_controller_menu = nullptr;  // the attached game controllers, to choose from
+    std::unique_ptr<SerialController> serial_;
+    QMenu *move_menu = nullptr, *display_menu = nullptr, *controller_menu = nullptr,
+          *save_menu = nullptr, *load_slot_menu = nullptr, *save_slot_menu = nullptr;
+    std::array<QAction*, 3> load_items{}, save_items{};
 
   protected:
     void closeEvent(QCloseEvent* e) override;  // FormCloseQuery
@@ -106,7 +110,7 @@ class TForm1 : public QMainWindow {
     // Runs `f` on the drive under the lock, then brings the window up to date.
     template <class F>
     void handle(F&& f);
-    void Timer1Timer(std::chrono::steady_clock::time_point planned);
+    void on_tick_timer(std::chrono::steady_clock::time_point planned);
     void after_locked_call();
     void follow_timers(bool fast, bool tick);
     void refresh_from_view();
@@ -115,8 +119,8 @@ class TForm1 : public QMainWindow {
     Program& program_;
     std::unique_ptr<DriveSession> session_;
     TimingLog* log_ = nullptr;
-    std::unique_ptr<FastStepThread> MMTimer1;
-    DeadlineTimer* Timer1 = nullptr;
+    std::unique_ptr<FastStepThread> fast_step_thread_;
+    DeadlineTimer* tick_timer_ = nullptr;
     QTimer* paint_timer_ = nullptr;
     std::unique_ptr<Autopilot> pilot_;
     bool closed_ = false;

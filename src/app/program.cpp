@@ -37,21 +37,21 @@ void Program::create_windows() {
     // The title window hides while a drive runs; the program ends by its own quit.
     QApplication::setQuitOnLastWindowClosed(false);
     if (options_.sound_device) title_sound_ = OpenAlChannels::open_default();
-    title_ = new TForm5(*this);
+    title_ = new TitleWindow(*this);
     if (ended_) return;
-    help_ = new TForm4(*this);
-    values_ = new TForm3(*this);
-    last_stop_ = new TLastStop(*this);
-    easy_cab_ = new TForm6(*this);
-    crew_change_ = new TkotaiStop(*this);
+    help_ = new HelpWindow(*this);
+    values_ = new ValueDisplayWindow(*this);
+    last_stop_ = new LastStopDialog(*this);
+    easy_cab_ = new EasyCabWindow(*this);
+    crew_change_ = new CrewChangeDialog(*this);
     title_->show();
     if (options_.autopilot) {
         // Attract mode: through the title to the limited express with the first train.
         QTimer::singleShot(300, title_, [this] {
-            if (title_->title_state == 1) title_->Imageclick();
-            if (title_->title_state == 2) title_->Imageclick();
-            title_->lineclick(1);
-            title_->Trainclick(1);
+            if (title_->title_state == 1) title_->title_picture_clicked();
+            if (title_->title_state == 2) title_->title_picture_clicked();
+            title_->choose_line(1);
+            title_->choose_train(1);
         });
     }
     if (options_.quit_after_s > 0) {

@@ -25,13 +25,13 @@ class OpenAlChannels;
 namespace ostrel::app {
 
 class MediaPlayer;
-class TForm1;
-class TForm3;
-class TForm4;
-class TForm5;
-class TForm6;
-class TkotaiStop;
-class TLastStop;
+class DrivingWindow;
+class ValueDisplayWindow;
+class HelpWindow;
+class TitleWindow;
+class EasyCabWindow;
+class CrewChangeDialog;
+class LastStopDialog;
 class TimingLog;
 
 struct ProgramOptions {
@@ -53,19 +53,19 @@ class Program {
     SettingsStore& settings() { return settings_; }
     const ProgramOptions& options() const { return options_; }
 
-    TForm5* title() { return title_; }
-    TForm4* help() { return help_; }
-    TForm3* values() { return values_; }
-    TLastStop* last_stop() { return last_stop_; }
-    TForm6* easy_cab() { return easy_cab_; }
-    TkotaiStop* crew_change() { return crew_change_; }
+    TitleWindow* title() { return title_; }
+    HelpWindow* help() { return help_; }
+    ValueDisplayWindow* values() { return values_; }
+    LastStopDialog* last_stop() { return last_stop_; }
+    EasyCabWindow* easy_cab() { return easy_cab_; }
+    CrewChangeDialog* crew_change() { return crew_change_; }
     // The driving window of the drive in progress, or nothing.
-    TForm1* driving() { return driving_; }
+    DrivingWindow* driving() { return driving_; }
     // The steps' timing log, when one was asked for.
     TimingLog* timing_log() { return timing_log_.get(); }
     // The title window's sound set on the sound device; null when the program runs silently.
     OpenAlChannels* title_sound() { return title_sound_.get(); }
-    void set_driving(TForm1* window) { driving_ = window; }
+    void set_driving(DrivingWindow* window) { driving_ = window; }
 
     // The controller type, the last state of the game controller and the PS controller's codes
     // (each drive reads them from the settings store again), kept from drive to drive.
@@ -99,13 +99,13 @@ class Program {
     std::filesystem::path program_dir_;
     SettingsStore& settings_;
     ProgramOptions options_;
-    TForm5* title_ = nullptr;
-    TForm4* help_ = nullptr;
-    TForm3* values_ = nullptr;
-    TLastStop* last_stop_ = nullptr;
-    TForm6* easy_cab_ = nullptr;
-    TkotaiStop* crew_change_ = nullptr;
-    TForm1* driving_ = nullptr;
+    TitleWindow* title_ = nullptr;
+    HelpWindow* help_ = nullptr;
+    ValueDisplayWindow* values_ = nullptr;
+    LastStopDialog* last_stop_ = nullptr;
+    EasyCabWindow* easy_cab_ = nullptr;
+    CrewChangeDialog* crew_change_ = nullptr;
+    DrivingWindow* driving_ = nullptr;
     std::unique_ptr<TimingLog> timing_log_;
     std::unique_ptr<OpenAlChannels> title_sound_;
     ControllerSetup controllers_;

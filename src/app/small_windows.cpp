@@ -68,22 +68,22 @@ bool KeyForwarder::eventFilter(QObject*, QEvent* event) {
 
 // ---- help ----
 
-TForm4::TForm4(Program& program)
+HelpWindow::HelpWindow(Program& program)
     : QWidget(nullptr, Qt::Dialog | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                            Qt::WindowCloseButtonHint),
       program_(program) {
     setWindowTitle(QStringLiteral("Help"));
     fixed_client(this, 265, 331);
-    Memo1 = new QPlainTextEdit(this);
-    Memo1->setGeometry(0, 0, 265, 329);
-    Memo1->setReadOnly(true);
-    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    instructions = new QPlainTextEdit(this);
+    instructions->setGeometry(0, 0, 265, 329);
+    instructions->setReadOnly(true);
+    instructions->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     auto* keys = new KeyForwarder(program, this);
-    keys->watch(Memo1);
+    keys->watch(instructions);
     create();
 }
 
-void TForm4::create() {
+void HelpWindow::create() {
     // Line 1 is the caption, every further line a line of the text; a missing file leaves
     // the window empty under "Help".
     const auto path = resolve_path(program_.program_dir(), "operation.dat", Encoding::Utf8)
@@ -97,7 +97,7 @@ void TForm4::create() {
         QStringList text;
         for (std::size_t i = 1; i < lines.size(); ++i)
             text << q(display_text(lines[i], encoding));
-        Memo1->setPlainText(text.join(QLatin1Char('\n')));
+        instructions->setPlainText(text.join(QLatin1Char('\n')));
     } catch (const std::exception& e) {
         // The window stays empty under "Help"; the user hears why once.
         program_.message(q("Cannot open file \"" + path.string() + "\". " + e.what()));
@@ -106,7 +106,7 @@ void TForm4::create() {
 
 // ---- crew change ----
 
-TkotaiStop::TkotaiStop(Program& program) : QDialog(nullptr), program_(program) {
+CrewChangeDialog::CrewChangeDialog(Program& program) : QDialog(nullptr), program_(program) {
     setWindowTitle(QStringLiteral("交代しますか？"));
     fixed_client(this, 313, 108);
     auto* bevel = new QFrame(this);
@@ -114,63 +114,63 @@ TkotaiStop::TkotaiStop(Program& program) : QDialog(nullptr), program_(program) {
     bevel->setGeometry(8, 8, 297, 57);
     label_at(bevel, QStringLiteral("乗務員交代駅です。"), 12, 8);
     label_at(bevel, QStringLiteral("運転継続をクリックすると続けて運転します。"), 12, 30);
-    OKBtn = new QPushButton(QStringLiteral("運転継続"), this);
-    OKBtn->setGeometry(79, 72, 75, 25);
-    OKBtn->setDefault(true);
-    CancelBtn = new QPushButton(QStringLiteral("運転終了"), this);
-    CancelBtn->setGeometry(159, 72, 75, 25);
-    connect(OKBtn, &QPushButton::clicked, this, [this] { OKBtnClick(); });
-    connect(CancelBtn, &QPushButton::clicked, this, [this] { CancelBtnClick(); });
+    continue_button = new QPushButton(QStringLiteral("運転継続"), this);
+    continue_button->setGeometry(79, 72, 75, 25);
+    continue_button->setDefault(true);
+    end_button = new QPushButton(QStringLiteral("運転終了"), this);
+    end_button->setGeometry(159, 72, 75, 25);
+    connect(continue_button, &QPushButton::clicked, this, [this] { continue_drive(); });
+    connect(end_button, &QPushButton::clicked, this, [this] { end_drive(); });
 }
 
-void TkotaiStop::open_from_tick() {
+void CrewChangeDialog::open_from_tick() {
     open_end_dialog(this);
 }
 
-void TkotaiStop::keyPressEvent(QKeyEvent* e) {
+void CrewChangeDialog::keyPressEvent(QKeyEvent* e) {
     // Escape is the cancel button; the close box only closes the dialog.
     if (e->key() == Qt::Key_Escape && e->modifiers() == Qt::NoModifier) {
-        CancelBtn->click();
+        end_button->click();
         return;
     }
     QDialog::keyPressEvent(e);
 }
 
-void TkotaiStop::OKBtnClick() {
+void CrewChangeDialog::continue_drive() {
     accept();
 }
 
-void TkotaiStop::CancelBtnClick() {
+void CrewChangeDialog::end_drive() {
     done(QDialog::Rejected);
-    if (TForm1* d = program_.driving()) d->close();
+    if (DrivingWindow* d = program_.driving()) d->close();
 }
 
 // ---- last stop ----
 
-TLastStop::TLastStop(Program& program) : QDialog(nullptr), program_(program) {
+LastStopDialog::LastStopDialog(Program& program) : QDialog(nullptr), program_(program) {
     setWindowTitle(QStringLiteral("お疲れさまでした。"));
     fixed_client(this, 220, 49);
-    Label1 = label_at(this, QStringLiteral("クリックすると運転を終了します。"), 16, 16);
-    Label1->setAttribute(Qt::WA_TransparentForMouseEvents);
+    message_label = label_at(this, QStringLiteral("クリックすると運転を終了します。"), 16, 16);
+    message_label->setAttribute(Qt::WA_TransparentForMouseEvents);
 }
 
-void TLastStop::open_from_tick() {
+void LastStopDialog::open_from_tick() {
     open_end_dialog(this);
 }
 
-void TLastStop::closeEvent(QCloseEvent* e) {
+void LastStopDialog::closeEvent(QCloseEvent* e) {
     e->accept();
-    LastStopClick();
+    end_drive();
 }
 
-void TLastStop::LastStopClick() {
+void LastStopDialog::end_drive() {
     done(QDialog::Accepted);
-    if (TForm1* d = program_.driving()) d->close();
+    if (DrivingWindow* d = program_.driving()) d->close();
 }
 
 // ---- easy cab ----
 
-TForm6::TForm6(Program& program)
+EasyCabWindow::EasyCabWindow(Program& program)
     : QWidget(nullptr, Qt::Dialog | Qt::WindowCloseButtonHint), program_(program) {
     setWindowTitle(QStringLiteral("かんたん運転台"));
     fixed_client(this, 241, 345);
@@ -183,11 +183,11 @@ TForm6::TForm6(Program& program)
         return l;
     };
     for (int n = 8; n >= 1; --n)
-        KB[static_cast<std::size_t>(n - 1)] = lamp(24, 40 + 16 * (8 - n));
-    KB[7]->hide();
-    KN = lamp(24, 176);
+        brake_lamps[static_cast<std::size_t>(n - 1)] = lamp(24, 40 + 16 * (8 - n));
+    brake_lamps[7]->hide();
+    neutral_lamp = lamp(24, 176);
     for (int n = 1; n <= 5; ++n)
-        KP[static_cast<std::size_t>(n - 1)] = lamp(24, 200 + 16 * (n - 1));
+        power_lamps[static_cast<std::size_t>(n - 1)] = lamp(24, 200 + 16 * (n - 1));
     label_at(this, QStringLiteral("ブレーキ"), 24, 32);
     label_at(this, QStringLiteral("加速"), 24, 288);
     label_at(this, QStringLiteral("惰行"), 64, 174);
@@ -204,39 +204,39 @@ TForm6::TForm6(Program& program)
         connect(b, &QPushButton::clicked, this, [this, posted] { post(posted); });
         return b;
     };
-    Button1 = button(QStringLiteral("減速"), 144, 40, 75, 49, '2', true);
-    Button6 = button(QStringLiteral("ニュートラル"), 144, 96, 75, 25, '5', true);
-    Button2 = button(QStringLiteral("加速"), 144, 128, 75, 49, '8', true);
-    Button3 = button(QStringLiteral("ドア開閉"), 144, 232, 75, 25, '7', false);
-    Button4 = button(QStringLiteral("案内放送"), 144, 264, 75, 25, '1', false);
-    Button5 = button(QStringLiteral("巻戻し"), 168, 292, 49, 25, '-', false);
-    StatusBar1 = new QStatusBar(this);
-    StatusBar1->setSizeGripEnabled(false);
-    StatusBar1->setGeometry(0, 345 - 19, 241, 19);
+    brake_button = button(QStringLiteral("減速"), 144, 40, 75, 49, '2', true);
+    neutral_button = button(QStringLiteral("ニュートラル"), 144, 96, 75, 25, '5', true);
+    power_button = button(QStringLiteral("加速"), 144, 128, 75, 49, '8', true);
+    doors_button = button(QStringLiteral("ドア開閉"), 144, 232, 75, 25, '7', false);
+    announce_button = button(QStringLiteral("案内放送"), 144, 264, 75, 25, '1', false);
+    rewind_button = button(QStringLiteral("巻戻し"), 168, 292, 49, 25, '-', false);
+    status_bar = new QStatusBar(this);
+    status_bar->setSizeGripEnabled(false);
+    status_bar->setGeometry(0, 345 - 19, 241, 19);
 }
 
-void TForm6::post(char c) {
+void EasyCabWindow::post(char c) {
     // The character is handled after the click returns, as a typed key would be.
     QMetaObject::invokeMethod(
         this,
         [this, c] {
-            if (TForm1* d = program_.driving()) d->AsciiDown(c);
+            if (DrivingWindow* d = program_.driving()) d->press_character_key(c);
         },
         Qt::QueuedConnection);
 }
 
-void TForm6::refresh(const ViewState& v) {
-    KN->setStyleSheet(colour_style(v.easy_neutral));
-    for (std::size_t n = 0; n < KP.size(); ++n)
-        KP[n]->setStyleSheet(colour_style(v.easy_power[n]));
-    for (std::size_t n = 0; n < KB.size(); ++n)
-        KB[n]->setStyleSheet(colour_style(v.easy_brake[n]));
-    StatusBar1->showMessage(q(v.easy_status));
+void EasyCabWindow::refresh(const ViewState& v) {
+    neutral_lamp->setStyleSheet(colour_style(v.easy_neutral));
+    for (std::size_t n = 0; n < power_lamps.size(); ++n)
+        power_lamps[n]->setStyleSheet(colour_style(v.easy_power[n]));
+    for (std::size_t n = 0; n < brake_lamps.size(); ++n)
+        brake_lamps[n]->setStyleSheet(colour_style(v.easy_brake[n]));
+    status_bar->showMessage(q(v.easy_status));
 }
 
 // ---- value display ----
 
-TForm3::TForm3(Program& program)
+ValueDisplayWindow::ValueDisplayWindow(Program& program)
     : QWidget(nullptr, Qt::Window | Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint),
       program_(program) {
     setWindowTitle(QStringLiteral("Value Display"));
@@ -300,47 +300,50 @@ TForm3::TForm3(Program& program)
         const std::string name = "signal" + std::to_string(n);
         rows_.push_back({name, nullptr, label_at(this, QString(), 688, 208 + 16 * (n - 1))});
     }
-    StringGrid1 = new QTableWidget(10, 10, this);
-    StringGrid1->setGeometry(8, 208, 560, 220);
-    StringGrid1->horizontalHeader()->hide();
-    StringGrid1->verticalHeader()->hide();
-    StringGrid1->horizontalHeader()->setDefaultSectionSize(55);
-    StringGrid1->verticalHeader()->setDefaultSectionSize(21);
-    StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    channel_grid = new QTableWidget(10, 10, this);
+    channel_grid->setGeometry(8, 208, 560, 220);
+    channel_grid->horizontalHeader()->hide();
+    channel_grid->verticalHeader()->hide();
+    channel_grid->horizontalHeader()->setDefaultSectionSize(55);
+    channel_grid->verticalHeader()->setDefaultSectionSize(21);
+    channel_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     for (int r = 0; r < 10; ++r)
         for (int c = 0; c < 10; ++c)
-            StringGrid1->setItem(r, c, new QTableWidgetItem());
+            channel_grid->setItem(r, c, new QTableWidgetItem());
     // The grid is clicked, never focused: keys go to the window and reach the drive once.
-    StringGrid1->setFocusPolicy(Qt::NoFocus);
-    connect(StringGrid1, &QTableWidget::cellClicked, this, [this](int r, int c) { sc(r, c); });
-    Button1 = new QPushButton(QStringLiteral("SU再読込"), this);
-    Button1->setGeometry(592, 208, 75, 25);
-    Edit1 = new QLineEdit(this);
-    Edit1->setGeometry(592, 240, 75, 21);
-    Button2 = new QPushButton(QStringLiteral("jump"), this);
-    Button2->setGeometry(592, 272, 75, 25);
-    Button3 = new QPushButton(QStringLiteral("抵抗解除"), this);
-    Button3->setGeometry(592, 304, 75, 25);
-    connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
-    connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
-    connect(Button3, &QPushButton::clicked, this, [this] { Button3Click(); });
+    channel_grid->setFocusPolicy(Qt::NoFocus);
+    connect(channel_grid, &QTableWidget::cellClicked, this,
+            [this](int r, int c) { stop_channel_at(r, c); });
+    reload_profile_button = new QPushButton(QStringLiteral("SU再読込"), this);
+    reload_profile_button->setGeometry(592, 208, 75, 25);
+    jump_frame = new QLineEdit(this);
+    jump_frame->setGeometry(592, 240, 75, 21);
+    jump_button = new QPushButton(QStringLiteral("jump"), this);
+    jump_button->setGeometry(592, 272, 75, 25);
+    resistance_button = new QPushButton(QStringLiteral("抵抗解除"), this);
+    resistance_button->setGeometry(592, 304, 75, 25);
+    connect(reload_profile_button, &QPushButton::clicked, this,
+            [this] { reload_profile_clicked(); });
+    connect(jump_button, &QPushButton::clicked, this, [this] { jump_clicked(); });
+    connect(resistance_button, &QPushButton::clicked, this, [this] { resistance_clicked(); });
     debug = label_at(this, QString(), 8, 436);
     debug->setFixedWidth(746);
 }
 
-QLabel* TForm3::value(const std::string& caption) const {
+QLabel* ValueDisplayWindow::value(const std::string& caption) const {
     for (const Row& r : rows_)
         if (r.caption == caption) return r.value_label;
     return nullptr;
 }
 
-QLabel* TForm3::caption(const std::string& caption) const {
+QLabel* ValueDisplayWindow::caption(const std::string& caption) const {
     for (const Row& r : rows_)
         if (r.caption == caption) return r.caption_label;
     return nullptr;
 }
 
-void TForm3::refresh(const ViewState& v, const std::array<std::pair<bool, int>, 100>& channels) {
+void ValueDisplayWindow::refresh(const ViewState& v,
+                                 const std::array<std::pair<bool, int>, 100>& channels) {
     for (const auto& [label, text] : v.values) {
         std::string name = label;
         std::string shown = text;
@@ -367,52 +370,52 @@ void TForm3::refresh(const ViewState& v, const std::array<std::pair<bool, int>, 
         }
     }
     for (int ch = 0; ch < 100; ++ch) {
-        QTableWidgetItem* cell = StringGrid1->item(ch / 10, ch % 10);
+        QTableWidgetItem* cell = channel_grid->item(ch / 10, ch % 10);
         const auto [playing, volume] = channels[static_cast<std::size_t>(ch)];
         cell->setBackground(playing ? QBrush(QColor(0, 255, 255)) : QBrush());
         cell->setText(playing ? QString::number(volume) : QString());
     }
 }
 
-void TForm3::set_debug_line(const QString& text) {
+void ValueDisplayWindow::set_debug_line(const QString& text) {
     debug->setText(text);
 }
 
-void TForm3::sc(int row, int column) {
-    if (TForm1* d = program_.driving()) d->stop_channel(10 * row + column);
+void ValueDisplayWindow::stop_channel_at(int row, int column) {
+    if (DrivingWindow* d = program_.driving()) d->stop_channel(10 * row + column);
 }
 
-void TForm3::Button1Click() {
-    if (TForm1* d = program_.driving()) d->reload_speed_profile();
+void ValueDisplayWindow::reload_profile_clicked() {
+    if (DrivingWindow* d = program_.driving()) d->reload_speed_profile();
 }
 
-void TForm3::Button2Click() {
-    const std::string text = Edit1->text().toStdString();
+void ValueDisplayWindow::jump_clicked() {
+    const std::string text = jump_frame->text().toStdString();
     const auto frame = parse_int(text);
     if (!frame) {
         QMessageBox::critical(
             this, QStringLiteral("Ostrel"),
-            QStringLiteral("'%1' is not a valid integer value.").arg(Edit1->text()));
+            QStringLiteral("'%1' is not a valid integer value.").arg(jump_frame->text()));
         return;
     }
-    if (TForm1* d = program_.driving()) d->jump(*frame);
+    if (DrivingWindow* d = program_.driving()) d->jump(*frame);
 }
 
-void TForm3::show_resistance_released(bool on) {
+void ValueDisplayWindow::show_resistance_released(bool on) {
     // Moving the train or restoring a slot clears it in the drive.
     if (on == resistance_released_) return;
     resistance_released_ = on;
-    QFont f = Button3->font();
+    QFont f = resistance_button->font();
     f.setBold(on);
-    Button3->setFont(f);
+    resistance_button->setFont(f);
 }
 
-void TForm3::Button3Click() {
+void ValueDisplayWindow::resistance_clicked() {
     resistance_released_ = !resistance_released_;
-    QFont f = Button3->font();
+    QFont f = resistance_button->font();
     f.setBold(resistance_released_);
-    Button3->setFont(f);
-    if (TForm1* d = program_.driving()) d->set_resistance_released(resistance_released_);
+    resistance_button->setFont(f);
+    if (DrivingWindow* d = program_.driving()) d->set_resistance_released(resistance_released_);
 }
 
 }  // namespace ostrel::app

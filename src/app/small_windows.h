@@ -39,10 +39,10 @@ class KeyForwarder : public QObject {
 };
 
 // The help window: the operating instructions of "operation.dat".
-class TForm4 : public QWidget {
+class HelpWindow : public QWidget {
   public:
-    explicit TForm4(Program& program);
-    QPlainTextEdit* Memo1 = nullptr;
+    explicit HelpWindow(Program& program);
+    QPlainTextEdit* instructions = nullptr;
 
   private:
     void create();
@@ -50,17 +50,17 @@ class TForm4 : public QWidget {
 };
 
 // The crew-change dialog: "運転継続" goes on, "運転終了" ends the drive.
-class TkotaiStop : public QDialog {
+class CrewChangeDialog : public QDialog {
   public:
-    explicit TkotaiStop(Program& program);
+    explicit CrewChangeDialog(Program& program);
     // Opened by the tick: shown modally unless it is already, then brought to the front.
     void open_from_tick();
-    QPushButton* OKBtn = nullptr;
-    QPushButton* CancelBtn = nullptr;
+    QPushButton* continue_button = nullptr;
+    QPushButton* end_button = nullptr;
 
   private:
-    void OKBtnClick();
-    void CancelBtnClick();
+    void continue_drive();
+    void end_drive();
 
   protected:
     void keyPressEvent(QKeyEvent* e) override;
@@ -70,15 +70,15 @@ class TkotaiStop : public QDialog {
 };
 
 // The end-of-run dialog: a click anywhere ends the drive.
-class TLastStop : public QDialog {
+class LastStopDialog : public QDialog {
   public:
-    explicit TLastStop(Program& program);
+    explicit LastStopDialog(Program& program);
     void open_from_tick();
-    void LastStopClick();
-    QLabel* Label1 = nullptr;
+    void end_drive();
+    QLabel* message_label = nullptr;
 
   protected:
-    void mousePressEvent(QMouseEvent*) override { LastStopClick(); }
+    void mousePressEvent(QMouseEvent*) override { end_drive(); }
     // The close box ends the drive as a click does: the run is over, and a dialog closed any
     // other way would leave the driver at the terminus with nothing to end it.
     void closeEvent(QCloseEvent* e) override;
@@ -90,16 +90,16 @@ class TLastStop : public QDialog {
 };
 
 // The easy cab: big buttons that type the driving keys, lamps of the requested notches.
-class TForm6 : public QWidget {
+class EasyCabWindow : public QWidget {
   public:
-    explicit TForm6(Program& program);
-    void refresh(const ViewState& v);  // by the tick
-    std::array<QLabel*, 8> KB{};       // brake steps 1 .. 8
-    QLabel* KN = nullptr;
-    std::array<QLabel*, 5> KP{};  // power notches 1 .. 5
-    QPushButton *Button1 = nullptr, *Button2 = nullptr, *Button3 = nullptr, *Button4 = nullptr,
-                *Button5 = nullptr, *Button6 = nullptr;
-    QStatusBar* StatusBar1 = nullptr;
+    explicit EasyCabWindow(Program& program);
+    void refresh(const ViewState& v);      // by the tick
+    std::array<QLabel*, 8> brake_lamps{};  // brake steps 1 .. 8
+    QLabel* neutral_lamp = nullptr;
+    std::array<QLabel*, 5> power_lamps{};  // power notches 1 .. 5
+    QPushButton *brake_button = nullptr, *power_button = nullptr, *doors_button = nullptr,
+                *announce_button = nullptr, *rewind_button = nullptr, *neutral_button = nullptr;
+    QStatusBar* status_bar = nullptr;
 
   private:
     void post(char c);
@@ -107,9 +107,9 @@ class TForm6 : public QWidget {
 };
 
 // The value display: raw values, the first 100 sound channels, three test buttons.
-class TForm3 : public QWidget {
+class ValueDisplayWindow : public QWidget {
   public:
-    explicit TForm3(Program& program);
+    explicit ValueDisplayWindow(Program& program);
     // By the tick while shown: the values as the core wrote them, and channels 0 .. 99 as
     // (playing, volume).
     void refresh(const ViewState& v, const std::array<std::pair<bool, int>, 100>& channels);
@@ -120,9 +120,10 @@ class TForm3 : public QWidget {
     void show_resistance_released(bool on);
     QLabel* value(const std::string& caption) const;  // the value label of a row
     QLabel* caption(const std::string& caption) const;
-    QTableWidget* StringGrid1 = nullptr;
-    QPushButton *Button1 = nullptr, *Button2 = nullptr, *Button3 = nullptr;
-    QLineEdit* Edit1 = nullptr;
+    QTableWidget* channel_grid = nullptr;
+    QPushButton *reload_profile_button = nullptr, *jump_button = nullptr,
+                *resistance_button = nullptr;
+    QLineEdit* jump_frame = nullptr;
     QLabel* debug = nullptr;
 
   private:
@@ -131,10 +132,10 @@ class TForm3 : public QWidget {
         QLabel* caption_label;
         QLabel* value_label;
     };
-    void sc(int row, int column);
-    void Button1Click();
-    void Button2Click();
-    void Button3Click();
+    void stop_channel_at(int row, int column);
+    void reload_profile_clicked();
+    void jump_clicked();
+    void resistance_clicked();
     Program& program_;
     std::vector<Row> rows_;
     bool resistance_released_ = false;

@@ -37,7 +37,7 @@ constexpr std::array<const char*, 5> kTrainImages{
 
 }  // namespace
 
-TForm5::TForm5(Program& program)
+TitleWindow::TitleWindow(Program& program)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), program_(program) {
     setWindowTitle(QStringLiteral("Ostrel"));
     setAutoFillBackground(true);
@@ -47,11 +47,11 @@ TForm5::TForm5(Program& program)
     setPalette(pal);
     setFocusPolicy(Qt::StrongFocus);
 
-    Image1 = new ImageControl(this);
-    Image1->move(0, 0);
-    Image1->on_click = [this] { Imageclick(); };
-    Label1 = new QLabel(this);
-    Label1->setGeometry(0, 600, 800, 18);
+    picture = new ImageControl(this);
+    picture->move(0, 0);
+    picture->on_click = [this] { title_picture_clicked(); };
+    status_label = new QLabel(this);
+    status_label->setGeometry(0, 600, 800, 18);
     const auto dir = program.program_dir();
     for (int i = 0; i < 5; ++i) {
         auto* l = new ImageControl(this);
@@ -60,8 +60,8 @@ TForm5::TForm5(Program& program)
         l->adjustSize();
         l->move(31, kLineTops[static_cast<std::size_t>(i)]);
         l->setObjectName(QStringLiteral("line%1").arg(i + 1));
-        l->on_click = [this, i] { lineclick(i + 1); };
-        l->on_press = [this, i](Qt::MouseButton b) { Menumousedown(i + 1, b); };
+        l->on_click = [this, i] { choose_line(i + 1); };
+        l->on_press = [this, i](Qt::MouseButton b) { line_pressed(i + 1, b); };
         line[static_cast<std::size_t>(i)] = l;
         auto* t = new ImageControl(this);
         t->setPixmap(
@@ -69,7 +69,7 @@ TForm5::TForm5(Program& program)
         t->adjustSize();
         t->move(kTrainLefts[static_cast<std::size_t>(i)], 460);
         t->setObjectName(QStringLiteral("train%1").arg(i + 1));
-        t->on_click = [this, i] { Trainclick(i + 1); };
+        t->on_click = [this, i] { choose_train(i + 1); };
         t->hide();
         train[static_cast<std::size_t>(i)] = t;
     }
@@ -80,13 +80,13 @@ TForm5::TForm5(Program& program)
         b->on_click = std::move(click);
         return b;
     };
-    HELP = button(QStringLiteral("HELP"), {680, 500, 90, 28}, [this] { helpclick(); });
-    back = button(QStringLiteral("BACK"), {680, 534, 90, 28}, [this] { backclick(); });
-    quit = button(QStringLiteral("QUIT"), {680, 560, 90, 28}, [this] { quitClick(); });
-    cts = button(QStringLiteral("クリックしてスタート"), {300, 520, 200, 32},
-                 [this] { Imageclick(); });
-    cts->hide();
-    back->hide();
+    help_button = button(QStringLiteral("HELP"), {680, 500, 90, 28}, [this] { show_help(); });
+    back_button = button(QStringLiteral("BACK"), {680, 534, 90, 28}, [this] { back_to_lines(); });
+    quit_button = button(QStringLiteral("QUIT"), {680, 560, 90, 28}, [this] { quit_program(); });
+    click_to_start = button(QStringLiteral("クリックしてスタート"), {300, 520, 200, 32},
+                            [this] { title_picture_clicked(); });
+    click_to_start->hide();
+    back_button->hide();
     cursor = new QLabel(QStringLiteral("▶"), this);
     QFont f = cursor->font();
     f.setPixelSize(22);
@@ -97,37 +97,37 @@ TForm5::TForm5(Program& program)
     loading = new QLabel(QStringLiteral("Loading..."), this);
     loading->setGeometry(350, 290, 100, 20);
     loading->hide();
-    DXDraw1 = new QWidget(this);
-    DXDraw1->setGeometry(0, 0, 800, 600);
-    DXDraw1->setAutoFillBackground(true);
-    DXDraw1->setPalette(pal);
+    movie_view = new QWidget(this);
+    movie_view->setGeometry(0, 0, 800, 600);
+    movie_view->setAutoFillBackground(true);
+    movie_view->setPalette(pal);
     if (program.make_player) {
-        MediaPlayer1 = program.make_player();
+        movie_player = program.make_player();
     } else {
         // The opening movie plays on the drawing surface; when it has ended, or is clicked,
         // the title goes on to the slide show.
         auto player =
-            std::make_unique<MoviePlayer>(DXDraw1, program.program_dir(), program.title_sound());
+            std::make_unique<MoviePlayer>(movie_view, program.program_dir(), program.title_sound());
         player->on_end = [this] {
-            if (DXDraw1->isVisible()) aviclick();
+            if (movie_view->isVisible()) opening_movie_clicked();
         };
         // A click on the movie skips it.
         player->set_on_click([this] {
-            if (DXDraw1->isVisible()) aviclick();
+            if (movie_view->isVisible()) opening_movie_clicked();
         });
-        MediaPlayer1 = std::move(player);
+        movie_player = std::move(player);
     }
-    Timer1 = new QTimer(this);
-    Timer1->setInterval(100);
-    connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
-    FormCreate();
+    animation_timer = new QTimer(this);
+    animation_timer->setInterval(100);
+    connect(animation_timer, &QTimer::timeout, this, [this] { animate(); });
+    start_up();
 }
 
-TForm5::~TForm5() {
+TitleWindow::~TitleWindow() {
     delete readme_;
 }
 
-void TForm5::set_client_size(int width, int height, bool centre) {
+void TitleWindow::set_client_size(int width, int height, bool centre) {
     resize(width, height);
     if (centre) {
         if (const QScreen* s = screen()) {
@@ -138,14 +138,14 @@ void TForm5::set_client_size(int width, int height, bool centre) {
     }
 }
 
-void TForm5::load_image1(const std::string& name) {
+void TitleWindow::load_title_picture(const std::string& name) {
     const QPixmap p = QPixmap::fromImage(load_picture(program_.program_dir(), name));
     if (p.isNull()) return;  // a missing picture leaves the one shown
-    Image1->setPixmap(p);
-    Image1->adjustSize();
+    picture->setPixmap(p);
+    picture->adjustSize();
 }
 
-void TForm5::FormCreate() {
+void TitleWindow::start_up() {
     selection.program_dir = program_.program_dir();
     if (!holds_marker(program_.program_dir())) {
         program_.fatal(QStringLiteral("実行ファイルが正しい場所に配置されていません") +
@@ -154,84 +154,84 @@ void TForm5::FormCreate() {
     }
     set_client_size(480, 270, true);
     menu_ticks = 0;
-    Timer1->start();
+    animation_timer->start();
     title_state = 1;
     opening_movie = "move\\opening.avi";
-    if (MediaPlayer1->plays_video() && resolve_path(program_.program_dir(), opening_movie)) {
-        if (MediaPlayer1->open(opening_movie)) {
-            MediaPlayer1->play();
+    if (movie_player->plays_video() && resolve_path(program_.program_dir(), opening_movie)) {
+        if (movie_player->open(opening_movie)) {
+            movie_player->play();
         } else {
             program_.message(QStringLiteral("オープニングムービーを開けません"));
         }
     }
     for (ImageControl* l : line)
         l->hide();
-    HELP->hide();
-    quit->hide();
+    help_button->hide();
+    quit_button->hide();
     title_picture = "image\\title\\title0" +
                     std::to_string(1 + QRandomGenerator::global()->bounded(6)) + ".jpg";
-    DXDraw1->raise();
+    movie_view->raise();
 }
 
-void TForm5::Timer1Timer() {
+void TitleWindow::animate() {
     if (title_state == 1) ++slide_ticks;
-    if (slide_ticks == 1) load_image1("image\\title\\01.jpg");
+    if (slide_ticks == 1) load_title_picture("image\\title\\01.jpg");
     for (int k = 1; k <= 22; ++k) {
         if (slide_ticks == 50 * k) {
             char name[32];
             std::snprintf(name, sizeof name, "image\\title\\%02d.jpg", k + 1);
-            load_image1(name);
+            load_title_picture(name);
         }
     }
-    if (slide_ticks == 1150 && title_state == 1) Imageclick();
+    if (slide_ticks == 1150 && title_state == 1) title_picture_clicked();
     // The window takes the size of the picture it shows, centred again when that changes (the
     // opening movie's 480 x 270 grows to the slides' 800 x 600).
-    if (!Image1->pixmap().isNull() && size() != Image1->size())
-        set_client_size(Image1->width(), Image1->height(), true);
-    if (MediaPlayer1->file_name().empty() && DXDraw1->isVisible()) aviclick();
-    if (menu_ticks == 890 && DXDraw1->isVisible()) aviclick();
+    if (!picture->pixmap().isNull() && size() != picture->size())
+        set_client_size(picture->width(), picture->height(), true);
+    if (movie_player->file_name().empty() && movie_view->isVisible()) opening_movie_clicked();
+    if (menu_ticks == 890 && movie_view->isVisible()) opening_movie_clicked();
     if (slide_ticks == 1) {
-        MediaPlayer1->open("sound\\41307.wav");
-        MediaPlayer1->play();
+        movie_player->open("sound\\41307.wav");
+        movie_player->play();
     }
     if (title_state == 3) {
         ++menu_ticks;
-        quit->hide();
+        quit_button->hide();
         for (int i = 0; i < 5; ++i)
             if (menu_ticks > 2 + i) line[static_cast<std::size_t>(i)]->show();
-        if (menu_ticks > 8) HELP->show();
-        if (menu_ticks > 9) back->show();
+        if (menu_ticks > 8) help_button->show();
+        if (menu_ticks > 9) back_button->show();
     }
 }
 
-void TForm5::aviclick() {
+void TitleWindow::opening_movie_clicked() {
     for (ImageControl* l : line)
         l->hide();
-    HELP->hide();
-    back->hide();
-    quit->hide();
+    help_button->hide();
+    back_button->hide();
+    quit_button->hide();
     menu_ticks = 0;
-    MediaPlayer1->hide();
-    DXDraw1->hide();
+    movie_player->hide();
+    movie_view->hide();
     set_client_size(800, 600, true);
 }
 
-void TForm5::Imageclick() {
+void TitleWindow::title_picture_clicked() {
     if (title_state == 1) {
         title_state = 2;
-        quit->show();
-        cts->show();
-        cts->raise();
-        load_image1(title_picture);
+        quit_button->show();
+        click_to_start->show();
+        click_to_start->raise();
+        load_title_picture(title_picture);
     } else if (title_state == 2) {
         title_state = 3;
-        load_image1("image\\title\\title2.jpg");
-        quit->hide();
-        cts->hide();
+        load_title_picture("image\\title\\title2.jpg");
+        quit_button->hide();
+        click_to_start->hide();
     }
 }
 
-void TForm5::lineclick(int n) {
+void TitleWindow::choose_line(int n) {
     selection.start_station_index = 0;
     selection.end_station_index = kNone;
     ImageControl* clicked = line[static_cast<std::size_t>(n - 1)];
@@ -277,11 +277,11 @@ void TForm5::lineclick(int n) {
     }
 }
 
-void TForm5::Menumousedown(int n, Qt::MouseButton button) {
+void TitleWindow::line_pressed(int n, Qt::MouseButton button) {
     if (button != Qt::RightButton) return;
     // The service under the pointer is the one the picked train drives, whichever was
     // selected before.
-    lineclick(n);
+    choose_line(n);
     const QString file = QFileDialog::getOpenFileName(
         this, QStringLiteral("この路線を任意の列車で運転することができます"), QString(),
         QStringLiteral("列車データファイル (*.dat)"));
@@ -289,10 +289,10 @@ void TForm5::Menumousedown(int n, Qt::MouseButton button) {
     const std::filesystem::path picked = file.toStdString();
     picked_dir_ = picked.parent_path().string() + "/";
     picked_file_ = picked.filename().string().substr(0, 256);
-    Trainclick(0);
+    choose_train(0);
 }
 
-void TForm5::Trainclick(int n) {
+void TitleWindow::choose_train(int n) {
     if (!picked_file_.empty()) {
         selection.vehicle_dir = picked_dir_;
         selection.vehicle_file_name = picked_file_;
@@ -303,21 +303,22 @@ void TForm5::Trainclick(int n) {
     }
     picked_dir_.clear();
     picked_file_.clear();
-    if (MediaPlayer1->playing()) {
-        MediaPlayer1->stop();
-        MediaPlayer1->close();
+    if (movie_player->playing()) {
+        movie_player->stop();
+        movie_player->close();
     }
-    MediaPlayer1->open("sound\\start.wav");
-    MediaPlayer1->play();
+    movie_player->open("sound\\start.wav");
+    movie_player->play();
     resize(width(), 618);
     loading->hide();
-    Label1->setText(QStringLiteral("Formを作成しています"));
-    Label1->repaint();
-    TForm1* drive = nullptr;
+    status_label->setText(QStringLiteral("Formを作成しています"));
+    status_label->repaint();
+    DrivingWindow* drive = nullptr;
     try {
-        drive = new TForm1(program_, selection, [this](std::string_view text) {
-            Label1->setText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
-            Label1->repaint();
+        drive = new DrivingWindow(program_, selection, [this](std::string_view text) {
+            status_label->setText(
+                QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+            status_label->repaint();
         });
     } catch (const UserError& e) {
         program_.fatal(QString::fromStdString(e.what()));
@@ -343,7 +344,7 @@ void TForm5::Trainclick(int n) {
     drive->activateWindow();
 }
 
-void TForm5::drive_ended() {
+void TitleWindow::drive_ended() {
     program_.set_driving(nullptr);
     loading->hide();
     resize(width(), 600);
@@ -352,7 +353,7 @@ void TForm5::drive_ended() {
     activateWindow();
 }
 
-void TForm5::helpclick() {
+void TitleWindow::show_help() {
     const QString readme =
         QString::fromStdString((program_.program_dir() / "readme.html").string());
     // The desktop's browser when it has one. xdg-open says by its exit code whether it found
@@ -371,7 +372,7 @@ void TForm5::helpclick() {
     opener->start(QStringLiteral("xdg-open"), {QUrl::fromLocalFile(readme).toString()});
 }
 
-void TForm5::show_readme(const QString& file) {
+void TitleWindow::show_readme(const QString& file) {
     if (!readme_) {
         readme_ = new QTextBrowser(nullptr);
         readme_->setAttribute(Qt::WA_DeleteOnClose, false);
@@ -385,40 +386,40 @@ void TForm5::show_readme(const QString& file) {
     readme_->activateWindow();
 }
 
-void TForm5::backclick() {
+void TitleWindow::back_to_lines() {
     title_state = 2;
-    load_image1(title_picture);
+    load_title_picture(title_picture);
     for (ImageControl* l : line)
         l->hide();
     for (ImageControl* t : train)
         t->hide();
-    HELP->hide();
-    cts->show();
-    cts->raise();
+    help_button->hide();
+    click_to_start->show();
+    click_to_start->raise();
     cursor->hide();
-    back->hide();
-    quit->show();
+    back_button->hide();
+    quit_button->show();
 }
 
-void TForm5::quitClick() {
-    if (TForm1* d = program_.driving()) d->close();
+void TitleWindow::quit_program() {
+    if (DrivingWindow* d = program_.driving()) d->close();
     close();
     program_.end(0);
 }
 
-void TForm5::closeEvent(QCloseEvent* e) {
+void TitleWindow::closeEvent(QCloseEvent* e) {
     e->accept();
     program_.end(0);
 }
 
-void TForm5::keyPressEvent(QKeyEvent* e) {
+void TitleWindow::keyPressEvent(QKeyEvent* e) {
     // The Shift key's own press may not report Shift among the modifiers yet.
     if (e->key() == Qt::Key_Shift && (e->modifiers() & ~Qt::ShiftModifier) == Qt::NoModifier)
         any_train = true;
     QWidget::keyPressEvent(e);
 }
 
-void TForm5::keyReleaseEvent(QKeyEvent* e) {
+void TitleWindow::keyReleaseEvent(QKeyEvent* e) {
     any_train = false;
     QWidget::keyReleaseEvent(e);
 }

@@ -1,5 +1,5 @@
 #pragma once
-// `TForm5`, the title window and the program's main window: the opening slide show, the title
+// `TitleWindow`, the title window and the program's main window: the opening slide show, the title
 // picture, and the menu of line services and trains that starts each drive. UI thread.
 
 #include <QWidget>
@@ -19,25 +19,25 @@ class ImageControl;
 class MediaPlayer;
 class Program;
 
-class TForm5 : public QWidget {
+class TitleWindow : public QWidget {
   public:
-    explicit TForm5(Program& program);
-    ~TForm5() override;
+    explicit TitleWindow(Program& program);
+    ~TitleWindow() override;
 
     // Handlers, as the window's controls bind them.
-    void FormCreate();
-    void Timer1Timer();
-    void Imageclick();
-    void aviclick();
-    void lineclick(int line);  // 1 .. 5
-    void Menumousedown(int line, Qt::MouseButton button);
-    void Trainclick(int train);  // 1 .. 5; 0 after the file dialog
-    void helpclick();
+    void start_up();
+    void animate();
+    void title_picture_clicked();
+    void opening_movie_clicked();
+    void choose_line(int line);  // 1 .. 5
+    void line_pressed(int line, Qt::MouseButton button);
+    void choose_train(int train);  // 1 .. 5; 0 after the file dialog
+    void show_help();
     // The readme in a window of the program's own, for a desktop without a browser.
     void show_readme(const QString& file);
     QTextBrowser* readme_window() const { return readme_; }
-    void backclick();
-    void quitClick();
+    void back_to_lines();
+    void quit_program();
 
     // Title state, readable by tests.
     int title_state = 1, slide_ticks = 0, menu_ticks = 0;
@@ -45,14 +45,15 @@ class TForm5 : public QWidget {
     std::string title_picture, opening_movie;
     DriveSelection selection;  // the path and range values left for the loader
 
-    ImageControl* Image1 = nullptr;
-    QLabel* Label1 = nullptr;
+    ImageControl* picture = nullptr;
+    QLabel* status_label = nullptr;
     std::array<ImageControl*, 5> line{}, train{};
-    ImageControl *HELP = nullptr, *back = nullptr, *quit = nullptr, *cts = nullptr;
+    ImageControl *help_button = nullptr, *back_button = nullptr, *quit_button = nullptr,
+                 *click_to_start = nullptr;
     QLabel *cursor = nullptr, *loading = nullptr;
-    QWidget* DXDraw1 = nullptr;
-    QTimer* Timer1 = nullptr;
-    std::unique_ptr<MediaPlayer> MediaPlayer1;
+    QWidget* movie_view = nullptr;
+    QTimer* animation_timer = nullptr;
+    std::unique_ptr<MediaPlayer> movie_player;
 
   protected:
     void closeEvent(QCloseEvent* e) override;     // closing the main window ends the program
@@ -60,7 +61,7 @@ class TForm5 : public QWidget {
     void keyReleaseEvent(QKeyEvent* e) override;  // KeyUp
 
   private:
-    void load_image1(const std::string& name);
+    void load_title_picture(const std::string& name);
     void set_client_size(int width, int height, bool centre);
     void drive_ended();
 

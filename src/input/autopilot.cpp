@@ -63,7 +63,7 @@ void Autopilot::move_lever_towards(Drive& d, int lever) {
     for (int presses = 0; presses < 20 && lever_position(d) != lever; ++presses) {
         const int before = lever_position(d);
         const bool before_hold = d.s.hold_active;
-        AsciiDown(d, lever > before ? '8' : '2');
+        press_character_key(d, lever > before ? '8' : '2');
         if (lever_position(d) == before && d.s.hold_active == before_hold)
             break;  // the lever is at an end
     }
@@ -167,7 +167,7 @@ bool Autopilot::change_gear(Drive& d) {
     if (want == s.gear_position) return false;
     // The lever goes to the gear only with the power off.
     if (s.power_notch > 0) move_lever_towards(d, 0);
-    if (s.applied_power_notch == 0) AsciiDown(d, want > s.gear_position ? 's' : 'x');
+    if (s.applied_power_notch == 0) press_character_key(d, want > s.gear_position ? 's' : 'x');
     return true;
 }
 
@@ -185,9 +185,9 @@ void Autopilot::at_station(Drive& d, int row) {
     }
     // One-man doors: open on arrival, close once the melody has played and the time has come.
     if (d.line.OneMan == 1 && st.kind == kStopWithDoors) {
-        if (!s.doors_open && !flags.arrived && !flags.departed) AsciiDown(d, 'd');
+        if (!s.doors_open && !flags.arrived && !flags.departed) press_character_key(d, 'd');
         if (s.doors_open && s.door_command && flags.melody_played && s.clock > st.departure_time)
-            AsciiDown(d, 'd');
+            press_character_key(d, 'd');
     }
 }
 
@@ -205,20 +205,21 @@ void Autopilot::act(Drive& d) {
     }
     // After an emergency stop by the system: emergency position, reset, carry on.
     if (s.system_eb && round_half_even(s.train_speed) == 0) {
-        AsciiDown(d, '0');
-        AsciiDown(d, 'r');
+        press_character_key(d, '0');
+        press_character_key(d, 'r');
         events_.push_back("autopilot reset the emergency brake");
     }
     // The vigilance device wants a hand now and then: a key that moves nothing.
-    if (s.idle_ticks > 300) AsciiDown(d, ' ');
+    if (s.idle_ticks > 300) press_character_key(d, ' ');
     // The supervision first: confirm an alarm with the brake applied.
     if (s.ats_alarm) {
         if (s.brake_notch >= 0) move_lever_towards(d, -service_steps_);
-        AsciiDown(d, ' ');
+        press_character_key(d, ' ');
     }
     // The chime, once it rings, is silenced by another press (not before: that would call it
     // off unheard).
-    if (!s.ats_alarm && !s.ats_chime && d.sound.is_playing(d.vehicle.Sound_Ats2)) AsciiDown(d, ' ');
+    if (!s.ats_alarm && !s.ats_chime && d.sound.is_playing(d.vehicle.Sound_Ats2))
+        press_character_key(d, ' ');
 
     const bool standing = round_half_even(s.train_speed) == 0;
     const int row = s.next_station_index;

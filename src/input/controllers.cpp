@@ -29,18 +29,18 @@ void serial_command(Drive& d, int slot) {
         s.power_notch = controller_notch(d, slot);
         s.brake_notch = 0;
         all_pending(s);
-        masconupdate(d);
+        refresh_notch_display(d);
     } else if (slot == 7) {
         s.power_notch = 0;
         s.brake_notch = 0;
         all_pending(s);
-        masconupdate(d);
+        refresh_notch_display(d);
     } else if (slot <= 16) {
         s.power_notch = 0;
         all_pending(s);
         s.brake_notch = controller_notch(d, -(slot - 7));
         if (slot == 16) restart(d.sound, d.vehicle.Sound_EB);
-        masconupdate(d);
+        refresh_notch_display(d);
     } else if (slot <= 19) {
         // The reverser moves only with the train (nearly) at a stand; its lamps follow it.
         if (std::abs(s.train_speed) <= 1) set_reverser(d, 18 - slot);
@@ -119,7 +119,7 @@ int controller_notch(const Drive& d, int k) {
     return first + count;
 }
 
-void RxChar(Drive& d, const std::string& text) {
+void serial_text_received(Drive& d, const std::string& text) {
     idle_prologue(d);
     d.view.value_display_caption = is_valid_utf8(text) ? text : sjis_to_utf8(text);
     const std::string_view command = std::string_view(text).substr(0, 5);
@@ -131,7 +131,7 @@ void RxChar(Drive& d, const std::string& text) {
     }
 }
 
-void USBScan(Drive& d) {
+void read_game_controller(Drive& d) {
     ControllerSetup& setup = *d.controllers;
     const JoystickState state = d.joystick->poll();
     const std::int64_t handle_sum = usb_handle_sum(state);
@@ -162,7 +162,7 @@ void USBScan(Drive& d) {
         for (auto [button, c] : kButtons)
             if (state.pressed(button)) post(d, c);
     }
-    masconupdate(d);
+    refresh_notch_display(d);
     if (d.options.controller_debug)
         d.view.caption = "X:" + std::to_string(state.x) + " Y:" + std::to_string(state.y);
     setup.last_usb_state = sum;
@@ -174,14 +174,14 @@ void handle_posted_keys(Drive& d) {
     keys.swap(d.posted_keys);
     for (const PostedKey& k : keys) {
         if (k.character == '\0') {
-            keydowns(d, VirtualKey::Enter, false);
+            press_virtual_key(d, VirtualKey::Enter, false);
         } else {
-            AsciiDown(d, k.character);
+            press_character_key(d, k.character);
         }
     }
 }
 
-void debug1Click(Drive& d, bool checked) {
+void set_controller_debug(Drive& d, bool checked) {
     d.options.controller_debug = checked;
     if (!checked) d.view.caption = d.line.display(d.line.LineName);
 }

@@ -23,17 +23,17 @@ int controller_notch(const Drive& d, int k);
 
 // A chunk of text the serial controller sent: its first five characters against the
 // controller's commands.
-void RxChar(Drive& d, const std::string& text);
+void serial_text_received(Drive& d, const std::string& text);
 
 // Reads the game controller; when its state changed, sets the notches and types the keys of
 // the pressed buttons. Called by the tick while a train-game controller is chosen.
-void USBScan(Drive& d);
+void read_game_controller(Drive& d);
 
 // Hands the keys the controllers typed to the key handlers, in the order they were typed.
 void handle_posted_keys(Drive& d);
 
 // "デバッグオプション(&D)": `checked` is the item's new mark. Taking it off gives the window
 // back its line's name.
-void debug1Click(Drive& d, bool checked);
+void set_controller_debug(Drive& d, bool checked);
 
 }  // namespace ostrel

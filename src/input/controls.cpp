@@ -100,7 +100,7 @@ void set_reverser(Drive& d, int position) {
     d.s.reverser = position;
     if (SpriteState* f = d.view.sprite(d.view.ids.lamp_fwd)) f->visible = position == 1;
     if (SpriteState* b = d.view.sprite(d.view.ids.lamp_back)) b->visible = position == -1;
-    masconupdate(d);
+    refresh_notch_display(d);
 }
 
 void power_up(Drive& d) {
@@ -271,7 +271,7 @@ const CharacterRule kOtherRules[] = {
     {"3", always, [](Drive& d) { restart(d.sound, d.vehicle.Sound_Horn); }},
     {"6", always, [](Drive& d) { restart(d.sound, d.vehicle.Sound_Horn2); }},
     {"1", always, [](Drive& d) { restart(d.sound, d.vehicle.Buzzer[1]); }},
-    {"d7", one_man, [](Drive& d) { Door_operate(d); }},
+    {"d7", one_man, [](Drive& d) { operate_doors(d); }},
     {"r", [](const Drive& d) { return d.s.brake_notch == -d.vehicle.Brake && at_standstill(d); },
      [](Drive& d) {
          DriveState& s = d.s;
@@ -299,7 +299,7 @@ const CharacterRule kOtherRules[] = {
          const int modes = static_cast<int>(d.vehicle.PowerMode.size());
          d.s.power_mode = modes > 0 && d.s.power_mode + 1 < modes ? d.s.power_mode + 1 : 0;
          d.s.power_notch = 0;
-         masconupdate(d);
+         refresh_notch_display(d);
      }},
     {"t",
      [](const Drive& d) {
@@ -315,12 +315,12 @@ const CharacterRule kOtherRules[] = {
      [](Drive& d) {
          if (d.s.gear_position < static_cast<int>(d.vehicle.Engine.size()) - 1)
              d.s.gear_position += 1;
-         masconupdate(d);
+         refresh_notch_display(d);
      }},
     {"x", manual_gears,
      [](Drive& d) {
          if (d.s.gear_position > 0) d.s.gear_position -= 1;
-         masconupdate(d);
+         refresh_notch_display(d);
      }},
 };
 
@@ -332,7 +332,7 @@ void apply_rules(Drive& d, char key, const CharacterRule (&rules)[N]) {
 
 }  // namespace
 
-void AsciiDown(Drive& d, char key) {
+void press_character_key(Drive& d, char key) {
     DriveState& s = d.s;
     idle_prologue(d);
     if (s.notch_keys_swapped) {
@@ -344,7 +344,7 @@ void AsciiDown(Drive& d, char key) {
     }
     if (s.input_locked) return;
     apply_rules(d, key, kNotchRules);
-    masconupdate(d);
+    refresh_notch_display(d);
     apply_rules(d, key, kOtherRules);
     show_gear_label(d);
     if (s.applied_brake_notch > s.brake_notch) {
@@ -353,7 +353,7 @@ void AsciiDown(Drive& d, char key) {
     }
 }
 
-void keydowns(Drive& d, VirtualKey key, bool shift) {
+void press_virtual_key(Drive& d, VirtualKey key, bool shift) {
     DriveState& s = d.s;
     switch (key) {
         case VirtualKey::Backspace:
@@ -440,14 +440,14 @@ void keydowns(Drive& d, VirtualKey key, bool shift) {
     }
 }
 
-void WheelD(Drive& d) {
+void wheel_towards_power(Drive& d) {
     idle_prologue(d);
     combined_step_power(d);
     all_pending(d.s);
-    masconupdate(d);
+    refresh_notch_display(d);
 }
 
-void WheelU(Drive& d) {
+void wheel_towards_brake(Drive& d) {
     idle_prologue(d);
     const int emergency = -d.vehicle.Brake;
     const int before = d.s.brake_notch;
@@ -456,7 +456,7 @@ void WheelU(Drive& d) {
         !d.sound.is_playing(d.vehicle.Sound_EB))
         restart(d.sound, d.vehicle.Sound_EB);
     all_pending(d.s);
-    masconupdate(d);
+    refresh_notch_display(d);
 }
 
 bool virtual_key_from_name(const std::string& name, VirtualKey& key) {

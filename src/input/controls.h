@@ -27,10 +27,10 @@ enum class VirtualKey {
     F12
 };
 
-void AsciiDown(Drive& d, char key);
-void keydowns(Drive& d, VirtualKey key, bool shift);
-void WheelD(Drive& d);  // towards the driver: towards power
-void WheelU(Drive& d);  // away: towards brake, down to emergency
+void press_character_key(Drive& d, char key);
+void press_virtual_key(Drive& d, VirtualKey key, bool shift);
+void wheel_towards_power(Drive& d);  // towards the driver: towards power
+void wheel_towards_brake(Drive& d);  // away: towards brake, down to emergency
 
 // Every input restarts the vigilance count, silences its alarm and puts out its lamp.
 void idle_prologue(Drive& d);

@@ -14,7 +14,7 @@ std::unique_ptr<Drive> open_drive(const LoadedDrive& loaded, const DriveServices
     if (services.controllers) drive->controllers = services.controllers;
     read_controller_codes(services.settings, *drive->controllers);
     drive->joystick = services.joystick;
-    drive->usb_scan = USBScan;
+    drive->usb_scan = read_game_controller;
     show_cab_before_start(*drive);
     drive->options = read_options(services.settings);
     if (loaded.strings.Start)

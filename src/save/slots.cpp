@@ -186,7 +186,7 @@ void load_slot(Drive& d, const SettingsStore& store, int slot) {
         }
     }
     s.stop_remaining = s.next_stop_position - s.train_position;
-    masconupdate(d);
+    refresh_notch_display(d);
 }
 
 DriveOptions read_options(const SettingsStore& store) {

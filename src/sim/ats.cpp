@@ -69,7 +69,7 @@ void warning_ats(Drive& d) {
         show_sprite(d, d.view.ids.lamp_ats, true);
         if (s.ats_limit == 0) {
             s.system_eb = true;
-            masconupdate(d);
+            refresh_notch_display(d);
         }
     }
     if (s.ats_chime && !d.sound.is_playing(veh.Sound_Ats2)) {
@@ -88,7 +88,7 @@ void warning_ats(Drive& d) {
         if (!d.options.ats_off && s.ats_alarm_ticks > 10 * veh.ATS_Time) {
             if (!s.system_eb) restart(d.sound, veh.Sound_EB);
             s.system_eb = true;
-            masconupdate(d);
+            refresh_notch_display(d);
             s.ats_alarm_ticks = 0;
         }
     }
@@ -208,7 +208,7 @@ void pattern_first_pass(Drive& d) {
         show_sprite(d, d.view.ids.lamp_atsp1, false);
         show_sprite(d, d.view.ids.lamp_atsp2, false);
     }
-    masconupdate(d);
+    refresh_notch_display(d);
 }
 
 void pattern_second_pass(Drive& d) {
@@ -263,7 +263,7 @@ void pattern_second_pass(Drive& d) {
         d.sound.stop(d.vehicle.Sound_Atc);
         show_sprite(d, d.view.ids.lamp_atsp2, false);
     }
-    masconupdate(d);
+    refresh_notch_display(d);
 }
 
 // Shows pattern `entry` of the cab-signal strip as a zone indicator.

@@ -12,7 +12,7 @@ constexpr int kStationDoorCloseChannel = 32;
 
 }  // namespace
 
-void Door_operate(Drive& d) {
+void operate_doors(Drive& d) {
     DriveState& s = d.s;
     s.door_command = false;
     if (round_half_even(s.train_speed) != 0) return;

@@ -182,7 +182,7 @@ void protect_against_rolling_back(Drive& d) {
     if (d.vehicle.Back == 1 && s.reverser == 1 && s.train_speed < -5) {
         s.system_eb = true;
         restart(d.sound, d.vehicle.Sound_EB);
-        masconupdate(d);
+        refresh_notch_display(d);
     }
 }
 

@@ -100,7 +100,7 @@ void reset_for_new_position(Drive& d, int station_row) {
                                        s.current_frame);
 }
 
-void StationClick(Drive& d, int station_row) {
+void move_to_station(Drive& d, int station_row) {
     if (station_row < 0 || station_row >= static_cast<int>(d.line.Station.size())) return;
     DriveState& s = d.s;
     const TStation& st = d.line.Station[static_cast<std::size_t>(station_row)];
@@ -122,7 +122,7 @@ void StationClick(Drive& d, int station_row) {
     s.last_sample_position = s.train_position;
     s.stop_remaining = 0;
     s.next_stop_position = s.train_position;
-    masconupdate(d);
+    refresh_notch_display(d);
 }
 
 }  // namespace ostrel

@@ -8,7 +8,7 @@ struct Drive;
 
 // "Move": the train stands at a station's stopping point as at the start of a drive, with the
 // clock set so that the station's dwell and melody still lie ahead.
-void StationClick(Drive& d, int station_row);
+void move_to_station(Drive& d, int station_row);
 
 // The resets that moving and restoring share: flags of the run, sounds, doors, the crossing
 // queue, sub-movies, the signal pictures, the speed-profile row. `station_row` decides the

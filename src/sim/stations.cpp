@@ -80,7 +80,7 @@ void stations_step(Drive& d) {
             arrive(d, st, flags);
         if (st.kind == kStopWithDoors && !one_man && !s.doors_open && standing) {
             station_callout(d, StationOccasion::Stopped);
-            Door_operate(d);
+            operate_doors(d);
             arrive(d, st, flags);
             station_callout(d, StationOccasion::Arrived);
         }
@@ -119,7 +119,7 @@ void stations_step(Drive& d) {
         }
         if (st.departure_time < s.clock && s.doors_open && flags.melody_played && flags.arrived &&
             s.clock - s.arrival_clock > 30 * seconds_of(d, melody)) {
-            if (!one_man) Door_operate(d);
+            if (!one_man) operate_doors(d);
             flags.departed = true;
             d.sound.stop(d.line_channel(st.arrival_sound));
             station_callout(d, StationOccasion::DoorsClosing);

@@ -101,7 +101,7 @@ void tick(Drive& d) {
     door_closing_step(d);
     update_train_lamps(d);
     timetable_and_limit_signs(d);
-    if (s.tick_count % 10 == 0) timecalc(d);
+    if (s.tick_count % 10 == 0) update_clock_label(d);
     automatic_gear_selection(d);
     play_brake_sounds(d);
     update_meters(d);
@@ -136,11 +136,11 @@ void tick(Drive& d) {
 }
 
 void show_cab_before_start(Drive& d) {
-    masconupdate(d);
-    timecalc(d);
+    refresh_notch_display(d);
+    update_clock_label(d);
 }
 
-void start1Click(Drive& d) {
+void start_or_pause(Drive& d) {
     DriveState& s = d.s;
     if (s.tick_timer_running) {
         for (int ch = 0; ch < SoundChannels::kCount; ++ch) {

@@ -20,6 +20,6 @@ void show_cab_before_start(Drive& d);
 
 // Start, pause and resume: pausing stops both steps and every sound and remembers which
 // sounds to play again on resuming.
-void start1Click(Drive& d);
+void start_or_pause(Drive& d);
 
 }  // namespace ostrel

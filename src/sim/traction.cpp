@@ -166,7 +166,7 @@ void complete_gear_change(Drive& d) {
     if (!s.gear_shifting && s.applied_power_notch >= 1 && s.gear_notch != s.gear_position &&
         s.gear_timer == 0) {
         s.gear_shifting = true;
-        masconupdate(d);
+        refresh_notch_display(d);
     }
     if (s.gear_shifting) {
         s.gear_timer += 1;
@@ -174,7 +174,7 @@ void complete_gear_change(Drive& d) {
             s.gear_timer = 0;
             s.gear_notch = s.gear_position;
             s.gear_shifting = false;
-            masconupdate(d);
+            refresh_notch_display(d);
         }
     }
 }

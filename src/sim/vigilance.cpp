@@ -19,7 +19,7 @@ void vigilance_device(Drive& d) {
         d.sound.stop(ring);
         s.idle_ticks = 0;
         s.system_eb = true;
-        masconupdate(d);
+        refresh_notch_display(d);
         s.power_change_pending = s.brake_change_pending = s.sap_change_pending = true;
     }
 }

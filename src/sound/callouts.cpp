@@ -10,7 +10,7 @@ int callout_channel(const Drive& d) {
     return d.running_count + d.line_count + d.engine_count + 1;
 }
 
-void kanko_queue_add(Drive& d, int wave_slot) {
+void queue_callout_wave(Drive& d, int wave_slot) {
     DriveState& s = d.s;
     if (!d.data.waves.get(wave_slot)) return;
     s.queue_adding = true;
@@ -27,7 +27,7 @@ void kanko_queue_add(Drive& d, int wave_slot) {
 
 void queue_callout_id(Drive& d, int callout_id) {
     if (callout_id < 0 || callout_id > WaveTable::kMaxCalloutId) return;
-    kanko_queue_add(d, WaveTable::kCalloutFirst + callout_id);
+    queue_callout_wave(d, WaveTable::kCalloutFirst + callout_id);
 }
 
 void play_next_callout(Drive& d) {
@@ -65,14 +65,14 @@ void time_callout(Drive& d, int due_time) {
     if (d.s.clock < due_time) queue_callout_id(d, 17);
 }
 
-void Timecheck(Drive& d) {
+void time_check_callouts(Drive& d) {
     for (const TTimePoint& p : d.line.Time) {
         if (p.first_frame < d.s.current_frame && d.s.current_frame < p.last_frame)
             time_callout(d, p.due_time);
     }
 }
 
-void kanko_add(Drive& d, SignalOccasion occasion) {
+void queue_signal_callouts(Drive& d, SignalOccasion occasion) {
     const int signal = d.s.current_signal_index;
     for (const TSignalKanko& row : d.line.SignalKanko) {
         if (row.signal_no != signal) continue;
@@ -161,7 +161,7 @@ void supervision_callout(Drive& d) {
         auto has = [&name](const char* word) { return name.find(word) != std::string::npos; };
         if ((has("ATSnone") && a == 0 && b == 0) || (has("ATS30") && either(1)) ||
             (has("ATS45") && either(2)) || (has("ATS65") && either(3)))
-            kanko_queue_add(d, WaveTable::kSignFirst + static_cast<int>(i));
+            queue_callout_wave(d, WaveTable::kSignFirst + static_cast<int>(i));
     }
 }
 
@@ -181,14 +181,14 @@ void callout_key(Drive& d) {
     if (s.callout_due != kNone && (sign_wave || s.callout_due == 900) &&
         s.callout_due != s.last_enter_callout) {
         if (s.callout_due == 900) {
-            Timecheck(d);
+            time_check_callouts(d);
         } else {
-            kanko_queue_add(d, WaveTable::kSignFirst + s.callout_due);
+            queue_callout_wave(d, WaveTable::kSignFirst + s.callout_due);
         }
         s.last_enter_callout = s.callout_due;
     } else if (s.other_image_blink && s.callout_due == kNone && !at_standstill(d) &&
                s.shown_other_image != s.last_enter_callout) {
-        kanko_queue_add(d, WaveTable::kSignFirst + s.shown_other_image);
+        queue_callout_wave(d, WaveTable::kSignFirst + s.shown_other_image);
         s.last_enter_callout = s.shown_other_image;
     } else if (s.cross_callout_pending != -1 && moving_forward(d) &&
                !d.view.crossimage_sub_visible) {
@@ -206,12 +206,12 @@ void callout_key(Drive& d) {
     } else {
         for (std::size_t j = 0; j < d.line.KankoSound2.size(); ++j) {
             if (static_cast<int>(j) == s.signal_extra_callout && s.signal_aspect != kNone) {
-                kanko_add(d, SignalOccasion::BeforeExtraPhrase);
+                queue_signal_callouts(d, SignalOccasion::BeforeExtraPhrase);
                 queue_callout_id(d, 21 + static_cast<int>(j));
             }
         }
         aspect_callout(d, s.signal_aspect);
-        kanko_add(d, SignalOccasion::AfterAspect);
+        queue_signal_callouts(d, SignalOccasion::AfterAspect);
     }
 }
 

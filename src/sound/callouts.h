@@ -7,7 +7,7 @@ namespace ostrel {
 struct Drive;
 
 // Appends the wave of a wave-table slot; an empty slot adds nothing, a full queue drops it.
-void kanko_queue_add(Drive& d, int wave_slot);
+void queue_callout_wave(Drive& d, int wave_slot);
 void queue_callout_id(Drive& d, int callout_id);
 
 // Once per tick: starts the next phrase when the current one has ended.
@@ -16,14 +16,14 @@ void play_next_callout(Drive& d);
 // The phrases for the difference between the clock and a due time.
 void time_callout(Drive& d, int due_time);
 // The driver's time check: a time call-out for every time point the train is in.
-void Timecheck(Drive& d);
+void time_check_callouts(Drive& d);
 
 // When the signal call-outs of the governing signal are made (the `when` they select).
 enum class SignalOccasion {
     BeforeExtraPhrase = 1,  // `when` 0, before a "[KankoSound2]" phrase of the signal
     AfterAspect = 2,        // `when` 2 then 1, after the aspect's call-out
 };
-void kanko_add(Drive& d, SignalOccasion occasion);
+void queue_signal_callouts(Drive& d, SignalOccasion occasion);
 // The call-out of a signal aspect.
 void aspect_callout(Drive& d, int aspect);
 // When the station call-outs of the next station are made.

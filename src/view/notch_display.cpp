@@ -37,7 +37,7 @@ void show_gear_label(Drive& d) {
     }
 }
 
-void masconupdate(Drive& d) {
+void refresh_notch_display(Drive& d) {
     DriveState& s = d.s;
     ViewState& v = d.view;
     const Vehicle& veh = d.vehicle;

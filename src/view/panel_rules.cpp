@@ -66,7 +66,7 @@ void update_train_lamps(Drive& d) {
     show(view.ids.lamp_const, s.constant_speed);
 }
 
-void timecalc(Drive& d) {
+void update_clock_label(Drive& d) {
     d.view.Label3 = clock_text(d.s.clock);
 }
 

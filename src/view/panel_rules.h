@@ -10,7 +10,7 @@ struct Drive;
 void update_needles(Drive& d);
 void update_speed_label(Drive& d);
 void update_train_lamps(Drive& d);
-void timecalc(Drive& d);  // the clock label
+void update_clock_label(Drive& d);  // the clock label
 void update_darkening(Drive& d, bool visual_effects_off);
 
 // Sprite angle (1/256 turn) of a needle showing `value`.

@@ -113,15 +113,15 @@ class Windows : public ::testing::Test {
         return *program_;
     }
     // Through the title to a drive: line image `line`, train image `train`.
-    TForm1* start_drive(int line = 1, int train = 1) {
-        TForm5* title = program_->title();
-        if (title->title_state == 1) title->Imageclick();
-        if (title->title_state == 2) title->Imageclick();
-        title->lineclick(line);
-        title->Trainclick(train);
+    DrivingWindow* start_drive(int line = 1, int train = 1) {
+        TitleWindow* title = program_->title();
+        if (title->title_state == 1) title->title_picture_clicked();
+        if (title->title_state == 2) title->title_picture_clicked();
+        title->choose_line(line);
+        title->choose_train(train);
         return program_->driving();
     }
-    static DriveState& state(TForm1* w) { return w->session().drive_unlocked().s; }
+    static DriveState& state(DrivingWindow* w) { return w->session().drive_unlocked().s; }
 
     static fs::path* program_dir_;
     fs::path config_;
@@ -208,28 +208,28 @@ TEST_F(Windows, WithoutTheMarkerFileTheProgramSaysSoAndEnds) {
 
 TEST_F(Windows, TheDrivingViewScalesWithTheWindowAndKeepsItsPlacesForClicks) {
     start_program(*program_dir_);
-    TForm1* w = start_drive();
-    QPointer<TForm1> alive(w);
+    DrivingWindow* w = start_drive();
+    QPointer<DrivingWindow> alive(w);
     w->show();
-    EXPECT_EQ(w->untendai->size(), QSize(743, 560));  // opens at the layout's own size
-    EXPECT_DOUBLE_EQ(w->untendai->placement().scale, 1);
-    w->untendai->resize(1486, 1200);  // twice the size, taller than the layout's aspect
-    const Letterbox box = w->untendai->placement();
+    EXPECT_EQ(w->cab_view->size(), QSize(743, 560));  // opens at the layout's own size
+    EXPECT_DOUBLE_EQ(w->cab_view->placement().scale, 1);
+    w->cab_view->resize(1486, 1200);  // twice the size, taller than the layout's aspect
+    const Letterbox box = w->cab_view->placement();
     EXPECT_DOUBLE_EQ(box.scale, 2);
     EXPECT_DOUBLE_EQ(box.offset.y(), 40);
     // F11's menu item toggles full screen; Shift+F11 stays the drive's key.
-    w->full_screen1->trigger();
+    w->full_screen_item->trigger();
     EXPECT_TRUE(w->windowState() & Qt::WindowFullScreen);
-    w->full_screen1->trigger();
+    w->full_screen_item->trigger();
     EXPECT_FALSE(w->windowState() & Qt::WindowFullScreen);
     // A click on the cab view starts the drive (movieclick), once the window has stood longer
     // than a double click; the back button, where it is drawn at twice the size, closes the
     // window.
     QTest::qWait(QApplication::doubleClickInterval() + 50);
-    w->untendai->resize(1486, 1200);
-    QTest::mouseClick(w->untendai, Qt::LeftButton, {}, QPoint(400, 300));
+    w->cab_view->resize(1486, 1200);
+    QTest::mouseClick(w->cab_view, Qt::LeftButton, {}, QPoint(400, 300));
     EXPECT_TRUE(state(w).tick_timer_running);
-    QTest::mouseClick(w->untendai, Qt::LeftButton, {}, QPoint(2 * 727, 40 + 2 * 542));
+    QTest::mouseClick(w->cab_view, Qt::LeftButton, {}, QPoint(2 * 727, 40 + 2 * 542));
     EXPECT_TRUE(QTest::qWaitFor([&] { return alive.isNull() || !alive->isVisible(); }, 2000));
 }
 
@@ -242,21 +242,21 @@ TEST_F(Windows, TheOpeningMoviePlaysItsFramesThenTheSlideShowFollows) {
     fixture::write_file(dir / "image" / "title" / "01.jpg",
                         fixture::jpeg(640, 400, Rgba{90, 120, 160, 255}));
     Program& p = start_program(dir);
-    TForm5* title = p.title();
+    TitleWindow* title = p.title();
     p.title()->show();
-    auto* player = dynamic_cast<MoviePlayer*>(title->MediaPlayer1.get());
+    auto* player = dynamic_cast<MoviePlayer*>(title->movie_player.get());
     ASSERT_NE(player, nullptr);
     EXPECT_TRUE(player->playing());
     // The title sound opened at the first tick does not cut the movie short.
-    title->Timer1Timer();
-    EXPECT_TRUE(title->DXDraw1->isVisible());
+    title->animate();
+    EXPECT_TRUE(title->movie_view->isVisible());
     // The first slide has resized the window: it is centred again at its new size.
     EXPECT_EQ(title->size(), QSize(640, 400));
     const QRect screen = title->screen()->geometry();
     EXPECT_EQ(title->pos(), QPoint(screen.x() + qRound((screen.width() - title->width()) / 2.0),
                                    screen.y() + qRound((screen.height() - title->height()) / 2.0)))
         << title->width() << " x " << title->height();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !title->DXDraw1->isVisible(); }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !title->movie_view->isVisible(); }, 5000));
     EXPECT_GE(player->frames_shown(), 5);  // 15 frames at 30 a second, some perhaps skipped
     EXPECT_EQ(title->size(), QSize(800, 600));
     title->close();
@@ -310,7 +310,7 @@ TEST_F(Windows, ADeviceThatNoLongerOpensAfterADriveEndsTheProgram) {
         program_->leave_event_loop = {};
         program_->sound_device_opens = [still_there] { return still_there; };
         program_->create_windows();
-        TForm1* w = start_drive();
+        DrivingWindow* w = start_drive();
         ASSERT_NE(w->session().device_channels(), nullptr);
         messages_->texts.clear();
         w->close();
@@ -329,41 +329,41 @@ TEST_F(Windows, ADeviceThatNoLongerOpensAfterADriveEndsTheProgram) {
 
 TEST_F(Windows, TitleShowsOnlyTheTrainsOfALineUnlessShiftIsHeld) {
     Program& p = start_program(*program_dir_);
-    TForm5* title = p.title();
+    TitleWindow* title = p.title();
     // No opening movie can be played: the first tick lays out the 800 x 600 picture window.
-    title->Timer1Timer();
-    EXPECT_FALSE(title->DXDraw1->isVisible());
-    title->Imageclick();
-    title->Imageclick();
+    title->animate();
+    EXPECT_FALSE(title->movie_view->isVisible());
+    title->title_picture_clicked();
+    title->title_picture_clicked();
     EXPECT_EQ(title->title_state, 3);
     EXPECT_TRUE(title->isVisible());
-    title->lineclick(1);
+    title->choose_line(1);
     EXPECT_TRUE(title->train[0]->isVisible());
     EXPECT_FALSE(title->train[1]->isVisible());
     QTest::keyPress(title, Qt::Key_Shift, Qt::ShiftModifier);
     EXPECT_TRUE(title->any_train);
-    title->lineclick(3);
+    title->choose_line(3);
     EXPECT_EQ(title->selection.line_file_name, "line_exp.dat");
     EXPECT_EQ(title->selection.start_station_index, 12);
     EXPECT_TRUE(title->train[0]->isVisible());
     EXPECT_TRUE(title->train[4]->isVisible());
     QTest::keyRelease(title, Qt::Key_Shift);
     EXPECT_FALSE(title->any_train);
-    title->backclick();
+    title->back_to_lines();
     EXPECT_EQ(title->title_state, 2);
     EXPECT_FALSE(title->train[0]->isVisible());
 }
 
 TEST_F(Windows, StartPausesAndResumesWithItsCaptionsAndKeysReachTheDrive) {
     start_program(*program_dir_);
-    TForm1* w = start_drive();
+    DrivingWindow* w = start_drive();
     ASSERT_NE(w, nullptr);
     EXPECT_EQ(w->size(), QSize(743, 560 + w->menuBar()->height()));
     // The sample's string file names the Start item.
-    EXPECT_EQ(w->start1->text(), QStringLiteral("運転開始(&S)"));
+    EXPECT_EQ(w->start_item->text(), QStringLiteral("運転開始(&S)"));
     EXPECT_TRUE(state(w).input_locked);
-    w->start1->trigger();
-    EXPECT_EQ(w->start1->text(), QStringLiteral("一時停止(&S)"));
+    w->start_item->trigger();
+    EXPECT_EQ(w->start_item->text(), QStringLiteral("一時停止(&S)"));
     EXPECT_TRUE(state(w).tick_timer_running);
     QTest::qWait(350);
     EXPECT_GE(state(w).tick_count, 2);
@@ -374,15 +374,15 @@ TEST_F(Windows, StartPausesAndResumesWithItsCaptionsAndKeysReachTheDrive) {
     EXPECT_NE(state(w).brake_notch, brake);
     // Pausing stops both steps and every sound, remembering what played.
     w->session().channels().play_looping(3);
-    w->start1->trigger();
-    EXPECT_EQ(w->start1->text(), QStringLiteral("運転再開(&S)"));
+    w->start_item->trigger();
+    EXPECT_EQ(w->start_item->text(), QStringLiteral("運転再開(&S)"));
     EXPECT_FALSE(state(w).fast_timer_running);
     EXPECT_EQ(state(w).paused_channels[3], SoundChannels::Playing::Looping);
     EXPECT_FALSE(w->session().channels().is_playing(3));
     const int ticks = state(w).tick_count;
     QTest::qWait(250);
     EXPECT_EQ(state(w).tick_count, ticks);
-    w->start1->trigger();
+    w->start_item->trigger();
     EXPECT_EQ(w->session().channels().playing(3), SoundChannels::Playing::Looping);
     w->close();
     EXPECT_EQ(program_->driving(), nullptr);
@@ -391,15 +391,15 @@ TEST_F(Windows, StartPausesAndResumesWithItsCaptionsAndKeysReachTheDrive) {
 
 TEST_F(Windows, MoveListsEveryStopButTheTerminusAndPutsTheTrainThere) {
     start_program(*program_dir_);
-    TForm1* w = start_drive();
+    DrivingWindow* w = start_drive();
     QStringList names, captions;
-    for (QAction* a : w->GoTo1->actions()) {
+    for (QAction* a : w->move_menu->actions()) {
         names << a->objectName();
         captions << a->text();
     }
     EXPECT_EQ(names, (QStringList{"Sta0", "Sta1", "Sta3"}));
     EXPECT_EQ(captions, (QStringList{"東駅", "中駅", "西駅"}));
-    w->GoTo1->actions()[1]->trigger();
+    w->move_menu->actions()[1]->trigger();
     EXPECT_EQ(state(w).current_frame, 3000);
     EXPECT_EQ(w->session().drive_unlocked().view.Label4, "中駅");
     w->close();
@@ -407,26 +407,26 @@ TEST_F(Windows, MoveListsEveryStopButTheTerminusAndPutsTheTrainThere) {
 
 TEST_F(Windows, MenuTogglesAreKeptForTheNextDriveAndTheNextRunOfTheProgram) {
     start_program(*program_dir_);
-    TForm1* w = start_drive();
-    EXPECT_TRUE(w->D1->isChecked());
-    EXPECT_FALSE(w->OFF1->isChecked());
-    w->OFF1->trigger();
-    w->D1->trigger();
+    DrivingWindow* w = start_drive();
+    EXPECT_TRUE(w->explanation_item->isChecked());
+    EXPECT_FALSE(w->callouts_off_item->isChecked());
+    w->callouts_off_item->trigger();
+    w->explanation_item->trigger();
     EXPECT_TRUE(w->session().drive_unlocked().options.callouts_off);
     w->close();
     EXPECT_EQ(store_->read_int(kSettingsKey, "Kanko"), 1);
     EXPECT_EQ(store_->read_int(kSettingsKey, "Information"), 0);
-    TForm1* second = start_drive();
-    EXPECT_TRUE(second->OFF1->isChecked());
-    EXPECT_FALSE(second->D1->isChecked());
+    DrivingWindow* second = start_drive();
+    EXPECT_TRUE(second->callouts_off_item->isChecked());
+    EXPECT_FALSE(second->explanation_item->isChecked());
     second->close();
     // A new run of the program reads them from the settings store.
     program_.reset();
     store_ = std::make_unique<QtSettingsStore>();
     start_program(*program_dir_);
-    TForm1* third = start_drive();
-    EXPECT_TRUE(third->OFF1->isChecked());
-    EXPECT_FALSE(third->OFF2->isChecked());
+    DrivingWindow* third = start_drive();
+    EXPECT_TRUE(third->callouts_off_item->isChecked());
+    EXPECT_FALSE(third->ats_off_item->isChecked());
     third->close();
 }
 
@@ -437,14 +437,14 @@ TEST_F(Windows, TheControllerTypeStaysMarkedAndTheSerialPortConnectsAndDisconnec
     serial.port = ::ttyname(port_end);
     write_serial_settings(*store_, serial);
     start_program(*program_dir_);
-    TForm1* w = start_drive();
-    EXPECT_TRUE(w->COM11->isChecked());
-    w->COM21->trigger();
+    DrivingWindow* w = start_drive();
+    EXPECT_TRUE(w->standard_controller_item->isChecked());
+    w->windows_controller_item->trigger();
     EXPECT_EQ(program_->controllers().controller_type, 1);
-    EXPECT_TRUE(w->COM21->isChecked());
-    EXPECT_FALSE(w->COM11->isChecked());
+    EXPECT_TRUE(w->windows_controller_item->isChecked());
+    EXPECT_FALSE(w->standard_controller_item->isChecked());
 
-    w->Connect1->trigger();
+    w->serial_connect_item->trigger();
     EXPECT_EQ(messages_->texts.last(), QStringLiteral("Connect to controller."));
     ASSERT_EQ(::write(controller_end, "B3xxx", 5), 5);
     QElapsedTimer waited;
@@ -453,17 +453,17 @@ TEST_F(Windows, TheControllerTypeStaysMarkedAndTheSerialPortConnectsAndDisconnec
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     EXPECT_EQ(state(w).brake_notch, -3);
     EXPECT_EQ(program_->values()->windowTitle(), QStringLiteral("B3xxx"));
-    w->Connect1->trigger();
+    w->serial_connect_item->trigger();
     EXPECT_EQ(messages_->texts.last(), QStringLiteral("Disconnect from controller."));
     // Closing the window closes a port left open, and says so.
-    w->Connect1->trigger();
+    w->serial_connect_item->trigger();
     messages_->texts.clear();
     w->close();
     EXPECT_EQ(messages_->texts, QStringList{QStringLiteral("Disconnect from controller.")});
     // The type chosen stays for the next drive, and its mark with it.
-    TForm1* second = start_drive();
-    EXPECT_TRUE(second->COM21->isChecked());
-    EXPECT_FALSE(second->COM11->isChecked());
+    DrivingWindow* second = start_drive();
+    EXPECT_TRUE(second->windows_controller_item->isChecked());
+    EXPECT_FALSE(second->standard_controller_item->isChecked());
     second->close();
     ::close(controller_end);
     ::close(port_end);
@@ -512,8 +512,8 @@ TEST(ControllerCodesDialog, EachPositionIsReadFromTheDeviceInTurn) {
 
 TEST_F(Windows, CrewChangeEnterGoesOnEscapeEndsAndTheLastStopEndsOnAClick) {
     start_program(*program_dir_);
-    TForm1* w = start_drive();
-    TkotaiStop* crew = program_->crew_change();
+    DrivingWindow* w = start_drive();
+    CrewChangeDialog* crew = program_->crew_change();
     crew->open_from_tick();
     EXPECT_TRUE(crew->isVisible());
     QTest::keyClick(crew, Qt::Key_Return);
@@ -525,7 +525,7 @@ TEST_F(Windows, CrewChangeEnterGoesOnEscapeEndsAndTheLastStopEndsOnAClick) {
     EXPECT_EQ(program_->driving(), nullptr);
 
     start_drive();
-    TLastStop* last = program_->last_stop();
+    LastStopDialog* last = program_->last_stop();
     last->open_from_tick();
     EXPECT_EQ(last->windowTitle(), QStringLiteral("お疲れさまでした。"));
     QTest::mouseClick(last, Qt::LeftButton);
@@ -542,8 +542,8 @@ TEST_F(Windows, CrewChangeEnterGoesOnEscapeEndsAndTheLastStopEndsOnAClick) {
 
 TEST_F(Windows, TheSecondClickOfADoubleClickOnATrainDoesNotStartTheDrive) {
     start_program(*program_dir_);
-    TForm1* w = start_drive();
-    DrivingView* view = w->untendai;
+    DrivingWindow* w = start_drive();
+    DrivingView* view = w->cab_view;
     const Letterbox box = view->placement();
     const QPoint cab = (box.offset + QPointF(270, 150) * box.scale).toPoint();
     QTest::mouseClick(view, Qt::LeftButton, {}, cab);
@@ -556,18 +556,18 @@ TEST_F(Windows, TheSecondClickOfADoubleClickOnATrainDoesNotStartTheDrive) {
 
 TEST_F(Windows, RightClickingAServicePicksThatServiceForTheChosenTrain) {
     start_program(*program_dir_);
-    TForm5* title = program_->title();
-    if (title->title_state == 1) title->Imageclick();
-    if (title->title_state == 2) title->Imageclick();
-    title->lineclick(3);
+    TitleWindow* title = program_->title();
+    if (title->title_state == 1) title->title_picture_clicked();
+    if (title->title_state == 2) title->title_picture_clicked();
+    title->choose_line(3);
     const DriveSelection third = title->selection;
-    title->lineclick(1);
+    title->choose_line(1);
     ASSERT_NE(title->selection.start_station_index, third.start_station_index);
     // The file dialog is answered by cancelling it; the service under the pointer is selected.
     QTimer::singleShot(200, [] {
         if (QWidget* dialog = QApplication::activeModalWidget()) dialog->close();
     });
-    title->Menumousedown(3, Qt::RightButton);
+    title->line_pressed(3, Qt::RightButton);
     EXPECT_EQ(title->cursor->y(), title->line[2]->y() + 3);
     EXPECT_EQ(title->selection.line_file_name, third.line_file_name);
     EXPECT_EQ(title->selection.start_station_index, third.start_station_index);
@@ -575,21 +575,21 @@ TEST_F(Windows, RightClickingAServicePicksThatServiceForTheChosenTrain) {
 
 TEST_F(Windows, SaveSlotsShowNoDataUntilSavedThenRestore) {
     start_program(*program_dir_);
-    TForm1* w = start_drive();
-    w->Saveloadclick();
-    EXPECT_EQ(w->Load[0]->text(), QStringLiteral("No Data"));
-    EXPECT_FALSE(w->Load[0]->isEnabled());
-    EXPECT_TRUE(w->Save[0]->isEnabled());
-    w->GoTo1->actions()[1]->trigger();  // 中駅, past the first stop: the caption is not empty
-    w->S2Click(1);
+    DrivingWindow* w = start_drive();
+    w->refresh_slot_menus();
+    EXPECT_EQ(w->load_items[0]->text(), QStringLiteral("No Data"));
+    EXPECT_FALSE(w->load_items[0]->isEnabled());
+    EXPECT_TRUE(w->save_items[0]->isEnabled());
+    w->move_menu->actions()[1]->trigger();  // 中駅, past the first stop: the caption is not empty
+    w->save_to_slot(1);
     EXPECT_EQ(messages_->texts.last(), QStringLiteral("運転状態を保存しました"));
-    w->Saveloadclick();
-    EXPECT_TRUE(w->Load[0]->isEnabled());
-    EXPECT_TRUE(w->Load[0]->text().contains(QStringLiteral("中駅")));
-    w->GoTo1->actions()[0]->trigger();
-    w->L1Click(1);
+    w->refresh_slot_menus();
+    EXPECT_TRUE(w->load_items[0]->isEnabled());
+    EXPECT_TRUE(w->load_items[0]->text().contains(QStringLiteral("中駅")));
+    w->move_menu->actions()[0]->trigger();
+    w->load_from_slot(1);
     EXPECT_EQ(state(w).current_frame, 3000);
-    w->L1Click(2);
+    w->load_from_slot(2);
     EXPECT_EQ(messages_->texts.last(), QStringLiteral("運転状態が保存されていません"));
     w->close();
 }
@@ -612,14 +612,14 @@ TEST_F(Windows, ADataFileErrorShowsItsMessageAndEndsTheProgram) {
 
 TEST_F(Windows, TheSmallWindowsPassTheirKeysOnAndTheEasyCabTypesItsCharacter) {
     start_program(*program_dir_);
-    TForm1* w = start_drive();
-    w->start1->trigger();
+    DrivingWindow* w = start_drive();
+    w->start_item->trigger();
     const int brake = state(w).brake_notch;
-    QTest::keyClick(program_->help()->Memo1, Qt::Key_Z);
+    QTest::keyClick(program_->help()->instructions, Qt::Key_Z);
     EXPECT_NE(state(w).brake_notch, brake);
     const int after_key = state(w).brake_notch;
-    program_->easy_cab()->Button2->click();  // "加速"
-    QTest::qWait(20);                        // the posted character arrives after the click
+    program_->easy_cab()->power_button->click();  // "加速"
+    QTest::qWait(20);                             // the posted character arrives after the click
     EXPECT_NE(state(w).brake_notch, after_key);
     // F5 shows the value display, which then fills every tick.
     QTest::keyClick(w, Qt::Key_F5);
@@ -634,8 +634,8 @@ TEST_F(Windows, TheSmallWindowsPassTheirKeysOnAndTheEasyCabTypesItsCharacter) {
 
 TEST_F(Windows, AKeyOnAnEasyCabButtonOrTheValueGridReachesTheDriveExactlyOnce) {
     start_program(*program_dir_);
-    TForm1* w = start_drive();
-    w->start1->trigger();
+    DrivingWindow* w = start_drive();
+    w->start_item->trigger();
     program_->easy_cab()->show();
     const auto notch = [w] { return state(w).power_notch - state(w).brake_notch; };
     int before = notch();
@@ -643,28 +643,28 @@ TEST_F(Windows, AKeyOnAnEasyCabButtonOrTheValueGridReachesTheDriveExactlyOnce) {
     const int one_key = notch() - before;
     ASSERT_NE(one_key, 0);
     before = notch();
-    QTest::keyClick(program_->easy_cab()->Button1, Qt::Key_Z);
+    QTest::keyClick(program_->easy_cab()->brake_button, Qt::Key_Z);
     EXPECT_EQ(notch() - before, one_key);
     // The grid of sounds is clicked without taking the keys from the window: once there, a
     // key acts once and F5 hides the display.
-    TForm3* values = program_->values();
+    ValueDisplayWindow* values = program_->values();
     QTest::keyClick(w, Qt::Key_F5);
     ASSERT_TRUE(values->isVisible());
-    QTest::mouseClick(values->StringGrid1->viewport(), Qt::LeftButton);
-    EXPECT_EQ(values->StringGrid1->focusPolicy(), Qt::NoFocus);
+    QTest::mouseClick(values->channel_grid->viewport(), Qt::LeftButton);
+    EXPECT_EQ(values->channel_grid->focusPolicy(), Qt::NoFocus);
     before = notch();
     QTest::keyClick(values, Qt::Key_Z);
     EXPECT_EQ(notch() - before, one_key);
     QTest::keyClick(values, Qt::Key_F5);
     EXPECT_FALSE(values->isVisible());
-    EXPECT_EQ(program_->easy_cab()->Button1->focusPolicy(), Qt::NoFocus);
+    EXPECT_EQ(program_->easy_cab()->brake_button->focusPolicy(), Qt::NoFocus);
     w->close();
 }
 
 TEST_F(Windows, TheValueDisplayShowsEveryValueBesideItsCaptionAndFollowsTheDrive) {
     start_program(*program_dir_);
-    TForm1* w = start_drive();
-    TForm3* values = program_->values();
+    DrivingWindow* w = start_drive();
+    ValueDisplayWindow* values = program_->values();
     ViewState v;
     v.values = {{"atsp_limit_speed", "999 km/h"},
                 {"pattern_speed_SN", "0 km/h"},
@@ -681,13 +681,13 @@ TEST_F(Windows, TheValueDisplayShowsEveryValueBesideItsCaptionAndFollowsTheDrive
     EXPECT_EQ(stations->text(), QStringLiteral("(東駅～中駅)"));
     EXPECT_GE(stations->width(), stations->sizeHint().width());
     // "抵抗解除" is bold while released; moving the train clears it, and the button follows.
-    values->Button3->click();
-    EXPECT_TRUE(values->Button3->font().bold());
+    values->resistance_button->click();
+    EXPECT_TRUE(values->resistance_button->font().bold());
     EXPECT_TRUE(state(w).resistance_released);
-    w->StationClick(1);
+    w->move_to_station(1);
     QTest::qWait(150);
     EXPECT_FALSE(state(w).resistance_released);
-    EXPECT_FALSE(values->Button3->font().bold());
+    EXPECT_FALSE(values->resistance_button->font().bold());
     w->close();
 }
 
@@ -712,7 +712,7 @@ TEST_F(Windows, TheReadmeOpensInAWindowOfItsOwnAndAnEndingProgramWaitsOnNoMessag
 TEST_F(Windows, TheHelpWindowTakesItsCaptionFromLineOneAndSaysWhenTheFileIsMissing) {
     Program& p = start_program(*program_dir_);
     EXPECT_EQ(p.help()->windowTitle(), QStringLiteral("運転のしかた"));
-    EXPECT_EQ(p.help()->Memo1->toPlainText(), QStringLiteral("z: 力行\na: ブレーキ"));
+    EXPECT_EQ(p.help()->instructions->toPlainText(), QStringLiteral("z: 力行\na: ブレーキ"));
     program_.reset();
 
     const fs::path dir = temp_dir("help");
@@ -720,7 +720,7 @@ TEST_F(Windows, TheHelpWindowTakesItsCaptionFromLineOneAndSaysWhenTheFileIsMissi
     fixture::write_file(dir / "operation.dat", fixture::windows_text("操作説明だけ\n"));
     Program& one_line = start_program(dir);
     EXPECT_EQ(one_line.help()->windowTitle(), QStringLiteral("操作説明だけ"));
-    EXPECT_TRUE(one_line.help()->Memo1->toPlainText().isEmpty());
+    EXPECT_TRUE(one_line.help()->instructions->toPlainText().isEmpty());
     program_.reset();
 
     fs::remove(dir / "operation.dat");
@@ -737,17 +737,17 @@ TEST_F(Windows, OneMissingOptionGivesAllThreeDefaults) {
     store_->write_int(kSettingsKey, "Kanko", 1);
     store_->write_int(kSettingsKey, "Information", 0);
     start_program(*program_dir_);
-    TForm1* w = start_drive();
-    EXPECT_FALSE(w->OFF1->isChecked());
-    EXPECT_TRUE(w->D1->isChecked());
-    EXPECT_FALSE(w->OFF2->isChecked());
+    DrivingWindow* w = start_drive();
+    EXPECT_FALSE(w->callouts_off_item->isChecked());
+    EXPECT_TRUE(w->explanation_item->isChecked());
+    EXPECT_FALSE(w->ats_off_item->isChecked());
     w->close();
 }
 
 TEST_F(Windows, F5FollowsTheValueDisplayWindowEvenAfterItsCloseBox) {
     start_program(*program_dir_);
-    TForm1* w = start_drive();
-    TForm3* values = program_->values();
+    DrivingWindow* w = start_drive();
+    ValueDisplayWindow* values = program_->values();
     QTest::keyClick(w, Qt::Key_F5);
     EXPECT_TRUE(values->isVisible());
     values->close();
@@ -757,22 +757,22 @@ TEST_F(Windows, F5FollowsTheValueDisplayWindowEvenAfterItsCloseBox) {
     EXPECT_FALSE(values->isVisible());
     // "jump" with nothing typed is a conversion error and leaves the frame alone.
     const int frame = state(w).current_frame;
-    values->Edit1->clear();
-    values->Button2->click();
+    values->jump_frame->clear();
+    values->jump_button->click();
     EXPECT_EQ(messages_->texts.last(), QStringLiteral("'' is not a valid integer value."));
     EXPECT_EQ(state(w).current_frame, frame);
-    values->Edit1->setText(QStringLiteral("2500"));
-    values->Button2->click();
+    values->jump_frame->setText(QStringLiteral("2500"));
+    values->jump_button->click();
     EXPECT_EQ(state(w).current_frame, 2500);
     w->close();
 }
 
 TEST_F(Windows, UnmarkingExplanationsClearsTheHintAtOnceAndHalfWheelNotchesAddUp) {
     start_program(*program_dir_);
-    TForm1* w = start_drive();
-    w->start1->trigger();
+    DrivingWindow* w = start_drive();
+    w->start_item->trigger();
     w->session().locked([](Drive& d) { d.view.video_notice = "速度超過"; });
-    w->D1->trigger();
+    w->explanation_item->trigger();
     EXPECT_TRUE(w->session().drive_unlocked().view.video_notice.empty());
     const int brake = state(w).brake_notch;
     auto wheel = [w](int delta) {
@@ -786,8 +786,8 @@ TEST_F(Windows, UnmarkingExplanationsClearsTheHintAtOnceAndHalfWheelNotchesAddUp
     EXPECT_EQ(state(w).brake_notch, brake + 1);
     // A sound that was playing once plays again from its beginning on resuming.
     w->session().channels().play(3);
-    w->start1->trigger();
-    w->start1->trigger();
+    w->start_item->trigger();
+    w->start_item->trigger();
     EXPECT_EQ(w->session().channels().playing(3), SoundChannels::Playing::Once);
     w->close();
 }

@@ -143,11 +143,11 @@ TEST(Autopilot, ConfirmsTheAlarmAndSilencesTheChimeOnlyOnceItRings) {
 TEST(Autopilot, TheLeverAsOneNumber) {
     fixture::TestDrive t(fixture::sample_drive());
     EXPECT_EQ(lever_position(t.drive), -9);
-    AsciiDown(t.drive, '5');
-    AsciiDown(t.drive, '2');  // hold counts as the middle
+    press_character_key(t.drive, '5');
+    press_character_key(t.drive, '2');  // hold counts as the middle
     EXPECT_EQ(lever_position(t.drive), 0);
-    AsciiDown(t.drive, '8');
-    AsciiDown(t.drive, '8');
+    press_character_key(t.drive, '8');
+    press_character_key(t.drive, '8');
     EXPECT_EQ(lever_position(t.drive), 1);
 }
 

@@ -32,14 +32,14 @@ TEST(SerialController, PowerPositionsCountFromTheSelectedModeAndStopAtItsLast) {
     const int expected[] = {4, 5, 6, 7, 7, 7};
     for (int slot = 1; slot <= 6; ++slot) {
         t.s.brake_notch = -3;
-        RxChar(t.drive, "P" + std::to_string(slot) + "xxx");
+        serial_text_received(t.drive, "P" + std::to_string(slot) + "xxx");
         EXPECT_EQ(t.s.power_notch, expected[slot - 1]) << "slot " << slot;
         EXPECT_EQ(t.s.brake_notch, 0);
     }
     EXPECT_TRUE(t.s.power_change_pending && t.s.brake_change_pending && t.s.sap_change_pending);
     // No notch of mode 2: every power position is 0.
     t.s.power_mode = 2;
-    RxChar(t.drive, "P3xxx");
+    serial_text_received(t.drive, "P3xxx");
     EXPECT_EQ(t.s.power_notch, 0);
     EXPECT_EQ(controller_notch(t.drive, 0), 0);
 }
@@ -50,7 +50,7 @@ TEST(SerialController, BrakePositionsStopAtTheEmergencyPosition) {
     TestDrive t(l);
     for (const char* command : {"B4xxx", "B5xxx", "B6xxx", "B7xxx", "B8xxx", "EBxxx"}) {
         t.s.power_notch = 2;
-        RxChar(t.drive, command);
+        serial_text_received(t.drive, command);
         EXPECT_EQ(t.s.brake_notch, std::string(command) == "B4xxx" ? -4 : -5) << command;
         EXPECT_EQ(t.s.power_notch, 0);
     }
@@ -58,36 +58,36 @@ TEST(SerialController, BrakePositionsStopAtTheEmergencyPosition) {
     EXPECT_TRUE(t.channels.is_playing(l.vehicle.Sound_EB));
     // On the sample train (brake 9) the emergency command is its emergency position.
     TestDrive nine(sample_drive());
-    RxChar(nine.drive, "EBxxx\r\n");
+    serial_text_received(nine.drive, "EBxxx\r\n");
     EXPECT_EQ(nine.s.brake_notch, -9);
 }
 
 TEST(SerialController, ReverserMovesOnlyAtAStandAndItsLampsFollow) {
     TestDrive t(sample_drive());
     t.s.train_speed = 20;
-    RxChar(t.drive, "RRxxx");
+    serial_text_received(t.drive, "RRxxx");
     EXPECT_EQ(t.s.reverser, 1);
     t.s.train_speed = 0.5L;
-    RxChar(t.drive, "RRxxx");
+    serial_text_received(t.drive, "RRxxx");
     EXPECT_EQ(t.s.reverser, -1);
     const PanelIds& ids = t.drive.view.ids;
     ASSERT_TRUE(ids.lamp_back >= 0 && ids.lamp_fwd >= 0);
     EXPECT_TRUE(t.drive.view.sprite(ids.lamp_back)->visible);
     EXPECT_FALSE(t.drive.view.sprite(ids.lamp_fwd)->visible);
-    RxChar(t.drive, "RNxxx");
+    serial_text_received(t.drive, "RNxxx");
     EXPECT_EQ(t.s.reverser, 0);
 }
 
 TEST(SerialController, OnlyTheFirstFiveCharactersOfAChunkCount) {
     TestDrive t(sample_drive());
     t.s.idle_ticks = 300;
-    RxChar(t.drive, "N0xxxB8xxx");
+    serial_text_received(t.drive, "N0xxxB8xxx");
     EXPECT_EQ(t.s.brake_notch, 0);
     EXPECT_EQ(t.s.idle_ticks, 0);
     EXPECT_EQ(t.drive.view.value_display_caption, "N0xxxB8xxx");
     // Half a command, then the rest: neither half is a command.
-    RxChar(t.drive, "B8x");
-    RxChar(t.drive, "xx");
+    serial_text_received(t.drive, "B8x");
+    serial_text_received(t.drive, "xx");
     EXPECT_EQ(t.s.brake_notch, 0);
     // An empty chunk does not match the empty slots past the file's commands, and a short
     // slot never matches, not even the same short chunk.
@@ -96,9 +96,9 @@ TEST(SerialController, OnlyTheFirstFiveCharactersOfAChunkCount) {
     l.mascon.slots[16] = "EB";
     TestDrive empty(l);
     const DriveState before = empty.s;
-    RxChar(empty.drive, "");
-    RxChar(empty.drive, "EB");
-    RxChar(empty.drive, "N0xxx");
+    serial_text_received(empty.drive, "");
+    serial_text_received(empty.drive, "EB");
+    serial_text_received(empty.drive, "N0xxx");
     EXPECT_EQ(empty.s.brake_notch, before.brake_notch);
     EXPECT_EQ(empty.s.power_notch, before.power_notch);
     EXPECT_EQ(empty.drive.view.value_display_caption, "N0xxx");
@@ -106,7 +106,7 @@ TEST(SerialController, OnlyTheFirstFiveCharactersOfAChunkCount) {
 
 TEST(SerialController, ButtonCommandsAreTypedAfterTheChunkIsHandled) {
     TestDrive t(sample_drive("line_exp.dat"));
-    RxChar(t.drive, "K3xxx");
+    serial_text_received(t.drive, "K3xxx");
     ASSERT_EQ(t.drive.posted_keys.size(), 1U);
     EXPECT_EQ(t.drive.posted_keys[0].character, '3');
     handle_posted_keys(t.drive);
@@ -125,7 +125,7 @@ struct Usb : ::testing::Test {
     }
     void set(std::int32_t x, std::int32_t y, std::uint16_t buttons = 0) {
         stick.state = {x, y, buttons};
-        USBScan(t->drive);
+        read_game_controller(t->drive);
     }
 };
 
@@ -235,10 +235,10 @@ TEST(ControllerCodes, ReadingStopsAtTheFirstMissingCode) {
 
 TEST_F(Usb, TheDebugMarkShowsTheAxesInTheCaption) {
     make(1);
-    debug1Click(t->drive, true);
+    set_controller_debug(t->drive, true);
     set(-3, 4);
     EXPECT_EQ(t->drive.view.caption, "X:-3 Y:4");
-    debug1Click(t->drive, false);
+    set_controller_debug(t->drive, false);
     EXPECT_EQ(t->drive.view.caption, t->loaded.line.display(t->loaded.line.LineName));
 }
 

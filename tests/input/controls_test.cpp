@@ -18,7 +18,7 @@ struct Keys : ::testing::Test {
     Drive& d = t.drive;
     void press(const std::string& keys) {
         for (char c : keys)
-            AsciiDown(d, c);
+            press_character_key(d, c);
     }
 };
 
@@ -52,7 +52,7 @@ TEST_F(Keys, OnlyEmergencyKeysAndTheWheelReachEmergency) {
         press("2");
     EXPECT_EQ(t.s.brake_notch, 1 - t.loaded.vehicle.Brake);
     EXPECT_EQ(d.view.BrakeLabel, "B8");
-    WheelU(d);
+    wheel_towards_brake(d);
     EXPECT_EQ(t.s.brake_notch, -t.loaded.vehicle.Brake);
     EXPECT_EQ(d.view.BrakeLabel, "非常");
     press("5");
@@ -112,7 +112,7 @@ TEST_F(Keys, ConstantSpeedAtFullPowerEndsWithTheNextNotchChange) {
 
 TEST_F(Keys, ScrollLockSwapsTheNotchKeys) {
     press("5");
-    keydowns(d, VirtualKey::ScrollLock, false);
+    press_virtual_key(d, VirtualKey::ScrollLock, false);
     press("2");
     EXPECT_EQ(t.s.power_notch, 1);
     press("8");
@@ -125,9 +125,9 @@ TEST(KeysBeforeStart, CharactersWaitForStartButTheWheelDoesNot) {
     RecordedShell shell;
     Drive d(data, channels, shell, 9000);
     show_cab_before_start(d);
-    AsciiDown(d, '5');
+    press_character_key(d, '5');
     EXPECT_EQ(d.s.brake_notch, -data.vehicle.Brake);
-    WheelD(d);
+    wheel_towards_power(d);
     EXPECT_EQ(d.s.brake_notch, 1 - data.vehicle.Brake);
 }
 
@@ -136,15 +136,15 @@ TEST(TwoHandles, PowerIsTakenWhileABrakeStepIsApplied) {
     data.vehicle.Handle = 1;
     data.vehicle.Hold = 0;
     TestDrive t(data);
-    AsciiDown(t.drive, ',');
+    press_character_key(t.drive, ',');
     EXPECT_EQ(t.s.brake_notch, 1 - data.vehicle.Brake);
-    AsciiDown(t.drive, 'z');
+    press_character_key(t.drive, 'z');
     EXPECT_EQ(t.s.power_notch, 1);
     EXPECT_TRUE(t.s.power_change_pending);
     for (int i = 0; i < 20; ++i)
-        AsciiDown(t.drive, '.');
+        press_character_key(t.drive, '.');
     EXPECT_EQ(t.s.brake_notch, 1 - data.vehicle.Brake);
-    AsciiDown(t.drive, '/');
+    press_character_key(t.drive, '/');
     EXPECT_EQ(t.s.brake_notch, -data.vehicle.Brake);
     EXPECT_EQ(t.s.power_notch, 1);  // the emergency key leaves the power handle alone
 }

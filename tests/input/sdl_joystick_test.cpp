@@ -57,7 +57,7 @@ struct SdlDrive : ::testing::Test {
         t.drive.controllers->controller_type = 1;
     }
     // One tick's reading, as the tick does it.
-    void scan() { USBScan(t.drive); }
+    void scan() { read_game_controller(t.drive); }
 };
 
 TEST_F(SdlDrive, AxesOnAndBesideTheBoundsAndEveryButton) {

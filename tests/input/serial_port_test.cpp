@@ -62,7 +62,7 @@ struct SerialPort : ::testing::Test {
         auto port = std::make_unique<SerialController>(s);
         port->on_received = [this](const std::string& text) {
             chunks.push_back(text);
-            RxChar(t.drive, text);
+            serial_text_received(t.drive, text);
             handle_posted_keys(t.drive);
         };
         return port;

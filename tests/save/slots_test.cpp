@@ -18,7 +18,7 @@ using fixture::TestDrive;
 TEST(SaveSlots, AStateSavedAtWalkingPaceComesBackBraked) {
     MemorySettings store;
     TestDrive t(sample_drive());
-    StationClick(t.drive, 1);
+    move_to_station(t.drive, 1);
     t.s.train_speed = 0.4L;
     save_slot(t.drive, store, 2);
     EXPECT_EQ(t.shell.log.back(), "message 運転状態を保存しました");

@@ -36,7 +36,7 @@ TEST(Drive, AOneManTrainClosesItsDoorsAndLeavesTheStation) {
     Drive& d = t.drive;
     t.run_ms(200);
     EXPECT_FALSE(d.view.sprite(d.view.ids.lamp_door)->visible);  // dark while the doors are open
-    AsciiDown(d, 'd');
+    press_character_key(d, 'd');
     EXPECT_FALSE(t.s.door_command);
     EXPECT_TRUE(t.s.doors_open);  // until the closing sound has ended
     t.run_ms(1000);
@@ -44,11 +44,12 @@ TEST(Drive, AOneManTrainClosesItsDoorsAndLeavesTheStation) {
     EXPECT_TRUE(d.view.sprite(d.view.ids.lamp_door)->visible);
     EXPECT_EQ(t.s.departure_count, 1);
 
-    AsciiDown(d, '5');  // release: the straight air brake needs its reservoir charged first
+    press_character_key(d,
+                        '5');  // release: the straight air brake needs its reservoir charged first
     t.run_ms(8000);
     EXPECT_EQ(t.s.bc_pressure, Fixed4{});
     for (char c : std::string("888"))
-        AsciiDown(d, c);
+        press_character_key(d, c);
     t.run_ms(10000);
     EXPECT_GT(t.s.train_speed, 15);
     EXPECT_GT(t.s.current_frame, 100);
@@ -58,7 +59,7 @@ TEST(Drive, AOneManTrainClosesItsDoorsAndLeavesTheStation) {
     const long double speed = t.s.train_speed;
 
     for (char c : std::string("2222222222"))
-        AsciiDown(d, c);  // power off, hold, then B6
+        press_character_key(d, c);  // power off, hold, then B6
     EXPECT_EQ(t.s.brake_notch, -6);
     t.run_ms(20000);
     EXPECT_LT(t.s.train_speed, speed);
@@ -69,14 +70,14 @@ TEST(Drive, DoorsWorkOnlyAtAStandstillInsideAStationsDoorRange) {
     TestDrive t(sample_drive("line_exp.dat"));
     t.s.doors_open = false;
     t.s.train_speed = 3;
-    Door_operate(t.drive);
+    operate_doors(t.drive);
     EXPECT_FALSE(t.s.doors_open);
     t.s.train_speed = 0;
     t.s.current_frame = 250;  // past the first station's last door frame, 200
-    Door_operate(t.drive);
+    operate_doors(t.drive);
     EXPECT_FALSE(t.s.doors_open);
     t.s.current_frame = 150;
-    Door_operate(t.drive);
+    operate_doors(t.drive);
     EXPECT_TRUE(t.s.doors_open);
     EXPECT_TRUE(t.channels.is_playing(t.loaded.vehicle.Sound_DoorOpen));
 }
@@ -109,7 +110,7 @@ TEST(Vigilance, RingsAfterSixtySecondsWithoutInputAndBrakesFiveSecondsLater) {
     EXPECT_EQ(t.s.idle_ticks, 0);
     // Any key restarts the count and puts the lamp out.
     t.s.idle_ticks = 620;
-    AsciiDown(d, '3');
+    press_character_key(d, '3');
     EXPECT_EQ(t.s.idle_ticks, 0);
     EXPECT_FALSE(d.view.sprite(d.view.ids.lamp_eb)->visible);
 }
@@ -119,12 +120,12 @@ TEST(Announcements, TheOneManDriverPlaysThemInTurnAndCanStepBack) {
         fixture::sample_drive("line_exp.dat"));  // header sound 0, one row: sound 0
     Drive& d = t.drive;
     const int channel = d.line_channel(0);
-    AsciiDown(d, 'c');
+    press_character_key(d, 'c');
     EXPECT_EQ(t.s.announce_index, 1);
     EXPECT_TRUE(t.channels.is_playing(channel));
-    AsciiDown(d, 'c');  // only as many as there are rows
+    press_character_key(d, 'c');  // only as many as there are rows
     EXPECT_EQ(t.s.announce_index, 1);
-    AsciiDown(d, '-');
+    press_character_key(d, '-');
     EXPECT_EQ(t.s.announce_index, 0);
     EXPECT_FALSE(t.channels.is_playing(channel));
 }

@@ -169,7 +169,7 @@ void drive_both(unsigned seed, bool shuffled_events, int ats_type) {
         // The protection is worked out as always but does not brake, so that the train runs on.
         t->drive.options.ats_off = true;
         t->s.doors_open = t->s.door_command = false;
-        AsciiDown(t->drive, '5');
+        press_character_key(t->drive, '5');
     }
     int ticks = 0;
     std::string mismatch;
@@ -179,9 +179,10 @@ void drive_both(unsigned seed, bool shuffled_events, int ats_type) {
             if (ms == 0 || ms % 3000 != 0) return;
             if ((t.s.system_eb || t.s.system_service_brake) && at_standstill(t.drive)) {
                 for (char key : {'0', 'r', '5', '8', '8', '8', '8'})
-                    AsciiDown(t.drive, key);
+                    press_character_key(t.drive, key);
             } else {
-                AsciiDown(t.drive, pressed[static_cast<std::size_t>(ms / 3000) % pressed.size()]);
+                press_character_key(t.drive,
+                                    pressed[static_cast<std::size_t>(ms / 3000) % pressed.size()]);
             }
         };
         return h;

@@ -12,7 +12,7 @@ using fixture::TestDrive;
 TEST(Move, PutsTheTrainAtTheStationWithTheDwellStillAhead) {
     TestDrive t(sample_drive());
     t.s.train_speed = 30;
-    StationClick(t.drive, 1);
+    move_to_station(t.drive, 1);
     EXPECT_EQ(t.s.current_frame, 3000);
     EXPECT_EQ(t.s.train_position, 100000);
     EXPECT_EQ(t.s.train_speed, 0);
@@ -24,7 +24,7 @@ TEST(Move, PutsTheTrainAtTheStationWithTheDwellStillAhead) {
     EXPECT_FALSE(t.s.doors_open);
     EXPECT_EQ(t.drive.view.Label4, "中駅");
     EXPECT_EQ(t.s.speed_row, 1);  // the position is not set again from the profile
-    StationClick(t.drive, 0);
+    move_to_station(t.drive, 0);
     EXPECT_EQ(t.s.announce_index, 2);
 }
 

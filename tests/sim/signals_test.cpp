@@ -167,10 +167,10 @@ TEST(WarningAts, TheFirstConfirmationTurnsTheAlarmIntoTheChime) {
     signals_and_ats(t.drive);
     EXPECT_TRUE(t.s.ats_alarm);
     EXPECT_EQ(t.channels.playing(data.vehicle.Sound_Ats1), SoundChannels::Playing::Looping);
-    AsciiDown(t.drive, ' ');  // no brake applied: nothing
+    press_character_key(t.drive, ' ');  // no brake applied: nothing
     EXPECT_TRUE(t.s.ats_alarm);
     t.s.brake_notch = -3;
-    AsciiDown(t.drive, ' ');
+    press_character_key(t.drive, ' ');
     EXPECT_FALSE(t.s.ats_alarm);
     EXPECT_TRUE(t.s.ats_acknowledged);
     signals_and_ats(t.drive);
@@ -189,8 +189,8 @@ TEST(WarningAts, ASecondPressBeforeTheChimeSoundsSilencesTheAlarmToo) {
     t.s.stations[0].melody_played = true;
     signals_and_ats(t.drive);
     ASSERT_TRUE(t.s.ats_alarm);
-    AsciiDown(t.drive, ' ');  // the alarm becomes the chime ...
-    AsciiDown(t.drive, ' ');  // ... which is called off before the next tick rings it
+    press_character_key(t.drive, ' ');  // the alarm becomes the chime ...
+    press_character_key(t.drive, ' ');  // ... which is called off before the next tick rings it
     EXPECT_FALSE(t.s.ats_alarm);
     EXPECT_FALSE(t.s.ats_chime);
     EXPECT_FALSE(t.channels.is_playing(data.vehicle.Sound_Ats1));

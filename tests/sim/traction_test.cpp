@@ -124,10 +124,10 @@ LoadedDrive diesel(int gear_type, int converter_from) {
 TEST(Diesel, ManualGearsChangeOnlyWithoutPowerAndTakeOneSecond) {
     TestDrive t(diesel(1, 0));
     EXPECT_EQ(t.drive.view.GearLabel, "変速");
-    AsciiDown(t.drive, 's');
+    press_character_key(t.drive, 's');
     EXPECT_EQ(t.s.gear_position, 2);
     EXPECT_EQ(t.drive.view.GearLabel, "直結1");
-    AsciiDown(t.drive, 's');  // no fourth row
+    press_character_key(t.drive, 's');  // no fourth row
     EXPECT_EQ(t.s.gear_position, 2);
     t.s.applied_power_notch = 1;
     complete_gear_change(t.drive);
@@ -136,7 +136,7 @@ TEST(Diesel, ManualGearsChangeOnlyWithoutPowerAndTakeOneSecond) {
         complete_gear_change(t.drive);
     EXPECT_FALSE(t.s.gear_shifting);
     EXPECT_EQ(t.s.gear_notch, 2);
-    AsciiDown(t.drive, 'x');  // power on: the lever stays
+    press_character_key(t.drive, 'x');  // power on: the lever stays
     EXPECT_EQ(t.s.gear_position, 2);
 }
 

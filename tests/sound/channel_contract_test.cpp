@@ -263,18 +263,18 @@ TEST_F(Mix, PauseRemembersOnceAndLoopingAndResumeStartsThemAgain) {
     RecordedShell shell;
     MemorySettings settings;
     auto drive = open_drive(loaded, {*set, shell, settings, nullptr, 9000});
-    start1Click(*drive);
+    start_or_pause(*drive);
     ASSERT_TRUE(set->bound(0) && set->bound(1));
     set->play_looping(0);
     set->play(1);
     render_ms(300);
     EXPECT_GT(set->position_seconds(1), 0.2);
-    start1Click(*drive);  // pause
+    start_or_pause(*drive);  // pause
     EXPECT_FALSE(set->is_playing(0));
     EXPECT_FALSE(set->is_playing(1));
     render_ms(500);
     EXPECT_LT(rms(render_ms(100)), 1e-4);
-    start1Click(*drive);  // resume
+    start_or_pause(*drive);  // resume
     EXPECT_EQ(set->playing(0), SoundChannels::Playing::Looping);
     EXPECT_EQ(set->playing(1), SoundChannels::Playing::Once);
     EXPECT_LT(set->position_seconds(1), 0.05);  // from its beginning

@@ -80,14 +80,14 @@ TEST(StartAndPause, ResumingReplaysWhatWasPlayingFromTheBeginning) {
     fixture::TestDrive t(fixture::sample_drive());
     t.channels.play_looping(4);
     t.channels.play(14);
-    start1Click(t.drive);  // pause
+    start_or_pause(t.drive);  // pause
     EXPECT_FALSE(t.s.tick_timer_running);
     EXPECT_FALSE(t.channels.is_playing(4));
     EXPECT_EQ(t.drive.view.start_caption, "運転再開(&S)");
     const int clock = t.s.clock;
     t.run_ms(1000);
     EXPECT_EQ(t.s.clock, clock);  // nothing moves while paused
-    start1Click(t.drive);
+    start_or_pause(t.drive);
     EXPECT_EQ(t.channels.playing(4), SoundChannels::Playing::Looping);
     EXPECT_EQ(t.channels.playing(14), SoundChannels::Playing::Once);
     EXPECT_EQ(t.drive.view.start_caption, "一時停止(&S)");

@@ -34,7 +34,7 @@ const LoadedDrive& sample_drive(const std::string& line_file) {
 TestDrive::TestDrive(LoadedDrive loaded_data, int video_frames)
     : loaded(std::move(loaded_data)), drive(loaded, channels, shell, video_frames), s(drive.s) {
     show_cab_before_start(drive);
-    start1Click(drive);
+    start_or_pause(drive);
 }
 
 void TestDrive::run_ms(int ms) {

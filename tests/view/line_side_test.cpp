@@ -34,7 +34,7 @@ TEST(ValueDisplay, FilledOnlyWhileShown) {
     fixture::TestDrive t(fixture::sample_drive());
     fill_value_display(t.drive);
     EXPECT_TRUE(t.drive.view.values.empty());
-    keydowns(t.drive, VirtualKey::F5, false);
+    press_virtual_key(t.drive, VirtualKey::F5, false);
     t.s.preceding_train_frame = 3500;
     fill_value_display(t.drive);
     auto value = [&t](const std::string& label) {
@@ -53,7 +53,7 @@ TEST(Hints, StoppingAtTheBufferAsksForTheTurnBack) {
     t.s.train_speed = 0;
     t.s.current_frame = 8900;
     EXPECT_EQ(build_hint(t.drive), "0BackSpaceキーを押して方向を転換し、発車してください。");
-    keydowns(t.drive, VirtualKey::Backspace, false);
+    press_virtual_key(t.drive, VirtualKey::Backspace, false);
     EXPECT_EQ(t.s.current_frame, 9001);
     EXPECT_EQ(t.s.submovie_mode, -1);
     t.s.system_eb = true;

@@ -139,18 +139,18 @@ struct Session {
 void perform(Session& session, const ScriptCommand& c) {
     Drive& d = session.drive;
     if (c.verb == "start") {
-        start1Click(d);
+        start_or_pause(d);
     } else if (c.verb == "char") {
-        AsciiDown(d, c.args[0] == "space" ? ' ' : c.args[0][0]);
+        press_character_key(d, c.args[0] == "space" ? ' ' : c.args[0][0]);
     } else if (c.verb == "key") {
         VirtualKey key = VirtualKey::Enter;
         virtual_key_from_name(c.args[0], key);
-        keydowns(d, key, c.args.size() == 2);
+        press_virtual_key(d, key, c.args.size() == 2);
     } else if (c.verb == "wheel") {
         if (c.args[0] == "up") {
-            WheelU(d);
+            wheel_towards_brake(d);
         } else {
-            WheelD(d);
+            wheel_towards_power(d);
         }
     } else if (c.verb == "move") {
         // Only the stations the "Move" menu offers.
@@ -161,7 +161,7 @@ void perform(Session& session, const ScriptCommand& c) {
         if (!offered)
             throw ScriptError("script line " + std::to_string(c.line) + ": station row " +
                               c.args[0] + " is not in the Move menu");
-        StationClick(d, row);
+        move_to_station(d, row);
     } else if (c.verb == "save") {
         save_slot(d, session.settings, c.args[0][0] - '0');
     } else if (c.verb == "load") {
@@ -177,12 +177,12 @@ void perform(Session& session, const ScriptCommand& c) {
         }
     } else if (c.verb == "menu") {
         if (c.args[0] == "debug") {
-            debug1Click(d, !d.options.controller_debug);
+            set_controller_debug(d, !d.options.controller_debug);
         } else {
             toggle_option(d, c.args[0]);
         }
     } else if (c.verb == "serial") {
-        RxChar(d, *unescape(c.args[0]));
+        serial_text_received(d, *unescape(c.args[0]));
     } else if (c.verb == "controller") {
         d.controllers->controller_type = c.args[0][0] - '0';
     } else if (c.verb == "usb") {
