@@ -134,12 +134,11 @@ struct TSwitchPoint {
 // One entry of the event list built after loading.
 struct TLineEvent {
     std::int64_t distance = 0;
-    int kind = 0;  // 1 signal, 2 speed limit, 3 station stopping check
-    int a = 0, b = 0, c = 0, d = 0;
-
-    int speed() const { return a; }        // 0 for a signal, the limit, 10 at a station
-    int signal_row() const { return b; }   // of a signal
-    int station_row() const { return c; }  // of a station check
+    int kind = 0;         // 1 signal, 2 speed limit, 3 station stopping check
+    int speed = 0;        // 0 for a signal, the limit, 10 at a station
+    int signal_row = 0;   // of a signal
+    int station_row = 0;  // of a station check
+    int limit_value = 0;  // of a speed limit: its row's `value`
 };
 
 struct Line {

@@ -265,9 +265,9 @@ Drive::Drive(const LoadedDrive& loaded, SoundChannels& channels, Shell& ui, int 
     signal_event.assign(line.Signal.size(), -1);
     for (std::size_t e = line.events.size(); e-- > 0;) {
         const TLineEvent& ev = line.events[e];
-        if (ev.kind == 1 && ev.signal_row() >= 0 &&
-            ev.signal_row() < static_cast<int>(signal_event.size()))
-            signal_event[static_cast<std::size_t>(ev.signal_row())] = static_cast<int>(e);
+        if (ev.kind == 1 && ev.signal_row >= 0 &&
+            ev.signal_row < static_cast<int>(signal_event.size()))
+            signal_event[static_cast<std::size_t>(ev.signal_row)] = static_cast<int>(e);
     }
     index = index_line(*this);
     s.row_aspect.assign(line.Signal.size(), 0);

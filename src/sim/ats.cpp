@@ -142,20 +142,20 @@ void pattern_first_pass(Drive& d) {
         },
         [&](const TLineEvent& e, long double ahead) {
             const bool stop_signal =
-                e.speed() == 0 && e.signal_row() >= 0 &&
-                e.signal_row() < static_cast<int>(s.block_state.size()) &&
-                s.block_state[static_cast<std::size_t>(e.signal_row())] == 0 &&
-                d.line.Signal[static_cast<std::size_t>(e.signal_row())].type() != 0;
+                e.speed == 0 && e.signal_row >= 0 &&
+                e.signal_row < static_cast<int>(s.block_state.size()) &&
+                s.block_state[static_cast<std::size_t>(e.signal_row)] == 0 &&
+                d.line.Signal[static_cast<std::size_t>(e.signal_row)].type() != 0;
             if (stop_signal) {
                 target = {0, ahead - 1500, true};
                 return true;
             }
-            if (e.speed() == 5 && v > 5 && !melody_played(d, e.station_row())) {
+            if (e.speed == 5 && v > 5 && !melody_played(d, e.station_row)) {
                 target = {5, ahead, true};
                 return true;
             }
-            if (e.speed() != 0 && e.speed() != 5 && e.d != 0) {
-                target = {e.speed() + 5, ahead, true};
+            if (e.speed != 0 && e.speed != 5 && e.limit_value != 0) {
+                target = {e.speed + 5, ahead, true};
                 return true;
             }
             return false;
@@ -168,9 +168,9 @@ void pattern_first_pass(Drive& d) {
     scan_events_ahead(
         d, x, 60000, [] {},
         [&](const TLineEvent& e, long double ahead) {
-            if (e.speed() == 0 || e.speed() == 5) return false;
-            if (e.d == 0) {
-                s.next_limit_speed = e.speed();
+            if (e.speed == 0 || e.speed == 5) return false;
+            if (e.limit_value == 0) {
+                s.next_limit_speed = e.speed;
                 s.next_limit_dist = ahead;
                 next_limit_found = true;
             }
@@ -222,14 +222,14 @@ void pattern_second_pass(Drive& d) {
             show_sprite(d, d.view.ids.lamp_atsp1, false);
         },
         [&](const TLineEvent& e, long double ahead) {
-            if (e.speed() == 10 && v > 10 && !melody_played(d, e.station_row())) {
+            if (e.speed == 10 && v > 10 && !melody_played(d, e.station_row)) {
                 s.atsp_limit_speed = 10;
                 s.atsp_limit_dist = ahead;
                 show_sprite(d, d.view.ids.lamp_atsp1, true);
                 return true;
             }
-            if (e.speed() != 0 && e.speed() != 10 && e.d != 0) {
-                s.atsp_limit_speed = e.speed();
+            if (e.speed != 0 && e.speed != 10 && e.limit_value != 0) {
+                s.atsp_limit_speed = e.speed;
                 s.atsp_limit_dist = ahead;
                 show_sprite(d, d.view.ids.lamp_atsp1, true);
                 return true;
@@ -307,11 +307,11 @@ void zone_checks(Drive& d) {
     scan_events_ahead(
         d, s.train_position, 15000, [] {},
         [&](const TLineEvent& e, long double) {
-            if (e.kind != 1 || e.signal_row() < 0 ||
-                e.signal_row() >= static_cast<int>(d.line.Signal.size()))
+            if (e.kind != 1 || e.signal_row < 0 ||
+                e.signal_row >= static_cast<int>(d.line.Signal.size()))
                 return false;
-            const TSignal& sig = d.line.Signal[static_cast<std::size_t>(e.signal_row())];
-            if (s.block_state[static_cast<std::size_t>(e.signal_row())] != 0 || sig.type() == 0 ||
+            const TSignal& sig = d.line.Signal[static_cast<std::size_t>(e.signal_row)];
+            if (s.block_state[static_cast<std::size_t>(e.signal_row)] != 0 || sig.type() == 0 ||
                 !has_strip)
                 return false;
             // Every zone lies within 150 m before its signal.

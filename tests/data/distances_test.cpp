@@ -56,12 +56,12 @@ TEST(Events, SortedByDistanceKeepingFileOrderAtEqualDistances) {
     ASSERT_EQ(l.events.size(), 4u);
     EXPECT_EQ(l.events[0].kind, 2);
     EXPECT_EQ(l.events[0].distance, 1000);
-    EXPECT_EQ(l.events[0].a, 60);
-    EXPECT_EQ(l.events[0].d, 61);
+    EXPECT_EQ(l.events[0].speed, 60);
+    EXPECT_EQ(l.events[0].limit_value, 61);
     EXPECT_EQ(l.SpeedLimit[0].start_distance, 1000);
-    EXPECT_EQ(l.events[1].b, 1);  // the two signals at frame 90, in file order
-    EXPECT_EQ(l.events[2].b, 2);
-    EXPECT_EQ(l.events[3].b, 0);
+    EXPECT_EQ(l.events[1].signal_row, 1);  // the two signals at frame 90, in file order
+    EXPECT_EQ(l.events[2].signal_row, 2);
+    EXPECT_EQ(l.events[3].signal_row, 0);
 }
 
 TEST(Events, StationsGetStoppingPointsButOnlyKindZeroAChecks) {
@@ -76,7 +76,7 @@ TEST(Events, StationsGetStoppingPointsButOnlyKindZeroAChecks) {
     ASSERT_EQ(l.events.size(), 1u);
     EXPECT_EQ(l.events[0].kind, 3);
     EXPECT_EQ(l.events[0].distance, 5000 + 5000);  // 50 m beyond the stopping point
-    EXPECT_EQ(l.events[0].a, 10);
+    EXPECT_EQ(l.events[0].speed, 10);
     EXPECT_EQ(l.Station[0].window_start, 4500);
     EXPECT_EQ(l.Station[0].window_end, 5500);
     EXPECT_EQ(l.Station[1].stop_distance, 10000);

@@ -140,7 +140,7 @@ TEST(SpeedChecks, ZonesBeforeAnAutomaticStopSignal) {
     ASSERT_EQ(t.s.block_state[1], 0);
     long double at = 0;
     for (const TLineEvent& e : t.loaded.line.events)
-        if (e.kind == 1 && e.b == 1) at = static_cast<long double>(e.distance);
+        if (e.kind == 1 && e.signal_row == 1) at = static_cast<long double>(e.distance);
     // Signal 1 is held by its clock time (control kind 1): 100 m and 50 m zones.
     t.s.train_position = at - 8000;
     speed_limits_and_checks(t.drive);

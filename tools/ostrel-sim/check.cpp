@@ -203,10 +203,10 @@ json line_report(const Line& l) {
     for (const auto& e : l.events)
         j["events"].push_back({{"distance", e.distance},
                                {"kind", e.kind},
-                               {"a", e.a},
-                               {"b", e.b},
-                               {"c", e.c},
-                               {"d", e.d}});
+                               {"a", e.speed},
+                               {"b", e.signal_row},
+                               {"c", e.station_row},
+                               {"d", e.limit_value}});
     j["speed_units"] = json::array();
     for (const auto& u : l.SpeedUnit)
         j["speed_units"].push_back({{"first_frame", u.first_frame},
