@@ -126,7 +126,9 @@ LoadedDrive random_line(unsigned seed, bool shuffled_events) {
         ev.kind = any(1, 3);
         if (ev.kind == 1) ev.signal_row = any(-1, static_cast<int>(line.Signal.size()));
         if (ev.kind == 2) ev.speed = any(0, 1) ? any(15, 95) : 5, ev.limit_value = any(0, 1);
-        if (ev.kind == 3) ev.speed = any(0, 1) ? 10 : 5, ev.station_row = any(-1, stations), ev.limit_value = any(0, 1);
+        if (ev.kind == 3)
+            ev.speed = any(0, 1) ? 10 : 5, ev.station_row = any(-1, stations),
+            ev.limit_value = any(0, 1);
         line.events.push_back(ev);
     }
     if (shuffled_events) {
