@@ -27,15 +27,18 @@ namespace ostrel::app {
 class DeferredShell final : public Shell {
   public:
     struct Request {
-        enum Kind { Message, Dialog, Note } kind;
+        enum Kind { Message, OpenDialog, Note } kind;
         std::string text;
+        ostrel::Dialog dialog = ostrel::Dialog::LastStop;  // of OpenDialog
     };
-    void message(const std::string& text) override { requests.push_back({Request::Message, text}); }
-    void open_dialog(const std::string& name) override {
-        requests.push_back({Request::Dialog, name});
+    void message(const std::string& text) override {
+        requests.push_back({Request::Message, text, {}});
+    }
+    void open_dialog(ostrel::Dialog dialog) override {
+        requests.push_back({Request::OpenDialog, {}, dialog});
     }
     void redraw() override { redraw_asked = true; }
-    void note(const std::string& text) override { requests.push_back({Request::Note, text}); }
+    void note(const std::string& text) override { requests.push_back({Request::Note, text, {}}); }
 
     std::vector<Request> requests;
     bool redraw_asked = false;

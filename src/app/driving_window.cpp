@@ -231,11 +231,21 @@ void DrivingWindow::after_locked_call() {
                 program_.message(q(r.text));
                 if (!alive) return;
                 break;
-            case DeferredShell::Request::Dialog:
-                if (r.text == "last_stop") program_.last_stop()->open_from_tick();
-                if (r.text == "crew_change") program_.crew_change()->open_from_tick();
-                if (r.text == "value_display") program_.values()->show();
-                if (r.text == "value_display closed") program_.values()->hide();
+            case DeferredShell::Request::OpenDialog:
+                switch (r.dialog) {
+                    case Dialog::LastStop:
+                        program_.last_stop()->open_from_tick();
+                        break;
+                    case Dialog::CrewChange:
+                        program_.crew_change()->open_from_tick();
+                        break;
+                    case Dialog::ValueDisplay:
+                        program_.values()->show();
+                        break;
+                    case Dialog::ValueDisplayHidden:
+                        program_.values()->hide();
+                        break;
+                }
                 break;
             case DeferredShell::Request::Note:
                 program_.values()->set_debug_line(q(r.text));
@@ -353,17 +363,17 @@ void DrivingWindow::move_to_station(int station_row) {
 }
 
 void DrivingWindow::toggle_explanation_mode() {
-    handle([](Drive& d) { toggle_option(d, "Information"); });
+    handle([](Drive& d) { toggle_option(d, DriveOption::ExplanationMode); });
 }
 void DrivingWindow::toggle_callouts_off() {
-    handle([](Drive& d) { toggle_option(d, "Kanko"); });
+    handle([](Drive& d) { toggle_option(d, DriveOption::CalloutsOff); });
 }
 void DrivingWindow::toggle_ats_off() {
-    handle([](Drive& d) { toggle_option(d, "ATS"); });
+    handle([](Drive& d) { toggle_option(d, DriveOption::AtsOff); });
 }
 void DrivingWindow::toggle_visual_effects_off() {
     handle([this](Drive& d) {
-        toggle_option(d, "visual");
+        toggle_option(d, DriveOption::VisualEffectsOff);
         program_.visual_effects_off = d.options.visual_effects_off;
     });
 }

@@ -429,7 +429,8 @@ void press_virtual_key(Drive& d, VirtualKey key, bool shift) {
     const int card_height = d.data.timetable_card.height;
     if (key == VirtualKey::F5) {
         v.value_display_shown = !v.value_display_shown;
-        d.shell.open_dialog(v.value_display_shown ? "value_display" : "value_display closed");
+        d.shell.open_dialog(v.value_display_shown ? Dialog::ValueDisplay
+                                                  : Dialog::ValueDisplayHidden);
     }
     if (key == VirtualKey::F3 && card_height > 440 && v.card_top == 0)
         v.card_top = 440 - card_height;

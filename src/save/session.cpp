@@ -22,25 +22,35 @@ std::unique_ptr<Drive> open_drive(const LoadedDrive& loaded, const DriveServices
     return drive;
 }
 
-bool toggle_option(Drive& d, const std::string& item) {
+void toggle_option(Drive& d, DriveOption option) {
     DriveOptions& o = d.options;
-    if (item == "Kanko") {
-        o.callouts_off = !o.callouts_off;
-    } else if (item == "ATS") {
-        o.ats_off = !o.ats_off;
-    } else if (item == "visual") {
-        o.visual_effects_off = !o.visual_effects_off;
-    } else if (item == "Information") {
-        o.explanation_mode = !o.explanation_mode;
-        // Without explanations the hint over the video goes at once.
-        if (!o.explanation_mode) {
-            d.view.video_notice.clear();
-            d.shell.redraw();
-        }
-    } else {
-        return false;
+    switch (option) {
+        case DriveOption::CalloutsOff:
+            o.callouts_off = !o.callouts_off;
+            break;
+        case DriveOption::AtsOff:
+            o.ats_off = !o.ats_off;
+            break;
+        case DriveOption::VisualEffectsOff:
+            o.visual_effects_off = !o.visual_effects_off;
+            break;
+        case DriveOption::ExplanationMode:
+            o.explanation_mode = !o.explanation_mode;
+            // Without explanations the hint over the video goes at once.
+            if (!o.explanation_mode) {
+                d.view.video_notice.clear();
+                d.shell.redraw();
+            }
+            break;
     }
-    return true;
+}
+
+std::optional<DriveOption> option_named(const std::string& name) {
+    if (name == "Kanko") return DriveOption::CalloutsOff;
+    if (name == "Information") return DriveOption::ExplanationMode;
+    if (name == "ATS") return DriveOption::AtsOff;
+    if (name == "visual") return DriveOption::VisualEffectsOff;
+    return std::nullopt;
 }
 
 void close_drive(Drive& drive, SettingsStore& settings) {

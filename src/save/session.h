@@ -4,6 +4,7 @@
 // (real timers or the virtual clock). UI thread.
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "drive/drive.h"
@@ -26,9 +27,16 @@ struct DriveServices {
 // stands before the first Start. `loaded` must outlive the drive.
 std::unique_ptr<Drive> open_drive(const LoadedDrive& loaded, const DriveServices& services);
 
-// A toggle of the "Display" menu: "Kanko" (no call-outs), "Information" (explanation mode),
-// "ATS" (ATS off) or "visual" (no darkening in tunnels). False for any other name.
-bool toggle_option(Drive& d, const std::string& item);
+// The toggles of the "Display" menu.
+enum class DriveOption {
+    CalloutsOff,       // "喚呼なし"
+    ExplanationMode,   // "解説モード"
+    AtsOff,            // "ATS動作OFF"
+    VisualEffectsOff,  // "視覚効果OFF": no darkening in tunnels
+};
+void toggle_option(Drive& d, DriveOption option);
+// The option a script names: "Kanko", "Information", "ATS" or "visual"; none for another name.
+std::optional<DriveOption> option_named(const std::string& name);
 
 // Closing the driving window: every sound stops and the menu options are kept.
 void close_drive(Drive& drive, SettingsStore& settings);

@@ -127,7 +127,7 @@ void stations_step(Drive& d) {
         const bool arrival_over = !d.sound.is_playing(d.line_channel(st.arrival_sound));
         if (standing && last && !s.end_dialog_shown && arrival_over &&
             ((st.kind == kStopWithDoors && s.doors_open) || st.kind == kStopWithoutDoors)) {
-            d.shell.open_dialog("last_stop");
+            d.shell.open_dialog(Dialog::LastStop);
             s.end_dialog_shown = true;
             break;
         }
@@ -135,7 +135,7 @@ void stations_step(Drive& d) {
             static_cast<int>(i) == d.data.selection.end_station_index && s.doors_open &&
             !s.end_dialog_shown && arrival_over &&
             d.data.selection.line_file_name == "line_exp.dat") {
-            d.shell.open_dialog("crew_change");
+            d.shell.open_dialog(Dialog::CrewChange);
             s.end_dialog_shown = true;
         }
     }

@@ -4,8 +4,10 @@
 #include <cctype>
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <ostream>
 #include <sstream>
+#include <utility>
 
 #include "core/numbers.h"
 #include "data/distances.h"
@@ -104,8 +106,7 @@ void check_command(const ScriptCommand& c) {
         if (n != 1 || (c.args[0] != "continue" && c.args[0] != "end"))
             bad_line(c.line, "dialog takes continue or end");
     } else if (c.verb == "menu") {
-        if (n != 1 || (c.args[0] != "Kanko" && c.args[0] != "Information" && c.args[0] != "ATS" &&
-                       c.args[0] != "visual" && c.args[0] != "debug"))
+        if (n != 1 || (!option_named(c.args[0]) && c.args[0] != "debug"))
             bad_line(c.line, "menu takes Kanko, Information, ATS, visual or debug");
     } else if (c.verb == "serial") {
         if (n != 1 || !unescape(c.args[0]))
@@ -132,7 +133,7 @@ struct Session {
     Drive& drive;
     SettingsStore& settings;
     HeldJoystick& joystick;
-    std::string open_dialog;  // "last_stop", "crew_change" or empty
+    std::optional<Dialog> open_dialog;  // the end-of-run dialog waiting for an answer
     bool closed = false;
 };
 
@@ -167,19 +168,19 @@ void perform(Session& session, const ScriptCommand& c) {
     } else if (c.verb == "load") {
         load_slot(d, session.settings, c.args[0][0] - '0');
     } else if (c.verb == "dialog") {
-        if (session.open_dialog.empty()) {
+        if (!session.open_dialog) {
             d.shell.note("dialog answer ignored: no dialog is open");
-        } else if (c.args[0] == "end" || session.open_dialog == "last_stop") {
+        } else if (c.args[0] == "end" || session.open_dialog == Dialog::LastStop) {
             session.closed = true;
         } else {
-            d.shell.note("dialog " + session.open_dialog + " closed");
-            session.open_dialog.clear();
+            d.shell.note(std::string("dialog ") + dialog_name(*session.open_dialog) + " closed");
+            session.open_dialog.reset();
         }
     } else if (c.verb == "menu") {
         if (c.args[0] == "debug") {
             set_controller_debug(d, !d.options.controller_debug);
         } else {
-            toggle_option(d, c.args[0]);
+            toggle_option(d, *option_named(c.args[0]));
         }
     } else if (c.verb == "serial") {
         serial_text_received(d, *unescape(c.args[0]));
@@ -283,11 +284,9 @@ void run_drive(const LoadedDrive& loaded, const RunOptions& options, std::ostrea
     std::size_t next_command = 0;
     int ticks = 0;
     auto flush_shell = [&](std::int64_t t) {
-        for (const std::string& line : shell.log) {
-            if (line.rfind("dialog last_stop", 0) == 0) session.open_dialog = "last_stop";
-            if (line.rfind("dialog crew_change", 0) == 0) session.open_dialog = "crew_change";
+        if (shell.end_dialog) session.open_dialog = std::exchange(shell.end_dialog, std::nullopt);
+        for (const std::string& line : shell.log)
             if (events) *events << t << " " << line << "\n";
-        }
         shell.log.clear();
     };
     // The keys a controller typed, handled once the command or the tick that typed them is done.
@@ -326,8 +325,9 @@ void run_drive(const LoadedDrive& loaded, const RunOptions& options, std::ostrea
             pilot->act(drive);
             for (const std::string& e : pilot->take_events())
                 shell.note(e);
-            if (pilot->finished() && !session.open_dialog.empty()) {
-                shell.note("autopilot answers the " + session.open_dialog + " dialog: end");
+            if (pilot->finished() && session.open_dialog) {
+                shell.note(std::string("autopilot answers the ") +
+                           dialog_name(*session.open_dialog) + " dialog: end");
                 session.closed = true;
             }
         }
