@@ -16,6 +16,14 @@ namespace ostrel {
 // no call-out due, no crew-change station.
 inline constexpr int kNone = 999;
 
+// What the route video area shows.
+enum class SubmovieMode : int {
+    TurnedBack = -1,  // the main video, turned back at the buffer frame
+    Main = 0,         // the main video
+    Timed = 1,        // a sub-movie played on the clock while the train stands
+    Locked = 2,       // a sub-movie whose frames follow the train's position
+};
+
 template <std::size_t N>
 constexpr std::array<int, N> filled(int value) {
     std::array<int, N> a{};
@@ -143,8 +151,8 @@ struct DriveState {
     bool end_dialog_shown = false;
     bool stop_bell_lamp = false;
 
-    // Sub-movies: 0 main video, 1 timed, 2 position-locked, -1 turned back at the buffer.
-    int submovie_mode = 0;
+    // Sub-movies.
+    SubmovieMode submovie_mode = SubmovieMode::Main;
     int frame_sub = 0;
     int submovie_origin = 0, submovie_length = 0;
     std::vector<char> submovie_done;  // one per "[MovieSwitch]" row

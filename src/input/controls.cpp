@@ -362,7 +362,7 @@ void press_virtual_key(Drive& d, VirtualKey key, bool shift) {
                 if (at_standstill(d) && buffer - 200 < s.current_frame &&
                     s.current_frame <= buffer) {
                     s.current_frame = buffer + 1;
-                    s.submovie_mode = -1;
+                    s.submovie_mode = SubmovieMode::TurnedBack;
                 }
             }
             return;

@@ -156,7 +156,7 @@ void stop_dead(Drive& d) {
 
 void stop_at_line_ends(Drive& d) {
     DriveState& s = d.s;
-    if (s.submovie_mode != 0) return;
+    if (s.submovie_mode != SubmovieMode::Main) return;
     const long double v = s.train_speed;
     if ((v > 0 && s.current_frame > d.video_length) || (v < 0 && s.current_frame < 1)) {
         s.current_frame = std::clamp(s.current_frame, 1, std::max(1, d.video_length));

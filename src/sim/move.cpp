@@ -70,7 +70,7 @@ void reset_for_new_position(Drive& d, int station_row) {
         if (c.enter_frame <= s.current_frame && s.current_frame < c.leave_frame)
             s.cross_callout_queue[next++] = static_cast<int>(i);
     }
-    s.submovie_mode = 0;
+    s.submovie_mode = SubmovieMode::Main;
     // The forces of the last step belong to the old place.
     s.tractive_force = s.resistance_force = Fixed4{};
 

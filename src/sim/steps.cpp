@@ -36,7 +36,7 @@ void apply_power_delay(Drive& d) {
     DriveState& s = d.s;
     // A timed sub-movie holds the applied notch; a notch taken meanwhile stays pending and
     // applies once the sub-movie has ended.
-    if (s.submovie_mode == 1) return;
+    if (s.submovie_mode == SubmovieMode::Timed) return;
     if (!count_delay(s.power_change_pending, s.power_delay_count, d.vehicle.PowerDelay)) return;
     if (s.power_notch >= s.applied_power_notch || s.power_notch >= d.vehicle.NotchBack ||
         s.power_notch == 0)

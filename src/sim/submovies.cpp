@@ -22,7 +22,7 @@ void reopen_main_video(Drive& d) {
 // The route video again, at the row's resume frame; the row has been shown.
 void end_submovie(Drive& d, const TMovieSwitch& row, char& done) {
     reopen_main_video(d);
-    d.s.submovie_mode = 0;
+    d.s.submovie_mode = SubmovieMode::Main;
     d.s.current_frame = row.resume_frame;
     d.s.frame_sub = 0;
     d.view.drawn_frame = -1;
@@ -33,10 +33,10 @@ void end_submovie(Drive& d, const TMovieSwitch& row, char& done) {
 
 void count_submovie_frames(Drive& d) {
     DriveState& s = d.s;
-    if (s.submovie_mode == 1) {
+    if (s.submovie_mode == SubmovieMode::Timed) {
         const int rate = d.line.FrameRate > 0 ? d.line.FrameRate : 30;
         if (s.clock % (30 / rate) == 0) s.frame_sub += 1;
-    } else if (s.submovie_mode == 2) {
+    } else if (s.submovie_mode == SubmovieMode::Locked) {
         s.frame_sub = s.current_frame - s.submovie_origin;
     }
 }
@@ -50,29 +50,29 @@ bool switch_submovies(Drive& d) {
         char& done = s.submovie_done[r];
         const bool inside = row.first_frame <= f && f <= row.last_frame;
         if (standing && inside && row.kind == 2) {
-            if (s.submovie_mode == 0 && !done) {
+            if (s.submovie_mode == SubmovieMode::Main && !done) {
                 if (!s.fast_timer_running) return false;
-                s.submovie_mode = 1;
+                s.submovie_mode = SubmovieMode::Timed;
                 s.frame_sub = 0;
                 s.submovie_origin = f;
                 open_video(d, movie_name(d, row.movie_name), "timed");
                 s.submovie_length = row.length_frames;
                 d.view.drawn_frame = -1;
             }
-            if (s.submovie_mode == 1 && s.frame_sub >= s.submovie_length)
+            if (s.submovie_mode == SubmovieMode::Timed && s.frame_sub >= s.submovie_length)
                 end_submovie(d, row, done);
         } else if (!inside || row.kind >= 2) {
-            if (s.submovie_mode == 2 && s.submovie_length <= s.frame_sub &&
+            if (s.submovie_mode == SubmovieMode::Locked && s.submovie_length <= s.frame_sub &&
                 s.frame_sub <= s.submovie_length + 60)
                 end_submovie(d, row, done);
-        } else if (s.submovie_mode == 0 && !done) {
+        } else if (s.submovie_mode == SubmovieMode::Main && !done) {
             if (!s.fast_timer_running) return false;
             s.frame_sub = f - row.first_frame;
             s.submovie_origin = row.first_frame;
             open_video(d, movie_name(d, row.movie_name), "locked");
             s.submovie_length = row.length_frames;
             d.view.drawn_frame = -1;
-            s.submovie_mode = 2;
+            s.submovie_mode = SubmovieMode::Locked;
         }
     }
     return true;
@@ -80,11 +80,11 @@ bool switch_submovies(Drive& d) {
 
 void leave_submovie(Drive& d) {
     DriveState& s = d.s;
-    if (s.submovie_mode == 1 || s.submovie_mode == 2) {
+    if (s.submovie_mode == SubmovieMode::Timed || s.submovie_mode == SubmovieMode::Locked) {
         reopen_main_video(d);
         s.frame_sub = 0;
     }
-    s.submovie_mode = 0;
+    s.submovie_mode = SubmovieMode::Main;
     for (char& done : s.submovie_done)
         done = 0;
     d.view.drawn_frame = s.current_frame - 1;

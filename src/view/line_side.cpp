@@ -130,7 +130,7 @@ void fill_value_display(Drive& d) {
         {"Projected", std::to_string(s.video_speed) + " km/h"},
         {"Frame_sub", std::to_string(s.frame_sub)},
         {"Drawing", std::to_string(v.drawn_frame)},
-        {"Movie", std::to_string(s.submovie_mode)},
+        {"Movie", std::to_string(static_cast<int>(s.submovie_mode))},
         {"Remain", fixed_text(s.stop_remaining / 100, 0) + " m"},
         {"Total", fixed_text(s.train_position / 100, 0) + " m"},
         {"Next sta",

@@ -20,7 +20,7 @@ TEST(SubMovies, ATimedSubMovieRunsOnceWhileTheTrainStandsAndResumesTheRoute) {
     t.s.current_frame = 955;
     t.s.train_speed = 0;
     ASSERT_TRUE(switch_submovies(t.drive));
-    EXPECT_EQ(t.s.submovie_mode, 1);
+    EXPECT_EQ(t.s.submovie_mode, SubmovieMode::Timed);
     EXPECT_EQ(t.s.submovie_length, 90);
     EXPECT_EQ(t.shell.log.back(), "submovie timed movie\\sub1.avi");
     // FrameRate 15: a sub-movie frame every second fast step (the clock is odd here).
@@ -31,11 +31,11 @@ TEST(SubMovies, ATimedSubMovieRunsOnceWhileTheTrainStandsAndResumesTheRoute) {
     EXPECT_EQ(t.s.clock, clock + 4);
     t.s.frame_sub = 90;
     switch_submovies(t.drive);
-    EXPECT_EQ(t.s.submovie_mode, 0);
+    EXPECT_EQ(t.s.submovie_mode, SubmovieMode::Main);
     EXPECT_EQ(t.s.current_frame, 960);
     t.s.current_frame = 955;
     switch_submovies(t.drive);
-    EXPECT_EQ(t.s.submovie_mode, 0);  // once per run
+    EXPECT_EQ(t.s.submovie_mode, SubmovieMode::Main);  // once per run
 }
 
 TEST(SubMovies, APositionLockedSubMovieFollowsTheTrain) {
@@ -48,20 +48,21 @@ TEST(SubMovies, APositionLockedSubMovieFollowsTheTrain) {
     t.s.current_frame = 950;
     t.s.train_speed = 40;
     switch_submovies(t.drive);
-    EXPECT_EQ(t.s.submovie_mode, 2);
+    EXPECT_EQ(t.s.submovie_mode, SubmovieMode::Locked);
     t.s.current_frame = 990;
     count_submovie_frames(t.drive);
     EXPECT_EQ(t.s.frame_sub, 40);
     t.s.current_frame = 1101;  // out of the row's range, past its length
     count_submovie_frames(t.drive);
     switch_submovies(t.drive);
-    EXPECT_EQ(t.s.submovie_mode, 2);  // 151 frames in: beyond length + 60, it keeps its last frame
+    EXPECT_EQ(t.s.submovie_mode,
+              SubmovieMode::Locked);  // 151 frames in: beyond length + 60, it keeps its last frame
     t.s.current_frame = 1005;
     count_submovie_frames(t.drive);
     t.s.current_frame = 1101;
     t.s.frame_sub = 55;
     switch_submovies(t.drive);
-    EXPECT_EQ(t.s.submovie_mode, 0);
+    EXPECT_EQ(t.s.submovie_mode, SubmovieMode::Main);
     EXPECT_EQ(t.s.current_frame, 1105);
 }
 
@@ -79,7 +80,7 @@ TEST(SubMovies, ANotchTakenDuringATimedSubMovieAppliesWhenItEnds) {
     EXPECT_TRUE(t.s.power_change_pending);
     t.s.frame_sub = 90;
     switch_submovies(t.drive);
-    ASSERT_EQ(t.s.submovie_mode, 0);
+    ASSERT_EQ(t.s.submovie_mode, SubmovieMode::Main);
     for (int i = 0; i < t.loaded.vehicle.PowerDelay; ++i)
         fast_step(t.drive);
     EXPECT_EQ(t.s.applied_power_notch, 3);

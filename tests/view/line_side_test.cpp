@@ -55,7 +55,7 @@ TEST(Hints, StoppingAtTheBufferAsksForTheTurnBack) {
     EXPECT_EQ(build_hint(t.drive), "0BackSpaceキーを押して方向を転換し、発車してください。");
     press_virtual_key(t.drive, VirtualKey::Backspace, false);
     EXPECT_EQ(t.s.current_frame, 9001);
-    EXPECT_EQ(t.s.submovie_mode, -1);
+    EXPECT_EQ(t.s.submovie_mode, SubmovieMode::TurnedBack);
     t.s.system_eb = true;
     EXPECT_EQ(build_hint(t.drive), "0非常ブレーキを入れ、リセットキーを押してください。");
     t.s.system_eb = false;

@@ -7,11 +7,12 @@ namespace ostrel {
 
 int VideoSurface::follow(VideoSource& video, const VideoWanted& w, bool force) {
     // Before the start, and with the steps stopped, the picture stays as it is.
-    const bool sub = w.submovie_mode == 1 || w.submovie_mode == 2;
+    const bool sub =
+        w.submovie_mode == SubmovieMode::Timed || w.submovie_mode == SubmovieMode::Locked;
     const int wanted = sub ? w.frame_sub : w.frame;
     if (!w.running || (wanted == w.drawn_frame && !force) || wanted < 0) return w.drawn_frame;
     // Past the end of the main video nothing is fetched or shown.
-    if (w.submovie_mode == 0 && w.video_length > 0 && w.frame > w.video_length)
+    if (w.submovie_mode == SubmovieMode::Main && w.video_length > 0 && w.frame > w.video_length)
         return w.drawn_frame;
     const std::uint8_t* before = frame_.bytes.data();
     bool failed = false;

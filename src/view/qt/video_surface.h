@@ -8,6 +8,7 @@
 #include <string>
 
 #include "core/image.h"
+#include "drive/state.h"
 
 namespace ostrel {
 
@@ -16,7 +17,8 @@ class VideoSource;
 // What the drive shows, copied under its lock.
 struct VideoWanted {
     int frame = 0;  // current_frame
-    int submovie_mode = 0, frame_sub = 0;
+    SubmovieMode submovie_mode = SubmovieMode::Main;
+    int frame_sub = 0;
     int video_length = 0;
     bool running = false;  // the tick runs
     int drawn_frame = -1;  // the frame the drive believes drawn
