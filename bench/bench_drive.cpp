@@ -68,7 +68,7 @@ void BM_TenMinuteDrive(benchmark::State& state) {
         Drive drive(data, channels, shell, speed_profile_last_frame(data.line));
         show_cab_before_start(drive);
         start_or_pause(drive);
-        drive.s.doors_open = drive.s.door_command = false;
+        drive.s.stops.doors_open = drive.s.stops.door_command = false;
         press_character_key(drive, '5');
         ClockHooks hooks;
         hooks.inputs = [&drive](std::int64_t t) {
@@ -77,8 +77,8 @@ void BM_TenMinuteDrive(benchmark::State& state) {
         };
         VirtualClock clock(drive, channels);
         clock.advance_to(duration_ms, hooks);
-        benchmark::DoNotOptimize(drive.s.train_position);
-        if (drive.s.train_speed <= 0) state.SkipWithError("the train did not move");
+        benchmark::DoNotOptimize(drive.s.motion.train_position);
+        if (drive.s.motion.train_speed <= 0) state.SkipWithError("the train did not move");
     }
     state.counters["sim_seconds_per_cpu_second"] = benchmark::Counter(
         600.0 * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);

@@ -133,8 +133,8 @@ void DemoDriveHour(benchmark::State& state) {
                 const int ms = static_cast<int>(next - t);
                 set->render(out.data(), 44100 * ms / 1000);
                 t = next;
-                if (t % 33 == 0 && drive->s.fast_timer_running) fast_step(*drive);
-                if (t % 100 == 0 && drive->s.tick_timer_running) {
+                if (t % 33 == 0 && drive->s.timers.fast_timer_running) fast_step(*drive);
+                if (t % 100 == 0 && drive->s.timers.tick_timer_running) {
                     tick(*drive);
                     pilot.act(*drive);
                 }

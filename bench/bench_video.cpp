@@ -246,7 +246,7 @@ RenderSetup& render_setup() {
         clock.advance_to(89000, hooks);
         s.view = drive->view;
         SurfaceImage frame;
-        if (reader.read_surface(drive->s.current_frame, frame, 540, 300))
+        if (reader.read_surface(drive->s.motion.current_frame, frame, 540, 300))
             s.video =
                 QImage(frame.bytes.data(), 540, 300, frame.stride, QImage::Format_RGB32).copy();
         s.ok = !s.video.isNull();

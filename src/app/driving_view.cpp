@@ -89,14 +89,14 @@ void DrivingView::paintEvent(QPaintEvent*) {
     {
         std::lock_guard guard(lock_);
         view = drive_.view;
-        wanted.frame = drive_.s.current_frame;
-        wanted.submovie_mode = drive_.s.submovie_mode;
-        wanted.frame_sub = drive_.s.frame_sub;
+        wanted.frame = drive_.s.motion.current_frame;
+        wanted.submovie_mode = drive_.s.video.submovie_mode;
+        wanted.frame_sub = drive_.s.video.frame_sub;
         wanted.video_length = drive_.video_length;
-        wanted.running = drive_.s.tick_timer_running;
+        wanted.running = drive_.s.timers.tick_timer_running;
         wanted.drawn_frame = drive_.view.drawn_frame;
         wanted.notice = drive_.view.video_notice;
-        started = wanted.running || drive_.s.tick_count > 0;
+        started = wanted.running || drive_.s.timers.tick_count > 0;
     }
     const int drawn = surface_.follow(video_, wanted, std::exchange(force_fetch_, false));
     if (drawn != wanted.drawn_frame) {

@@ -70,7 +70,7 @@ DrivingWindow::DrivingWindow(Program& program, const DriveSelection& selection,
     serial_ = std::make_unique<SerialController>(read_serial_settings(program.settings()));
     serial_->on_received = [this](const std::string& text) { serial_text_received(text); };
     build_menus();
-    d.s.resistance_released = program.values()->resistance_released();
+    d.s.controls.resistance_released = program.values()->resistance_released();
     d.options.visual_effects_off = program.visual_effects_off;
 
     fast_step_thread_ = std::make_unique<FastStepThread>(session_->mutex(), d, log_);
@@ -219,8 +219,8 @@ void DrivingWindow::after_locked_call() {
     const QPointer<DrivingWindow> alive(this);
     bool fast = false, tick = false;
     session_->locked([&](Drive& d) {
-        fast = d.s.fast_timer_running;
-        tick = d.s.tick_timer_running;
+        fast = d.s.timers.fast_timer_running;
+        tick = d.s.timers.tick_timer_running;
     });
     follow_timers(fast, tick);
     refresh_from_view();
@@ -269,7 +269,7 @@ void DrivingWindow::refresh_from_view() {
     bool resistance_released = false;
     const bool values_shown = program_.values()->isVisible();
     session_->locked([&](Drive& d) {
-        resistance_released = d.s.resistance_released;
+        resistance_released = d.s.controls.resistance_released;
         v.digi_speed = d.view.digi_speed;
         v.Label1 = d.view.Label1;
         v.Label3 = d.view.Label3;
@@ -326,7 +326,7 @@ void DrivingWindow::on_tick_timer(std::chrono::steady_clock::time_point planned)
     bool finished = false;
     const bool values_shown = program_.values()->isVisible();
     session_->locked([&](Drive& d) {
-        if (!d.s.tick_timer_running) return;
+        if (!d.s.timers.tick_timer_running) return;
         follow_value_display(d, values_shown);
         tick(d);
         // The keys the game controller typed, once the tick is done.
@@ -354,7 +354,7 @@ void DrivingWindow::start_or_pause() {
 
 void DrivingWindow::start_from_video() {
     bool running = false;
-    session_->locked([&](Drive& d) { running = d.s.tick_timer_running; });
+    session_->locked([&](Drive& d) { running = d.s.timers.tick_timer_running; });
     if (!running) start_or_pause();
 }
 
@@ -404,7 +404,7 @@ void DrivingWindow::set_autopilot(bool on) {
         session_->locked([this](Drive& d) { pilot_ = std::make_unique<Autopilot>(d); });
         // The autopilot starts the drive as a driver would.
         bool running = false;
-        session_->locked([&](Drive& d) { running = d.s.tick_timer_running; });
+        session_->locked([&](Drive& d) { running = d.s.timers.tick_timer_running; });
         if (!running) start_or_pause();
     } else if (!on) {
         pilot_.reset();
@@ -454,11 +454,11 @@ void DrivingWindow::reload_speed_profile() {
 }
 
 void DrivingWindow::jump(int frame) {
-    handle([frame](Drive& d) { d.s.current_frame = frame; });
+    handle([frame](Drive& d) { d.s.motion.current_frame = frame; });
 }
 
 void DrivingWindow::set_resistance_released(bool on) {
-    handle([on](Drive& d) { d.s.resistance_released = on; });
+    handle([on](Drive& d) { d.s.controls.resistance_released = on; });
 }
 
 void DrivingWindow::set_full_screen(bool on) {
@@ -578,7 +578,8 @@ void DrivingWindow::closeEvent(QCloseEvent* e) {
     // happens), the easy cab, then the drive's sounds and options.
     paint_timer_->stop();
     tick_timer_->stop();
-    session_->locked([](Drive& d) { d.s.fast_timer_running = d.s.tick_timer_running = false; });
+    session_->locked(
+        [](Drive& d) { d.s.timers.fast_timer_running = d.s.timers.tick_timer_running = false; });
     fast_step_thread_.reset();
     pilot_.reset();
     program_.easy_cab()->close();

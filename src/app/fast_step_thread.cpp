@@ -57,7 +57,7 @@ void FastStepThread::run() {
         const Clock::time_point start = Clock::now();
         {
             std::lock_guard lock(drive_mutex_);
-            if (drive_.s.fast_timer_running) fast_step(drive_);
+            if (drive_.s.timers.fast_timer_running) fast_step(drive_);
         }
         const Clock::time_point end = Clock::now();
         if (log_) log_->record("fast", deadline, start, end);

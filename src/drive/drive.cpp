@@ -30,11 +30,11 @@ void bind_channels(Drive& d) {
 }  // namespace
 
 bool at_standstill(const Drive& d) {
-    return round_half_even(d.s.train_speed) == 0;
+    return round_half_even(d.s.motion.train_speed) == 0;
 }
 
 int first_notch_of_mode(const Drive& d) {
-    int mode = d.s.power_mode;
+    int mode = d.s.controls.power_mode;
     if (mode < 0 || mode >= static_cast<int>(d.vehicle.mode_first_notch.size())) return 0;
     return d.vehicle.mode_first_notch[static_cast<std::size_t>(mode)];
 }
@@ -51,8 +51,8 @@ int station_frame(const Drive& d, int row) {
 }
 
 bool melody_played(const Drive& d, int station_row) {
-    if (station_row < 0 || station_row >= static_cast<int>(d.s.stations.size())) return false;
-    return d.s.stations[static_cast<std::size_t>(station_row)].melody_played;
+    if (station_row < 0 || station_row >= static_cast<int>(d.s.stops.stations.size())) return false;
+    return d.s.stops.stations[static_cast<std::size_t>(station_row)].melody_played;
 }
 
 void show_sprite(Drive& d, int id, bool visible) {
@@ -232,36 +232,36 @@ Drive::Drive(const LoadedDrive& loaded, SoundChannels& channels, Shell& ui, int 
 
     bind_channels(*this);
     for (int k = 0; k < engine_count && k < 100; ++k) {
-        s.engine_level[static_cast<std::size_t>(k)] = 1.0L;
-        s.engine_gate[static_cast<std::size_t>(k)] = 1.0L;
+        s.sounds.engine_level[static_cast<std::size_t>(k)] = 1.0L;
+        s.sounds.engine_gate[static_cast<std::size_t>(k)] = 1.0L;
     }
-    s.engine_master = 1.0L;
+    s.sounds.engine_master = 1.0L;
     for (int ch = 0; ch < SoundChannels::kCount; ++ch)
         sound.stop(ch);
 
     // The drive waits at the start station in emergency, doors open.
     const int brake = vehicle.Brake;
-    s.brake_notch = s.applied_brake_notch = s.sap_notch = -brake;
-    s.bc_pressure = Fixed4::from_int(vehicle.EBPress);
-    s.mr_pressure = Fixed4::from_int(vehicle.HighAirPress);
-    s.brake_rate = vehicle.BrakeRate;
-    s.vigilance_fitted = vehicle.EB;
-    s.current_frame = loaded.start_frame;
-    s.clock = loaded.start_clock;
+    s.controls.brake_notch = s.controls.applied_brake_notch = s.controls.sap_notch = -brake;
+    s.brake.bc_pressure = Fixed4::from_int(vehicle.EBPress);
+    s.brake.mr_pressure = Fixed4::from_int(vehicle.HighAirPress);
+    s.brake.brake_rate = vehicle.BrakeRate;
+    s.brake.vigilance_fitted = vehicle.EB;
+    s.motion.current_frame = loaded.start_frame;
+    s.timers.clock = loaded.start_clock;
     int start_row =
         loaded.selection.start_station_index < 1 ? 0 : loaded.selection.start_station_index;
     if (static_cast<std::size_t>(start_row) < line.Station.size()) {
-        s.train_position = static_cast<long double>(
+        s.motion.train_position = static_cast<long double>(
             line.Station[static_cast<std::size_t>(start_row)].stop_distance);
-        s.next_station_index = start_row;
+        s.stops.next_station_index = start_row;
     }
     if (loaded.selection.start_station_index < 1) {
         if (auto d0 = frame_distance(line.SpeedUnit, loaded.start_frame))
-            s.train_position = static_cast<long double>(*d0);
+            s.motion.train_position = static_cast<long double>(*d0);
     }
-    s.next_stop_position = s.train_position;
-    s.preceding_train_frame = line.pre_train_start_frame;
-    s.block_state.assign(line.Signal.size(), 0);
+    s.stops.next_stop_position = s.motion.train_position;
+    s.protection.preceding_train_frame = line.pre_train_start_frame;
+    s.protection.block_state.assign(line.Signal.size(), 0);
     signal_event.assign(line.Signal.size(), -1);
     for (std::size_t e = line.events.size(); e-- > 0;) {
         const TLineEvent& ev = line.events[e];
@@ -270,9 +270,9 @@ Drive::Drive(const LoadedDrive& loaded, SoundChannels& channels, Shell& ui, int 
             signal_event[static_cast<std::size_t>(ev.signal_row)] = static_cast<int>(e);
     }
     index = index_line(*this);
-    s.row_aspect.assign(line.Signal.size(), 0);
-    s.stations.assign(line.Station.size(), {});
-    s.submovie_done.assign(line.MovieSwitch.size(), 0);
+    s.protection.row_aspect.assign(line.Signal.size(), 0);
+    s.stops.stations.assign(line.Station.size(), {});
+    s.video.submovie_done.assign(line.MovieSwitch.size(), 0);
 
     view = initial_view(loaded.panel);
     if (SpriteState* eb = view.sprite(view.ids.lamp_eb)) eb->visible = false;

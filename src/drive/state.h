@@ -1,6 +1,7 @@
 #pragma once
-// The runtime state of one drive: plain data under the names the rest of the system uses.
-// Written by the fast step, the tick and the input handlers, which never run at the same time.
+// The runtime state of one drive: plain data under the names the rest of the system uses, a
+// record per subsystem. Written by the fast step, the tick and the input handlers, which never
+// run at the same time.
 
 #include <array>
 #include <cstdint>
@@ -31,8 +32,8 @@ constexpr std::array<int, N> filled(int value) {
     return a;
 }
 
-struct DriveState {
-    // Motion. Speeds in km/h (negative backwards), positions in 1/100 m.
+// How the train moves. Speeds in km/h (negative backwards), positions in 1/100 m.
+struct MotionState {
     long double train_speed = 0;
     long double train_position = 0;
     int current_frame = 0;
@@ -41,8 +42,11 @@ struct DriveState {
     int video_speed = 0;  // speed of the filming run at the current frame
     int speed_row = -1;   // "[SpeedUnit]" row holding the current frame
     long double predicted_speed = 0;
+};
 
-    // The driver's command state.
+// The driver's command state: notches as asked and as applied, reverser, modes, the lock on
+// input before the start.
+struct ControlState {
     int power_notch = 0, applied_power_notch = 0;
     int brake_notch = 0, applied_brake_notch = 0, sap_notch = 0;
     int reverser = 1;
@@ -57,19 +61,22 @@ struct DriveState {
     int idle_ticks = 0;
     int announce_index = 0;
     bool timetable_shown = false;
+};
 
-    // System brakes.
+// The system brakes, the air system (kPa) and the brake.
+struct AirBrakeState {
     bool system_eb = false, system_service_brake = false;
     int vigilance_fitted = 0;  // the vehicle's "[EB]", cleared for good by auto run
-
-    // Air system (kPa) and brake.
     Fixed4 bc_pressure, bc_gauge_pressure, er_pressure, mr_pressure, sap_pressure;
     bool compressor_running = false;
     bool brake_sound_latch = false;
     std::array<Fixed4, 2> brake_rate{};  // the vehicle's two "[BrakeRate]" values as in effect
     Fixed4 working_brake_rate;
+};
 
-    // Forces (N) and traction.
+// Forces (N), adhesion, the line's voltage and the motors; the diesel engine and its gears;
+// the gradient under the train.
+struct TractionState {
     Fixed4 tractive_force, resistance_force, traction_snapshot;
     Fixed4 section_gradient, gradient_permil;
     Fixed4 adhesion_coefficient;
@@ -79,7 +86,6 @@ struct DriveState {
     Fixed4 line_voltage_target = Fixed4::from_int(1550);
     int motor_current = 0, motor_current_target = 0;
 
-    // Diesel.
     long double engine_rpm = 0, engine_rpm_target = 0;
     int gear_notch = 1, gear_position = 1;
     bool gear_shifting = false;
@@ -90,12 +96,24 @@ struct DriveState {
     std::array<int, 20> gradient_history{};
     long double last_sample_position = 0;
     bool slope_sign_shown = false;
+};
 
-    // Clock (1/30 s since midnight) and ticks.
+// The clock (1/30 s since midnight), the ticks, and start and pause: the two timers and what
+// each channel was doing when paused.
+struct TimerState {
     int clock = 0;
     int tick_count = 0;
+    bool fast_timer_running = false, tick_timer_running = false;
+    std::array<SoundChannels::Playing, SoundChannels::kCount> paused_channels{};
+};
 
-    // Doors and stations.
+// Doors and stations: the stop in progress and flags per "[Station]" row.
+struct StationState {
+    struct StationFlags {
+        bool in_window = false, arrived = false, melody_played = false, departed = false,
+             hint_given = false;
+        friend bool operator==(const StationFlags&, const StationFlags&) = default;
+    };
     bool doors_open = true, door_command = true;
     int door_close_ticks = 0;
     int departure_count = 0;
@@ -103,26 +121,17 @@ struct DriveState {
     int next_station_index = 0;
     long double next_stop_position = 0;
     long double stop_remaining = 0;
+    std::vector<StationFlags> stations;
+    int arrival_clock = 0;
+    std::vector<bool> standstill_announced;  // per departure count
+    bool end_dialog_shown = false;
+    bool stop_bell_lamp = false;
+};
 
-    // Signals and supervision (filled by the line-side subsystems).
+// Signals, ATS, speed limits and the preceding train.
+struct ProtectionState {
     int signal_aspect = kNone, shown_aspect = kNone, ats_limit = kNone;
     int preceding_train_frame = 0;
-
-    // Call-outs: the queue of wave slots (-1 empty), and what the call-out key may call.
-    std::array<int, 12> callout_queue = filled<12>(-1);
-    bool queue_adding = false, head_started = false;
-    int callout_due = kNone, last_enter_callout = -1;
-    int shown_other_image = kNone;
-    bool other_image_blink = false;
-    int signal_extra_callout = kNone;
-    int current_signal_index = kNone;
-    std::array<int, 11> cross_callout_queue = filled<11>(-1);
-    int cross_callout_pending = -1;
-    int shown_cross_head = -1;
-    int sign_switch_ticks = 0;
-    bool queue_busy = false;
-
-    // Signals and supervision.
     std::vector<int> block_state, row_aspect;  // one per "[Signal]" row
     bool ats_alarm = false, ats_chime = false, ats_acknowledged = false;
     int ats_alarm_ticks = 0;
@@ -138,34 +147,54 @@ struct DriveState {
     bool limit_blink = false;
     int shown_limit_image = -1, shown_limit = 0;
     int preceding_speed = 0, preceding_accumulator = 0, preceding_video_speed = 0;
+};
 
-    // Stations: flags per "[Station]" row, and the stop in progress.
-    struct StationFlags {
-        bool in_window = false, arrived = false, melody_played = false, departed = false,
-             hint_given = false;
-        friend bool operator==(const StationFlags&, const StationFlags&) = default;
-    };
-    std::vector<StationFlags> stations;
-    int arrival_clock = 0;
-    std::vector<bool> standstill_announced;  // per departure count
-    bool end_dialog_shown = false;
-    bool stop_bell_lamp = false;
+// Call-outs: the queue of wave slots (-1 empty), what the call-out key may call, and the signs
+// and crossings whose pictures and call-outs go with them.
+struct CalloutState {
+    std::array<int, 12> callout_queue = filled<12>(-1);
+    bool queue_adding = false, head_started = false;
+    int callout_due = kNone, last_enter_callout = -1;
+    int shown_other_image = kNone;
+    bool other_image_blink = false;
+    int signal_extra_callout = kNone;
+    int current_signal_index = kNone;
+    std::array<int, 11> cross_callout_queue = filled<11>(-1);
+    int cross_callout_pending = -1;
+    int shown_cross_head = -1;
+    int sign_switch_ticks = 0;
+    bool queue_busy = false;
+};
 
-    // Sub-movies.
+// The route video's sub-movies.
+struct VideoState {
     SubmovieMode submovie_mode = SubmovieMode::Main;
     int frame_sub = 0;
     int submovie_origin = 0, submovie_length = 0;
     std::vector<char> submovie_done;  // one per "[MovieSwitch]" row
+};
 
-    // Sounds of the train itself.
+// Sounds of the train itself.
+struct TrainSoundState {
     std::array<long double, 100> engine_level{}, engine_gate{};
     long double engine_master = 0;
     std::array<bool, 495> switch_played{};
     std::vector<bool> sound_point_played;  // once per loaded run
+};
 
-    // Start and pause: the two timers and what each channel was doing when paused.
-    bool fast_timer_running = false, tick_timer_running = false;
-    std::array<SoundChannels::Playing, SoundChannels::kCount> paused_channels{};
+// The runtime state of one drive, a record per subsystem.
+struct DriveState {
+    using StationFlags = StationState::StationFlags;
+    MotionState motion;
+    ControlState controls;
+    AirBrakeState brake;
+    TractionState traction;
+    TimerState timers;
+    StationState stops;
+    ProtectionState protection;
+    CalloutState callouts;
+    VideoState video;
+    TrainSoundState sounds;
 };
 
 }  // namespace ostrel

@@ -1,6 +1,6 @@
 #pragma once
-// Every member of the drive's state by its name, in declaration order: the tracer reads any of
-// them by name. A member added to the state and not named here fails to compile.
+// Every member of the drive's state by its name, with the record that holds it: the tracer
+// reads any of them by name. A member added to the state and not named here fails to compile.
 
 #include <cstddef>
 #include <utility>
@@ -9,45 +9,65 @@
 
 // clang-format off
 #define OSTREL_STATE_FIELDS(X) \
-    X(train_speed) X(train_position) X(current_frame) X(position_step) X(frame_accumulator) \
-    X(video_speed) X(speed_row) X(predicted_speed) X(power_notch) X(applied_power_notch) \
-    X(brake_notch) X(applied_brake_notch) X(sap_notch) X(reverser) X(hold_active) \
-    X(hold_release_guard) X(power_mode) X(constant_speed) X(power_change_pending) \
-    X(brake_change_pending) X(sap_change_pending) X(power_delay_count) X(brake_delay_count) \
-    X(sap_delay_count) X(notch_keys_swapped) X(auto_run) X(resistance_released) X(input_locked) \
-    X(idle_ticks) X(announce_index) X(timetable_shown) X(system_eb) X(system_service_brake) \
-    X(vigilance_fitted) X(bc_pressure) X(bc_gauge_pressure) X(er_pressure) X(mr_pressure) \
-    X(sap_pressure) X(compressor_running) X(brake_sound_latch) X(brake_rate) \
-    X(working_brake_rate) X(tractive_force) X(resistance_force) X(traction_snapshot) \
-    X(section_gradient) X(gradient_permil) X(adhesion_coefficient) X(base_adhesion) \
-    X(adhesion_state) X(line_voltage) X(line_voltage_target) X(motor_current) \
-    X(motor_current_target) X(engine_rpm) X(engine_rpm_target) X(gear_notch) X(gear_position) \
-    X(gear_shifting) X(gear_timer) X(gear_indicator_shown) X(gradient_history) \
-    X(last_sample_position) X(slope_sign_shown) X(clock) X(tick_count) X(doors_open) \
-    X(door_command) X(door_close_ticks) X(departure_count) X(departure_callout_armed) \
-    X(next_station_index) X(next_stop_position) X(stop_remaining) X(signal_aspect) \
-    X(shown_aspect) X(ats_limit) X(preceding_train_frame) X(callout_queue) X(queue_adding) \
-    X(head_started) X(callout_due) X(last_enter_callout) X(shown_other_image) \
-    X(other_image_blink) X(signal_extra_callout) X(current_signal_index) X(cross_callout_queue) \
-    X(cross_callout_pending) X(shown_cross_head) X(sign_switch_ticks) X(queue_busy) \
-    X(block_state) X(row_aspect) X(ats_alarm) X(ats_chime) X(ats_acknowledged) \
-    X(ats_alarm_ticks) X(atsp_state) X(atsp_state_before) X(atsp2_state) X(atsp2_state_before) \
-    X(ats_zone) X(zone_indicator) X(atsp_limit_speed) X(atsp_limit_dist) X(pattern_speed) \
-    X(next_limit_speed) X(next_limit_dist) X(pattern_speed_SN) X(limit_blink) \
-    X(shown_limit_image) X(shown_limit) X(preceding_speed) X(preceding_accumulator) \
-    X(preceding_video_speed) X(stations) X(arrival_clock) X(standstill_announced) \
-    X(end_dialog_shown) X(stop_bell_lamp) X(submovie_mode) X(frame_sub) X(submovie_origin) \
-    X(submovie_length) X(submovie_done) X(engine_level) X(engine_gate) X(engine_master) \
-    X(switch_played) X(sound_point_played) X(fast_timer_running) X(tick_timer_running) \
-    X(paused_channels)
+    X(motion, train_speed) X(motion, train_position) X(motion, current_frame) \
+    X(motion, position_step) X(motion, frame_accumulator) X(motion, video_speed) \
+    X(motion, speed_row) X(motion, predicted_speed) X(controls, power_notch) \
+    X(controls, applied_power_notch) X(controls, brake_notch) X(controls, applied_brake_notch) \
+    X(controls, sap_notch) X(controls, reverser) X(controls, hold_active) \
+    X(controls, hold_release_guard) X(controls, power_mode) X(controls, constant_speed) \
+    X(controls, power_change_pending) X(controls, brake_change_pending) \
+    X(controls, sap_change_pending) X(controls, power_delay_count) \
+    X(controls, brake_delay_count) X(controls, sap_delay_count) X(controls, notch_keys_swapped) \
+    X(controls, auto_run) X(controls, resistance_released) X(controls, input_locked) \
+    X(controls, idle_ticks) X(controls, announce_index) X(controls, timetable_shown) \
+    X(brake, system_eb) X(brake, system_service_brake) X(brake, vigilance_fitted) \
+    X(brake, bc_pressure) X(brake, bc_gauge_pressure) X(brake, er_pressure) \
+    X(brake, mr_pressure) X(brake, sap_pressure) X(brake, compressor_running) \
+    X(brake, brake_sound_latch) X(brake, brake_rate) X(brake, working_brake_rate) \
+    X(traction, tractive_force) X(traction, resistance_force) X(traction, traction_snapshot) \
+    X(traction, section_gradient) X(traction, gradient_permil) X(traction, adhesion_coefficient) \
+    X(traction, base_adhesion) X(traction, adhesion_state) X(traction, line_voltage) \
+    X(traction, line_voltage_target) X(traction, motor_current) \
+    X(traction, motor_current_target) X(traction, engine_rpm) X(traction, engine_rpm_target) \
+    X(traction, gear_notch) X(traction, gear_position) X(traction, gear_shifting) \
+    X(traction, gear_timer) X(traction, gear_indicator_shown) X(traction, gradient_history) \
+    X(traction, last_sample_position) X(traction, slope_sign_shown) X(timers, clock) \
+    X(timers, tick_count) X(stops, doors_open) X(stops, door_command) X(stops, door_close_ticks) \
+    X(stops, departure_count) X(stops, departure_callout_armed) X(stops, next_station_index) \
+    X(stops, next_stop_position) X(stops, stop_remaining) X(protection, signal_aspect) \
+    X(protection, shown_aspect) X(protection, ats_limit) X(protection, preceding_train_frame) \
+    X(callouts, callout_queue) X(callouts, queue_adding) X(callouts, head_started) \
+    X(callouts, callout_due) X(callouts, last_enter_callout) X(callouts, shown_other_image) \
+    X(callouts, other_image_blink) X(callouts, signal_extra_callout) \
+    X(callouts, current_signal_index) X(callouts, cross_callout_queue) \
+    X(callouts, cross_callout_pending) X(callouts, shown_cross_head) \
+    X(callouts, sign_switch_ticks) X(callouts, queue_busy) X(protection, block_state) \
+    X(protection, row_aspect) X(protection, ats_alarm) X(protection, ats_chime) \
+    X(protection, ats_acknowledged) X(protection, ats_alarm_ticks) X(protection, atsp_state) \
+    X(protection, atsp_state_before) X(protection, atsp2_state) \
+    X(protection, atsp2_state_before) X(protection, ats_zone) X(protection, zone_indicator) \
+    X(protection, atsp_limit_speed) X(protection, atsp_limit_dist) X(protection, pattern_speed) \
+    X(protection, next_limit_speed) X(protection, next_limit_dist) \
+    X(protection, pattern_speed_SN) X(protection, limit_blink) X(protection, shown_limit_image) \
+    X(protection, shown_limit) X(protection, preceding_speed) \
+    X(protection, preceding_accumulator) X(protection, preceding_video_speed) X(stops, stations) \
+    X(stops, arrival_clock) X(stops, standstill_announced) X(stops, end_dialog_shown) \
+    X(stops, stop_bell_lamp) X(video, submovie_mode) X(video, frame_sub) \
+    X(video, submovie_origin) X(video, submovie_length) X(video, submovie_done) \
+    X(sounds, engine_level) X(sounds, engine_gate) X(sounds, engine_master) \
+    X(sounds, switch_played) X(sounds, sound_point_played) X(timers, fast_timer_running) \
+    X(timers, tick_timer_running) X(timers, paused_channels)
 // clang-format on
 
 namespace ostrel {
 
-// Calls `visit(name, &DriveState::member)` for every member.
+// Calls `visit(name, get)` for every member, where `get(state)` gives the member of a (const
+// or not) DriveState.
 template <class Visit>
 void for_each_state_member(Visit&& visit) {
-#define OSTREL_VISIT_MEMBER(name) visit(#name, &DriveState::name);
+#define OSTREL_VISIT_MEMBER(record, name) \
+    visit(                                \
+        #name, [](auto& state) -> auto& { return state.record.name; });
     OSTREL_STATE_FIELDS(OSTREL_VISIT_MEMBER)
 #undef OSTREL_VISIT_MEMBER
 }
@@ -78,11 +98,19 @@ constexpr std::size_t member_count() {
 
 }  // namespace detail
 
-#define OSTREL_COUNT_MEMBER(name) +1
+#define OSTREL_COUNT_MEMBER(record, name) +1
 inline constexpr std::size_t kStateFieldCount = 0 OSTREL_STATE_FIELDS(OSTREL_COUNT_MEMBER);
 #undef OSTREL_COUNT_MEMBER
 
-static_assert(detail::member_count<DriveState>() == kStateFieldCount,
+static_assert(detail::member_count<DriveState>() == 10, "the records below are all of DriveState");
+static_assert(detail::member_count<MotionState>() + detail::member_count<ControlState>() +
+                      detail::member_count<AirBrakeState>() +
+                      detail::member_count<TractionState>() + detail::member_count<TimerState>() +
+                      detail::member_count<StationState>() +
+                      detail::member_count<ProtectionState>() +
+                      detail::member_count<CalloutState>() + detail::member_count<VideoState>() +
+                      detail::member_count<TrainSoundState>() ==
+                  kStateFieldCount,
               "every member of DriveState is named in OSTREL_STATE_FIELDS");
 
 }  // namespace ostrel

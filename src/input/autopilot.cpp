@@ -31,12 +31,12 @@ std::string one_decimal_m(long double centimetres) {
 }  // namespace
 
 int lever_position(const Drive& d) {
-    if (d.s.power_notch > 0) return d.s.power_notch;
-    if (d.s.hold_active) return 0;
-    return d.s.brake_notch;
+    if (d.s.controls.power_notch > 0) return d.s.controls.power_notch;
+    if (d.s.controls.hold_active) return 0;
+    return d.s.controls.brake_notch;
 }
 
-Autopilot::Autopilot(const Drive& d) : dialog_seen_(d.s.end_dialog_shown) {
+Autopilot::Autopilot(const Drive& d) : dialog_seen_(d.s.stops.end_dialog_shown) {
     const Vehicle& v = d.vehicle;
     service_steps_ = std::max(1, v.Brake - 1);
     top_notch_ = 0;
@@ -62,9 +62,9 @@ void Autopilot::move_lever_towards(Drive& d, int lever) {
     lever = std::clamp(lever, -service_steps_, top_notch_);
     for (int presses = 0; presses < 20 && lever_position(d) != lever; ++presses) {
         const int before = lever_position(d);
-        const bool before_hold = d.s.hold_active;
+        const bool before_hold = d.s.controls.hold_active;
         press_character_key(d, lever > before ? '8' : '2');
-        if (lever_position(d) == before && d.s.hold_active == before_hold)
+        if (lever_position(d) == before && d.s.controls.hold_active == before_hold)
             break;  // the lever is at an end
     }
 }
@@ -72,13 +72,13 @@ void Autopilot::move_lever_towards(Drive& d, int lever) {
 int Autopilot::target_speed(const Drive& d, bool& stopping) const {
     const DriveState& s = d.s;
     const Line& line = d.line;
-    const long double x = s.train_position;
+    const long double x = s.motion.train_position;
     long double target = d.vehicle.MaxSpeed > 0 ? d.vehicle.MaxSpeed - 5 : 100;
     stopping = false;
 
     // The stopping point ahead.
-    const long double to_stop = (s.next_stop_position - x) / 100;
-    if (s.next_stop_position > x) {
+    const long double to_stop = (s.stops.next_stop_position - x) / 100;
+    if (s.stops.next_stop_position > x) {
         long double v_stop =
             braking_curve(to_stop - 2.5L, plan_rate_, 0);  // aims short: the brake lags
         if (v_stop < target) {
@@ -87,15 +87,15 @@ int Autopilot::target_speed(const Drive& d, bool& stopping) const {
         }
     }
     // The governing signal: a stop aspect is a stop 20 m before it, other aspects a limit.
-    const int aspect = s.signal_aspect;
+    const int aspect = s.protection.signal_aspect;
     if (aspect != kNone) {
         const int cls = aspect_class(aspect);
         if (cls >= 1 && cls < static_cast<int>(line.Speed_Signal.size()))
             target =
                 std::min<long double>(target, line.Speed_Signal[static_cast<std::size_t>(cls)] - 3);
-        if (stop_aspect(aspect) && s.current_signal_index >= 0 &&
-            s.current_signal_index < static_cast<int>(d.signal_event.size())) {
-            const int e = d.signal_event[static_cast<std::size_t>(s.current_signal_index)];
+        if (stop_aspect(aspect) && s.callouts.current_signal_index >= 0 &&
+            s.callouts.current_signal_index < static_cast<int>(d.signal_event.size())) {
+            const int e = d.signal_event[static_cast<std::size_t>(s.callouts.current_signal_index)];
             if (e >= 0) {
                 long double metres =
                     (static_cast<long double>(line.events[static_cast<std::size_t>(e)].distance) -
@@ -118,32 +118,34 @@ int Autopilot::target_speed(const Drive& d, bool& stopping) const {
             target = std::min(target, braking_curve((from - x) / 100 - 20, plan_rate_, limit));
     }
     // Supervision in force.
-    if (s.ats_limit < kNone) target = std::min<long double>(target, s.ats_limit - 3);
-    if (s.pattern_speed < kNone) target = std::min<long double>(target, s.pattern_speed - 5);
-    if (s.atsp_limit_speed < kNone)
-        target = std::min(target, braking_curve(s.atsp_limit_dist / 100 - 20, plan_rate_,
-                                                std::max(0, s.atsp_limit_speed - 5)));
+    if (s.protection.ats_limit < kNone)
+        target = std::min<long double>(target, s.protection.ats_limit - 3);
+    if (s.protection.pattern_speed < kNone)
+        target = std::min<long double>(target, s.protection.pattern_speed - 5);
+    if (s.protection.atsp_limit_speed < kNone)
+        target = std::min(target, braking_curve(s.protection.atsp_limit_dist / 100 - 20, plan_rate_,
+                                                std::max(0, s.protection.atsp_limit_speed - 5)));
     // Speed limits in force and ahead, point checks ahead, zone checks.
     for (const TSpeedLimit& lim : line.SpeedLimit) {
-        if (lim.start_frame <= s.current_frame && s.current_frame < lim.end_frame)
+        if (lim.start_frame <= s.motion.current_frame && s.motion.current_frame < lim.end_frame)
             target = std::min<long double>(target, lim.limit - 3);
         long double ahead = (static_cast<long double>(lim.start_distance) - x) / 100;
         if (ahead > 0)
             target = std::min(target, braking_curve(ahead - 30, plan_rate_, lim.limit - 3));
     }
     for (const TSpeedCheck2& z : line.SpeedCheck2) {
-        if (z.first_frame - 300 < s.current_frame && s.current_frame < z.last_frame)
+        if (z.first_frame - 300 < s.motion.current_frame && s.motion.current_frame < z.last_frame)
             target = std::min<long double>(target, z.speed - 3);
     }
     for (const TSpeedCheck1& c : line.SpeedCheck1) {
-        if (c.frame - 600 < s.current_frame && s.current_frame <= c.frame + 9)
+        if (c.frame - 600 < s.motion.current_frame && s.motion.current_frame <= c.frame + 9)
             target = std::min<long double>(target, c.speed - 3);
     }
     return static_cast<int>(std::floor(std::max<long double>(0, target)));
 }
 
 void Autopilot::brake_by_pressure(Drive& d, long double effort) {
-    const long double bc = d.s.bc_pressure.to_real();
+    const long double bc = d.s.brake.bc_pressure.to_real();
     const long double want = effort * d.vehicle.EBPress * 0.8L;
     int lever = -2;  // lap: the cylinder keeps its pressure
     if (effort <= 0 || bc > want + 15) lever = 0;
@@ -155,29 +157,31 @@ bool Autopilot::change_gear(Drive& d) {
     const Vehicle& veh = d.vehicle;
     DriveState& s = d.s;
     if (veh.Engine_Type != 0 || veh.Gear_Type != 1 || veh.Engine.size() < 2) return false;
-    const long double v = std::abs(s.train_speed);
+    const long double v = std::abs(s.motion.train_speed);
     const int last = static_cast<int>(veh.Engine.size()) - 1;
-    int want = s.gear_position;
+    int want = s.traction.gear_position;
     if (want < 1) want = 1;
     while (want < last && v > veh.Engine[static_cast<std::size_t>(want)].high_speed - 3 &&
            v >= veh.Engine[static_cast<std::size_t>(want + 1)].low_speed)
         ++want;
     while (want > 1 && v + 5 < veh.Engine[static_cast<std::size_t>(want)].low_speed)
         --want;
-    if (want == s.gear_position) return false;
+    if (want == s.traction.gear_position) return false;
     // The lever goes to the gear only with the power off.
-    if (s.power_notch > 0) move_lever_towards(d, 0);
-    if (s.applied_power_notch == 0) press_character_key(d, want > s.gear_position ? 's' : 'x');
+    if (s.controls.power_notch > 0) move_lever_towards(d, 0);
+    if (s.controls.applied_power_notch == 0)
+        press_character_key(d, want > s.traction.gear_position ? 's' : 'x');
     return true;
 }
 
 void Autopilot::at_station(Drive& d, int row) {
     const DriveState& s = d.s;
     const TStation& st = d.line.Station[static_cast<std::size_t>(row)];
-    const auto& flags = s.stations[static_cast<std::size_t>(row)];
+    const auto& flags = s.stops.stations[static_cast<std::size_t>(row)];
     if (stopped_row_ != row) {
         stopped_row_ = row;
-        const long double off = s.train_position - static_cast<long double>(st.stop_distance);
+        const long double off =
+            s.motion.train_position - static_cast<long double>(st.stop_distance);
         events_.push_back("autopilot stopped at " + d.line.display(st.name) + " " +
                           one_decimal_m(off) + " m " + (off >= 0 ? "past" : "short of") +
                           " the stopping point" +
@@ -185,8 +189,9 @@ void Autopilot::at_station(Drive& d, int row) {
     }
     // One-man doors: open on arrival, close once the melody has played and the time has come.
     if (d.line.OneMan == 1 && st.kind == kStopWithDoors) {
-        if (!s.doors_open && !flags.arrived && !flags.departed) press_character_key(d, 'd');
-        if (s.doors_open && s.door_command && flags.melody_played && s.clock > st.departure_time)
+        if (!s.stops.doors_open && !flags.arrived && !flags.departed) press_character_key(d, 'd');
+        if (s.stops.doors_open && s.stops.door_command && flags.melody_played &&
+            s.timers.clock > st.departure_time)
             press_character_key(d, 'd');
     }
 }
@@ -196,44 +201,45 @@ void Autopilot::act(Drive& d) {
     if (finished_) return;
     // Only a dialog that opens while it drives: one answered with "drive on" before it was
     // switched on is no reason to stop.
-    const bool dialog_opened = s.end_dialog_shown && !dialog_seen_;
-    dialog_seen_ = s.end_dialog_shown;
+    const bool dialog_opened = s.stops.end_dialog_shown && !dialog_seen_;
+    dialog_seen_ = s.stops.end_dialog_shown;
     if (dialog_opened) {
         finished_ = true;
         events_.push_back("autopilot ends the drive");
         return;
     }
     // After an emergency stop by the system: emergency position, reset, carry on.
-    if (s.system_eb && round_half_even(s.train_speed) == 0) {
+    if (s.brake.system_eb && round_half_even(s.motion.train_speed) == 0) {
         press_character_key(d, '0');
         press_character_key(d, 'r');
         events_.push_back("autopilot reset the emergency brake");
     }
     // The vigilance device wants a hand now and then: a key that moves nothing.
-    if (s.idle_ticks > 300) press_character_key(d, ' ');
+    if (s.controls.idle_ticks > 300) press_character_key(d, ' ');
     // The supervision first: confirm an alarm with the brake applied.
-    if (s.ats_alarm) {
-        if (s.brake_notch >= 0) move_lever_towards(d, -service_steps_);
+    if (s.protection.ats_alarm) {
+        if (s.controls.brake_notch >= 0) move_lever_towards(d, -service_steps_);
         press_character_key(d, ' ');
     }
     // The chime, once it rings, is silenced by another press (not before: that would call it
     // off unheard).
-    if (!s.ats_alarm && !s.ats_chime && d.sound.is_playing(d.vehicle.Sound_Ats2))
+    if (!s.protection.ats_alarm && !s.protection.ats_chime &&
+        d.sound.is_playing(d.vehicle.Sound_Ats2))
         press_character_key(d, ' ');
 
-    const bool standing = round_half_even(s.train_speed) == 0;
-    const int row = s.next_station_index;
-    bool ready = !s.doors_open;
+    const bool standing = round_half_even(s.motion.train_speed) == 0;
+    const int row = s.stops.next_station_index;
+    bool ready = !s.stops.doors_open;
     if (row >= 0 && row < static_cast<int>(d.line.Station.size())) {
         const TStation& st = d.line.Station[static_cast<std::size_t>(row)];
-        const auto& flags = s.stations[static_cast<std::size_t>(row)];
+        const auto& flags = s.stops.stations[static_cast<std::size_t>(row)];
         if (stopping_kind(st.kind) && flags.in_window) {
             if (standing) at_station(d, row);
             // Leave once the melody has played: with the doors shut, or at a stop without doors
             // once the time has come.
             const bool may_leave = st.kind == kStopWithDoors
                                        ? flags.melody_played
-                                       : flags.melody_played && s.clock > st.departure_time;
+                                       : flags.melody_played && s.timers.clock > st.departure_time;
             ready = ready && may_leave;
         }
     }
@@ -250,8 +256,9 @@ void Autopilot::act(Drive& d) {
     if (change_gear(d)) return;
     bool stopping = false;
     const int target = target_speed(d, stopping);
-    const long double v = s.train_speed;
-    const bool last_metre = stopping && s.next_stop_position - s.train_position < 100 && v < 8;
+    const long double v = s.motion.train_speed;
+    const bool last_metre =
+        stopping && s.stops.next_stop_position - s.motion.train_position < 100 && v < 8;
     long double effort = 0;  // share of the service brake wanted, 0 .. 1
     int lever = lever_position(d);
     if (last_metre) {

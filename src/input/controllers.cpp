@@ -15,7 +15,8 @@ namespace ostrel {
 namespace {
 
 void all_pending(DriveState& s) {
-    s.power_change_pending = s.brake_change_pending = s.sap_change_pending = true;
+    s.controls.power_change_pending = s.controls.brake_change_pending =
+        s.controls.sap_change_pending = true;
 }
 
 void post(Drive& d, char c) {
@@ -26,24 +27,24 @@ void post(Drive& d, char c) {
 void serial_command(Drive& d, int slot) {
     DriveState& s = d.s;
     if (slot <= 6) {
-        s.power_notch = controller_notch(d, slot);
-        s.brake_notch = 0;
+        s.controls.power_notch = controller_notch(d, slot);
+        s.controls.brake_notch = 0;
         all_pending(s);
         refresh_notch_display(d);
     } else if (slot == 7) {
-        s.power_notch = 0;
-        s.brake_notch = 0;
+        s.controls.power_notch = 0;
+        s.controls.brake_notch = 0;
         all_pending(s);
         refresh_notch_display(d);
     } else if (slot <= 16) {
-        s.power_notch = 0;
+        s.controls.power_notch = 0;
         all_pending(s);
-        s.brake_notch = controller_notch(d, -(slot - 7));
+        s.controls.brake_notch = controller_notch(d, -(slot - 7));
         if (slot == 16) restart(d.sound, d.vehicle.Sound_EB);
         refresh_notch_display(d);
     } else if (slot <= 19) {
         // The reverser moves only with the train (nearly) at a stand; its lamps follow it.
-        if (std::abs(s.train_speed) <= 1) set_reverser(d, 18 - slot);
+        if (std::abs(s.motion.train_speed) <= 1) set_reverser(d, 18 - slot);
     } else {
         static constexpr char kButtons[] = {'1', '3', '7'};
         post(d, kButtons[slot - 20]);
@@ -72,12 +73,12 @@ int brake_position(std::int32_t x) {
 }
 
 void set_power(Drive& d, int position) {
-    d.s.power_notch = controller_notch(d, position);
-    d.s.power_change_pending = true;
+    d.s.controls.power_notch = controller_notch(d, position);
+    d.s.controls.power_change_pending = true;
 }
 void set_brake(Drive& d, int position) {
-    d.s.brake_notch = controller_notch(d, -position);
-    d.s.brake_change_pending = d.s.sap_change_pending = true;
+    d.s.controls.brake_notch = controller_notch(d, -position);
+    d.s.controls.brake_change_pending = d.s.controls.sap_change_pending = true;
 }
 
 }  // namespace
@@ -109,13 +110,13 @@ int controller_notch(const Drive& d, int k) {
     };
     int first = -1, last = -1;
     for (int i = 0; i < d.vehicle.Power; ++i) {
-        if (mode(i) != d.s.power_mode) continue;
+        if (mode(i) != d.s.controls.power_mode) continue;
         if (first < 0) first = i;
         last = i;
     }
     if (first < 0) return 0;
     const int count = last - first + 1;
-    if (k <= count && mode(first + k - 1) == d.s.power_mode) return first + k;
+    if (k <= count && mode(first + k - 1) == d.s.controls.power_mode) return first + k;
     return first + count;
 }
 
@@ -138,7 +139,7 @@ void read_game_controller(Drive& d) {
     const int brake_bits = usb_brake_bits(state);
     const std::int64_t sum = handle_sum + brake_bits;
     if (sum == setup.last_usb_state) return;
-    d.s.idle_ticks = 0;
+    d.s.controls.idle_ticks = 0;
     if (setup.controller_type == 2) {
         for (int n = 0; n <= 5; ++n) {
             if (handle_sum != setup.codes[static_cast<std::size_t>(n)]) continue;

@@ -19,35 +19,37 @@ int mode_of(const Drive& d, int n) {
 }
 
 void all_pending(DriveState& s) {
-    s.power_change_pending = s.brake_change_pending = s.sap_change_pending = true;
+    s.controls.power_change_pending = s.controls.brake_change_pending =
+        s.controls.sap_change_pending = true;
 }
 
 // The brake part of the apply step.
 void apply_brake_part(Drive& d, int lowest) {
     DriveState& s = d.s;
     const bool hold = d.vehicle.Hold == 1;
-    if (s.brake_notch > lowest && !s.hold_active) {
-        if (hold && s.brake_notch == 0) s.hold_active = true;
-        if (hold && s.brake_notch < 0 && !s.hold_release_guard) {
-            s.brake_notch -= 1;
+    if (s.controls.brake_notch > lowest && !s.controls.hold_active) {
+        if (hold && s.controls.brake_notch == 0) s.controls.hold_active = true;
+        if (hold && s.controls.brake_notch < 0 && !s.controls.hold_release_guard) {
+            s.controls.brake_notch -= 1;
         } else if (!hold) {
-            s.brake_notch -= 1;
+            s.controls.brake_notch -= 1;
         }
-        if (hold && s.hold_release_guard) s.hold_release_guard = false;
+        if (hold && s.controls.hold_release_guard) s.controls.hold_release_guard = false;
     }
 }
 
 void leave_hold_towards_brake(DriveState& s) {
-    if (s.hold_active) {
-        s.hold_active = false;
-        s.brake_notch = -1;
-        s.hold_release_guard = true;
+    if (s.controls.hold_active) {
+        s.controls.hold_active = false;
+        s.controls.brake_notch = -1;
+        s.controls.hold_release_guard = true;
     }
 }
 
 // The emergency sound of a brake handle thrown into emergency.
 void emergency_sound(Drive& d) {
-    if (d.s.brake_notch != -d.vehicle.Brake && !d.s.system_eb) restart(d.sound, d.vehicle.Sound_EB);
+    if (d.s.controls.brake_notch != -d.vehicle.Brake && !d.s.brake.system_eb)
+        restart(d.sound, d.vehicle.Sound_EB);
 }
 
 // Space: the first press with a brake applied turns the alarm into the chime, a second one
@@ -55,22 +57,23 @@ void emergency_sound(Drive& d) {
 void ats_acknowledge(Drive& d) {
     DriveState& s = d.s;
     const int chime = d.vehicle.Sound_Ats2;
-    if (s.ats_limit == 998 && at_standstill(d) && d.sound.is_playing(chime)) d.sound.stop(chime);
-    if (s.ats_limit != 998 && d.sound.is_playing(chime)) d.sound.stop(chime);
-    if (s.ats_chime) {
+    if (s.protection.ats_limit == 998 && at_standstill(d) && d.sound.is_playing(chime))
+        d.sound.stop(chime);
+    if (s.protection.ats_limit != 998 && d.sound.is_playing(chime)) d.sound.stop(chime);
+    if (s.protection.ats_chime) {
         // The chime that was to replace the alarm is called off before it sounded: the alarm
         // goes quiet and its lamp out here, as the chime would have done, or the alarm would
         // ring on with nothing left to stop it.
-        s.ats_chime = false;
-        s.ats_alarm = false;
+        s.protection.ats_chime = false;
+        s.protection.ats_alarm = false;
         d.sound.stop(d.vehicle.Sound_Ats1);
         if (SpriteState* lamp = d.view.sprite(d.view.ids.lamp_ats)) lamp->visible = false;
     }
-    if (s.ats_alarm && s.brake_notch < 0 && !s.system_eb) {
-        s.ats_alarm = false;
-        s.ats_chime = true;
-        s.ats_alarm_ticks = 0;
-        s.ats_acknowledged = true;
+    if (s.protection.ats_alarm && s.controls.brake_notch < 0 && !s.brake.system_eb) {
+        s.protection.ats_alarm = false;
+        s.protection.ats_chime = true;
+        s.protection.ats_alarm_ticks = 0;
+        s.protection.ats_acknowledged = true;
     }
 }
 
@@ -81,23 +84,23 @@ int announcement_channel(const Drive& d, int n) {
 }
 
 void next_announcement(Drive& d) {
-    const int k = d.s.announce_index;
+    const int k = d.s.controls.announce_index;
     if (d.sound.is_playing(announcement_channel(d, k))) return;
     if (k > 0) d.sound.stop(announcement_channel(d, k - 1));
     restart(d.sound, announcement_channel(d, k));
-    d.s.announce_index = k + 1;
+    d.s.controls.announce_index = k + 1;
 }
 
 }  // namespace
 
 void idle_prologue(Drive& d) {
-    d.s.idle_ticks = 0;
+    d.s.controls.idle_ticks = 0;
     d.sound.stop(d.vehicle.Sound_EBring);
     if (SpriteState* eb = d.view.sprite(d.view.ids.lamp_eb)) eb->visible = false;
 }
 
 void set_reverser(Drive& d, int position) {
-    d.s.reverser = position;
+    d.s.controls.reverser = position;
     if (SpriteState* f = d.view.sprite(d.view.ids.lamp_fwd)) f->visible = position == 1;
     if (SpriteState* b = d.view.sprite(d.view.ids.lamp_back)) b->visible = position == -1;
     refresh_notch_display(d);
@@ -105,28 +108,30 @@ void set_reverser(Drive& d, int position) {
 
 void power_up(Drive& d) {
     DriveState& s = d.s;
-    if (s.power_notch < d.vehicle.Power && mode_of(d, s.power_notch + 1) == s.power_mode) {
-        s.power_notch += 1;
-    } else if (s.power_notch == 0 && s.power_mode > 0) {
-        s.power_notch = first_notch_of_mode(d) + 1;
+    if (s.controls.power_notch < d.vehicle.Power &&
+        mode_of(d, s.controls.power_notch + 1) == s.controls.power_mode) {
+        s.controls.power_notch += 1;
+    } else if (s.controls.power_notch == 0 && s.controls.power_mode > 0) {
+        s.controls.power_notch = first_notch_of_mode(d) + 1;
     }
 }
 
 void power_down(Drive& d) {
     DriveState& s = d.s;
-    if (s.power_notch > 0 && mode_of(d, s.power_notch - 1) == s.power_mode) {
-        s.power_notch -= 1;
-    } else if (s.power_notch > 0 && s.power_notch == first_notch_of_mode(d) + 1) {
-        s.power_notch = 0;
+    if (s.controls.power_notch > 0 &&
+        mode_of(d, s.controls.power_notch - 1) == s.controls.power_mode) {
+        s.controls.power_notch -= 1;
+    } else if (s.controls.power_notch > 0 && s.controls.power_notch == first_notch_of_mode(d) + 1) {
+        s.controls.power_notch = 0;
     }
 }
 
 void brake_release_step(Drive& d) {
     DriveState& s = d.s;
-    s.hold_active = false;
-    if (s.brake_notch < 0) {
-        s.brake_notch += 1;
-        if (d.vehicle.Hold == 1 && s.brake_notch == 0) s.hold_active = true;
+    s.controls.hold_active = false;
+    if (s.controls.brake_notch < 0) {
+        s.controls.brake_notch += 1;
+        if (d.vehicle.Hold == 1 && s.controls.brake_notch == 0) s.controls.hold_active = true;
     }
 }
 
@@ -137,22 +142,25 @@ void brake_apply_step(Drive& d, int lowest) {
 
 void combined_step_power(Drive& d) {
     DriveState& s = d.s;
-    if (s.brake_notch == 0 && s.power_notch < d.vehicle.Power && !s.hold_active) power_up(d);
-    s.hold_active = false;
-    if (s.power_notch == 0 && s.brake_notch < 0 && !s.hold_active) {
-        s.brake_notch += 1;
-        if (d.vehicle.Hold == 1 && s.brake_notch == 0) s.hold_active = true;
+    if (s.controls.brake_notch == 0 && s.controls.power_notch < d.vehicle.Power &&
+        !s.controls.hold_active)
+        power_up(d);
+    s.controls.hold_active = false;
+    if (s.controls.power_notch == 0 && s.controls.brake_notch < 0 && !s.controls.hold_active) {
+        s.controls.brake_notch += 1;
+        if (d.vehicle.Hold == 1 && s.controls.brake_notch == 0) s.controls.hold_active = true;
     }
 }
 
 void combined_step_brake(Drive& d, int lowest, bool power_part_needs_release) {
     DriveState& s = d.s;
     leave_hold_towards_brake(s);
-    if (s.power_notch == 0 && s.brake_notch > lowest && !s.hold_active) apply_brake_part(d, lowest);
-    if (s.brake_notch == 0 || !power_part_needs_release) {
+    if (s.controls.power_notch == 0 && s.controls.brake_notch > lowest && !s.controls.hold_active)
+        apply_brake_part(d, lowest);
+    if (s.controls.brake_notch == 0 || !power_part_needs_release) {
         power_down(d);
-    } else if (s.power_notch > 0 && s.power_notch == first_notch_of_mode(d) + 1) {
-        s.power_notch = 0;
+    } else if (s.controls.power_notch > 0 && s.controls.power_notch == first_notch_of_mode(d) + 1) {
+        s.controls.power_notch = 0;
     }
 }
 
@@ -178,20 +186,21 @@ bool two_handles(const Drive& d) {
     return d.vehicle.Handle == 1;
 }
 bool slow(const Drive& d) {
-    return std::abs(d.s.train_speed) <= 1;
+    return std::abs(d.s.motion.train_speed) <= 1;
 }
 bool one_man(const Drive& d) {
     return d.line.OneMan == 1;
 }
 bool manual_gears(const Drive& d) {
-    return d.vehicle.Engine_Type == 0 && d.vehicle.Gear_Type == 1 && d.s.applied_power_notch == 0;
+    return d.vehicle.Engine_Type == 0 && d.vehicle.Gear_Type == 1 &&
+           d.s.controls.applied_power_notch == 0;
 }
 int last_service(const Drive& d) {
     return 1 - d.vehicle.Brake;
 }
 void emergency_position(Drive& d) {
-    d.s.hold_active = false;
-    d.s.brake_notch = -d.vehicle.Brake;
+    d.s.controls.hold_active = false;
+    d.s.controls.brake_notch = -d.vehicle.Brake;
 }
 
 const CharacterRule kNotchRules[] = {
@@ -211,34 +220,34 @@ const CharacterRule kNotchRules[] = {
     {"q", one_handle,
      [](Drive& d) {
          emergency_position(d);
-         d.s.power_notch = 0;
+         d.s.controls.power_notch = 0;
          all_pending(d.s);
      }},
     {"z", two_handles,
      [](Drive& d) {
          power_up(d);
-         d.s.power_change_pending = true;
+         d.s.controls.power_change_pending = true;
      }},
     {"a", two_handles,
      [](Drive& d) {
          power_down(d);
-         d.s.power_change_pending = true;
+         d.s.controls.power_change_pending = true;
      }},
     {",", two_handles,
      [](Drive& d) {
          brake_release_step(d);
-         d.s.brake_change_pending = d.s.sap_change_pending = true;
+         d.s.controls.brake_change_pending = d.s.controls.sap_change_pending = true;
      }},
     {".", two_handles,
      [](Drive& d) {
          brake_apply_step(d, last_service(d));
-         d.s.brake_change_pending = d.s.sap_change_pending = true;
+         d.s.controls.brake_change_pending = d.s.controls.sap_change_pending = true;
      }},
     {"/", two_handles,
      [](Drive& d) {
          emergency_sound(d);
          emergency_position(d);
-         d.s.brake_change_pending = d.s.sap_change_pending = true;
+         d.s.controls.brake_change_pending = d.s.controls.sap_change_pending = true;
      }},
     {"8", always,
      [](Drive& d) {
@@ -252,17 +261,17 @@ const CharacterRule kNotchRules[] = {
      }},
     {"5", always,
      [](Drive& d) {
-         d.s.hold_active = false;
-         d.s.brake_notch = 0;
-         d.s.power_notch = 0;
+         d.s.controls.hold_active = false;
+         d.s.controls.brake_notch = 0;
+         d.s.controls.power_notch = 0;
          all_pending(d.s);
      }},
     {"0", always,
      [](Drive& d) {
-         d.s.hold_active = false;
+         d.s.controls.hold_active = false;
          emergency_sound(d);
-         d.s.brake_notch = -d.vehicle.Brake;
-         d.s.power_notch = 0;
+         d.s.controls.brake_notch = -d.vehicle.Brake;
+         d.s.controls.power_notch = 0;
          all_pending(d.s);
      }},
 };
@@ -272,54 +281,59 @@ const CharacterRule kOtherRules[] = {
     {"6", always, [](Drive& d) { restart(d.sound, d.vehicle.Sound_Horn2); }},
     {"1", always, [](Drive& d) { restart(d.sound, d.vehicle.Buzzer[1]); }},
     {"d7", one_man, [](Drive& d) { operate_doors(d); }},
-    {"r", [](const Drive& d) { return d.s.brake_notch == -d.vehicle.Brake && at_standstill(d); },
+    {"r",
+     [](const Drive& d) {
+         return d.s.controls.brake_notch == -d.vehicle.Brake && at_standstill(d);
+     },
      [](Drive& d) {
          DriveState& s = d.s;
-         s.system_eb = false;
-         s.system_service_brake = false;
+         s.brake.system_eb = false;
+         s.brake.system_service_brake = false;
          d.sound.stop(d.vehicle.Sound_Ats1);
          d.sound.stop(d.vehicle.Sound_Ats2);
-         s.ats_chime = s.ats_alarm = s.ats_acknowledged = false;
-         s.ats_alarm_ticks = 0;
+         s.protection.ats_chime = s.protection.ats_alarm = s.protection.ats_acknowledged = false;
+         s.protection.ats_alarm_ticks = 0;
          show_sprite(d, d.view.ids.lamp_ats, false);
      }},
     {" ", [](const Drive& d) { return d.vehicle.ATS_Type == 0; }, ats_acknowledge},
     {"c1",
      [](const Drive& d) {
-         return one_man(d) && d.s.announce_index < static_cast<int>(d.line.Announce.size());
+         return one_man(d) &&
+                d.s.controls.announce_index < static_cast<int>(d.line.Announce.size());
      },
      next_announcement},
-    {"-", [](const Drive& d) { return one_man(d) && d.s.announce_index > 0; },
+    {"-", [](const Drive& d) { return one_man(d) && d.s.controls.announce_index > 0; },
      [](Drive& d) {
-         d.sound.stop(announcement_channel(d, d.s.announce_index - 1));
-         d.s.announce_index -= 1;
+         d.sound.stop(announcement_channel(d, d.s.controls.announce_index - 1));
+         d.s.controls.announce_index -= 1;
      }},
-    {"9w", [](const Drive& d) { return d.s.power_notch == 0; },
+    {"9w", [](const Drive& d) { return d.s.controls.power_notch == 0; },
      [](Drive& d) {
          const int modes = static_cast<int>(d.vehicle.PowerMode.size());
-         d.s.power_mode = modes > 0 && d.s.power_mode + 1 < modes ? d.s.power_mode + 1 : 0;
-         d.s.power_notch = 0;
+         d.s.controls.power_mode =
+             modes > 0 && d.s.controls.power_mode + 1 < modes ? d.s.controls.power_mode + 1 : 0;
+         d.s.controls.power_notch = 0;
          refresh_notch_display(d);
      }},
     {"t",
      [](const Drive& d) {
          const DriveState& s = d.s;
-         return s.power_notch == d.vehicle.Power && s.train_speed > 15 && !s.constant_speed &&
-                d.vehicle.Const == 1;
+         return s.controls.power_notch == d.vehicle.Power && s.motion.train_speed > 15 &&
+                !s.controls.constant_speed && d.vehicle.Const == 1;
      },
      [](Drive& d) {
-         d.s.constant_speed = true;
+         d.s.controls.constant_speed = true;
          d.view.PowerLabel = "定速";
      }},
     {"s", manual_gears,
      [](Drive& d) {
-         if (d.s.gear_position < static_cast<int>(d.vehicle.Engine.size()) - 1)
-             d.s.gear_position += 1;
+         if (d.s.traction.gear_position < static_cast<int>(d.vehicle.Engine.size()) - 1)
+             d.s.traction.gear_position += 1;
          refresh_notch_display(d);
      }},
     {"x", manual_gears,
      [](Drive& d) {
-         if (d.s.gear_position > 0) d.s.gear_position -= 1;
+         if (d.s.traction.gear_position > 0) d.s.traction.gear_position -= 1;
          refresh_notch_display(d);
      }},
 };
@@ -335,19 +349,19 @@ void apply_rules(Drive& d, char key, const CharacterRule (&rules)[N]) {
 void press_character_key(Drive& d, char key) {
     DriveState& s = d.s;
     idle_prologue(d);
-    if (s.notch_keys_swapped) {
+    if (s.controls.notch_keys_swapped) {
         if (key == '2') {
             key = '8';
         } else if (key == '8') {
             key = '2';
         }
     }
-    if (s.input_locked) return;
+    if (s.controls.input_locked) return;
     apply_rules(d, key, kNotchRules);
     refresh_notch_display(d);
     apply_rules(d, key, kOtherRules);
     show_gear_label(d);
-    if (s.applied_brake_notch > s.brake_notch) {
+    if (s.controls.applied_brake_notch > s.controls.brake_notch) {
         d.sound.stop(d.vehicle.Sound_br1);
         d.sound.stop(d.vehicle.Sound_br2);
     }
@@ -359,15 +373,15 @@ void press_virtual_key(Drive& d, VirtualKey key, bool shift) {
         case VirtualKey::Backspace:
             if (d.line.has_buffer_frame()) {
                 int buffer = d.line.MovieStop[0];
-                if (at_standstill(d) && buffer - 200 < s.current_frame &&
-                    s.current_frame <= buffer) {
-                    s.current_frame = buffer + 1;
-                    s.submovie_mode = SubmovieMode::TurnedBack;
+                if (at_standstill(d) && buffer - 200 < s.motion.current_frame &&
+                    s.motion.current_frame <= buffer) {
+                    s.motion.current_frame = buffer + 1;
+                    s.video.submovie_mode = SubmovieMode::TurnedBack;
                 }
             }
             return;
         case VirtualKey::ScrollLock:
-            s.notch_keys_swapped = !s.notch_keys_swapped;
+            s.controls.notch_keys_swapped = !s.controls.notch_keys_swapped;
             return;
         case VirtualKey::Enter:
             if (shift) {
@@ -382,41 +396,42 @@ void press_virtual_key(Drive& d, VirtualKey key, bool shift) {
     if (shift) {
         switch (key) {
             case VirtualKey::F1:
-                s.auto_run = true;
+                s.controls.auto_run = true;
                 break;
             case VirtualKey::F2:
-                s.auto_run = false;
+                s.controls.auto_run = false;
                 break;
             case VirtualKey::F11:
-                if (s.train_speed > 10) s.train_speed -= 10;
+                if (s.motion.train_speed > 10) s.motion.train_speed -= 10;
                 break;
             case VirtualKey::F12:
-                if (s.train_speed < 1000) s.train_speed += 10;
+                if (s.motion.train_speed < 1000) s.motion.train_speed += 10;
                 break;
             case VirtualKey::F10:
-                s.clock += 900;
+                s.timers.clock += 900;
                 break;
             case VirtualKey::F9:
-                s.clock -= 900;
+                s.timers.clock -= 900;
                 break;
             case VirtualKey::F8:
-                s.current_frame += 1000;
+                s.motion.current_frame += 1000;
                 break;
             case VirtualKey::F7:
-                s.current_frame -= 1000;
+                s.motion.current_frame -= 1000;
                 break;
             case VirtualKey::F6:
-                s.current_frame += 100;
+                s.motion.current_frame += 100;
                 break;
             case VirtualKey::F5:
-                s.current_frame -= 100;
+                s.motion.current_frame -= 100;
                 break;
             case VirtualKey::F3:
                 for (std::size_t i = 0; i + 1 < d.line.Signal.size(); ++i) {
                     int a = d.line.Signal[i].first_frame(), b = d.line.Signal[i + 1].first_frame();
-                    if (a <= s.current_frame && s.current_frame < b) {
-                        s.signal_aspect = s.shown_aspect = s.signal_extra_callout = kNone;
-                        s.current_frame = b - 10;
+                    if (a <= s.motion.current_frame && s.motion.current_frame < b) {
+                        s.protection.signal_aspect = s.protection.shown_aspect =
+                            s.callouts.signal_extra_callout = kNone;
+                        s.motion.current_frame = b - 10;
                         break;
                     }
                 }
@@ -437,7 +452,7 @@ void press_virtual_key(Drive& d, VirtualKey key, bool shift) {
     if (key == VirtualKey::F2 && card_height > 440 && v.card_top < 0) v.card_top = 0;
     if (key == VirtualKey::F1) {
         timetable_page(d);
-        s.timetable_shown = !s.timetable_shown;
+        s.controls.timetable_shown = !s.controls.timetable_shown;
     }
 }
 
@@ -451,10 +466,10 @@ void wheel_towards_power(Drive& d) {
 void wheel_towards_brake(Drive& d) {
     idle_prologue(d);
     const int emergency = -d.vehicle.Brake;
-    const int before = d.s.brake_notch;
+    const int before = d.s.controls.brake_notch;
     combined_step_brake(d, emergency);
-    if (before != emergency && d.s.brake_notch == emergency && d.s.er_pressure.raw > 0 &&
-        !d.sound.is_playing(d.vehicle.Sound_EB))
+    if (before != emergency && d.s.controls.brake_notch == emergency &&
+        d.s.brake.er_pressure.raw > 0 && !d.sound.is_playing(d.vehicle.Sound_EB))
         restart(d.sound, d.vehicle.Sound_EB);
     all_pending(d.s);
     refresh_notch_display(d);

@@ -62,7 +62,7 @@ long double line_end_distance(const Drive& d) {
 
 std::string slot_caption(const Drive& d) {
     const auto& rows = d.line.Station;
-    const long double x = d.s.train_position;
+    const long double x = d.s.motion.train_position;
     const std::string line = d.line.display(d.line.LineName2);
     if (rows.empty()) return line;
     if (x < static_cast<long double>(rows[0].stop_distance)) {
@@ -83,10 +83,11 @@ std::string slot_caption(const Drive& d) {
 
 std::string slot_record(const Drive& d) {
     const DriveState& s = d.s;
-    return d.data.selection.line_file_name + "," + std::to_string(s.next_station_index) + "," +
-           std::to_string(round_to_int64(s.train_speed)) + "," + std::to_string(s.current_frame) +
-           "," + std::to_string(s.clock) + "," + std::to_string(round_to_int64(s.train_position)) +
-           "," + std::to_string(s.preceding_train_frame);
+    return d.data.selection.line_file_name + "," + std::to_string(s.stops.next_station_index) +
+           "," + std::to_string(round_to_int64(s.motion.train_speed)) + "," +
+           std::to_string(s.motion.current_frame) + "," + std::to_string(s.timers.clock) + "," +
+           std::to_string(round_to_int64(s.motion.train_position)) + "," +
+           std::to_string(s.protection.preceding_train_frame);
 }
 
 SlotMenu refresh_slot_captions(SettingsStore& store) {
@@ -162,30 +163,30 @@ void load_slot(Drive& d, const SettingsStore& store, int slot) {
         return;
     }
     DriveState& s = d.s;
-    s.train_speed = speed;
-    s.current_frame = frame;
+    s.motion.train_speed = speed;
+    s.motion.current_frame = frame;
     reset_for_new_position(d, next_station);
     d.view.drawn_frame = frame - 1;
-    s.clock = clock;
-    s.preceding_train_frame = preceding;
-    s.next_station_index = next_station;
-    s.departure_callout_armed = false;
-    s.power_notch = s.applied_power_notch = 0;
-    const int brake = s.train_speed > 0 ? 0 : 1 - d.vehicle.Brake;
-    s.brake_notch = s.applied_brake_notch = s.sap_notch = brake;
-    s.hold_active = false;
-    s.train_position = position;
-    s.last_sample_position = position;
-    s.next_stop_position = position;
+    s.timers.clock = clock;
+    s.protection.preceding_train_frame = preceding;
+    s.stops.next_station_index = next_station;
+    s.stops.departure_callout_armed = false;
+    s.controls.power_notch = s.controls.applied_power_notch = 0;
+    const int brake = s.motion.train_speed > 0 ? 0 : 1 - d.vehicle.Brake;
+    s.controls.brake_notch = s.controls.applied_brake_notch = s.controls.sap_notch = brake;
+    s.controls.hold_active = false;
+    s.motion.train_position = position;
+    s.traction.last_sample_position = position;
+    s.stops.next_stop_position = position;
     for (std::size_t j = static_cast<std::size_t>(std::max(0, next_station + 1));
          j < d.line.Station.size(); ++j) {
         if (d.line.Station[j].kind == kStopWithDoors ||
             d.line.Station[j].kind == kStopWithoutDoors) {
-            s.next_stop_position = static_cast<long double>(d.line.Station[j].stop_distance);
+            s.stops.next_stop_position = static_cast<long double>(d.line.Station[j].stop_distance);
             break;
         }
     }
-    s.stop_remaining = s.next_stop_position - s.train_position;
+    s.stops.stop_remaining = s.stops.next_stop_position - s.motion.train_position;
     refresh_notch_display(d);
 }
 

@@ -12,13 +12,13 @@ namespace ostrel {
 namespace {
 
 long double brake_rate_in_effect(const Drive& d) {
-    return d.s.brake_rate[0].to_real();
+    return d.s.brake.brake_rate[0].to_real();
 }
 
 void start_alarm_with_emergency(Drive& d) {
-    d.s.ats_alarm = true;
-    d.s.ats_chime = false;
-    d.s.ats_alarm_ticks = 10 * d.vehicle.ATS_Time;
+    d.s.protection.ats_alarm = true;
+    d.s.protection.ats_chime = false;
+    d.s.protection.ats_alarm_ticks = 10 * d.vehicle.ATS_Time;
 }
 
 void warning_ats(Drive& d) {
@@ -26,53 +26,56 @@ void warning_ats(Drive& d) {
     const Vehicle& veh = d.vehicle;
     const auto& sig = d.line.Signal;
     if (veh.ATS_Type <= 1) {
-        for (int row : d.index.transponders.candidates(s.current_frame)) {
+        for (int row : d.index.transponders.candidates(s.motion.current_frame)) {
             const auto i = static_cast<std::size_t>(row);
-            const int past = s.current_frame - sig[i].transponder_frame();
+            const int past = s.motion.current_frame - sig[i].transponder_frame();
             if (!(1 <= past && past <= 9)) continue;
             if (veh.ATS_Type == 0 && veh.ATS_Alert == 0 && sig[i].type() >= 1 &&
-                stop_aspect(s.row_aspect[i]))
-                s.ats_limit = 998;
-            if (veh.ATS_Alert == 1 && proceed_aspect(s.signal_aspect)) s.ats_limit = kNone;
+                stop_aspect(s.protection.row_aspect[i]))
+                s.protection.ats_limit = 998;
+            if (veh.ATS_Alert == 1 && proceed_aspect(s.protection.signal_aspect))
+                s.protection.ats_limit = kNone;
         }
-        for (int row : d.index.signal_events.candidates(index_position(s.train_position))) {
+        for (int row : d.index.signal_events.candidates(index_position(s.motion.train_position))) {
             const auto i = static_cast<std::size_t>(row);
             const int first = d.signal_event[i];
             const TLineEvent* ev =
                 first >= 0 ? &d.line.events[static_cast<std::size_t>(first)] : nullptr;
             if (!ev || sig[i].control_kind() < 0) continue;
             const long double dist = static_cast<long double>(ev->distance);
-            if (!(dist < s.train_position && s.train_position < dist + 1000)) continue;
-            if (veh.ATS_Alert == 0) s.ats_limit = kNone;
-            if (stop_aspect(s.signal_aspect)) s.ats_limit = 0;
+            if (!(dist < s.motion.train_position && s.motion.train_position < dist + 1000))
+                continue;
+            if (veh.ATS_Alert == 0) s.protection.ats_limit = kNone;
+            if (stop_aspect(s.protection.signal_aspect)) s.protection.ats_limit = 0;
             if (veh.ATS_Alert == 1) {
-                const int cls = aspect_class(s.signal_aspect);
-                if (cls >= 1) s.ats_limit = speed_signal(d, cls);
-                if (proceed_aspect(s.signal_aspect)) s.ats_limit = kNone;
+                const int cls = aspect_class(s.protection.signal_aspect);
+                if (cls >= 1) s.protection.ats_limit = speed_signal(d, cls);
+                if (proceed_aspect(s.protection.signal_aspect)) s.protection.ats_limit = kNone;
             }
-            s.signal_aspect = s.shown_aspect = kNone;
+            s.protection.signal_aspect = s.protection.shown_aspect = kNone;
         }
     }
     if (veh.ATS_Type != 0) return;
-    const long double v = s.train_speed;
-    if (s.brake_notch != -veh.Brake && !s.ats_acknowledged) {
-        if ((veh.ATS_Alert == 1 && s.ats_limit < v) ||
-            (veh.ATS_Alert == 0 && (s.ats_limit == 998 || s.ats_limit == 0))) {
-            s.ats_alarm = true;
-            s.ats_chime = false;
+    const long double v = s.motion.train_speed;
+    if (s.controls.brake_notch != -veh.Brake && !s.protection.ats_acknowledged) {
+        if ((veh.ATS_Alert == 1 && s.protection.ats_limit < v) ||
+            (veh.ATS_Alert == 0 &&
+             (s.protection.ats_limit == 998 || s.protection.ats_limit == 0))) {
+            s.protection.ats_alarm = true;
+            s.protection.ats_chime = false;
         }
     }
-    if (!d.options.ats_off && s.ats_alarm && !d.sound.is_playing(veh.Sound_Ats1)) {
+    if (!d.options.ats_off && s.protection.ats_alarm && !d.sound.is_playing(veh.Sound_Ats1)) {
         d.sound.stop(veh.Sound_Ats1);
         d.sound.stop(veh.Sound_Ats2);
         d.sound.play_looping(veh.Sound_Ats1);
         show_sprite(d, d.view.ids.lamp_ats, true);
-        if (s.ats_limit == 0) {
-            s.system_eb = true;
+        if (s.protection.ats_limit == 0) {
+            s.brake.system_eb = true;
             refresh_notch_display(d);
         }
     }
-    if (s.ats_chime && !d.sound.is_playing(veh.Sound_Ats2)) {
+    if (s.protection.ats_chime && !d.sound.is_playing(veh.Sound_Ats2)) {
         d.sound.stop(veh.Sound_Ats1);
         d.sound.stop(veh.Sound_Ats2);
         if (veh.ATS_Cnt == 0) {
@@ -80,16 +83,16 @@ void warning_ats(Drive& d) {
         } else {
             d.sound.play(veh.Sound_Ats2);
         }
-        s.ats_chime = false;
+        s.protection.ats_chime = false;
         show_sprite(d, d.view.ids.lamp_ats, false);
     }
-    if (s.ats_alarm) {
-        s.ats_alarm_ticks += 1;
-        if (!d.options.ats_off && s.ats_alarm_ticks > 10 * veh.ATS_Time) {
-            if (!s.system_eb) restart(d.sound, veh.Sound_EB);
-            s.system_eb = true;
+    if (s.protection.ats_alarm) {
+        s.protection.ats_alarm_ticks += 1;
+        if (!d.options.ats_off && s.protection.ats_alarm_ticks > 10 * veh.ATS_Time) {
+            if (!s.brake.system_eb) restart(d.sound, veh.Sound_EB);
+            s.brake.system_eb = true;
             refresh_notch_display(d);
-            s.ats_alarm_ticks = 0;
+            s.protection.ats_alarm_ticks = 0;
         }
     }
 }
@@ -132,19 +135,19 @@ void scan_events_ahead(const Drive& d, long double x, long double reach, Beyond 
 
 void pattern_first_pass(Drive& d) {
     DriveState& s = d.s;
-    const long double x = s.train_position, v = s.train_speed;
+    const long double x = s.motion.train_position, v = s.motion.train_speed;
     PatternTarget target;
     scan_events_ahead(
         d, x, 60000,
         [&s] {
-            s.atsp_limit_speed = kNone;
-            s.atsp_limit_dist = 0;
+            s.protection.atsp_limit_speed = kNone;
+            s.protection.atsp_limit_dist = 0;
         },
         [&](const TLineEvent& e, long double ahead) {
             const bool stop_signal =
                 e.speed == 0 && e.signal_row >= 0 &&
-                e.signal_row < static_cast<int>(s.block_state.size()) &&
-                s.block_state[static_cast<std::size_t>(e.signal_row)] == 0 &&
+                e.signal_row < static_cast<int>(s.protection.block_state.size()) &&
+                s.protection.block_state[static_cast<std::size_t>(e.signal_row)] == 0 &&
                 d.line.Signal[static_cast<std::size_t>(e.signal_row)].type() != 0;
             if (stop_signal) {
                 target = {0, ahead - 1500, true};
@@ -161,8 +164,8 @@ void pattern_first_pass(Drive& d) {
             return false;
         });
     if (target.found) {
-        s.atsp_limit_speed = target.speed;
-        s.atsp_limit_dist = target.dist;
+        s.protection.atsp_limit_speed = target.speed;
+        s.protection.atsp_limit_dist = target.dist;
     }
     bool next_limit_found = false;
     scan_events_ahead(
@@ -170,41 +173,42 @@ void pattern_first_pass(Drive& d) {
         [&](const TLineEvent& e, long double ahead) {
             if (e.speed == 0 || e.speed == 5) return false;
             if (e.limit_value == 0) {
-                s.next_limit_speed = e.speed;
-                s.next_limit_dist = ahead;
+                s.protection.next_limit_speed = e.speed;
+                s.protection.next_limit_dist = ahead;
                 next_limit_found = true;
             }
             return true;
         });
     if (!next_limit_found) {
         // No limit ahead: nothing is left of one the train has passed.
-        s.next_limit_speed = kNone;
-        s.next_limit_dist = 0;
+        s.protection.next_limit_speed = kNone;
+        s.protection.next_limit_dist = 0;
     }
-    if (s.atsp_limit_speed < kNone)
-        s.pattern_speed = pattern_speed_for(brake_rate_in_effect(d), s.atsp_limit_dist,
-                                            s.atsp_limit_speed, speed_signal(d, 4));
+    if (s.protection.atsp_limit_speed < kNone)
+        s.protection.pattern_speed =
+            pattern_speed_for(brake_rate_in_effect(d), s.protection.atsp_limit_dist,
+                              s.protection.atsp_limit_speed, speed_signal(d, 4));
     int state = 0;
-    if (s.atsp_limit_speed < v && s.pattern_speed < v) {
+    if (s.protection.atsp_limit_speed < v && s.protection.pattern_speed < v) {
         state = 2;
-    } else if (!s.system_service_brake) {
-        state = s.pattern_speed < v ? 1 : 0;
+    } else if (!s.brake.system_service_brake) {
+        state = s.protection.pattern_speed < v ? 1 : 0;
     } else {
-        state = s.atsp_state;
+        state = s.protection.atsp_state;
     }
-    s.atsp_state_before = s.atsp_state;
-    if (state == s.atsp_state) return;
-    s.atsp_state = state;
+    s.protection.atsp_state_before = s.protection.atsp_state;
+    if (state == s.protection.atsp_state) return;
+    s.protection.atsp_state = state;
     restart(d.sound, d.vehicle.Sound_Atc);
     if (state == 1) {
         show_sprite(d, d.view.ids.lamp_atsp1, true);
         show_sprite(d, d.view.ids.lamp_atsp2, false);
     } else if (state == 2) {
-        s.system_service_brake = true;
+        s.brake.system_service_brake = true;
         show_sprite(d, d.view.ids.lamp_atsp1, true);
         show_sprite(d, d.view.ids.lamp_atsp2, true);
     } else {
-        s.system_service_brake = false;
+        s.brake.system_service_brake = false;
         show_sprite(d, d.view.ids.lamp_atsp1, false);
         show_sprite(d, d.view.ids.lamp_atsp2, false);
     }
@@ -213,41 +217,42 @@ void pattern_first_pass(Drive& d) {
 
 void pattern_second_pass(Drive& d) {
     DriveState& s = d.s;
-    const long double x = s.train_position, v = s.train_speed;
+    const long double x = s.motion.train_position, v = s.motion.train_speed;
     scan_events_ahead(
         d, x, 60000,
         [&d] {
-            d.s.atsp_limit_speed = kNone;
-            d.s.atsp_limit_dist = 0;
+            d.s.protection.atsp_limit_speed = kNone;
+            d.s.protection.atsp_limit_dist = 0;
             show_sprite(d, d.view.ids.lamp_atsp1, false);
         },
         [&](const TLineEvent& e, long double ahead) {
             if (e.speed == 10 && v > 10 && !melody_played(d, e.station_row)) {
-                s.atsp_limit_speed = 10;
-                s.atsp_limit_dist = ahead;
+                s.protection.atsp_limit_speed = 10;
+                s.protection.atsp_limit_dist = ahead;
                 show_sprite(d, d.view.ids.lamp_atsp1, true);
                 return true;
             }
             if (e.speed != 0 && e.speed != 10 && e.limit_value != 0) {
-                s.atsp_limit_speed = e.speed;
-                s.atsp_limit_dist = ahead;
+                s.protection.atsp_limit_speed = e.speed;
+                s.protection.atsp_limit_dist = ahead;
                 show_sprite(d, d.view.ids.lamp_atsp1, true);
                 return true;
             }
             return false;
         });
-    if (s.atsp_limit_speed < kNone)
-        s.pattern_speed = pattern_speed_for(brake_rate_in_effect(d), s.atsp_limit_dist,
-                                            s.atsp_limit_speed, speed_signal(d, 4));
-    int state = s.atsp2_state;
-    if (s.pattern_speed < v) {
+    if (s.protection.atsp_limit_speed < kNone)
+        s.protection.pattern_speed =
+            pattern_speed_for(brake_rate_in_effect(d), s.protection.atsp_limit_dist,
+                              s.protection.atsp_limit_speed, speed_signal(d, 4));
+    int state = s.protection.atsp2_state;
+    if (s.protection.pattern_speed < v) {
         state = 2;
-    } else if (!s.system_service_brake) {
-        state = v + 5 > s.pattern_speed ? 1 : 0;
+    } else if (!s.brake.system_service_brake) {
+        state = v + 5 > s.protection.pattern_speed ? 1 : 0;
     }
-    s.atsp2_state_before = s.atsp2_state;
-    if (state == s.atsp2_state) return;
-    s.atsp2_state = state;
+    s.protection.atsp2_state_before = s.protection.atsp2_state;
+    if (state == s.protection.atsp2_state) return;
+    s.protection.atsp2_state = state;
     if (state == 1) {
         d.sound.stop(d.vehicle.Sound_Atc);
         d.sound.play_looping(d.vehicle.Sound_Atc);
@@ -255,8 +260,8 @@ void pattern_second_pass(Drive& d) {
     } else if (state == 2) {
         if (!d.options.ats_off) {
             restart(d.sound, d.vehicle.Sound_Atc);
-            if (!s.system_eb) restart(d.sound, d.vehicle.Sound_EB);
-            s.system_eb = true;
+            if (!s.brake.system_eb) restart(d.sound, d.vehicle.Sound_EB);
+            s.brake.system_eb = true;
             show_sprite(d, d.view.ids.lamp_atsp2, true);
         }
     } else {
@@ -272,12 +277,12 @@ void show_zone_indicator(Drive& d, int speed) {
     const Vehicle& veh = d.vehicle;
     for (int k = 0; k < veh.cab_signal_speed_count; ++k) {
         if (veh.cab_signal_speeds[static_cast<std::size_t>(k)] != speed) continue;
-        if (k + 1 != s.zone_indicator) {
+        if (k + 1 != s.protection.zone_indicator) {
             if (SpriteState* sp = d.view.sprite(d.view.ids.cab_signal)) {
                 sp->visible = true;
                 sp->pattern = k;
             }
-            s.zone_indicator = k + 1;
+            s.protection.zone_indicator = k + 1;
             if (k <= 2) restart(d.sound, 28 + k);
         }
         return;
@@ -286,36 +291,38 @@ void show_zone_indicator(Drive& d, int speed) {
 
 void zone_checks(Drive& d) {
     DriveState& s = d.s;
-    const long double v = s.train_speed;
+    const long double v = s.motion.train_speed;
     // A zone check the train is inside counts as a zone below, so its indicator stays and its
     // bell rings once on entering rather than on every tick.
     bool in_checked_zone = false;
-    for (int row : d.index.zone_checks.candidates(s.current_frame)) {
+    for (int row : d.index.zone_checks.candidates(s.motion.current_frame)) {
         const TSpeedCheck2& z = d.line.SpeedCheck2[static_cast<std::size_t>(row)];
-        if (!(z.first_frame < s.current_frame && s.current_frame < z.last_frame)) continue;
-        if (z.speed < s.ats_limit) {
+        if (!(z.first_frame < s.motion.current_frame && s.motion.current_frame < z.last_frame))
+            continue;
+        if (z.speed < s.protection.ats_limit) {
             in_checked_zone = true;
             show_zone_indicator(d, z.speed);
             if (z.speed < v) start_alarm_with_emergency(d);
-        } else if (s.ats_limit < kNone) {
-            show_zone_indicator(d, s.ats_limit);
-            s.ats_zone = 0;
+        } else if (s.protection.ats_limit < kNone) {
+            show_zone_indicator(d, s.protection.ats_limit);
+            s.protection.ats_zone = 0;
         }
     }
     int zone = 0;
     const bool has_strip = d.view.ids.cab_signal >= 0;
     scan_events_ahead(
-        d, s.train_position, 15000, [] {},
+        d, s.motion.train_position, 15000, [] {},
         [&](const TLineEvent& e, long double) {
             if (e.kind != 1 || e.signal_row < 0 ||
                 e.signal_row >= static_cast<int>(d.line.Signal.size()))
                 return false;
             const TSignal& sig = d.line.Signal[static_cast<std::size_t>(e.signal_row)];
-            if (s.block_state[static_cast<std::size_t>(e.signal_row)] != 0 || sig.type() == 0 ||
-                !has_strip)
+            if (s.protection.block_state[static_cast<std::size_t>(e.signal_row)] != 0 ||
+                sig.type() == 0 || !has_strip)
                 return false;
             // Every zone lies within 150 m before its signal.
-            const long double x = s.train_position, dist = static_cast<long double>(e.distance);
+            const long double x = s.motion.train_position,
+                              dist = static_cast<long double>(e.distance);
             const int kind = sig.control_kind();
             auto within = [&](long double before) { return dist - before < x && x < dist; };
             if (kind == 0 && within(10000))
@@ -331,21 +338,21 @@ void zone_checks(Drive& d) {
             return zone != 0;
         });
     if (zone != 0) {
-        if (zone != s.ats_zone) {
+        if (zone != s.protection.ats_zone) {
             if (SpriteState* sp = d.view.sprite(d.view.ids.cab_signal)) {
                 sp->visible = true;
                 sp->pattern = zone - 1;
             }
-            s.ats_zone = zone;
-            s.ats_limit = zone == 1 ? 30 : zone == 2 ? 45 : 65;
+            s.protection.ats_zone = zone;
+            s.protection.ats_limit = zone == 1 ? 30 : zone == 2 ? 45 : 65;
         }
     } else {
         if (!in_checked_zone) {
             show_sprite(d, d.view.ids.cab_signal, false);
-            s.zone_indicator = 0;
+            s.protection.zone_indicator = 0;
         }
-        s.ats_zone = 0;
-        s.ats_limit = kNone;
+        s.protection.ats_zone = 0;
+        s.protection.ats_limit = kNone;
     }
 }
 
@@ -353,14 +360,15 @@ void zone_checks(Drive& d) {
 
 void preset_patterns(Drive& d) {
     DriveState& s = d.s;
-    if (s.preceding_train_frame > d.line.pre_train_last_frame) s.preceding_train_frame = 0;
-    s.pattern_speed = speed_signal(d, 4);
+    if (s.protection.preceding_train_frame > d.line.pre_train_last_frame)
+        s.protection.preceding_train_frame = 0;
+    s.protection.pattern_speed = speed_signal(d, 4);
     const auto& rows = d.line.Station;
-    for (int row : d.index.station_patterns.candidates(index_position(s.train_position))) {
+    for (int row : d.index.station_patterns.candidates(index_position(s.motion.train_position))) {
         const auto i = static_cast<std::size_t>(row);
-        if (static_cast<long double>(rows[i].stop_distance) - 10000 < s.train_position &&
-            static_cast<long double>(rows[i + 1].stop_distance) - 10000 > s.train_position)
-            s.pattern_speed = rows[i].pattern_speed + 5;
+        if (static_cast<long double>(rows[i].stop_distance) - 10000 < s.motion.train_position &&
+            static_cast<long double>(rows[i + 1].stop_distance) - 10000 > s.motion.train_position)
+            s.protection.pattern_speed = rows[i].pattern_speed + 5;
     }
 }
 
@@ -373,8 +381,8 @@ void train_protection(Drive& d) {
 void speed_limits_and_checks(Drive& d) {
     DriveState& s = d.s;
     ViewState& view = d.view;
-    const long double x = s.train_position, v = s.train_speed;
-    s.pattern_speed_SN = kNone;
+    const long double x = s.motion.train_position, v = s.motion.train_speed;
+    s.protection.pattern_speed_SN = kNone;
     int remembered = 0;
     const auto& limits = d.line.SpeedLimit;
     for (int row : d.index.limits_ahead.candidates(index_position(x))) {
@@ -383,47 +391,49 @@ void speed_limits_and_checks(Drive& d) {
         if (!(0 < start - 3000 - x && start - x < 60000)) continue;
         long double squared = brake_rate_in_effect(d) * 0.5L * ((start - 3000 - x) / 100) * 7.2L +
                               static_cast<long double>(limits[j].limit) * limits[j].limit;
-        s.pattern_speed_SN =
+        s.protection.pattern_speed_SN =
             static_cast<int>(round_to_int64(std::sqrt(std::max<long double>(squared, 0))));
-        if (s.pattern_speed_SN < v) remembered = static_cast<int>(j);
+        if (s.protection.pattern_speed_SN < v) remembered = static_cast<int>(j);
     }
     auto draw = [&](int image) {
         if (view.SpeedLimitImage.image != image) {
             view.SpeedLimitImage.image = image;
-            s.shown_limit_image = image;
+            s.protection.shown_limit_image = image;
         }
     };
     bool any = false;
     if (remembered != 0) {
         draw(limits[static_cast<std::size_t>(remembered)].image);
-        s.limit_blink = true;
+        s.protection.limit_blink = true;
         any = true;
     } else {
-        for (int row : d.index.limits_at.candidates(s.current_frame)) {
+        for (int row : d.index.limits_at.candidates(s.motion.current_frame)) {
             const TSpeedLimit& lim = limits[static_cast<std::size_t>(row)];
-            if (lim.start_frame - 100 < s.current_frame && s.current_frame < lim.start_frame) {
+            if (lim.start_frame - 100 < s.motion.current_frame &&
+                s.motion.current_frame < lim.start_frame) {
                 draw(lim.image);
-                s.limit_blink = true;
+                s.protection.limit_blink = true;
                 any = true;
             }
-            if (lim.start_frame < s.current_frame && s.current_frame < lim.end_frame) {
-                s.limit_blink = false;
+            if (lim.start_frame < s.motion.current_frame &&
+                s.motion.current_frame < lim.end_frame) {
+                s.protection.limit_blink = false;
                 view.SpeedLimitImage.visible = true;
-                if (lim.limit != s.shown_limit) {
+                if (lim.limit != s.protection.shown_limit) {
                     view.SpeedLimitImage.image = lim.image;
-                    s.shown_limit = lim.limit;
+                    s.protection.shown_limit = lim.limit;
                 }
                 any = true;
             }
         }
     }
-    if (!any && !s.limit_blink) {
+    if (!any && !s.protection.limit_blink) {
         view.SpeedLimitImage.image = -1;
-        s.shown_limit = 0;
+        s.protection.shown_limit = 0;
     }
-    for (int row : d.index.point_checks.candidates(s.current_frame)) {
+    for (int row : d.index.point_checks.candidates(s.motion.current_frame)) {
         const TSpeedCheck1& c = d.line.SpeedCheck1[static_cast<std::size_t>(row)];
-        const int past = s.current_frame - c.frame;
+        const int past = s.motion.current_frame - c.frame;
         if (1 <= past && past <= 9 && c.speed < v) start_alarm_with_emergency(d);
     }
     zone_checks(d);

@@ -14,47 +14,48 @@ constexpr int kStationDoorCloseChannel = 32;
 
 void operate_doors(Drive& d) {
     DriveState& s = d.s;
-    s.door_command = false;
-    if (round_half_even(s.train_speed) != 0) return;
-    const bool opening = !s.doors_open;
+    s.stops.door_command = false;
+    if (round_half_even(s.motion.train_speed) != 0) return;
+    const bool opening = !s.stops.doors_open;
     for (const TStation& st : d.line.Station) {
-        if (!(st.window_start <= s.train_position && st.door_last_frame >= s.current_frame))
+        if (!(st.window_start <= s.motion.train_position &&
+              st.door_last_frame >= s.motion.current_frame))
             continue;
         if (opening) {
-            s.door_command = true;
+            s.stops.door_command = true;
             restart(d.sound, st.station_door_sounds != 0 ? kStationDoorOpenChannel
                                                          : d.vehicle.Sound_DoorOpen);
         } else {
-            s.door_command = false;
+            s.stops.door_command = false;
             restart(d.sound, st.station_door_sounds != 0 ? kStationDoorCloseChannel
                                                          : d.vehicle.Sound_DoorClose);
         }
     }
-    if (s.door_command) s.doors_open = true;
+    if (s.stops.door_command) s.stops.doors_open = true;
 }
 
 void door_closing_step(Drive& d) {
     DriveState& s = d.s;
     SpriteState* lamp = d.view.sprite(d.view.ids.lamp_door);
-    if (!s.door_command) {
+    if (!s.stops.door_command) {
         bool closing_sounds_done = !d.sound.is_playing(d.vehicle.Sound_DoorClose) &&
                                    !d.sound.is_playing(kStationDoorCloseChannel);
         // A vehicle without a door lamp completes the closing all the same.
-        bool lamp_dark = lamp ? !lamp->visible : s.doors_open;
+        bool lamp_dark = lamp ? !lamp->visible : s.stops.doors_open;
         if (closing_sounds_done && lamp_dark) {
             if (lamp) lamp->visible = true;
-            s.doors_open = false;
+            s.stops.doors_open = false;
             restart(d.sound, d.vehicle.DepSign);
-            s.departure_count += 1;
+            s.stops.departure_count += 1;
             queue_callout_id(d, 19);
             station_callout(d, StationOccasion::DoorsClosed);
         }
     }
-    if (s.doors_open && lamp) lamp->visible = false;
-    if (s.doors_open && !s.door_command) {
-        s.door_close_ticks += 1;
-    } else if (!s.doors_open && !s.door_command) {
-        s.door_close_ticks = 0;
+    if (s.stops.doors_open && lamp) lamp->visible = false;
+    if (s.stops.doors_open && !s.stops.door_command) {
+        s.stops.door_close_ticks += 1;
+    } else if (!s.stops.doors_open && !s.stops.door_command) {
+        s.stops.door_close_ticks = 0;
     }
 }
 

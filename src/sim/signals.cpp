@@ -40,12 +40,12 @@ bool draw_signal_pictures(Drive& d, int i) {
             v.signal_sub.left = 588;
         }
         if (type < 6) {
-            v.SignalImage.image = d.s.signal_aspect;
+            v.SignalImage.image = d.s.protection.signal_aspect;
             if (left >= 1) v.SignalImageL.image = left;
             if (right >= 1) v.SignalImageR.image = right;
         }
     } else if (type == 6) {
-        v.SignalImage.image = d.s.signal_aspect;
+        v.SignalImage.image = d.s.protection.signal_aspect;
     }
     v.signal_sub.image = sig.sub_signal_image();
     return true;
@@ -55,18 +55,20 @@ void block_states(Drive& d) {
     DriveState& s = d.s;
     const auto& sig = d.line.Signal;
     const int n_states = static_cast<int>(d.line.Speed_Signal.size());
-    for (int& b : s.block_state)
+    for (int& b : s.protection.block_state)
         b = n_states - 1;
     auto type = [&sig](int row) { return sig[static_cast<std::size_t>(row)].type(); };
-    if (s.preceding_train_frame != 0 && !sig.empty()) {
+    if (s.protection.preceding_train_frame != 0 && !sig.empty()) {
         int v = 0;
         // The highest row whose block holds the preceding train.
-        const auto rows = d.index.signal_blocks.candidates(s.preceding_train_frame);
+        const auto rows = d.index.signal_blocks.candidates(s.protection.preceding_train_frame);
         for (auto it = rows.rbegin(); it != rows.rend(); ++it) {
             const int e = *it;
             if (e < 1) continue;
-            if (sig[static_cast<std::size_t>(e - 1)].last_frame() < s.preceding_train_frame &&
-                s.preceding_train_frame <= sig[static_cast<std::size_t>(e)].last_frame()) {
+            if (sig[static_cast<std::size_t>(e - 1)].last_frame() <
+                    s.protection.preceding_train_frame &&
+                s.protection.preceding_train_frame <=
+                    sig[static_cast<std::size_t>(e)].last_frame()) {
                 v = e - 1;
                 break;
             }
@@ -75,13 +77,13 @@ void block_states(Drive& d) {
         while (v > 0 && type(v) == 0)
             --v;
         if (v != 0) {
-            s.block_state[static_cast<std::size_t>(v)] = 0;
+            s.protection.block_state[static_cast<std::size_t>(v)] = 0;
             int n = 0;
             for (int i = 1; n < n_states - 1 && i <= v; ++i) {
                 const int row = v - i;
                 if (type(row) == 0) {
-                    s.block_state[static_cast<std::size_t>(row)] =
-                        s.block_state[static_cast<std::size_t>(row + 1)];
+                    s.protection.block_state[static_cast<std::size_t>(row)] =
+                        s.protection.block_state[static_cast<std::size_t>(row + 1)];
                     continue;
                 }
                 n += 1;
@@ -96,16 +98,16 @@ void block_states(Drive& d) {
                     n = 2;
                 else if (t == 4 && n >= 3)
                     n = 4;
-                s.block_state[static_cast<std::size_t>(row)] = n;
+                s.protection.block_state[static_cast<std::size_t>(row)] = n;
             }
         }
     }
-    int* block = s.block_state.data();
+    int* block = s.protection.block_state.data();
     for (const LineIndexes::HeldSignal& h : d.index.held_always)
         block[h.row] = h.state;
     for (const LineIndexes::HeldSignal& h : d.index.held_until_clock)
-        if (s.clock < h.until) block[h.row] = h.state;
-    const auto& stations = s.stations;
+        if (s.timers.clock < h.until) block[h.row] = h.state;
+    const auto& stations = s.stops.stations;
     for (const LineIndexes::HeldSignal& h : d.index.held_until_melody)
         if (!stations[static_cast<std::size_t>(h.until)].melody_played) block[h.row] = h.state;
 }
@@ -115,33 +117,34 @@ void aspects(Drive& d) {
     const auto& sig = d.line.Signal;
     const std::size_t n = sig.size();
     for (std::size_t i = 0; i < n; ++i)
-        s.row_aspect[i] = s.block_state[i] != 0 ? 1 : 0;
+        s.protection.row_aspect[i] = s.protection.block_state[i] != 0 ? 1 : 0;
     // The rows whose section holds the train, in table order: the last one names the signal.
     int governing = kNone;
-    for (int row : d.index.signal_sections.candidates(s.current_frame)) {
+    for (int row : d.index.signal_sections.candidates(s.motion.current_frame)) {
         const auto i = static_cast<std::size_t>(row);
-        if (sig[i].first_frame() <= s.current_frame && s.current_frame < sig[i].last_frame()) {
-            int a = aspect_for(sig[i].type(), s.block_state[i]);
-            if (a >= 0) s.row_aspect[i] = a;
-            s.signal_aspect = s.row_aspect[i];
-            s.current_signal_index = governing = static_cast<int>(i);
+        if (sig[i].first_frame() <= s.motion.current_frame &&
+            s.motion.current_frame < sig[i].last_frame()) {
+            int a = aspect_for(sig[i].type(), s.protection.block_state[i]);
+            if (a >= 0) s.protection.row_aspect[i] = a;
+            s.protection.signal_aspect = s.protection.row_aspect[i];
+            s.callouts.current_signal_index = governing = static_cast<int>(i);
         }
     }
-    if (s.signal_aspect != s.shown_aspect) {
-        if (round_half_even(s.train_speed) == 0) d.shell.redraw();
-        if (draw_signal_pictures(d, s.current_signal_index) && d.vehicle.ATS_Type >= 2)
+    if (s.protection.signal_aspect != s.protection.shown_aspect) {
+        if (round_half_even(s.motion.train_speed) == 0) d.shell.redraw();
+        if (draw_signal_pictures(d, s.callouts.current_signal_index) && d.vehicle.ATS_Type >= 2)
             show_sprite(d, d.view.ids.cab_signal, false);
         if (d.vehicle.ATS_Type == 2) restart(d.sound, d.vehicle.Sound_Atc);
-        s.shown_aspect = s.signal_aspect;
+        s.protection.shown_aspect = s.protection.signal_aspect;
     }
-    for (int row : d.index.signals_passed.candidates(s.current_frame)) {
+    for (int row : d.index.signals_passed.candidates(s.motion.current_frame)) {
         const auto i = static_cast<std::size_t>(row);
-        const int past = s.current_frame - sig[i].last_frame();
+        const int past = s.motion.current_frame - sig[i].last_frame();
         if (1 <= past && past <= 9) {
-            s.ats_acknowledged = false;
+            s.protection.ats_acknowledged = false;
             clear_signal_pictures(d);
             if (d.vehicle.ATS_Type < 2) {
-                s.signal_aspect = s.shown_aspect = kNone;
+                s.protection.signal_aspect = s.protection.shown_aspect = kNone;
             } else if (governing != row) {
                 // A cab-signal train keeps its aspect past a signal, so nothing would draw the
                 // signal whose section it has just entered again (its bell may have rung this
@@ -149,7 +152,7 @@ void aspects(Drive& d) {
                 // none to draw.
                 draw_signal_pictures(d, governing);
             }
-            s.current_signal_index = kNone;
+            s.callouts.current_signal_index = kNone;
         }
     }
 }
@@ -158,20 +161,21 @@ void aspects(Drive& d) {
 
 void move_preceding_train(Drive& d) {
     DriveState& s = d.s;
-    if (!(s.current_frame < s.preceding_train_frame)) return;
+    if (!(s.motion.current_frame < s.protection.preceding_train_frame)) return;
     const auto& stops = d.line.Pre_Train;
-    for (int row : d.index.preceding_runs.candidates(s.preceding_train_frame)) {
+    for (int row : d.index.preceding_runs.candidates(s.protection.preceding_train_frame)) {
         const auto r = static_cast<std::size_t>(row);
-        if (station_frame(d, stops[r].station_index) <= s.preceding_train_frame &&
-            s.preceding_train_frame < station_frame(d, stops[r + 1].station_index))
-            s.preceding_speed = stops[r].departure_time < s.clock ? stops[r].speed : 0;
+        if (station_frame(d, stops[r].station_index) <= s.protection.preceding_train_frame &&
+            s.protection.preceding_train_frame < station_frame(d, stops[r + 1].station_index))
+            s.protection.preceding_speed =
+                stops[r].departure_time < s.timers.clock ? stops[r].speed : 0;
     }
-    const int row = speed_profile_row(d.line.SpeedUnit, s.preceding_train_frame);
+    const int row = speed_profile_row(d.line.SpeedUnit, s.protection.preceding_train_frame);
     if (row >= 0)
-        s.preceding_video_speed = video_speed_at(d.line.SpeedUnit[static_cast<std::size_t>(row)],
-                                                 s.preceding_train_frame);
-    advance_frames(s.preceding_speed, s.preceding_video_speed, s.preceding_accumulator,
-                   s.preceding_train_frame);
+        s.protection.preceding_video_speed = video_speed_at(
+            d.line.SpeedUnit[static_cast<std::size_t>(row)], s.protection.preceding_train_frame);
+    advance_frames(s.protection.preceding_speed, s.protection.preceding_video_speed,
+                   s.protection.preceding_accumulator, s.protection.preceding_train_frame);
 }
 
 void signals_and_ats(Drive& d) {

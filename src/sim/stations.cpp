@@ -30,9 +30,9 @@ void play_line_sound(Drive& d, int sound_no) {
 
 void arrive(Drive& d, const TStation& st, DriveState::StationFlags& flags) {
     play_line_sound(d, st.arrival_sound);
-    d.s.arrival_clock = d.s.clock;
+    d.s.stops.arrival_clock = d.s.timers.clock;
     flags.arrived = true;
-    d.s.departure_callout_armed = true;
+    d.s.stops.departure_callout_armed = true;
 }
 
 }  // namespace
@@ -40,8 +40,8 @@ void arrive(Drive& d, const TStation& st, DriveState::StationFlags& flags) {
 void stations_step(Drive& d) {
     DriveState& s = d.s;
     const auto& rows = d.line.Station;
-    const long double x = s.train_position;
-    const long double v = s.train_speed;
+    const long double x = s.motion.train_position;
+    const long double v = s.motion.train_speed;
     const int start_row = d.data.selection.start_station_index;
     // The rows whose window or the stretch after it holds the train, and those still marked
     // as in their window: no other row has anything to do this tick.
@@ -49,14 +49,14 @@ void stations_step(Drive& d) {
     visit.clear();
     for (int row : d.index.station_reach.candidates(index_position(x)))
         visit.push_back(row);
-    for (std::size_t i = 0; i < s.stations.size() && i < rows.size(); ++i)
-        if (s.stations[i].in_window) visit.push_back(static_cast<int>(i));
+    for (std::size_t i = 0; i < s.stops.stations.size() && i < rows.size(); ++i)
+        if (s.stops.stations[i].in_window) visit.push_back(static_cast<int>(i));
     std::sort(visit.begin(), visit.end());
     visit.erase(std::unique(visit.begin(), visit.end()), visit.end());
     for (int row : visit) {
         const auto i = static_cast<std::size_t>(row);
         const TStation& st = rows[i];
-        DriveState::StationFlags& flags = s.stations[i];
+        DriveState::StationFlags& flags = s.stops.stations[i];
         const bool last = i + 1 == rows.size();
         if (st.window_end < x) {
             if (!last && !(rows[i + 1].window_start <= x)) {
@@ -68,7 +68,7 @@ void stations_step(Drive& d) {
         if (st.window_start <= x && x <= st.window_end && st.kind != kPassingPoint) {
             if (!flags.in_window) d.view.stop_marker_visible = true;
             d.view.Label4 = d.line.display(st.name);
-            s.next_station_index = static_cast<int>(i);
+            s.stops.next_station_index = static_cast<int>(i);
             flags.in_window = true;
         }
         if (!flags.in_window || flags.departed) continue;
@@ -78,65 +78,67 @@ void stations_step(Drive& d) {
         if (st.kind == kStopWithDoors && (i == 0 || static_cast<int>(i) == start_row) && standing &&
             !flags.arrived)
             arrive(d, st, flags);
-        if (st.kind == kStopWithDoors && !one_man && !s.doors_open && standing) {
+        if (st.kind == kStopWithDoors && !one_man && !s.stops.doors_open && standing) {
             station_callout(d, StationOccasion::Stopped);
             operate_doors(d);
             arrive(d, st, flags);
             station_callout(d, StationOccasion::Arrived);
         }
-        if (st.kind == kStopWithDoors && one_man && !s.doors_open && standing &&
+        if (st.kind == kStopWithDoors && one_man && !s.stops.doors_open && standing &&
             !flags.hint_given) {
             flags.hint_given = true;
             station_callout(d, StationOccasion::Stopped);
         }
-        if (st.kind == kStopWithDoors && one_man && s.doors_open && !flags.arrived && standing) {
+        if (st.kind == kStopWithDoors && one_man && s.stops.doors_open && !flags.arrived &&
+            standing) {
             play_line_sound(d, st.arrival_sound);
             flags.arrived = true;
             station_callout(d, StationOccasion::Arrived);
-            s.departure_callout_armed = true;
+            s.stops.departure_callout_armed = true;
         }
         if (st.kind == kStopWithoutDoors && !flags.arrived && standing) arrive(d, st, flags);
 
         const int melody = st.departure_sound;
-        const bool melody_due = st.departure_time - 30 * seconds_of(d, melody) < s.clock;
+        const bool melody_due = st.departure_time - 30 * seconds_of(d, melody) < s.timers.clock;
         const bool ready = (st.kind == kStopWithoutDoors && v < 0.5L) ||
-                           (st.kind == kStopWithDoors && s.doors_open);
+                           (st.kind == kStopWithDoors && s.stops.doors_open);
         if ((melody_due || one_man) && !flags.melody_played && ready) {
             for (std::size_t j = i + 1; j < rows.size(); ++j) {
                 if (rows[j].kind == kStopWithDoors || rows[j].kind == kStopWithoutDoors) {
-                    s.next_stop_position = static_cast<long double>(rows[j].stop_distance);
+                    s.stops.next_stop_position = static_cast<long double>(rows[j].stop_distance);
                     break;
                 }
             }
         }
         if (melody_due && !flags.melody_played &&
-            s.clock - s.arrival_clock > 30 * seconds_of(d, st.arrival_sound) && ready) {
+            s.timers.clock - s.stops.arrival_clock > 30 * seconds_of(d, st.arrival_sound) &&
+            ready) {
             play_line_sound(d, melody);
             flags.melody_played = true;
             d.view.crossimage_sub_visible = false;
-            s.arrival_clock = s.clock;
+            s.stops.arrival_clock = s.timers.clock;
             station_callout(d, StationOccasion::Melody);
         }
-        if (st.departure_time < s.clock && s.doors_open && flags.melody_played && flags.arrived &&
-            s.clock - s.arrival_clock > 30 * seconds_of(d, melody)) {
+        if (st.departure_time < s.timers.clock && s.stops.doors_open && flags.melody_played &&
+            flags.arrived && s.timers.clock - s.stops.arrival_clock > 30 * seconds_of(d, melody)) {
             if (!one_man) operate_doors(d);
             flags.departed = true;
             d.sound.stop(d.line_channel(st.arrival_sound));
             station_callout(d, StationOccasion::DoorsClosing);
         }
         const bool arrival_over = !d.sound.is_playing(d.line_channel(st.arrival_sound));
-        if (standing && last && !s.end_dialog_shown && arrival_over &&
-            ((st.kind == kStopWithDoors && s.doors_open) || st.kind == kStopWithoutDoors)) {
+        if (standing && last && !s.stops.end_dialog_shown && arrival_over &&
+            ((st.kind == kStopWithDoors && s.stops.doors_open) || st.kind == kStopWithoutDoors)) {
             d.shell.open_dialog(Dialog::LastStop);
-            s.end_dialog_shown = true;
+            s.stops.end_dialog_shown = true;
             break;
         }
         if (standing && st.kind == kStopWithDoors &&
-            static_cast<int>(i) == d.data.selection.end_station_index && s.doors_open &&
-            !s.end_dialog_shown && arrival_over &&
+            static_cast<int>(i) == d.data.selection.end_station_index && s.stops.doors_open &&
+            !s.stops.end_dialog_shown && arrival_over &&
             d.data.selection.line_file_name == "line_exp.dat") {
             d.shell.open_dialog(Dialog::CrewChange);
-            s.end_dialog_shown = true;
+            s.stops.end_dialog_shown = true;
         }
     }
 }
@@ -145,16 +147,17 @@ void passenger_announcements(Drive& d) {
     DriveState& s = d.s;
     if (d.line.OneMan != 0) return;
     bool in_any_window = false;
-    for (const auto& f : s.stations)
+    for (const auto& f : s.stops.stations)
         in_any_window = in_any_window || f.in_window;
-    const auto count = static_cast<std::size_t>(std::max(0, s.departure_count));
-    if (s.standstill_announced.size() <= count) s.standstill_announced.resize(count + 1, false);
-    if (s.train_speed < 1 && !s.doors_open && s.stop_remaining < 0 && !in_any_window &&
-        !s.standstill_announced[count]) {
+    const auto count = static_cast<std::size_t>(std::max(0, s.stops.departure_count));
+    if (s.stops.standstill_announced.size() <= count)
+        s.stops.standstill_announced.resize(count + 1, false);
+    if (s.motion.train_speed < 1 && !s.stops.doors_open && s.stops.stop_remaining < 0 &&
+        !in_any_window && !s.stops.standstill_announced[count]) {
         play_line_sound(d, d.line.standstill_sound);
-        s.standstill_announced[count] = true;
+        s.stops.standstill_announced[count] = true;
     }
-    for (int r : d.index.announcements.candidates(index_position(s.train_position))) {
+    for (int r : d.index.announcements.candidates(index_position(s.motion.train_position))) {
         const TAnnounce& row = d.line.Announce[static_cast<std::size_t>(r)];
         if (row.station_index < 0 || row.station_index >= static_cast<int>(d.line.Station.size()))
             continue;
@@ -163,7 +166,7 @@ void passenger_announcements(Drive& d) {
         const long double from =
             row.side == 0 ? stop + 100.0L * row.distance_m : stop - 100.0L * row.distance_m;
         const int channel = d.line_channel(row.sound_no);
-        if (from <= s.train_position && s.train_position < from + 1000 &&
+        if (from <= s.motion.train_position && s.motion.train_position < from + 1000 &&
             !d.sound.is_playing(channel))
             restart(d.sound, channel);
     }
@@ -172,10 +175,11 @@ void passenger_announcements(Drive& d) {
 void stop_approach_alarm(Drive& d) {
     DriveState& s = d.s;
     const int bell = d.vehicle.Stop;
-    const long double v = s.train_speed;
+    const long double v = s.motion.train_speed;
     SpriteState* lamp = d.view.sprite(d.view.ids.lamp_stop);
     // Below 1 km/h the bell would be stopped again in this same tick, so it is not started.
-    if (v >= 1 && v / 5 * (v / 3.6L) > s.stop_remaining / 100 - 125 && !d.sound.is_playing(bell))
+    if (v >= 1 && v / 5 * (v / 3.6L) > s.stops.stop_remaining / 100 - 125 &&
+        !d.sound.is_playing(bell))
         restart(d.sound, bell);
     if (v < 1 && d.sound.is_playing(bell)) {
         d.sound.stop(bell);
@@ -183,8 +187,8 @@ void stop_approach_alarm(Drive& d) {
         d.sound.set_volume(bell, 0);
     }
     if (d.sound.is_playing(bell) && lamp) {
-        if (s.tick_count % 10 == 5) lamp->visible = false;
-        if (s.tick_count % 10 == 0) lamp->visible = true;
+        if (s.timers.tick_count % 10 == 5) lamp->visible = false;
+        if (s.timers.tick_count % 10 == 0) lamp->visible = true;
     }
 }
 

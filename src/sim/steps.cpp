@@ -36,19 +36,21 @@ void apply_power_delay(Drive& d) {
     DriveState& s = d.s;
     // A timed sub-movie holds the applied notch; a notch taken meanwhile stays pending and
     // applies once the sub-movie has ended.
-    if (s.submovie_mode == SubmovieMode::Timed) return;
-    if (!count_delay(s.power_change_pending, s.power_delay_count, d.vehicle.PowerDelay)) return;
-    if (s.power_notch >= s.applied_power_notch || s.power_notch >= d.vehicle.NotchBack ||
-        s.power_notch == 0)
-        s.applied_power_notch = s.power_notch;
+    if (s.video.submovie_mode == SubmovieMode::Timed) return;
+    if (!count_delay(s.controls.power_change_pending, s.controls.power_delay_count,
+                     d.vehicle.PowerDelay))
+        return;
+    if (s.controls.power_notch >= s.controls.applied_power_notch ||
+        s.controls.power_notch >= d.vehicle.NotchBack || s.controls.power_notch == 0)
+        s.controls.applied_power_notch = s.controls.power_notch;
 }
 
 // Steps that belong to the line-side subsystems stand here in their place in the order.
 void timetable_and_limit_signs(Drive& d) {
     slide_timetable_card(d);
-    if (d.s.limit_blink) {
-        if (d.s.tick_count % 10 == 5) d.view.SpeedLimitImage.visible = false;
-        if (d.s.tick_count % 10 == 0) d.view.SpeedLimitImage.visible = true;
+    if (d.s.protection.limit_blink) {
+        if (d.s.timers.tick_count % 10 == 5) d.view.SpeedLimitImage.visible = false;
+        if (d.s.timers.tick_count % 10 == 0) d.view.SpeedLimitImage.visible = true;
     }
 }
 void line_sounds_and_announcements(Drive& d) {
@@ -70,29 +72,30 @@ void window_caption(Drive& d) {
 
 void fast_step(Drive& d) {
     DriveState& s = d.s;
-    s.tractive_force = Fixed4{};
-    s.resistance_force = Fixed4{};
-    if (s.line_voltage_target.raw > 0) {
+    s.traction.tractive_force = Fixed4{};
+    s.traction.resistance_force = Fixed4{};
+    if (s.traction.line_voltage_target.raw > 0) {
         add_traction_force(d);
         apply_power_delay(d);
-        s.traction_snapshot = s.tractive_force;
+        s.traction.traction_snapshot = s.traction.tractive_force;
     }
     update_brake_pressures(d);
-    if (count_delay(s.brake_change_pending, s.brake_delay_count, d.vehicle.BrakeDelay))
-        s.applied_brake_notch = s.brake_notch;
-    if (count_delay(s.sap_change_pending, s.sap_delay_count, d.vehicle.SAPDelay))
-        s.sap_notch = s.brake_notch;
+    if (count_delay(s.controls.brake_change_pending, s.controls.brake_delay_count,
+                    d.vehicle.BrakeDelay))
+        s.controls.applied_brake_notch = s.controls.brake_notch;
+    if (count_delay(s.controls.sap_change_pending, s.controls.sap_delay_count, d.vehicle.SAPDelay))
+        s.controls.sap_notch = s.controls.brake_notch;
     advance_frame_and_position(d);
     move_preceding_train(d);
-    s.clock += 1;
-    if (s.auto_run) s.train_speed = s.video_speed;
+    s.timers.clock += 1;
+    if (s.controls.auto_run) s.motion.train_speed = s.motion.video_speed;
     count_submovie_frames(d);
 }
 
 void tick(Drive& d) {
     DriveState& s = d.s;
     preset_patterns(d);
-    s.tick_count += 1;
+    s.timers.tick_count += 1;
     update_needles(d);
     update_speed_label(d);
     apply_brake_force(d);
@@ -101,7 +104,7 @@ void tick(Drive& d) {
     door_closing_step(d);
     update_train_lamps(d);
     timetable_and_limit_signs(d);
-    if (s.tick_count % 10 == 0) update_clock_label(d);
+    if (s.timers.tick_count % 10 == 0) update_clock_label(d);
     automatic_gear_selection(d);
     play_brake_sounds(d);
     update_meters(d);
@@ -142,20 +145,20 @@ void show_cab_before_start(Drive& d) {
 
 void start_or_pause(Drive& d) {
     DriveState& s = d.s;
-    if (s.tick_timer_running) {
+    if (s.timers.tick_timer_running) {
         for (int ch = 0; ch < SoundChannels::kCount; ++ch) {
-            s.paused_channels[static_cast<std::size_t>(ch)] = d.sound.playing(ch);
+            s.timers.paused_channels[static_cast<std::size_t>(ch)] = d.sound.playing(ch);
             if (d.sound.is_playing(ch)) d.sound.stop(ch);
         }
-        s.fast_timer_running = s.tick_timer_running = false;
-        s.input_locked = false;
+        s.timers.fast_timer_running = s.timers.tick_timer_running = false;
+        s.controls.input_locked = false;
         d.view.start_caption = "運転再開(&S)";
     } else {
-        s.fast_timer_running = s.tick_timer_running = true;
-        s.input_locked = false;
+        s.timers.fast_timer_running = s.timers.tick_timer_running = true;
+        s.controls.input_locked = false;
         d.view.start_caption = "一時停止(&S)";
         for (int ch = 0; ch < SoundChannels::kCount; ++ch) {
-            switch (s.paused_channels[static_cast<std::size_t>(ch)]) {
+            switch (s.timers.paused_channels[static_cast<std::size_t>(ch)]) {
                 case SoundChannels::Playing::Once:
                     d.sound.play(ch);
                     break;
@@ -165,7 +168,7 @@ void start_or_pause(Drive& d) {
                 default:
                     break;
             }
-            s.paused_channels[static_cast<std::size_t>(ch)] = SoundChannels::Playing::Idle;
+            s.timers.paused_channels[static_cast<std::size_t>(ch)] = SoundChannels::Playing::Idle;
         }
     }
 }

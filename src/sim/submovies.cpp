@@ -22,9 +22,9 @@ void reopen_main_video(Drive& d) {
 // The route video again, at the row's resume frame; the row has been shown.
 void end_submovie(Drive& d, const TMovieSwitch& row, char& done) {
     reopen_main_video(d);
-    d.s.submovie_mode = SubmovieMode::Main;
-    d.s.current_frame = row.resume_frame;
-    d.s.frame_sub = 0;
+    d.s.video.submovie_mode = SubmovieMode::Main;
+    d.s.motion.current_frame = row.resume_frame;
+    d.s.video.frame_sub = 0;
     d.view.drawn_frame = -1;
     done = 1;
 }
@@ -33,46 +33,48 @@ void end_submovie(Drive& d, const TMovieSwitch& row, char& done) {
 
 void count_submovie_frames(Drive& d) {
     DriveState& s = d.s;
-    if (s.submovie_mode == SubmovieMode::Timed) {
+    if (s.video.submovie_mode == SubmovieMode::Timed) {
         const int rate = d.line.FrameRate > 0 ? d.line.FrameRate : 30;
-        if (s.clock % (30 / rate) == 0) s.frame_sub += 1;
-    } else if (s.submovie_mode == SubmovieMode::Locked) {
-        s.frame_sub = s.current_frame - s.submovie_origin;
+        if (s.timers.clock % (30 / rate) == 0) s.video.frame_sub += 1;
+    } else if (s.video.submovie_mode == SubmovieMode::Locked) {
+        s.video.frame_sub = s.motion.current_frame - s.video.submovie_origin;
     }
 }
 
 bool switch_submovies(Drive& d) {
     DriveState& s = d.s;
-    const int f = s.current_frame;
-    const bool standing = round_half_even(s.train_speed) == 0;
+    const int f = s.motion.current_frame;
+    const bool standing = round_half_even(s.motion.train_speed) == 0;
     for (std::size_t r = 0; r < d.line.MovieSwitch.size(); ++r) {
         const TMovieSwitch& row = d.line.MovieSwitch[r];
-        char& done = s.submovie_done[r];
+        char& done = s.video.submovie_done[r];
         const bool inside = row.first_frame <= f && f <= row.last_frame;
         if (standing && inside && row.kind == 2) {
-            if (s.submovie_mode == SubmovieMode::Main && !done) {
-                if (!s.fast_timer_running) return false;
-                s.submovie_mode = SubmovieMode::Timed;
-                s.frame_sub = 0;
-                s.submovie_origin = f;
+            if (s.video.submovie_mode == SubmovieMode::Main && !done) {
+                if (!s.timers.fast_timer_running) return false;
+                s.video.submovie_mode = SubmovieMode::Timed;
+                s.video.frame_sub = 0;
+                s.video.submovie_origin = f;
                 open_video(d, movie_name(d, row.movie_name), "timed");
-                s.submovie_length = row.length_frames;
+                s.video.submovie_length = row.length_frames;
                 d.view.drawn_frame = -1;
             }
-            if (s.submovie_mode == SubmovieMode::Timed && s.frame_sub >= s.submovie_length)
+            if (s.video.submovie_mode == SubmovieMode::Timed &&
+                s.video.frame_sub >= s.video.submovie_length)
                 end_submovie(d, row, done);
         } else if (!inside || row.kind >= 2) {
-            if (s.submovie_mode == SubmovieMode::Locked && s.submovie_length <= s.frame_sub &&
-                s.frame_sub <= s.submovie_length + 60)
+            if (s.video.submovie_mode == SubmovieMode::Locked &&
+                s.video.submovie_length <= s.video.frame_sub &&
+                s.video.frame_sub <= s.video.submovie_length + 60)
                 end_submovie(d, row, done);
-        } else if (s.submovie_mode == SubmovieMode::Main && !done) {
-            if (!s.fast_timer_running) return false;
-            s.frame_sub = f - row.first_frame;
-            s.submovie_origin = row.first_frame;
+        } else if (s.video.submovie_mode == SubmovieMode::Main && !done) {
+            if (!s.timers.fast_timer_running) return false;
+            s.video.frame_sub = f - row.first_frame;
+            s.video.submovie_origin = row.first_frame;
             open_video(d, movie_name(d, row.movie_name), "locked");
-            s.submovie_length = row.length_frames;
+            s.video.submovie_length = row.length_frames;
             d.view.drawn_frame = -1;
-            s.submovie_mode = SubmovieMode::Locked;
+            s.video.submovie_mode = SubmovieMode::Locked;
         }
     }
     return true;
@@ -80,14 +82,15 @@ bool switch_submovies(Drive& d) {
 
 void leave_submovie(Drive& d) {
     DriveState& s = d.s;
-    if (s.submovie_mode == SubmovieMode::Timed || s.submovie_mode == SubmovieMode::Locked) {
+    if (s.video.submovie_mode == SubmovieMode::Timed ||
+        s.video.submovie_mode == SubmovieMode::Locked) {
         reopen_main_video(d);
-        s.frame_sub = 0;
+        s.video.frame_sub = 0;
     }
-    s.submovie_mode = SubmovieMode::Main;
-    for (char& done : s.submovie_done)
+    s.video.submovie_mode = SubmovieMode::Main;
+    for (char& done : s.video.submovie_done)
         done = 0;
-    d.view.drawn_frame = s.current_frame - 1;
+    d.view.drawn_frame = s.motion.current_frame - 1;
 }
 
 }  // namespace ostrel

@@ -43,21 +43,24 @@ long double notch_acceleration(long double a0, long double a1, int v1, int v2, l
 void add_traction_force(Drive& d) {
     DriveState& s = d.s;
     const Vehicle& veh = d.vehicle;
-    const long double v = std::abs(s.train_speed);
-    const bool may_pull =
-        s.train_speed < veh.MaxSpeed && !s.doors_open && !s.system_eb && !s.system_service_brake;
-    if (may_pull && s.applied_power_notch > 0) {
-        if (veh.Engine_Type == 1 && s.brake_notch == 0 &&
-            s.applied_power_notch <= static_cast<int>(veh.Notch.size())) {
-            const NotchRow& row = veh.Notch[static_cast<std::size_t>(s.applied_power_notch - 1)];
+    const long double v = std::abs(s.motion.train_speed);
+    const bool may_pull = s.motion.train_speed < veh.MaxSpeed && !s.stops.doors_open &&
+                          !s.brake.system_eb && !s.brake.system_service_brake;
+    if (may_pull && s.controls.applied_power_notch > 0) {
+        if (veh.Engine_Type == 1 && s.controls.brake_notch == 0 &&
+            s.controls.applied_power_notch <= static_cast<int>(veh.Notch.size())) {
+            const NotchRow& row =
+                veh.Notch[static_cast<std::size_t>(s.controls.applied_power_notch - 1)];
             bool gives = false;
             long double a =
                 notch_acceleration(row.accel_start, row.accel_first, row.first_region_end,
                                    row.second_region_end, row.decay, v, gives);
-            if (gives && std::isfinite(a)) s.tractive_force = add(s.tractive_force, force_of(d, a));
-        } else if (veh.Engine_Type == 0 && !s.gear_shifting && s.gear_notch >= 0 &&
-                   s.gear_notch < static_cast<int>(veh.Engine.size()) && veh.Power > 0) {
-            const EngineRow& g = veh.Engine[static_cast<std::size_t>(s.gear_notch)];
+            if (gives && std::isfinite(a))
+                s.traction.tractive_force = add(s.traction.tractive_force, force_of(d, a));
+        } else if (veh.Engine_Type == 0 && !s.traction.gear_shifting &&
+                   s.traction.gear_notch >= 0 &&
+                   s.traction.gear_notch < static_cast<int>(veh.Engine.size()) && veh.Power > 0) {
+            const EngineRow& g = veh.Engine[static_cast<std::size_t>(s.traction.gear_notch)];
             long double a = 0;
             bool gives = true;
             if (v < g.mid_speed) {
@@ -74,57 +77,59 @@ void add_traction_force(Drive& d) {
                 gives = false;
             }
             if (gives)
-                s.tractive_force =
-                    add(s.tractive_force, force_of(d, a) / veh.Power * s.applied_power_notch);
+                s.traction.tractive_force =
+                    add(s.traction.tractive_force,
+                        force_of(d, a) / veh.Power * s.controls.applied_power_notch);
         }
     }
-    if (s.reverser == 0) s.tractive_force = Fixed4{};
-    if (s.reverser == -1) s.tractive_force = Fixed4::from_raw(-s.tractive_force.raw);
+    if (s.controls.reverser == 0) s.traction.tractive_force = Fixed4{};
+    if (s.controls.reverser == -1)
+        s.traction.tractive_force = Fixed4::from_raw(-s.traction.tractive_force.raw);
 }
 
 void limit_by_adhesion(Drive& d) {
     DriveState& s = d.s;
-    const long double v = std::abs(s.train_speed);
+    const long double v = std::abs(s.motion.train_speed);
     const long double mu =
-        s.base_adhesion.to_real() * (1 + 0.05L * v) / (1 + 0.1L * std::abs(0.8L * v));
-    s.adhesion_coefficient = Fixed4::from_real(mu);
-    const long double g = s.gradient_permil.to_real();
+        s.traction.base_adhesion.to_real() * (1 + 0.05L * v) / (1 + 0.1L * std::abs(0.8L * v));
+    s.traction.adhesion_coefficient = Fixed4::from_real(mu);
+    const long double g = s.traction.gradient_permil.to_real();
     const long double cos_theta = 1000.0L / std::sqrt(g * g + 1000.0L * 1000.0L);
     const long double motored = d.vehicle.Mt.to_real() * 1000.0L;
     const long double mass = tonnes(d) * 1000.0L;
-    const long double f = s.tractive_force.to_real();
-    if (s.power_notch >= 1 && f > mu * cos_theta * motored * 9.8L) {
-        s.tractive_force = Fixed4::from_real(mu / 2 * motored * 9.8L);
-        s.adhesion_state = "Racing";
-    } else if (s.brake_notch < 0 && -f > mu * cos_theta * mass * 9.8L) {
-        s.tractive_force = Fixed4::from_real(-mu * mass * 9.8L);
-        s.adhesion_state = "Sliding";
+    const long double f = s.traction.tractive_force.to_real();
+    if (s.controls.power_notch >= 1 && f > mu * cos_theta * motored * 9.8L) {
+        s.traction.tractive_force = Fixed4::from_real(mu / 2 * motored * 9.8L);
+        s.traction.adhesion_state = "Racing";
+    } else if (s.controls.brake_notch < 0 && -f > mu * cos_theta * mass * 9.8L) {
+        s.traction.tractive_force = Fixed4::from_real(-mu * mass * 9.8L);
+        s.traction.adhesion_state = "Sliding";
     } else {
-        s.adhesion_state = "Normal";
+        s.traction.adhesion_state = "Normal";
     }
 }
 
 void update_meters(Drive& d) {
     DriveState& s = d.s;
     const Fixed4 step = Fixed4::from_int(50);
-    if (s.line_voltage > s.line_voltage_target)
-        s.line_voltage = Fixed4::from_raw(s.line_voltage.raw - step.raw);
-    if (s.line_voltage < s.line_voltage_target)
-        s.line_voltage = Fixed4::from_raw(s.line_voltage.raw + step.raw);
+    if (s.traction.line_voltage > s.traction.line_voltage_target)
+        s.traction.line_voltage = Fixed4::from_raw(s.traction.line_voltage.raw - step.raw);
+    if (s.traction.line_voltage < s.traction.line_voltage_target)
+        s.traction.line_voltage = Fixed4::from_raw(s.traction.line_voltage.raw + step.raw);
 
     const long double mass = tonnes(d) * 1000.0L;
-    const long double a_s = mass > 0 ? s.traction_snapshot.to_real() / mass * 3.6L : 0;
-    const long double v = s.train_speed;
-    if (s.applied_power_notch >= 1 && v < 54) {
-        s.motor_current_target = static_cast<int>(round_to_int64(a_s * 13 * v));
-    } else if (s.applied_power_notch >= 1) {
-        s.motor_current_target = static_cast<int>(round_to_int64(a_s * 700));
-    } else if (s.applied_brake_notch < 0 && s.traction_snapshot.raw < 0) {
-        s.motor_current_target = s.applied_brake_notch * 150;
+    const long double a_s = mass > 0 ? s.traction.traction_snapshot.to_real() / mass * 3.6L : 0;
+    const long double v = s.motion.train_speed;
+    if (s.controls.applied_power_notch >= 1 && v < 54) {
+        s.traction.motor_current_target = static_cast<int>(round_to_int64(a_s * 13 * v));
+    } else if (s.controls.applied_power_notch >= 1) {
+        s.traction.motor_current_target = static_cast<int>(round_to_int64(a_s * 700));
+    } else if (s.controls.applied_brake_notch < 0 && s.traction.traction_snapshot.raw < 0) {
+        s.traction.motor_current_target = s.controls.applied_brake_notch * 150;
     } else {
-        s.motor_current_target = 0;
+        s.traction.motor_current_target = 0;
     }
-    const int diff = std::abs(s.motor_current_target - s.motor_current);
+    const int diff = std::abs(s.traction.motor_current_target - s.traction.motor_current);
     int step_a = 0;
     if (diff > 200)
         step_a = 100;
@@ -138,42 +143,44 @@ void update_meters(Drive& d) {
         step_a = 5;
     else if (diff > 0)
         step_a = 2;
-    s.motor_current += s.motor_current_target > s.motor_current ? step_a : -step_a;
+    s.traction.motor_current +=
+        s.traction.motor_current_target > s.traction.motor_current ? step_a : -step_a;
 }
 
 void automatic_gear_selection(Drive& d) {
     DriveState& s = d.s;
     const Vehicle& veh = d.vehicle;
-    if (veh.Engine_Type != 0 || veh.Gear_Type != 0 || s.gear_shifting) return;
-    if (s.gear_notch < 0 || s.gear_notch >= static_cast<int>(veh.Engine.size())) return;
-    const EngineRow& g = veh.Engine[static_cast<std::size_t>(s.gear_notch)];
-    const long double v = std::abs(s.train_speed);
-    if (s.gear_notch < static_cast<int>(veh.Engine.size()) - 1 && v > g.high_speed) {
-        s.gear_position += 1;
-        s.gear_shifting = true;
+    if (veh.Engine_Type != 0 || veh.Gear_Type != 0 || s.traction.gear_shifting) return;
+    if (s.traction.gear_notch < 0 || s.traction.gear_notch >= static_cast<int>(veh.Engine.size()))
+        return;
+    const EngineRow& g = veh.Engine[static_cast<std::size_t>(s.traction.gear_notch)];
+    const long double v = std::abs(s.motion.train_speed);
+    if (s.traction.gear_notch < static_cast<int>(veh.Engine.size()) - 1 && v > g.high_speed) {
+        s.traction.gear_position += 1;
+        s.traction.gear_shifting = true;
     }
     // The converter is the lowest gear an automatic gearbox selects: it never shifts itself
     // into neutral (nor below it) while the low-speed reset keeps the converter engaged.
-    if (v + 5 < g.low_speed && s.gear_position > 1) {
-        s.gear_position -= 1;
-        s.gear_shifting = true;
+    if (v + 5 < g.low_speed && s.traction.gear_position > 1) {
+        s.traction.gear_position -= 1;
+        s.traction.gear_shifting = true;
     }
 }
 
 void complete_gear_change(Drive& d) {
     DriveState& s = d.s;
     if (d.vehicle.Engine_Type != 0) return;
-    if (!s.gear_shifting && s.applied_power_notch >= 1 && s.gear_notch != s.gear_position &&
-        s.gear_timer == 0) {
-        s.gear_shifting = true;
+    if (!s.traction.gear_shifting && s.controls.applied_power_notch >= 1 &&
+        s.traction.gear_notch != s.traction.gear_position && s.traction.gear_timer == 0) {
+        s.traction.gear_shifting = true;
         refresh_notch_display(d);
     }
-    if (s.gear_shifting) {
-        s.gear_timer += 1;
-        if (s.gear_timer >= 10) {
-            s.gear_timer = 0;
-            s.gear_notch = s.gear_position;
-            s.gear_shifting = false;
+    if (s.traction.gear_shifting) {
+        s.traction.gear_timer += 1;
+        if (s.traction.gear_timer >= 10) {
+            s.traction.gear_timer = 0;
+            s.traction.gear_notch = s.traction.gear_position;
+            s.traction.gear_shifting = false;
             refresh_notch_display(d);
         }
     }
@@ -182,13 +189,13 @@ void complete_gear_change(Drive& d) {
 void update_gear_indicator(Drive& d) {
     DriveState& s = d.s;
     SpriteState* gear = d.view.sprite(d.view.ids.gear);
-    if (s.applied_power_notch >= 1 && !s.gear_shifting) {
-        if (s.gear_indicator_shown != s.gear_notch) {
-            s.gear_indicator_shown = s.gear_notch;
-            if (gear) gear->pattern = s.gear_notch;
+    if (s.controls.applied_power_notch >= 1 && !s.traction.gear_shifting) {
+        if (s.traction.gear_indicator_shown != s.traction.gear_notch) {
+            s.traction.gear_indicator_shown = s.traction.gear_notch;
+            if (gear) gear->pattern = s.traction.gear_notch;
         }
-    } else if (s.gear_indicator_shown != 0) {
-        s.gear_indicator_shown = 0;
+    } else if (s.traction.gear_indicator_shown != 0) {
+        s.traction.gear_indicator_shown = 0;
         if (gear) gear->pattern = 0;
     }
 }
@@ -196,9 +203,9 @@ void update_gear_indicator(Drive& d) {
 void reset_gears_at_low_speed(Drive& d) {
     DriveState& s = d.s;
     if (d.vehicle.Engine_Type != 0 || d.vehicle.Gear_Type != 0) return;
-    if (std::abs(s.train_speed) < 10) {
-        if (s.gear_notch >= 1) s.gear_notch = 1;
-        s.gear_shifting = false;
+    if (std::abs(s.motion.train_speed) < 10) {
+        if (s.traction.gear_notch >= 1) s.traction.gear_notch = 1;
+        s.traction.gear_shifting = false;
     }
 }
 
@@ -206,34 +213,34 @@ void update_engine_speed(Drive& d) {
     DriveState& s = d.s;
     const Vehicle& veh = d.vehicle;
     if (veh.Engine_Type != 0) return;
-    const int g = s.gear_notch;
-    const bool pulling = s.applied_power_notch != 0 && !s.gear_shifting;
+    const int g = s.traction.gear_notch;
+    const bool pulling = s.controls.applied_power_notch != 0 && !s.traction.gear_shifting;
     if (g >= 1) {
         if (g < static_cast<int>(veh.EngineRate.size())) {
             const EngineRateRow& r = veh.EngineRate[static_cast<std::size_t>(g)];
-            s.engine_rpm_target = r.factor * s.train_speed + r.base;
+            s.traction.engine_rpm_target = r.factor * s.motion.train_speed + r.base;
         }
         if (pulling) {
             if (g == static_cast<int>(veh.Engine.size())) {
-                s.engine_rpm = s.engine_rpm_target;
+                s.traction.engine_rpm = s.traction.engine_rpm_target;
             } else {
-                long double diff = s.engine_rpm_target - s.engine_rpm;
+                long double diff = s.traction.engine_rpm_target - s.traction.engine_rpm;
                 if (std::abs(diff) > 5) {
-                    s.engine_rpm += diff > 0 ? 2 : -2;
+                    s.traction.engine_rpm += diff > 0 ? 2 : -2;
                 } else if (std::abs(diff) > 1) {
-                    s.engine_rpm += diff > 0 ? 0.1L : -0.1L;
+                    s.traction.engine_rpm += diff > 0 ? 0.1L : -0.1L;
                 }
             }
-        } else if (s.engine_rpm > 10) {
-            s.engine_rpm -= 3;
+        } else if (s.traction.engine_rpm > 10) {
+            s.traction.engine_rpm -= 3;
         }
     } else if (g == 0) {
-        s.engine_rpm_target = 100;
+        s.traction.engine_rpm_target = 100;
         if (pulling) {
-            if (s.engine_rpm < 95) s.engine_rpm += 4;
-            if (s.engine_rpm >= 95) s.engine_rpm = 95;
-        } else if (s.engine_rpm > 5) {
-            s.engine_rpm -= 5;
+            if (s.traction.engine_rpm < 95) s.traction.engine_rpm += 4;
+            if (s.traction.engine_rpm >= 95) s.traction.engine_rpm = 95;
+        } else if (s.traction.engine_rpm > 5) {
+            s.traction.engine_rpm -= 5;
         }
     }
 }

@@ -32,8 +32,8 @@ void VirtualClock::advance_to(std::int64_t end_ms, const ClockHooks& hooks) {
         if (hooks.inputs) hooks.inputs(t);
         if (ended()) return;
         const DriveState& s = drive_.s;
-        if (t > 0 && t % 33 == 0 && s.fast_timer_running) fast_step(drive_);
-        if (t > 0 && t % 100 == 0 && s.tick_timer_running) {
+        if (t > 0 && t % 33 == 0 && s.timers.fast_timer_running) fast_step(drive_);
+        if (t > 0 && t % 100 == 0 && s.timers.tick_timer_running) {
             tick(drive_);
             if (hooks.after_tick) hooks.after_tick(t);
         }

@@ -13,8 +13,8 @@ int callout_channel(const Drive& d) {
 void queue_callout_wave(Drive& d, int wave_slot) {
     DriveState& s = d.s;
     if (!d.data.waves.get(wave_slot)) return;
-    s.queue_adding = true;
-    for (int& entry : s.callout_queue) {
+    s.callouts.queue_adding = true;
+    for (int& entry : s.callouts.callout_queue) {
         if (entry == -1) {
             entry = wave_slot;
             d.shell.note("callout queued " +
@@ -22,7 +22,7 @@ void queue_callout_wave(Drive& d, int wave_slot) {
             break;
         }
     }
-    s.queue_adding = false;
+    s.callouts.queue_adding = false;
 }
 
 void queue_callout_id(Drive& d, int callout_id) {
@@ -32,28 +32,29 @@ void queue_callout_id(Drive& d, int callout_id) {
 
 void play_next_callout(Drive& d) {
     DriveState& s = d.s;
-    if (s.queue_adding) return;
+    if (s.callouts.queue_adding) return;
     const int channel = callout_channel(d);
     if (d.sound.playing(channel) == SoundChannels::Playing::Once) return;
-    if (s.head_started) {
-        s.head_started = false;
-        for (std::size_t i = 0; i + 1 < s.callout_queue.size(); ++i)
-            s.callout_queue[i] = s.callout_queue[i + 1];
-        s.callout_queue.back() = -1;
+    if (s.callouts.head_started) {
+        s.callouts.head_started = false;
+        for (std::size_t i = 0; i + 1 < s.callouts.callout_queue.size(); ++i)
+            s.callouts.callout_queue[i] = s.callouts.callout_queue[i + 1];
+        s.callouts.callout_queue.back() = -1;
     }
-    if (s.callout_queue[0] == -1) return;
-    d.sound.bind(channel, d.data.waves.slots[static_cast<std::size_t>(s.callout_queue[0])]);
+    if (s.callouts.callout_queue[0] == -1) return;
+    d.sound.bind(channel,
+                 d.data.waves.slots[static_cast<std::size_t>(s.callouts.callout_queue[0])]);
     if (!d.options.callouts_off) {
         d.sound.stop(channel);
         d.sound.play(channel);
         d.shell.note("callout played " +
-                     d.data.waves.names[static_cast<std::size_t>(s.callout_queue[0])]);
+                     d.data.waves.names[static_cast<std::size_t>(s.callouts.callout_queue[0])]);
     }
-    s.head_started = true;
+    s.callouts.head_started = true;
 }
 
 void time_callout(Drive& d, int due_time) {
-    const long long diff = std::llabs(static_cast<long long>(d.s.clock) - due_time);
+    const long long diff = std::llabs(static_cast<long long>(d.s.timers.clock) - due_time);
     if (diff <= 300) {
         queue_callout_id(d, 18);
         return;
@@ -61,19 +62,19 @@ void time_callout(Drive& d, int due_time) {
     if (diff > 3000) return;
     // Ids 6 .. 14 say 10 .. 90 seconds.
     queue_callout_id(d, 6 + static_cast<int>((diff - 1) / 300) - 1);
-    if (due_time < d.s.clock) queue_callout_id(d, 16);
-    if (d.s.clock < due_time) queue_callout_id(d, 17);
+    if (due_time < d.s.timers.clock) queue_callout_id(d, 16);
+    if (d.s.timers.clock < due_time) queue_callout_id(d, 17);
 }
 
 void time_check_callouts(Drive& d) {
     for (const TTimePoint& p : d.line.Time) {
-        if (p.first_frame < d.s.current_frame && d.s.current_frame < p.last_frame)
+        if (p.first_frame < d.s.motion.current_frame && d.s.motion.current_frame < p.last_frame)
             time_callout(d, p.due_time);
     }
 }
 
 void queue_signal_callouts(Drive& d, SignalOccasion occasion) {
-    const int signal = d.s.current_signal_index;
+    const int signal = d.s.callouts.current_signal_index;
     for (const TSignalKanko& row : d.line.SignalKanko) {
         if (row.signal_no != signal) continue;
         if (occasion == SignalOccasion::BeforeExtraPhrase && row.when == 0)
@@ -141,7 +142,7 @@ void station_callout(Drive& d, StationOccasion occasion) {
     if (occasion == StationOccasion::FirstPower) queue_callout_id(d, 20);
     const int when = kWhen[static_cast<int>(occasion)];
     for (const TStationKanko& row : d.line.StationKanko) {
-        if (row.station_index != d.s.next_station_index || row.when != when) continue;
+        if (row.station_index != d.s.stops.next_station_index || row.when != when) continue;
         if (occasion == StationOccasion::Stopped || row.callout_id < kCalloutKey) {
             queue_callout_id(d, row.callout_id);
         } else if (row.callout_id == kCalloutKey) {
@@ -154,7 +155,7 @@ void station_callout(Drive& d, StationOccasion occasion) {
 
 // Shift+Enter: the call-out of the supervision in force, from the sign waves named for it.
 void supervision_callout(Drive& d) {
-    const int a = d.s.zone_indicator, b = d.s.ats_zone;
+    const int a = d.s.protection.zone_indicator, b = d.s.protection.ats_zone;
     auto either = [a, b](int v) { return a == v || b == v; };
     for (std::size_t i = 0; i < d.line.OtherSound.size() && i < WaveTable::kSignCount; ++i) {
         const std::string& name = d.line.OtherSound[i];
@@ -168,7 +169,7 @@ void supervision_callout(Drive& d) {
 namespace {
 
 bool moving_forward(const Drive& d) {
-    return round_half_even(d.s.train_speed) > 0;
+    return round_half_even(d.s.motion.train_speed) > 0;
 }
 
 }  // namespace
@@ -176,41 +177,43 @@ bool moving_forward(const Drive& d) {
 // Enter: the one call-out the situation asks for.
 void callout_key(Drive& d) {
     DriveState& s = d.s;
-    const bool sign_wave = s.callout_due >= 0 && s.callout_due < WaveTable::kSignCount &&
-                           d.data.waves.get(WaveTable::kSignFirst + s.callout_due);
-    if (s.callout_due != kNone && (sign_wave || s.callout_due == 900) &&
-        s.callout_due != s.last_enter_callout) {
-        if (s.callout_due == 900) {
+    const bool sign_wave = s.callouts.callout_due >= 0 &&
+                           s.callouts.callout_due < WaveTable::kSignCount &&
+                           d.data.waves.get(WaveTable::kSignFirst + s.callouts.callout_due);
+    if (s.callouts.callout_due != kNone && (sign_wave || s.callouts.callout_due == 900) &&
+        s.callouts.callout_due != s.callouts.last_enter_callout) {
+        if (s.callouts.callout_due == 900) {
             time_check_callouts(d);
         } else {
-            queue_callout_wave(d, WaveTable::kSignFirst + s.callout_due);
+            queue_callout_wave(d, WaveTable::kSignFirst + s.callouts.callout_due);
         }
-        s.last_enter_callout = s.callout_due;
-    } else if (s.other_image_blink && s.callout_due == kNone && !at_standstill(d) &&
-               s.shown_other_image != s.last_enter_callout) {
-        queue_callout_wave(d, WaveTable::kSignFirst + s.shown_other_image);
-        s.last_enter_callout = s.shown_other_image;
-    } else if (s.cross_callout_pending != -1 && moving_forward(d) &&
+        s.callouts.last_enter_callout = s.callouts.callout_due;
+    } else if (s.callouts.other_image_blink && s.callouts.callout_due == kNone &&
+               !at_standstill(d) && s.callouts.shown_other_image != s.callouts.last_enter_callout) {
+        queue_callout_wave(d, WaveTable::kSignFirst + s.callouts.shown_other_image);
+        s.callouts.last_enter_callout = s.callouts.shown_other_image;
+    } else if (s.callouts.cross_callout_pending != -1 && moving_forward(d) &&
                !d.view.crossimage_sub_visible) {
-        const int head = s.cross_callout_queue[0];
+        const int head = s.callouts.cross_callout_queue[0];
         if (head == -1) return;
         queue_callout_id(d, d.line.Cross[static_cast<std::size_t>(head)].callout_id);
-        if (!s.queue_busy) {
-            s.queue_busy = true;
-            for (std::size_t i = 0; i + 1 < s.cross_callout_queue.size(); ++i)
-                s.cross_callout_queue[i] = s.cross_callout_queue[i + 1];
-            s.cross_callout_queue.back() = -1;
-            s.queue_busy = false;
-            if (s.cross_callout_queue[0] == -1) s.cross_callout_pending = -1;
+        if (!s.callouts.queue_busy) {
+            s.callouts.queue_busy = true;
+            for (std::size_t i = 0; i + 1 < s.callouts.cross_callout_queue.size(); ++i)
+                s.callouts.cross_callout_queue[i] = s.callouts.cross_callout_queue[i + 1];
+            s.callouts.cross_callout_queue.back() = -1;
+            s.callouts.queue_busy = false;
+            if (s.callouts.cross_callout_queue[0] == -1) s.callouts.cross_callout_pending = -1;
         }
     } else {
         for (std::size_t j = 0; j < d.line.KankoSound2.size(); ++j) {
-            if (static_cast<int>(j) == s.signal_extra_callout && s.signal_aspect != kNone) {
+            if (static_cast<int>(j) == s.callouts.signal_extra_callout &&
+                s.protection.signal_aspect != kNone) {
                 queue_signal_callouts(d, SignalOccasion::BeforeExtraPhrase);
                 queue_callout_id(d, 21 + static_cast<int>(j));
             }
         }
-        aspect_callout(d, s.signal_aspect);
+        aspect_callout(d, s.protection.signal_aspect);
         queue_signal_callouts(d, SignalOccasion::AfterAspect);
     }
 }

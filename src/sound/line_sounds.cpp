@@ -11,7 +11,7 @@ namespace {
 
 // Pitch and volume of a sound point that follows the speed.
 void shape(Drive& d, const TSoundPoint& p, int channel) {
-    const long double v = d.s.train_speed;
+    const long double v = d.s.motion.train_speed;
     const bool follows = p.ref_speed > 0;
     d.sound.set_frequency_ratio(channel, p.pitch_follow != 0 && follows ? v / p.ref_speed : 1.0L);
     d.sound.set_volume(
@@ -22,14 +22,14 @@ void shape(Drive& d, const TSoundPoint& p, int channel) {
 
 void line_sound_points(Drive& d) {
     DriveState& s = d.s;
-    const int f = s.current_frame;
-    if (s.sound_point_played.size() < d.line.Sound.size())
-        s.sound_point_played.resize(d.line.Sound.size(), false);
+    const int f = s.motion.current_frame;
+    if (s.sounds.sound_point_played.size() < d.line.Sound.size())
+        s.sounds.sound_point_played.resize(d.line.Sound.size(), false);
     for (int row : d.index.sound_points.candidates(f)) {
         const auto r = static_cast<std::size_t>(row);
         const TSoundPoint& p = d.line.Sound[r];
         const int channel = d.line_channel(p.sound_no);
-        std::vector<bool>::reference played = s.sound_point_played[r];
+        std::vector<bool>::reference played = s.sounds.sound_point_played[r];
         if (std::abs(p.start_frame - f) < 5) {
             shape(d, p, channel);
             if (!played) {
@@ -45,13 +45,13 @@ void line_sound_points(Drive& d) {
         if (p.mode >= 1 && std::abs(p.end_frame - f) < 5 && played) d.sound.stop(channel);
         if (p.start_frame < f && f < p.end_frame) {
             shape(d, p, channel);
-            if (s.train_speed < 1) d.sound.set_volume(channel, -10000);
+            if (s.motion.train_speed < 1) d.sound.set_volume(channel, -10000);
         }
     }
 }
 
 void doppler_points(Drive& d) {
-    const long double p = d.s.train_position, v = d.s.train_speed;
+    const long double p = d.s.motion.train_position, v = d.s.motion.train_speed;
     bool any = false;
     for (int r : d.index.doppler.candidates(index_position(p))) {
         const TDopplerPoint& row = d.line.Doppler[static_cast<std::size_t>(r)];

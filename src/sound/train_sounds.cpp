@@ -12,7 +12,7 @@ int decibels(long double factor, long double ratio) {
 
 void crossfade_running_sound(Drive& d) {
     SoundChannels& snd = d.sound;
-    const int s = static_cast<int>(round_to_int64(std::abs(d.s.train_speed)));
+    const int s = static_cast<int>(round_to_int64(std::abs(d.s.motion.train_speed)));
     if (s < 120) {
         const int b = s / 10;
         if (s >= 11 && b >= 2 && snd.is_playing(b - 1)) snd.stop(b - 1);
@@ -43,29 +43,29 @@ void shape_engine_sounds(Drive& d) {
     DriveState& s = d.s;
     const Vehicle& veh = d.vehicle;
     const bool electric = veh.Engine_Type == 1;
-    const long double x = electric ? s.train_speed : s.engine_rpm;
+    const long double x = electric ? s.motion.train_speed : s.traction.engine_rpm;
     const int rows = std::min<int>(d.engine_count, 100);
 
     // Master level first: it is one for the whole train.
-    long double& m = s.engine_master;
+    long double& m = s.sounds.engine_master;
     if (electric) {
-        if (s.applied_power_notch != 0 || s.applied_brake_notch != 0 || s.system_service_brake ||
-            s.system_eb) {
+        if (s.controls.applied_power_notch != 0 || s.controls.applied_brake_notch != 0 ||
+            s.brake.system_service_brake || s.brake.system_eb) {
             if (m < 85) m += 20;
         } else {
             if (m > 15) m -= 10;
             if (m < 50) m = 50;
         }
     } else {
-        if (s.applied_power_notch != 0 && !s.gear_shifting && m < 95) m += 10;
-        if ((s.applied_power_notch != 0 || s.gear_shifting) && m > 3) m -= 3;
+        if (s.controls.applied_power_notch != 0 && !s.traction.gear_shifting && m < 95) m += 10;
+        if ((s.controls.applied_power_notch != 0 || s.traction.gear_shifting) && m > 3) m -= 3;
     }
 
     for (int k = 0; k < rows; ++k) {
         const EngineSoundRow& row = veh.EngineSound1[static_cast<std::size_t>(k)];
         const int ch = d.engine_channel(k);
-        long double& level = s.engine_level[static_cast<std::size_t>(k)];
-        long double& gate = s.engine_gate[static_cast<std::size_t>(k)];
+        long double& level = s.sounds.engine_level[static_cast<std::size_t>(k)];
+        long double& gate = s.sounds.engine_gate[static_cast<std::size_t>(k)];
         const long double span = row.high - row.low;
         auto rate_at = [&](long double at) {
             return span != 0 ? row.rate_low + (row.rate_high - row.rate_low) * (at - row.low) / span
@@ -83,8 +83,9 @@ void shape_engine_sounds(Drive& d) {
             } else {
                 level = 1.0L;
             }
-            bool on = row.condition == 2 || (row.condition == 0 && s.applied_power_notch >= 1) ||
-                      (row.condition == 1 && s.applied_brake_notch < 0);
+            bool on = row.condition == 2 ||
+                      (row.condition == 0 && s.controls.applied_power_notch >= 1) ||
+                      (row.condition == 1 && s.controls.applied_brake_notch < 0);
             if (on) {
                 gate = 100;
             } else if (gate > 11) {
@@ -104,10 +105,10 @@ void shape_engine_sounds(Drive& d) {
                 level = 1.0L;
             }
             if (row.condition >= 0) {
-                gate = row.condition == s.gear_notch ? 100 : 1.0L;
+                gate = row.condition == s.traction.gear_notch ? 100 : 1.0L;
             } else if (row.condition == -1) {
                 gate = 100;
-            } else if (row.condition == -2 && s.applied_brake_notch < 0) {
+            } else if (row.condition == -2 && s.controls.applied_brake_notch < 0) {
                 gate = 100;
             }
         }
@@ -141,17 +142,17 @@ void diesel_idle_sounds(Drive& d) {
     const int closed_sound = veh.EngineSound2[1], open_sound = veh.EngineSound2[2];
     DriveState& s = d.s;
     // The engine is off once it has run down.
-    if (s.engine_rpm <= 0) {
+    if (s.traction.engine_rpm <= 0) {
         d.sound.stop(closed_sound);
         d.sound.stop(open_sound);
         return;
     }
-    if (!s.doors_open || s.door_close_ticks == 35) {
+    if (!s.stops.doors_open || s.stops.door_close_ticks == 35) {
         if (!d.sound.is_playing(closed_sound)) {
             d.sound.stop(open_sound);
             d.sound.play_looping(closed_sound);
         }
-    } else if (s.doors_open && s.door_close_ticks < 30) {
+    } else if (s.stops.doors_open && s.stops.door_close_ticks < 30) {
         if (!d.sound.is_playing(open_sound)) {
             d.sound.stop(closed_sound);
             d.sound.play_looping(open_sound);
@@ -162,17 +163,18 @@ void diesel_idle_sounds(Drive& d) {
 void point_noises(Drive& d) {
     DriveState& s = d.s;
     const auto& points = d.line.Switch;
-    for (int point : d.index.switches.candidates(s.current_frame)) {
+    for (int point : d.index.switches.candidates(s.motion.current_frame)) {
         const auto i = static_cast<std::size_t>(point);
-        if (i >= s.switch_played.size()) break;
-        if (s.switch_played[i] || std::abs(points[i].frame - s.current_frame) >= 5) continue;
+        if (i >= s.sounds.switch_played.size()) break;
+        if (s.sounds.switch_played[i] || std::abs(points[i].frame - s.motion.current_frame) >= 5)
+            continue;
         for (const SwitchSoundRow& row : d.vehicle.SwitchSound) {
-            if (row.speed > s.train_speed && row.type == points[i].switch_type) {
+            if (row.speed > s.motion.train_speed && row.type == points[i].switch_type) {
                 restart(d.sound, row.sound);
                 break;
             }
         }
-        s.switch_played[i] = true;
+        s.sounds.switch_played[i] = true;
     }
 }
 

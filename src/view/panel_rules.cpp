@@ -18,24 +18,25 @@ void update_needles(Drive& d) {
         if (SpriteState* sp = d.view.sprite(id))
             sp->angle = needle_angle(value, key.scale, key.base_angle);
     };
-    const long double speed = s.train_speed;
+    const long double speed = s.motion.train_speed;
     if (std::abs(speed) < 160 && !(-1 < speed && speed < 0))
         set(d.view.ids.needle_speed, v.Needle_Speed, std::abs(speed));
     if (SpriteState* sp = d.view.sprite(d.view.ids.needle_i)) {
-        long double current =
-            v.Needle_I.ammeter_mode == 1 ? std::abs(s.motor_current) : s.motor_current;
-        sp->angle = needle_angle(current, v.Needle_I.scale, v.Needle_I.base_angle) * s.reverser;
+        long double current = v.Needle_I.ammeter_mode == 1 ? std::abs(s.traction.motor_current)
+                                                           : s.traction.motor_current;
+        sp->angle =
+            needle_angle(current, v.Needle_I.scale, v.Needle_I.base_angle) * s.controls.reverser;
     }
-    set(d.view.ids.needle_v, v.Needle_V, s.line_voltage.to_real());
-    set(d.view.ids.needle_bc, v.Needle_BC, s.bc_gauge_pressure.to_real());
-    set(d.view.ids.needle_er, v.Needle_ER, s.er_pressure.to_real());
-    set(d.view.ids.needle_bp, v.Needle_BP, s.er_pressure.to_real());
-    set(d.view.ids.needle_mr, v.Needle_MR, s.mr_pressure.to_real());
-    set(d.view.ids.needle_sap, v.Needle_SAP, s.sap_pressure.to_real());
+    set(d.view.ids.needle_v, v.Needle_V, s.traction.line_voltage.to_real());
+    set(d.view.ids.needle_bc, v.Needle_BC, s.brake.bc_gauge_pressure.to_real());
+    set(d.view.ids.needle_er, v.Needle_ER, s.brake.er_pressure.to_real());
+    set(d.view.ids.needle_bp, v.Needle_BP, s.brake.er_pressure.to_real());
+    set(d.view.ids.needle_mr, v.Needle_MR, s.brake.mr_pressure.to_real());
+    set(d.view.ids.needle_sap, v.Needle_SAP, s.brake.sap_pressure.to_real());
 }
 
 void update_speed_label(Drive& d) {
-    const std::int64_t speed = round_to_int64(d.s.train_speed);
+    const std::int64_t speed = round_to_int64(d.s.motion.train_speed);
     if (speed == d.speed_label_value && !d.view.digi_speed.empty()) return;
     d.speed_label_value = speed;
     d.view.digi_speed = std::to_string(speed) + "km/h";
@@ -49,31 +50,35 @@ void update_train_lamps(Drive& d) {
     auto show = [&view](int id, bool visible) {
         if (SpriteState* sp = view.sprite(id)) sp->visible = visible;
     };
-    const bool powering = !s.doors_open && s.applied_power_notch >= 1;
+    const bool powering = !s.stops.doors_open && s.controls.applied_power_notch >= 1;
     show(view.ids.lamp_power, powering);
     bool holding_notch = false;
-    if (s.applied_power_notch >= 1 && s.applied_power_notch <= static_cast<int>(v.Notch.size()))
+    if (s.controls.applied_power_notch >= 1 &&
+        s.controls.applied_power_notch <= static_cast<int>(v.Notch.size()))
         holding_notch =
-            v.Notch[static_cast<std::size_t>(s.applied_power_notch - 1)].accel_start < 0;
+            v.Notch[static_cast<std::size_t>(s.controls.applied_power_notch - 1)].accel_start < 0;
     show(view.ids.lamp_gen,
-         (s.hold_active && s.resistance_force.raw > 0 && s.train_speed > v.Lose_elec) ||
-             (-B < s.applied_brake_notch && s.applied_brake_notch < 0 &&
-              s.train_speed > v.Lose_elec) ||
-             (s.power_notch >= 1 && s.tractive_force.raw < 0 && holding_notch));
-    show(view.ids.lamp_ele, powering || (s.applied_brake_notch < 0 && s.brake_notch > -B &&
-                                         s.train_speed > v.Lose_elec));
-    show(view.ids.lamp_air, -B < s.applied_brake_notch && s.applied_brake_notch < 0);
-    show(view.ids.lamp_const, s.constant_speed);
+         (s.controls.hold_active && s.traction.resistance_force.raw > 0 &&
+          s.motion.train_speed > v.Lose_elec) ||
+             (-B < s.controls.applied_brake_notch && s.controls.applied_brake_notch < 0 &&
+              s.motion.train_speed > v.Lose_elec) ||
+             (s.controls.power_notch >= 1 && s.traction.tractive_force.raw < 0 && holding_notch));
+    show(view.ids.lamp_ele,
+         powering || (s.controls.applied_brake_notch < 0 && s.controls.brake_notch > -B &&
+                      s.motion.train_speed > v.Lose_elec));
+    show(view.ids.lamp_air,
+         -B < s.controls.applied_brake_notch && s.controls.applied_brake_notch < 0);
+    show(view.ids.lamp_const, s.controls.constant_speed);
 }
 
 void update_clock_label(Drive& d) {
-    d.view.Label3 = clock_text(d.s.clock);
+    d.view.Label3 = clock_text(d.s.timers.clock);
 }
 
 void update_darkening(Drive& d, bool visual_effects_off) {
     SpriteState* overlay = d.view.sprite(d.view.ids.panel2);
     if (!overlay) return;
-    const long double x = d.s.train_position;
+    const long double x = d.s.motion.train_position;
     int alpha = 0;
     for (int row : d.index.tunnels.candidates(index_position(x))) {
         const TTunnel& t = d.line.Tunnel[static_cast<std::size_t>(row)];

@@ -228,7 +228,7 @@ TEST_F(Windows, TheDrivingViewScalesWithTheWindowAndKeepsItsPlacesForClicks) {
     QTest::qWait(QApplication::doubleClickInterval() + 50);
     w->cab_view->resize(1486, 1200);
     QTest::mouseClick(w->cab_view, Qt::LeftButton, {}, QPoint(400, 300));
-    EXPECT_TRUE(state(w).tick_timer_running);
+    EXPECT_TRUE(state(w).timers.tick_timer_running);
     QTest::mouseClick(w->cab_view, Qt::LeftButton, {}, QPoint(2 * 727, 40 + 2 * 542));
     EXPECT_TRUE(QTest::qWaitFor([&] { return alive.isNull() || !alive->isVisible(); }, 2000));
 }
@@ -361,27 +361,27 @@ TEST_F(Windows, StartPausesAndResumesWithItsCaptionsAndKeysReachTheDrive) {
     EXPECT_EQ(w->size(), QSize(743, 560 + w->menuBar()->height()));
     // The sample's string file names the Start item.
     EXPECT_EQ(w->start_item->text(), QStringLiteral("運転開始(&S)"));
-    EXPECT_TRUE(state(w).input_locked);
+    EXPECT_TRUE(state(w).controls.input_locked);
     w->start_item->trigger();
     EXPECT_EQ(w->start_item->text(), QStringLiteral("一時停止(&S)"));
-    EXPECT_TRUE(state(w).tick_timer_running);
+    EXPECT_TRUE(state(w).timers.tick_timer_running);
     QTest::qWait(350);
-    EXPECT_GE(state(w).tick_count, 2);
+    EXPECT_GE(state(w).timers.tick_count, 2);
     // Typed keys go to the driving rules: "z" steps this one-handle train off the emergency
     // brake.
-    const int brake = state(w).brake_notch;
+    const int brake = state(w).controls.brake_notch;
     QTest::keyClick(w, Qt::Key_Z);
-    EXPECT_NE(state(w).brake_notch, brake);
+    EXPECT_NE(state(w).controls.brake_notch, brake);
     // Pausing stops both steps and every sound, remembering what played.
     w->session().channels().play_looping(3);
     w->start_item->trigger();
     EXPECT_EQ(w->start_item->text(), QStringLiteral("運転再開(&S)"));
-    EXPECT_FALSE(state(w).fast_timer_running);
-    EXPECT_EQ(state(w).paused_channels[3], SoundChannels::Playing::Looping);
+    EXPECT_FALSE(state(w).timers.fast_timer_running);
+    EXPECT_EQ(state(w).timers.paused_channels[3], SoundChannels::Playing::Looping);
     EXPECT_FALSE(w->session().channels().is_playing(3));
-    const int ticks = state(w).tick_count;
+    const int ticks = state(w).timers.tick_count;
     QTest::qWait(250);
-    EXPECT_EQ(state(w).tick_count, ticks);
+    EXPECT_EQ(state(w).timers.tick_count, ticks);
     w->start_item->trigger();
     EXPECT_EQ(w->session().channels().playing(3), SoundChannels::Playing::Looping);
     w->close();
@@ -400,7 +400,7 @@ TEST_F(Windows, MoveListsEveryStopButTheTerminusAndPutsTheTrainThere) {
     EXPECT_EQ(names, (QStringList{"Sta0", "Sta1", "Sta3"}));
     EXPECT_EQ(captions, (QStringList{"東駅", "中駅", "西駅"}));
     w->move_menu->actions()[1]->trigger();
-    EXPECT_EQ(state(w).current_frame, 3000);
+    EXPECT_EQ(state(w).motion.current_frame, 3000);
     EXPECT_EQ(w->session().drive_unlocked().view.Label4, "中駅");
     w->close();
 }
@@ -449,9 +449,9 @@ TEST_F(Windows, TheControllerTypeStaysMarkedAndTheSerialPortConnectsAndDisconnec
     ASSERT_EQ(::write(controller_end, "B3xxx", 5), 5);
     QElapsedTimer waited;
     waited.start();
-    while (state(w).brake_notch != -3 && waited.elapsed() < 2000)
+    while (state(w).controls.brake_notch != -3 && waited.elapsed() < 2000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    EXPECT_EQ(state(w).brake_notch, -3);
+    EXPECT_EQ(state(w).controls.brake_notch, -3);
     EXPECT_EQ(program_->values()->windowTitle(), QStringLiteral("B3xxx"));
     w->serial_connect_item->trigger();
     EXPECT_EQ(messages_->texts.last(), QStringLiteral("Disconnect from controller."));
@@ -547,10 +547,10 @@ TEST_F(Windows, TheSecondClickOfADoubleClickOnATrainDoesNotStartTheDrive) {
     const Letterbox box = view->placement();
     const QPoint cab = (box.offset + QPointF(270, 150) * box.scale).toPoint();
     QTest::mouseClick(view, Qt::LeftButton, {}, cab);
-    EXPECT_FALSE(state(w).tick_timer_running);
+    EXPECT_FALSE(state(w).timers.tick_timer_running);
     QTest::qWait(QApplication::doubleClickInterval() + 50);
     QTest::mouseClick(view, Qt::LeftButton, {}, cab);
-    EXPECT_TRUE(state(w).tick_timer_running);
+    EXPECT_TRUE(state(w).timers.tick_timer_running);
     w->close();
 }
 
@@ -588,7 +588,7 @@ TEST_F(Windows, SaveSlotsShowNoDataUntilSavedThenRestore) {
     EXPECT_TRUE(w->load_items[0]->text().contains(QStringLiteral("中駅")));
     w->move_menu->actions()[0]->trigger();
     w->load_from_slot(1);
-    EXPECT_EQ(state(w).current_frame, 3000);
+    EXPECT_EQ(state(w).motion.current_frame, 3000);
     w->load_from_slot(2);
     EXPECT_EQ(messages_->texts.last(), QStringLiteral("運転状態が保存されていません"));
     w->close();
@@ -614,13 +614,13 @@ TEST_F(Windows, TheSmallWindowsPassTheirKeysOnAndTheEasyCabTypesItsCharacter) {
     start_program(*program_dir_);
     DrivingWindow* w = start_drive();
     w->start_item->trigger();
-    const int brake = state(w).brake_notch;
+    const int brake = state(w).controls.brake_notch;
     QTest::keyClick(program_->help()->instructions, Qt::Key_Z);
-    EXPECT_NE(state(w).brake_notch, brake);
-    const int after_key = state(w).brake_notch;
+    EXPECT_NE(state(w).controls.brake_notch, brake);
+    const int after_key = state(w).controls.brake_notch;
     program_->easy_cab()->power_button->click();  // "加速"
     QTest::qWait(20);                             // the posted character arrives after the click
-    EXPECT_NE(state(w).brake_notch, after_key);
+    EXPECT_NE(state(w).controls.brake_notch, after_key);
     // F5 shows the value display, which then fills every tick.
     QTest::keyClick(w, Qt::Key_F5);
     EXPECT_TRUE(program_->values()->isVisible());
@@ -637,7 +637,9 @@ TEST_F(Windows, AKeyOnAnEasyCabButtonOrTheValueGridReachesTheDriveExactlyOnce) {
     DrivingWindow* w = start_drive();
     w->start_item->trigger();
     program_->easy_cab()->show();
-    const auto notch = [w] { return state(w).power_notch - state(w).brake_notch; };
+    const auto notch = [w] {
+        return state(w).controls.power_notch - state(w).controls.brake_notch;
+    };
     int before = notch();
     QTest::keyClick(w, Qt::Key_Z);
     const int one_key = notch() - before;
@@ -683,10 +685,10 @@ TEST_F(Windows, TheValueDisplayShowsEveryValueBesideItsCaptionAndFollowsTheDrive
     // "抵抗解除" is bold while released; moving the train clears it, and the button follows.
     values->resistance_button->click();
     EXPECT_TRUE(values->resistance_button->font().bold());
-    EXPECT_TRUE(state(w).resistance_released);
+    EXPECT_TRUE(state(w).controls.resistance_released);
     w->move_to_station(1);
     QTest::qWait(150);
-    EXPECT_FALSE(state(w).resistance_released);
+    EXPECT_FALSE(state(w).controls.resistance_released);
     EXPECT_FALSE(values->resistance_button->font().bold());
     w->close();
 }
@@ -756,14 +758,14 @@ TEST_F(Windows, F5FollowsTheValueDisplayWindowEvenAfterItsCloseBox) {
     QTest::keyClick(w, Qt::Key_F5);
     EXPECT_FALSE(values->isVisible());
     // "jump" with nothing typed is a conversion error and leaves the frame alone.
-    const int frame = state(w).current_frame;
+    const int frame = state(w).motion.current_frame;
     values->jump_frame->clear();
     values->jump_button->click();
     EXPECT_EQ(messages_->texts.last(), QStringLiteral("'' is not a valid integer value."));
-    EXPECT_EQ(state(w).current_frame, frame);
+    EXPECT_EQ(state(w).motion.current_frame, frame);
     values->jump_frame->setText(QStringLiteral("2500"));
     values->jump_button->click();
-    EXPECT_EQ(state(w).current_frame, 2500);
+    EXPECT_EQ(state(w).motion.current_frame, 2500);
     w->close();
 }
 
@@ -774,16 +776,16 @@ TEST_F(Windows, UnmarkingExplanationsClearsTheHintAtOnceAndHalfWheelNotchesAddUp
     w->session().locked([](Drive& d) { d.view.video_notice = "速度超過"; });
     w->explanation_item->trigger();
     EXPECT_TRUE(w->session().drive_unlocked().view.video_notice.empty());
-    const int brake = state(w).brake_notch;
+    const int brake = state(w).controls.brake_notch;
     auto wheel = [w](int delta) {
         QWheelEvent e(QPointF(10, 10), QPointF(10, 10), QPoint(), QPoint(0, delta), Qt::NoButton,
                       Qt::NoModifier, Qt::NoScrollPhase, false);
         QApplication::sendEvent(w, &e);
     };
     wheel(-60);
-    EXPECT_EQ(state(w).brake_notch, brake);
+    EXPECT_EQ(state(w).controls.brake_notch, brake);
     wheel(-60);  // a whole notch towards the driver: one step off the brake
-    EXPECT_EQ(state(w).brake_notch, brake + 1);
+    EXPECT_EQ(state(w).controls.brake_notch, brake + 1);
     // A sound that was playing once plays again from its beginning on resuming.
     w->session().channels().play(3);
     w->start_item->trigger();

@@ -24,7 +24,7 @@ AutopilotRun drive_service(LoadedDrive data) {
     ClockHooks hooks;
     hooks.after_tick = [&](std::int64_t ms) {
         pilot.act(t.drive);
-        run.emergency = run.emergency || t.s.system_eb;
+        run.emergency = run.emergency || t.s.brake.system_eb;
         for (auto& e : pilot.take_events())
             run.events.push_back(e);
         run.seconds = static_cast<int>(ms / 1000);
@@ -111,13 +111,13 @@ TEST(Autopilot, DrivesEveryKindOfTrain) {
 
 TEST(Autopilot, StopsAtADialogThatOpensWhileItDrivesNotAtOneAnsweredBefore) {
     fixture::TestDrive t(fixture::sample_drive());
-    t.s.end_dialog_shown = true;  // a crew change the driver chose to drive on from
+    t.s.stops.end_dialog_shown = true;  // a crew change the driver chose to drive on from
     Autopilot pilot(t.drive);
     pilot.act(t.drive);
     EXPECT_FALSE(pilot.finished());
-    t.s.end_dialog_shown = false;  // "Move" clears it; a later dialog stops the autopilot
+    t.s.stops.end_dialog_shown = false;  // "Move" clears it; a later dialog stops the autopilot
     pilot.act(t.drive);
-    t.s.end_dialog_shown = true;
+    t.s.stops.end_dialog_shown = true;
     pilot.act(t.drive);
     EXPECT_TRUE(pilot.finished());
 }
@@ -129,13 +129,13 @@ TEST(Autopilot, ConfirmsTheAlarmAndSilencesTheChimeOnlyOnceItRings) {
     data.vehicle.ATS_Cnt = 0;  // the chime loops until silenced
     fixture::TestDrive t(data);
     Autopilot pilot(t.drive);
-    t.s.ats_alarm = true;
-    t.s.brake_notch = -3;
+    t.s.protection.ats_alarm = true;
+    t.s.controls.brake_notch = -3;
     pilot.act(t.drive);  // confirms: the alarm becomes the chime, not yet rung
-    EXPECT_FALSE(t.s.ats_alarm);
-    EXPECT_TRUE(t.s.ats_chime);
+    EXPECT_FALSE(t.s.protection.ats_alarm);
+    EXPECT_TRUE(t.s.protection.ats_chime);
     t.channels.play_looping(data.vehicle.Sound_Ats2);  // the tick rings it
-    t.s.ats_chime = false;
+    t.s.protection.ats_chime = false;
     pilot.act(t.drive);  // now silenced
     EXPECT_FALSE(t.channels.is_playing(data.vehicle.Sound_Ats2));
 }

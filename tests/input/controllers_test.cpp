@@ -28,19 +28,20 @@ LoadedDrive seven_notches() {
 
 TEST(SerialController, PowerPositionsCountFromTheSelectedModeAndStopAtItsLast) {
     TestDrive t(seven_notches());
-    t.s.power_mode = 1;
+    t.s.controls.power_mode = 1;
     const int expected[] = {4, 5, 6, 7, 7, 7};
     for (int slot = 1; slot <= 6; ++slot) {
-        t.s.brake_notch = -3;
+        t.s.controls.brake_notch = -3;
         serial_text_received(t.drive, "P" + std::to_string(slot) + "xxx");
-        EXPECT_EQ(t.s.power_notch, expected[slot - 1]) << "slot " << slot;
-        EXPECT_EQ(t.s.brake_notch, 0);
+        EXPECT_EQ(t.s.controls.power_notch, expected[slot - 1]) << "slot " << slot;
+        EXPECT_EQ(t.s.controls.brake_notch, 0);
     }
-    EXPECT_TRUE(t.s.power_change_pending && t.s.brake_change_pending && t.s.sap_change_pending);
+    EXPECT_TRUE(t.s.controls.power_change_pending && t.s.controls.brake_change_pending &&
+                t.s.controls.sap_change_pending);
     // No notch of mode 2: every power position is 0.
-    t.s.power_mode = 2;
+    t.s.controls.power_mode = 2;
     serial_text_received(t.drive, "P3xxx");
-    EXPECT_EQ(t.s.power_notch, 0);
+    EXPECT_EQ(t.s.controls.power_notch, 0);
     EXPECT_EQ(controller_notch(t.drive, 0), 0);
 }
 
@@ -49,46 +50,46 @@ TEST(SerialController, BrakePositionsStopAtTheEmergencyPosition) {
     l.vehicle.Brake = 5;
     TestDrive t(l);
     for (const char* command : {"B4xxx", "B5xxx", "B6xxx", "B7xxx", "B8xxx", "EBxxx"}) {
-        t.s.power_notch = 2;
+        t.s.controls.power_notch = 2;
         serial_text_received(t.drive, command);
-        EXPECT_EQ(t.s.brake_notch, std::string(command) == "B4xxx" ? -4 : -5) << command;
-        EXPECT_EQ(t.s.power_notch, 0);
+        EXPECT_EQ(t.s.controls.brake_notch, std::string(command) == "B4xxx" ? -4 : -5) << command;
+        EXPECT_EQ(t.s.controls.power_notch, 0);
     }
     EXPECT_EQ(t.drive.view.BrakeLabel, "非常");
     EXPECT_TRUE(t.channels.is_playing(l.vehicle.Sound_EB));
     // On the sample train (brake 9) the emergency command is its emergency position.
     TestDrive nine(sample_drive());
     serial_text_received(nine.drive, "EBxxx\r\n");
-    EXPECT_EQ(nine.s.brake_notch, -9);
+    EXPECT_EQ(nine.s.controls.brake_notch, -9);
 }
 
 TEST(SerialController, ReverserMovesOnlyAtAStandAndItsLampsFollow) {
     TestDrive t(sample_drive());
-    t.s.train_speed = 20;
+    t.s.motion.train_speed = 20;
     serial_text_received(t.drive, "RRxxx");
-    EXPECT_EQ(t.s.reverser, 1);
-    t.s.train_speed = 0.5L;
+    EXPECT_EQ(t.s.controls.reverser, 1);
+    t.s.motion.train_speed = 0.5L;
     serial_text_received(t.drive, "RRxxx");
-    EXPECT_EQ(t.s.reverser, -1);
+    EXPECT_EQ(t.s.controls.reverser, -1);
     const PanelIds& ids = t.drive.view.ids;
     ASSERT_TRUE(ids.lamp_back >= 0 && ids.lamp_fwd >= 0);
     EXPECT_TRUE(t.drive.view.sprite(ids.lamp_back)->visible);
     EXPECT_FALSE(t.drive.view.sprite(ids.lamp_fwd)->visible);
     serial_text_received(t.drive, "RNxxx");
-    EXPECT_EQ(t.s.reverser, 0);
+    EXPECT_EQ(t.s.controls.reverser, 0);
 }
 
 TEST(SerialController, OnlyTheFirstFiveCharactersOfAChunkCount) {
     TestDrive t(sample_drive());
-    t.s.idle_ticks = 300;
+    t.s.controls.idle_ticks = 300;
     serial_text_received(t.drive, "N0xxxB8xxx");
-    EXPECT_EQ(t.s.brake_notch, 0);
-    EXPECT_EQ(t.s.idle_ticks, 0);
+    EXPECT_EQ(t.s.controls.brake_notch, 0);
+    EXPECT_EQ(t.s.controls.idle_ticks, 0);
     EXPECT_EQ(t.drive.view.value_display_caption, "N0xxxB8xxx");
     // Half a command, then the rest: neither half is a command.
     serial_text_received(t.drive, "B8x");
     serial_text_received(t.drive, "xx");
-    EXPECT_EQ(t.s.brake_notch, 0);
+    EXPECT_EQ(t.s.controls.brake_notch, 0);
     // An empty chunk does not match the empty slots past the file's commands, and a short
     // slot never matches, not even the same short chunk.
     LoadedDrive l = sample_drive();
@@ -99,8 +100,8 @@ TEST(SerialController, OnlyTheFirstFiveCharactersOfAChunkCount) {
     serial_text_received(empty.drive, "");
     serial_text_received(empty.drive, "EB");
     serial_text_received(empty.drive, "N0xxx");
-    EXPECT_EQ(empty.s.brake_notch, before.brake_notch);
-    EXPECT_EQ(empty.s.power_notch, before.power_notch);
+    EXPECT_EQ(empty.s.controls.brake_notch, before.controls.brake_notch);
+    EXPECT_EQ(empty.s.controls.power_notch, before.controls.power_notch);
     EXPECT_EQ(empty.drive.view.value_display_caption, "N0xxx");
 }
 
@@ -132,21 +133,21 @@ struct Usb : ::testing::Test {
 TEST_F(Usb, TypeOneHandlesBetweenTheBoundsAndNotOnThem) {
     make(1);
     set(0, -6000);
-    EXPECT_EQ(t->s.power_notch, 2);
+    EXPECT_EQ(t->s.controls.power_notch, 2);
     set(0, -5000);  // on a bound: the power notch stays
-    EXPECT_EQ(t->s.power_notch, 2);
+    EXPECT_EQ(t->s.controls.power_notch, 2);
     set(0, -4999);
-    EXPECT_EQ(t->s.power_notch, 1);
+    EXPECT_EQ(t->s.controls.power_notch, 1);
     set(1000, -4999);  // on a bound: the brake stays
-    EXPECT_EQ(t->s.brake_notch, 0);
+    EXPECT_EQ(t->s.controls.brake_notch, 0);
     set(999, 0);
-    EXPECT_EQ(t->s.brake_notch, -1);
-    EXPECT_EQ(t->s.power_notch, 0);
+    EXPECT_EQ(t->s.controls.brake_notch, -1);
+    EXPECT_EQ(t->s.controls.power_notch, 0);
     set(12500, 0);
-    EXPECT_EQ(t->s.brake_notch, -8);
+    EXPECT_EQ(t->s.controls.brake_notch, -8);
     set(20000, -32768);
-    EXPECT_EQ(t->s.brake_notch, -9);
-    EXPECT_EQ(t->s.power_notch, 3);  // position 5 stops at the last notch of mode 0
+    EXPECT_EQ(t->s.controls.brake_notch, -9);
+    EXPECT_EQ(t->s.controls.power_notch, 3);  // position 5 stops at the last notch of mode 0
 }
 
 TEST_F(Usb, ADieselTakesEveryPowerPosition) {
@@ -154,26 +155,26 @@ TEST_F(Usb, ADieselTakesEveryPowerPosition) {
     l.vehicle.Power = 5;
     make(1);
     set(0, -31000);
-    EXPECT_EQ(t->s.power_notch, 5);
+    EXPECT_EQ(t->s.controls.power_notch, 5);
     set(0, -6000);
-    EXPECT_EQ(t->s.power_notch, 2);
+    EXPECT_EQ(t->s.controls.power_notch, 2);
 }
 
 TEST_F(Usb, AnEmergencyRequestStopsAtTheTrainsEmergencyPosition) {
     l.vehicle.Brake = 8;
     make(1);
     set(20000, 0);
-    EXPECT_EQ(t->s.brake_notch, -8);
+    EXPECT_EQ(t->s.controls.brake_notch, -8);
 }
 
 TEST_F(Usb, AStateWithTheSameSumIsNoChange) {
     make(1);
     set(0, -6000);
-    t->s.power_notch = 0;
-    t->s.idle_ticks = 50;
+    t->s.controls.power_notch = 0;
+    t->s.controls.idle_ticks = 50;
     set(3000, -9000);  // another state, same sum
-    EXPECT_EQ(t->s.power_notch, 0);
-    EXPECT_EQ(t->s.idle_ticks, 50);
+    EXPECT_EQ(t->s.controls.power_notch, 0);
+    EXPECT_EQ(t->s.controls.idle_ticks, 50);
 }
 
 TEST_F(Usb, AHeldButtonIsTypedOnEveryChange) {
@@ -189,15 +190,15 @@ TEST_F(Usb, AHeldButtonIsTypedOnEveryChange) {
 
 TEST_F(Usb, TypeTwoWithoutCodesReleasesEverythingOnEveryChange) {
     make(2);
-    t->s.power_notch = 3;
-    t->s.brake_notch = -4;
+    t->s.controls.power_notch = 3;
+    t->s.controls.brake_notch = -4;
     set(7, 0);  // h = 7 matches no power code; brake bits 0 are B0
-    EXPECT_EQ(t->s.power_notch, 3);
-    EXPECT_EQ(t->s.brake_notch, 0);
-    t->s.brake_notch = -4;
+    EXPECT_EQ(t->s.controls.power_notch, 3);
+    EXPECT_EQ(t->s.controls.brake_notch, 0);
+    t->s.controls.brake_notch = -4;
     set(-32, 0, 1 << 9);  // button 9 adds 32 to h: h = 0 is P0
-    EXPECT_EQ(t->s.power_notch, 0);
-    EXPECT_EQ(t->s.brake_notch, 0);
+    EXPECT_EQ(t->s.controls.power_notch, 0);
+    EXPECT_EQ(t->s.controls.brake_notch, 0);
     ASSERT_EQ(t->drive.posted_keys.size(), 1U);
     EXPECT_EQ(t->drive.posted_keys[0].character, '1');
 }
@@ -213,10 +214,10 @@ TEST_F(Usb, TypeTwoTakesTheFirstCodeThatMatches) {
     make(2);
     read_controller_codes(store, *t->drive.controllers);
     set(100, 3, 2 << 4);  // h = 103: P3; brake bits 2: B2
-    EXPECT_EQ(t->s.power_notch, 3);
-    EXPECT_EQ(t->s.brake_notch, -2);
+    EXPECT_EQ(t->s.controls.power_notch, 3);
+    EXPECT_EQ(t->s.controls.brake_notch, -2);
     set(0, 0, 9 << 4);  // brake bits 9: the emergency code
-    EXPECT_EQ(t->s.brake_notch, -9);
+    EXPECT_EQ(t->s.controls.brake_notch, -9);
 }
 
 TEST(ControllerCodes, ReadingStopsAtTheFirstMissingCode) {

@@ -24,73 +24,74 @@ struct Keys : ::testing::Test {
 
 TEST_F(Keys, HoldPositionSitsBetweenReleasedAndTheFirstBrakeStep) {
     press("5");
-    EXPECT_EQ(t.s.brake_notch, 0);
+    EXPECT_EQ(t.s.controls.brake_notch, 0);
     press("2");
-    EXPECT_TRUE(t.s.hold_active);
-    EXPECT_EQ(t.s.brake_notch, 0);
+    EXPECT_TRUE(t.s.controls.hold_active);
+    EXPECT_EQ(t.s.controls.brake_notch, 0);
     EXPECT_EQ(d.view.BrakeLabel, "抑速");
     press("2");
-    EXPECT_EQ(t.s.brake_notch, -1);
+    EXPECT_EQ(t.s.controls.brake_notch, -1);
     press("2");
-    EXPECT_EQ(t.s.brake_notch, -2);
+    EXPECT_EQ(t.s.controls.brake_notch, -2);
     EXPECT_EQ(d.view.BrakeLabel, "B2");
     press("88");
-    EXPECT_TRUE(t.s.hold_active);
-    EXPECT_EQ(t.s.brake_notch, 0);
+    EXPECT_TRUE(t.s.controls.hold_active);
+    EXPECT_EQ(t.s.controls.brake_notch, 0);
     press("8");
-    EXPECT_FALSE(t.s.hold_active);
-    EXPECT_EQ(t.s.power_notch, 0);
+    EXPECT_FALSE(t.s.controls.hold_active);
+    EXPECT_EQ(t.s.controls.power_notch, 0);
     press("8");
-    EXPECT_EQ(t.s.power_notch, 1);
+    EXPECT_EQ(t.s.controls.power_notch, 1);
     EXPECT_EQ(d.view.PowerLabel, "P1");
-    EXPECT_TRUE(t.s.power_change_pending && t.s.brake_change_pending && t.s.sap_change_pending);
+    EXPECT_TRUE(t.s.controls.power_change_pending && t.s.controls.brake_change_pending &&
+                t.s.controls.sap_change_pending);
 }
 
 TEST_F(Keys, OnlyEmergencyKeysAndTheWheelReachEmergency) {
     press("5");
     for (int i = 0; i < 20; ++i)
         press("2");
-    EXPECT_EQ(t.s.brake_notch, 1 - t.loaded.vehicle.Brake);
+    EXPECT_EQ(t.s.controls.brake_notch, 1 - t.loaded.vehicle.Brake);
     EXPECT_EQ(d.view.BrakeLabel, "B8");
     wheel_towards_brake(d);
-    EXPECT_EQ(t.s.brake_notch, -t.loaded.vehicle.Brake);
+    EXPECT_EQ(t.s.controls.brake_notch, -t.loaded.vehicle.Brake);
     EXPECT_EQ(d.view.BrakeLabel, "非常");
     press("5");
     press("0");
-    EXPECT_EQ(t.s.brake_notch, -t.loaded.vehicle.Brake);
+    EXPECT_EQ(t.s.controls.brake_notch, -t.loaded.vehicle.Brake);
     EXPECT_TRUE(t.channels.is_playing(t.loaded.vehicle.Sound_EB));
 }
 
 TEST_F(Keys, PowerModesKeepTheHandleAmongTheirOwnNotches) {
     press("5");
     press("9");  // mode 1: notches 4 and 5
-    EXPECT_EQ(t.s.power_mode, 1);
+    EXPECT_EQ(t.s.controls.power_mode, 1);
     EXPECT_EQ(d.view.GearLabel, "並列");
     press("8");
-    EXPECT_EQ(t.s.power_notch, 4);
+    EXPECT_EQ(t.s.controls.power_notch, 4);
     EXPECT_EQ(d.view.PowerLabel, "S1");
     press("8");
-    EXPECT_EQ(t.s.power_notch, 5);
+    EXPECT_EQ(t.s.controls.power_notch, 5);
     press("9");  // not with power on
-    EXPECT_EQ(t.s.power_mode, 1);
+    EXPECT_EQ(t.s.controls.power_mode, 1);
     press("22");
-    EXPECT_EQ(t.s.power_notch, 0);
+    EXPECT_EQ(t.s.controls.power_notch, 0);
     press("9");
-    EXPECT_EQ(t.s.power_mode, 0);  // wraps round
+    EXPECT_EQ(t.s.controls.power_mode, 0);  // wraps round
 }
 
 TEST_F(Keys, TheReverserMovesOnlyAtWalkingPace) {
     press("b");
-    EXPECT_EQ(t.s.reverser, -1);
+    EXPECT_EQ(t.s.controls.reverser, -1);
     EXPECT_EQ(d.view.Label1, "後");
     EXPECT_FALSE(d.view.sprite(d.view.ids.lamp_fwd)->visible);
     EXPECT_TRUE(d.view.sprite(d.view.ids.lamp_back)->visible);
-    t.s.train_speed = 1.5L;
+    t.s.motion.train_speed = 1.5L;
     press("f");
-    EXPECT_EQ(t.s.reverser, -1);
-    t.s.train_speed = -1;
+    EXPECT_EQ(t.s.controls.reverser, -1);
+    t.s.motion.train_speed = -1;
     press("n");
-    EXPECT_EQ(t.s.reverser, 0);
+    EXPECT_EQ(t.s.controls.reverser, 0);
     EXPECT_EQ(d.view.Label1, "切");
 }
 
@@ -98,25 +99,25 @@ TEST_F(Keys, ConstantSpeedAtFullPowerEndsWithTheNextNotchChange) {
     press("5");
     press("9");  // mode 1 holds the top notch
     press("88");
-    ASSERT_EQ(t.s.power_notch, 5);
-    t.s.applied_power_notch = t.s.power_notch;
-    t.s.applied_brake_notch = t.s.brake_notch;
-    t.s.train_speed = 20;
+    ASSERT_EQ(t.s.controls.power_notch, 5);
+    t.s.controls.applied_power_notch = t.s.controls.power_notch;
+    t.s.controls.applied_brake_notch = t.s.controls.brake_notch;
+    t.s.motion.train_speed = 20;
     press("t");
-    EXPECT_TRUE(t.s.constant_speed);
+    EXPECT_TRUE(t.s.controls.constant_speed);
     EXPECT_EQ(d.view.PowerLabel, "定速");
     press("2");
-    EXPECT_FALSE(t.s.constant_speed);
-    EXPECT_EQ(t.s.applied_power_notch, t.s.power_notch);
+    EXPECT_FALSE(t.s.controls.constant_speed);
+    EXPECT_EQ(t.s.controls.applied_power_notch, t.s.controls.power_notch);
 }
 
 TEST_F(Keys, ScrollLockSwapsTheNotchKeys) {
     press("5");
     press_virtual_key(d, VirtualKey::ScrollLock, false);
     press("2");
-    EXPECT_EQ(t.s.power_notch, 1);
+    EXPECT_EQ(t.s.controls.power_notch, 1);
     press("8");
-    EXPECT_EQ(t.s.power_notch, 0);
+    EXPECT_EQ(t.s.controls.power_notch, 0);
 }
 
 TEST(KeysBeforeStart, CharactersWaitForStartButTheWheelDoesNot) {
@@ -126,9 +127,9 @@ TEST(KeysBeforeStart, CharactersWaitForStartButTheWheelDoesNot) {
     Drive d(data, channels, shell, 9000);
     show_cab_before_start(d);
     press_character_key(d, '5');
-    EXPECT_EQ(d.s.brake_notch, -data.vehicle.Brake);
+    EXPECT_EQ(d.s.controls.brake_notch, -data.vehicle.Brake);
     wheel_towards_power(d);
-    EXPECT_EQ(d.s.brake_notch, 1 - data.vehicle.Brake);
+    EXPECT_EQ(d.s.controls.brake_notch, 1 - data.vehicle.Brake);
 }
 
 TEST(TwoHandles, PowerIsTakenWhileABrakeStepIsApplied) {
@@ -137,16 +138,16 @@ TEST(TwoHandles, PowerIsTakenWhileABrakeStepIsApplied) {
     data.vehicle.Hold = 0;
     TestDrive t(data);
     press_character_key(t.drive, ',');
-    EXPECT_EQ(t.s.brake_notch, 1 - data.vehicle.Brake);
+    EXPECT_EQ(t.s.controls.brake_notch, 1 - data.vehicle.Brake);
     press_character_key(t.drive, 'z');
-    EXPECT_EQ(t.s.power_notch, 1);
-    EXPECT_TRUE(t.s.power_change_pending);
+    EXPECT_EQ(t.s.controls.power_notch, 1);
+    EXPECT_TRUE(t.s.controls.power_change_pending);
     for (int i = 0; i < 20; ++i)
         press_character_key(t.drive, '.');
-    EXPECT_EQ(t.s.brake_notch, 1 - data.vehicle.Brake);
+    EXPECT_EQ(t.s.controls.brake_notch, 1 - data.vehicle.Brake);
     press_character_key(t.drive, '/');
-    EXPECT_EQ(t.s.brake_notch, -data.vehicle.Brake);
-    EXPECT_EQ(t.s.power_notch, 1);  // the emergency key leaves the power handle alone
+    EXPECT_EQ(t.s.controls.brake_notch, -data.vehicle.Brake);
+    EXPECT_EQ(t.s.controls.power_notch, 1);  // the emergency key leaves the power handle alone
 }
 
 TEST(KeyNames, ScriptNamesOfVirtualKeys) {

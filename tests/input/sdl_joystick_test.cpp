@@ -65,17 +65,17 @@ TEST_F(SdlDrive, AxesOnAndBesideTheBoundsAndEveryButton) {
     ASSERT_TRUE(pad.attached()) << SDL_GetError();
     pad.set(0, -5001);
     scan();
-    EXPECT_EQ(t.s.power_notch, 2);
+    EXPECT_EQ(t.s.controls.power_notch, 2);
     pad.set(0, -5000);  // on the bound: unchanged
     scan();
-    EXPECT_EQ(t.s.power_notch, 2);
+    EXPECT_EQ(t.s.controls.power_notch, 2);
     pad.set(0, -4999);
     scan();
-    EXPECT_EQ(t.s.power_notch, 1);
+    EXPECT_EQ(t.s.controls.power_notch, 1);
     pad.set(13001, 0);  // the emergency range
     scan();
-    EXPECT_EQ(t.s.brake_notch, -9);
-    EXPECT_EQ(t.s.power_notch, 0);
+    EXPECT_EQ(t.s.controls.brake_notch, -9);
+    EXPECT_EQ(t.s.controls.power_notch, 0);
     // Each button alone reaches the rule as its own bit.
     for (int i = 0; i < 16; ++i) {
         pad.set(13001, 0, static_cast<std::uint16_t>(1U << i));
@@ -85,8 +85,8 @@ TEST_F(SdlDrive, AxesOnAndBesideTheBoundsAndEveryButton) {
     }
     pad.set(12999, -32768, 1U << 5);  // brake 8, full power, gear-up button
     scan();
-    EXPECT_EQ(t.s.brake_notch, -8);
-    EXPECT_EQ(t.s.power_notch, 3);
+    EXPECT_EQ(t.s.controls.brake_notch, -8);
+    EXPECT_EQ(t.s.controls.power_notch, 3);
     ASSERT_FALSE(t.drive.posted_keys.empty());
     EXPECT_EQ(t.drive.posted_keys.back().character, 's');
 }
@@ -96,17 +96,17 @@ TEST_F(SdlDrive, AControllerPulledOutAndPluggedInAgainWhileDriving) {
     ASSERT_TRUE(pad->attached()) << SDL_GetError();
     pad->set(5000, 0);
     scan();
-    EXPECT_EQ(t.s.brake_notch, -3);
+    EXPECT_EQ(t.s.controls.brake_notch, -3);
     EXPECT_EQ(sdl.in_use().name, "TAITO Densha de GO! controller (virtual)");
     pad.reset();
     scan();  // pulled out: the notches stay where the handles were
-    EXPECT_EQ(t.s.brake_notch, -3);
+    EXPECT_EQ(t.s.controls.brake_notch, -3);
     EXPECT_EQ(sdl.in_use().id, -1);
     VirtualPad again("TAITO Densha de GO! controller (virtual)");
     again.set(0, -6000);
     scan();
-    EXPECT_EQ(t.s.brake_notch, 0);
-    EXPECT_EQ(t.s.power_notch, 2);
+    EXPECT_EQ(t.s.controls.brake_notch, 0);
+    EXPECT_EQ(t.s.controls.power_notch, 2);
 }
 
 TEST_F(SdlDrive, TheTrainControllerIsPreferredAndTheUsersChoiceHolds) {
@@ -119,7 +119,7 @@ TEST_F(SdlDrive, TheTrainControllerIsPreferredAndTheUsersChoiceHolds) {
     pad.set(0, -6000);
     train.set(0, -31000);
     scan();
-    EXPECT_EQ(t.s.power_notch, 2);
+    EXPECT_EQ(t.s.controls.power_notch, 2);
 }
 
 }  // namespace

@@ -74,12 +74,12 @@ TEST_F(SerialPort, CommandsWrittenAtTheControllerEndMoveTheNotches) {
     ASSERT_EQ(port->open(), "");
     ASSERT_TRUE(port->is_open());
     send("N0xxx");
-    EXPECT_TRUE(wait_for([&] { return t.s.brake_notch == 0; }));
+    EXPECT_TRUE(wait_for([&] { return t.s.controls.brake_notch == 0; }));
     send("B3xxx");
-    EXPECT_TRUE(wait_for([&] { return t.s.brake_notch == -3; }));
+    EXPECT_TRUE(wait_for([&] { return t.s.controls.brake_notch == -3; }));
     send("P2xxx");
-    EXPECT_TRUE(wait_for([&] { return t.s.power_notch == 2; }));
-    EXPECT_EQ(t.s.brake_notch, 0);
+    EXPECT_TRUE(wait_for([&] { return t.s.controls.power_notch == 2; }));
+    EXPECT_EQ(t.s.controls.brake_notch, 0);
     send("K3xxx");  // a button: typed as "3", the horn
     EXPECT_TRUE(wait_for([&] { return t.channels.is_playing(t.loaded.vehicle.Sound_Horn); }));
     EXPECT_EQ(t.drive.view.value_display_caption, "K3xxx");
@@ -102,12 +102,12 @@ TEST_F(SerialPort, ClosingMidStreamLosesNothingReceivedAndOpensAgain) {
     for (const std::string& c : chunks)
         all += c;
     EXPECT_EQ(all.size() % 5, 0U);
-    EXPECT_EQ(t.s.brake_notch, chunks.back().substr(0, 5) == "B5xxx" ? -5 : 0);
+    EXPECT_EQ(t.s.controls.brake_notch, chunks.back().substr(0, 5) == "B5xxx" ? -5 : 0);
     // The same port opens again and works.
     ASSERT_EQ(port->open(), "");
     tcflush(port_end, TCIFLUSH);
     send("B4xxx");
-    EXPECT_TRUE(wait_for([&] { return t.s.brake_notch == -4; }));
+    EXPECT_TRUE(wait_for([&] { return t.s.controls.brake_notch == -4; }));
 }
 
 TEST_F(SerialPort, APortThatCannotBeOpenedSaysWhy) {

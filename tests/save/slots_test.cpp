@@ -19,19 +19,19 @@ TEST(SaveSlots, AStateSavedAtWalkingPaceComesBackBraked) {
     MemorySettings store;
     TestDrive t(sample_drive());
     move_to_station(t.drive, 1);
-    t.s.train_speed = 0.4L;
+    t.s.motion.train_speed = 0.4L;
     save_slot(t.drive, store, 2);
     EXPECT_EQ(t.shell.log.back(), "message 運転状態を保存しました");
     EXPECT_EQ(store.read_text(kSettingsKey, "Save2"), "line_ltd.dat,1,0,3000,1951050,100000,8500");
     EXPECT_EQ(store.read_text(kSettingsKey, "Save2Title"), "試験線（中駅～信号場）");
 
-    t.s.train_speed = 50;
-    t.s.current_frame = 4000;
+    t.s.motion.train_speed = 50;
+    t.s.motion.current_frame = 4000;
     load_slot(t.drive, store, 2);
-    EXPECT_EQ(t.s.train_speed, 0);
-    EXPECT_EQ(t.s.current_frame, 3000);
-    EXPECT_EQ(t.s.brake_notch, 1 - t.loaded.vehicle.Brake);
-    EXPECT_EQ(t.s.next_stop_position, 366667);  // station 3: station 2 is passed through
+    EXPECT_EQ(t.s.motion.train_speed, 0);
+    EXPECT_EQ(t.s.motion.current_frame, 3000);
+    EXPECT_EQ(t.s.controls.brake_notch, 1 - t.loaded.vehicle.Brake);
+    EXPECT_EQ(t.s.stops.next_stop_position, 366667);  // station 3: station 2 is passed through
 }
 
 TEST(SaveSlots, AMovingStateComesBackMovingWithTheBrakeReleased) {
@@ -39,17 +39,17 @@ TEST(SaveSlots, AMovingStateComesBackMovingWithTheBrakeReleased) {
     store.write_text(kSettingsKey, "Save1", "line_ltd.dat,1,60,3500,1952000,116667,0");
     TestDrive t(sample_drive());
     load_slot(t.drive, store, 1);
-    EXPECT_EQ(t.s.train_speed, 60);
-    EXPECT_EQ(t.s.brake_notch, 0);
-    EXPECT_EQ(t.s.power_notch, 0);
-    EXPECT_EQ(t.s.clock, 1952000);
-    EXPECT_EQ(t.s.train_position, 116667);
+    EXPECT_EQ(t.s.motion.train_speed, 60);
+    EXPECT_EQ(t.s.controls.brake_notch, 0);
+    EXPECT_EQ(t.s.controls.power_notch, 0);
+    EXPECT_EQ(t.s.timers.clock, 1952000);
+    EXPECT_EQ(t.s.motion.train_position, 116667);
 }
 
 TEST(SaveSlots, RecordsOfAnotherLineOrInAnotherShapeChangeNothing) {
     MemorySettings store;
     TestDrive t(sample_drive());
-    const int clock = t.s.clock;
+    const int clock = t.s.timers.clock;
     store.write_text(kSettingsKey, "Save1", "line_exp.dat,1,60,3500,1952000,116667,0");
     load_slot(t.drive, store, 1);
     EXPECT_EQ(t.shell.log.back(), "message 運転状態を保存したダイヤではありません");
@@ -57,8 +57,8 @@ TEST(SaveSlots, RecordsOfAnotherLineOrInAnotherShapeChangeNothing) {
     load_slot(t.drive, store, 1);
     store.write_text(kSettingsKey, "Save1", "line_ltd.dat,1");
     load_slot(t.drive, store, 1);
-    EXPECT_EQ(t.s.clock, clock);
-    EXPECT_EQ(t.s.current_frame, 100);
+    EXPECT_EQ(t.s.timers.clock, clock);
+    EXPECT_EQ(t.s.motion.current_frame, 100);
     load_slot(t.drive, store, 3);
     EXPECT_EQ(t.shell.log.back(), "message 運転状態が保存されていません");
 }
@@ -66,7 +66,7 @@ TEST(SaveSlots, RecordsOfAnotherLineOrInAnotherShapeChangeNothing) {
 TEST(SaveSlots, ASaveBeforeTheFirstStationCanStillBeRestored) {
     MemorySettings store;
     TestDrive t(sample_drive());
-    t.s.train_position = 50;  // before the first stopping point
+    t.s.motion.train_position = 50;  // before the first stopping point
     save_slot(t.drive, store, 3);
     EXPECT_EQ(store.read_text(kSettingsKey, "Save3Title"), "試験線（～東駅）");
     SlotMenu menu = refresh_slot_captions(store);
@@ -78,7 +78,7 @@ TEST(SaveSlots, ASaveBeforeTheFirstStationCanStillBeRestored) {
 
 TEST(SaveSlots, ARecordWithValuesNoDriveCouldHaveSavedIsRefusedUnchanged) {
     TestDrive t(sample_drive());
-    const int clock = t.s.clock;
+    const int clock = t.s.timers.clock;
     const std::string refused =
         "message 'line_ltd.dat,99999,1e308,2147483647,2147483647,1e308,2147483647' "
         "は運転状態の記録として読めません";
@@ -96,8 +96,8 @@ TEST(SaveSlots, ARecordWithValuesNoDriveCouldHaveSavedIsRefusedUnchanged) {
         MemorySettings store;
         store.write_text(kSettingsKey, "Save1", record);
         load_slot(t.drive, store, 1);
-        EXPECT_EQ(t.s.clock, clock) << record;
-        EXPECT_EQ(t.s.current_frame, 100) << record;
+        EXPECT_EQ(t.s.timers.clock, clock) << record;
+        EXPECT_EQ(t.s.motion.current_frame, 100) << record;
         EXPECT_NE(t.shell.log.back().find("は運転状態の記録として読めません"), std::string::npos)
             << record;
     }

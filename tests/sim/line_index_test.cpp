@@ -145,7 +145,7 @@ LoadedDrive random_line(unsigned seed, bool shuffled_events) {
 std::string first_difference(const DriveState& a, const DriveState& b) {
     std::string which;
     for_each_state_member([&](const char* name, auto member) {
-        if (which.empty() && !(a.*member == b.*member)) which = name;
+        if (which.empty() && !(member(a) == member(b))) which = name;
     });
     return which;
 }
@@ -170,7 +170,7 @@ void drive_both(unsigned seed, bool shuffled_events, int ats_type) {
     for (TestDrive* t : {&indexed, &walked}) {
         // The protection is worked out as always but does not brake, so that the train runs on.
         t->drive.options.ats_off = true;
-        t->s.doors_open = t->s.door_command = false;
+        t->s.stops.doors_open = t->s.stops.door_command = false;
         press_character_key(t->drive, '5');
     }
     int ticks = 0;
@@ -179,7 +179,7 @@ void drive_both(unsigned seed, bool shuffled_events, int ats_type) {
         ClockHooks h;
         h.inputs = [&t, &pressed](std::int64_t ms) {
             if (ms == 0 || ms % 3000 != 0) return;
-            if ((t.s.system_eb || t.s.system_service_brake) && at_standstill(t.drive)) {
+            if ((t.s.brake.system_eb || t.s.brake.system_service_brake) && at_standstill(t.drive)) {
                 for (char key : {'0', 'r', '5', '8', '8', '8', '8'})
                     press_character_key(t.drive, key);
             } else {
@@ -220,7 +220,7 @@ void drive_both(unsigned seed, bool shuffled_events, int ats_type) {
     EXPECT_EQ(mismatch, "") << "seed " << seed;
     EXPECT_EQ(ticks, 6000);
     // The drive went somewhere and its tables were used.
-    EXPECT_GT(indexed.s.train_position, 50000);
+    EXPECT_GT(indexed.s.motion.train_position, 50000);
     EXPECT_FALSE(sounds_indexed.empty());
 }
 

@@ -32,30 +32,30 @@ LoadedDrive ten_block_signals() {
 
 TEST(Blocks, SignalsBehindThePrecedingTrainStepUpFromStop) {
     TestDrive t(ten_block_signals());
-    t.s.preceding_train_frame = 8500;  // past signal 7, before signal 8
-    t.s.current_frame = 100;
+    t.s.protection.preceding_train_frame = 8500;  // past signal 7, before signal 8
+    t.s.motion.current_frame = 100;
     signals_and_ats(t.drive);
-    EXPECT_EQ(t.s.block_state[7], 0);
-    EXPECT_EQ(t.s.block_state[6], 2);
-    EXPECT_EQ(t.s.block_state[5], 4);
-    EXPECT_EQ(t.s.block_state[4], 4);
-    EXPECT_EQ(t.s.block_state[8], 4);
-    EXPECT_EQ(t.s.block_state[0], 4);
+    EXPECT_EQ(t.s.protection.block_state[7], 0);
+    EXPECT_EQ(t.s.protection.block_state[6], 2);
+    EXPECT_EQ(t.s.protection.block_state[5], 4);
+    EXPECT_EQ(t.s.protection.block_state[4], 4);
+    EXPECT_EQ(t.s.protection.block_state[8], 4);
+    EXPECT_EQ(t.s.protection.block_state[0], 4);
 }
 
 TEST(Aspects, TheGoverningSignalGivesTheAspectAndPassingItClearsIt) {
     TestDrive t(ten_block_signals());
-    t.s.preceding_train_frame = 8500;
-    t.s.current_frame = 6500;  // governed by signal 6, state 2
+    t.s.protection.preceding_train_frame = 8500;
+    t.s.motion.current_frame = 6500;  // governed by signal 6, state 2
     signals_and_ats(t.drive);
-    EXPECT_EQ(t.s.signal_aspect, aspect_for(2, 2));
-    EXPECT_EQ(t.s.signal_aspect, 7);
-    EXPECT_EQ(t.s.current_signal_index, 6);
+    EXPECT_EQ(t.s.protection.signal_aspect, aspect_for(2, 2));
+    EXPECT_EQ(t.s.protection.signal_aspect, 7);
+    EXPECT_EQ(t.s.callouts.current_signal_index, 6);
     EXPECT_EQ(t.drive.view.SignalImage.image, 7);
-    t.s.current_frame = 7004;  // 4 frames past signal 6: its pictures are cleared
+    t.s.motion.current_frame = 7004;  // 4 frames past signal 6: its pictures are cleared
     signals_and_ats(t.drive);
-    EXPECT_TRUE(stop_aspect(t.s.row_aspect[7]));  // the stop signal 7 governs now
-    EXPECT_EQ(t.s.signal_aspect, 999);
+    EXPECT_TRUE(stop_aspect(t.s.protection.row_aspect[7]));  // the stop signal 7 governs now
+    EXPECT_EQ(t.s.protection.signal_aspect, 999);
     EXPECT_EQ(t.drive.view.SignalImage.image, -1);
     EXPECT_EQ(aspect_for(5, 4), 21);
     EXPECT_EQ(aspect_for(9, 0), 17);
@@ -70,7 +70,7 @@ TEST(Aspects, ACabSignalTrainSeesTheSignalItHasJustEntered) {
     TestDrive t(data);
     std::vector<std::string> sounds;
     t.channels.set_recorder([&sounds](const std::string& op) { sounds.push_back(op); });
-    t.s.current_frame = 2500;  // all clear
+    t.s.motion.current_frame = 2500;  // all clear
     signals_and_ats(t.drive);
     EXPECT_EQ(t.drive.view.SignalImage.image, 21);
     SpriteState* indicator = t.drive.view.sprite(t.drive.view.ids.cab_signal);
@@ -78,16 +78,16 @@ TEST(Aspects, ACabSignalTrainSeesTheSignalItHasJustEntered) {
     indicator->visible = true;  // a zone shown on the cab indicator
     const std::size_t bells = sounds.size();
     // Past signal 2 the next one shows the same aspect: no bell, and it is drawn at once.
-    t.s.current_frame = 3004;
+    t.s.motion.current_frame = 3004;
     signals_and_ats(t.drive);
     EXPECT_EQ(t.drive.view.SignalImage.image, 21);
     EXPECT_EQ(sounds.size(), bells);
     EXPECT_TRUE(indicator->visible);
     // Behind the preceding train the signal entered shows caution: the bell, and its picture.
-    t.s.preceding_train_frame = 7500;  // signal 6 at stop, signal 5 at caution
-    t.s.current_frame = 5004;
+    t.s.protection.preceding_train_frame = 7500;  // signal 6 at stop, signal 5 at caution
+    t.s.motion.current_frame = 5004;
     signals_and_ats(t.drive);
-    EXPECT_EQ(t.s.signal_aspect, aspect_for(6, 1));
+    EXPECT_EQ(t.s.protection.signal_aspect, aspect_for(6, 1));
     EXPECT_EQ(t.drive.view.SignalImage.image, aspect_for(6, 1));
     EXPECT_GT(sounds.size(), bells);
 }
@@ -99,10 +99,10 @@ TEST(Aspects, PastTheLastSignalACabSignalTrainSeesNone) {
     data.line.Signal[9].columns[5] = 9003;  // the last section is three frames long
     data.vehicle.ATS_Type = 2;
     TestDrive t(data);
-    t.s.current_frame = 8500;
+    t.s.motion.current_frame = 8500;
     signals_and_ats(t.drive);
     EXPECT_EQ(t.drive.view.SignalImage.image, 21);
-    t.s.current_frame = 9005;  // past both of the last two signals in one step
+    t.s.motion.current_frame = 9005;  // past both of the last two signals in one step
     signals_and_ats(t.drive);
     EXPECT_EQ(t.drive.view.SignalImage.image, -1);
 }
@@ -119,14 +119,14 @@ TEST(SpeedChecks, APointCheckPassedTooFastBrakesAtOnceEvenWhenConfirmed) {
     data.vehicle.ATS_Time = 5;
     data.line.SpeedCheck1 = {{45, 1000}};
     TestDrive t(data);
-    t.s.current_frame = 1005;
-    t.s.train_speed = 46;
-    t.s.ats_acknowledged = true;
-    t.s.brake_notch = -3;
+    t.s.motion.current_frame = 1005;
+    t.s.motion.train_speed = 46;
+    t.s.protection.ats_acknowledged = true;
+    t.s.controls.brake_notch = -3;
     speed_limits_and_checks(t.drive);
-    EXPECT_TRUE(t.s.ats_alarm);
+    EXPECT_TRUE(t.s.protection.ats_alarm);
     signals_and_ats(t.drive);
-    EXPECT_TRUE(t.s.system_eb);
+    EXPECT_TRUE(t.s.brake.system_eb);
     EXPECT_TRUE(t.drive.view.sprite(t.drive.view.ids.lamp_ats)->visible);
 }
 
@@ -135,23 +135,23 @@ TEST(SpeedChecks, ZonesBeforeAnAutomaticStopSignal) {
     for (TSignal& sig : data.line.Signal)
         sig.columns[3] = 2;
     TestDrive t(data);
-    t.s.preceding_train_frame = 6500;  // in the block behind signal 1
+    t.s.protection.preceding_train_frame = 6500;  // in the block behind signal 1
     signals_and_ats(t.drive);
-    ASSERT_EQ(t.s.block_state[1], 0);
+    ASSERT_EQ(t.s.protection.block_state[1], 0);
     long double at = 0;
     for (const TLineEvent& e : t.loaded.line.events)
         if (e.kind == 1 && e.signal_row == 1) at = static_cast<long double>(e.distance);
     // Signal 1 is held by its clock time (control kind 1): 100 m and 50 m zones.
-    t.s.train_position = at - 8000;
+    t.s.motion.train_position = at - 8000;
     speed_limits_and_checks(t.drive);
-    EXPECT_EQ(t.s.ats_zone, 2);
-    EXPECT_EQ(t.s.ats_limit, 45);
-    t.s.train_position = at - 4000;
+    EXPECT_EQ(t.s.protection.ats_zone, 2);
+    EXPECT_EQ(t.s.protection.ats_limit, 45);
+    t.s.motion.train_position = at - 4000;
     speed_limits_and_checks(t.drive);
-    EXPECT_EQ(t.s.ats_limit, 30);
-    t.s.train_position = at + 10;
+    EXPECT_EQ(t.s.protection.ats_limit, 30);
+    t.s.motion.train_position = at + 10;
     speed_limits_and_checks(t.drive);
-    EXPECT_EQ(t.s.ats_limit, 999);
+    EXPECT_EQ(t.s.protection.ats_limit, 999);
     EXPECT_FALSE(t.drive.view.sprite(t.drive.view.ids.cab_signal)->visible);
 }
 
@@ -160,19 +160,19 @@ TEST(WarningAts, TheFirstConfirmationTurnsTheAlarmIntoTheChime) {
     data.vehicle.ATS_Type = 0;
     data.vehicle.ATS_Alert = 1;
     TestDrive t(data);
-    t.s.ats_limit = 25;
-    t.s.train_speed = 40;
-    t.s.brake_notch = 0;
-    t.s.stations[0].melody_played = true;  // no stopping pattern behind the first station
+    t.s.protection.ats_limit = 25;
+    t.s.motion.train_speed = 40;
+    t.s.controls.brake_notch = 0;
+    t.s.stops.stations[0].melody_played = true;  // no stopping pattern behind the first station
     signals_and_ats(t.drive);
-    EXPECT_TRUE(t.s.ats_alarm);
+    EXPECT_TRUE(t.s.protection.ats_alarm);
     EXPECT_EQ(t.channels.playing(data.vehicle.Sound_Ats1), SoundChannels::Playing::Looping);
     press_character_key(t.drive, ' ');  // no brake applied: nothing
-    EXPECT_TRUE(t.s.ats_alarm);
-    t.s.brake_notch = -3;
+    EXPECT_TRUE(t.s.protection.ats_alarm);
+    t.s.controls.brake_notch = -3;
     press_character_key(t.drive, ' ');
-    EXPECT_FALSE(t.s.ats_alarm);
-    EXPECT_TRUE(t.s.ats_acknowledged);
+    EXPECT_FALSE(t.s.protection.ats_alarm);
+    EXPECT_TRUE(t.s.protection.ats_acknowledged);
     signals_and_ats(t.drive);
     EXPECT_FALSE(t.channels.is_playing(data.vehicle.Sound_Ats1));
     EXPECT_EQ(t.channels.playing(data.vehicle.Sound_Ats2), SoundChannels::Playing::Looping);
@@ -183,19 +183,19 @@ TEST(WarningAts, ASecondPressBeforeTheChimeSoundsSilencesTheAlarmToo) {
     data.vehicle.ATS_Type = 0;
     data.vehicle.ATS_Alert = 1;
     TestDrive t(data);
-    t.s.ats_limit = 25;
-    t.s.train_speed = 40;
-    t.s.brake_notch = -3;
-    t.s.stations[0].melody_played = true;
+    t.s.protection.ats_limit = 25;
+    t.s.motion.train_speed = 40;
+    t.s.controls.brake_notch = -3;
+    t.s.stops.stations[0].melody_played = true;
     signals_and_ats(t.drive);
-    ASSERT_TRUE(t.s.ats_alarm);
+    ASSERT_TRUE(t.s.protection.ats_alarm);
     press_character_key(t.drive, ' ');  // the alarm becomes the chime ...
     press_character_key(t.drive, ' ');  // ... which is called off before the next tick rings it
-    EXPECT_FALSE(t.s.ats_alarm);
-    EXPECT_FALSE(t.s.ats_chime);
+    EXPECT_FALSE(t.s.protection.ats_alarm);
+    EXPECT_FALSE(t.s.protection.ats_chime);
     EXPECT_FALSE(t.channels.is_playing(data.vehicle.Sound_Ats1));
     EXPECT_FALSE(t.drive.view.sprite(t.drive.view.ids.lamp_ats)->visible);
-    t.s.train_speed = 20;  // back under the limit: the next ticks ring nothing
+    t.s.motion.train_speed = 20;  // back under the limit: the next ticks ring nothing
     for (int i = 0; i < 20; ++i)
         signals_and_ats(t.drive);
     EXPECT_FALSE(t.channels.is_playing(data.vehicle.Sound_Ats1));
@@ -212,21 +212,21 @@ TEST(SpeedChecks, AZoneCheckRingsOnceOnEnteringAndKeepsItsIndicatorWhileInside) 
     t.channels.set_recorder([&bells](const std::string& op) {
         bells += op.rfind("play 29 ", 0) == 0 || op == "play 29";
     });
-    t.s.train_speed = limit - 5;
+    t.s.motion.train_speed = limit - 5;
     const SpriteState* indicator = t.drive.view.sprite(t.drive.view.ids.cab_signal);
     for (int frame = 1001; frame < 1031; ++frame) {  // three seconds inside the zone
-        t.s.current_frame = frame;
+        t.s.motion.current_frame = frame;
         speed_limits_and_checks(t.drive);
         EXPECT_TRUE(indicator->visible) << frame;
         EXPECT_EQ(indicator->pattern, 1) << frame;
     }
     EXPECT_EQ(bells, 1);
-    EXPECT_EQ(t.s.ats_limit, 999);  // no signal zone
-    EXPECT_FALSE(t.s.ats_alarm);
-    t.s.current_frame = 2001;  // out of the zone: both clear
+    EXPECT_EQ(t.s.protection.ats_limit, 999);  // no signal zone
+    EXPECT_FALSE(t.s.protection.ats_alarm);
+    t.s.motion.current_frame = 2001;  // out of the zone: both clear
     speed_limits_and_checks(t.drive);
     EXPECT_FALSE(indicator->visible);
-    EXPECT_EQ(t.s.zone_indicator, 0);
+    EXPECT_EQ(t.s.protection.zone_indicator, 0);
 }
 
 TEST(Patterns, NoNextLimitIsLeftOnceTheLimitIsPassed) {
@@ -237,19 +237,19 @@ TEST(Patterns, NoNextLimitIsLeftOnceTheLimitIsPassed) {
     // A 60 km/h limit at 300 m, then a station check point (d = 1) at 400 m.
     data.line.events = {{30000, 2, 60, 0, 0, 0}, {40000, 3, 10, 0, 0, 1}};
     TestDrive t(data);
-    t.s.train_speed = 80;
-    t.s.stations[0].melody_played = true;
-    t.s.train_position = 10000;
+    t.s.motion.train_speed = 80;
+    t.s.stops.stations[0].melody_played = true;
+    t.s.motion.train_position = 10000;
     signals_and_ats(t.drive);
-    EXPECT_EQ(t.s.next_limit_speed, 60);
-    EXPECT_EQ(t.s.next_limit_dist, 20000);
-    t.s.train_position = 30100;  // past the limit: the check point ahead is no limit
+    EXPECT_EQ(t.s.protection.next_limit_speed, 60);
+    EXPECT_EQ(t.s.protection.next_limit_dist, 20000);
+    t.s.motion.train_position = 30100;  // past the limit: the check point ahead is no limit
     signals_and_ats(t.drive);
-    EXPECT_EQ(t.s.next_limit_speed, 999);
-    EXPECT_EQ(t.s.next_limit_dist, 0);
-    t.s.train_position = 40100;  // nothing ahead at all
+    EXPECT_EQ(t.s.protection.next_limit_speed, 999);
+    EXPECT_EQ(t.s.protection.next_limit_dist, 0);
+    t.s.motion.train_position = 40100;  // nothing ahead at all
     signals_and_ats(t.drive);
-    EXPECT_EQ(t.s.next_limit_speed, 999);
+    EXPECT_EQ(t.s.protection.next_limit_speed, 999);
 }
 
 TEST(SpeedLimits, TheSignIsDrawnAgainWhenThePictureNoLongerShowsIt) {
@@ -259,13 +259,14 @@ TEST(SpeedLimits, TheSignIsDrawnAgainWhenThePictureNoLongerShowsIt) {
     TestDrive t(data);
     const TSpeedLimit& lim = t.loaded.line.SpeedLimit[1];
     // Fast enough that row 1's braking pattern is passed 100 m before it.
-    t.s.train_position = static_cast<long double>(lim.start_distance) - 13000;
-    t.s.current_frame = 1;
-    t.s.train_speed = 200;
-    t.s.shown_limit_image = lim.image;  // remembered as shown, but the picture was cleared
+    t.s.motion.train_position = static_cast<long double>(lim.start_distance) - 13000;
+    t.s.motion.current_frame = 1;
+    t.s.motion.train_speed = 200;
+    t.s.protection.shown_limit_image =
+        lim.image;  // remembered as shown, but the picture was cleared
     t.drive.view.SpeedLimitImage.image = -1;
     speed_limits_and_checks(t.drive);
-    EXPECT_TRUE(t.s.limit_blink);
+    EXPECT_TRUE(t.s.protection.limit_blink);
     EXPECT_EQ(t.drive.view.SpeedLimitImage.image, lim.image);
 }
 }  // namespace

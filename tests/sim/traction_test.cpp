@@ -32,79 +32,79 @@ TEST(NotchCurve, ConstantAccelerationThenConstantPowerThenDecay) {
 
 TEST(Traction, ForceOfTheAppliedNotchFollowsTheReverser) {
     TestDrive t(sample_drive());
-    t.s.doors_open = false;
-    t.s.brake_notch = 0;
-    t.s.applied_power_notch = 1;  // row 1: 3.0 km/h/s at a standstill
-    t.s.tractive_force = {};
+    t.s.stops.doors_open = false;
+    t.s.controls.brake_notch = 0;
+    t.s.controls.applied_power_notch = 1;  // row 1: 3.0 km/h/s at a standstill
+    t.s.traction.tractive_force = {};
     add_traction_force(t.drive);
     // 3.0 / 3.6 x 210 t x 1000 = 175 000 N.
-    EXPECT_EQ(t.s.tractive_force, Fixed4::from_int(175000));
-    t.s.tractive_force = {};
-    t.s.reverser = -1;
+    EXPECT_EQ(t.s.traction.tractive_force, Fixed4::from_int(175000));
+    t.s.traction.tractive_force = {};
+    t.s.controls.reverser = -1;
     add_traction_force(t.drive);
-    EXPECT_EQ(t.s.tractive_force, Fixed4::from_int(-175000));
-    t.s.tractive_force = {};
-    t.s.reverser = 0;
+    EXPECT_EQ(t.s.traction.tractive_force, Fixed4::from_int(-175000));
+    t.s.traction.tractive_force = {};
+    t.s.controls.reverser = 0;
     add_traction_force(t.drive);
-    EXPECT_EQ(t.s.tractive_force, Fixed4{});
-    t.s.reverser = 1;
-    t.s.doors_open = true;  // no traction with the doors open
+    EXPECT_EQ(t.s.traction.tractive_force, Fixed4{});
+    t.s.controls.reverser = 1;
+    t.s.stops.doors_open = true;  // no traction with the doors open
     add_traction_force(t.drive);
-    EXPECT_EQ(t.s.tractive_force, Fixed4{});
+    EXPECT_EQ(t.s.traction.tractive_force, Fixed4{});
 }
 
 TEST(Traction, TheAppliedNotchFollowsAfterThePowerDelayAndNotchBack) {
     TestDrive t(sample_drive());  // PowerDelay 3, NotchBack 3
-    t.s.power_notch = 5;
-    t.s.power_change_pending = true;
+    t.s.controls.power_notch = 5;
+    t.s.controls.power_change_pending = true;
     fast_step(t.drive);
     fast_step(t.drive);
-    EXPECT_EQ(t.s.applied_power_notch, 0);
+    EXPECT_EQ(t.s.controls.applied_power_notch, 0);
     fast_step(t.drive);
-    EXPECT_EQ(t.s.applied_power_notch, 5);
-    t.s.power_notch = 2;  // below NotchBack: the applied notch stays
-    t.s.power_change_pending = true;
+    EXPECT_EQ(t.s.controls.applied_power_notch, 5);
+    t.s.controls.power_notch = 2;  // below NotchBack: the applied notch stays
+    t.s.controls.power_change_pending = true;
     for (int i = 0; i < 3; ++i)
         fast_step(t.drive);
-    EXPECT_EQ(t.s.applied_power_notch, 5);
-    t.s.power_notch = 0;
-    t.s.power_change_pending = true;
+    EXPECT_EQ(t.s.controls.applied_power_notch, 5);
+    t.s.controls.power_notch = 0;
+    t.s.controls.power_change_pending = true;
     for (int i = 0; i < 3; ++i)
         fast_step(t.drive);
-    EXPECT_EQ(t.s.applied_power_notch, 0);
+    EXPECT_EQ(t.s.controls.applied_power_notch, 0);
 }
 
 TEST(Adhesion, NoAdhesiveMassMeansEveryPullSlips) {
     LoadedDrive data = sample_drive();
     data.vehicle.Mt = Fixed4{};
     TestDrive t(data);
-    t.s.power_notch = 1;
-    t.s.tractive_force = Fixed4::from_int(1000);
+    t.s.controls.power_notch = 1;
+    t.s.traction.tractive_force = Fixed4::from_int(1000);
     limit_by_adhesion(t.drive);
-    EXPECT_EQ(t.s.tractive_force, Fixed4{});
-    EXPECT_EQ(t.s.adhesion_state, "Racing");
+    EXPECT_EQ(t.s.traction.tractive_force, Fixed4{});
+    EXPECT_EQ(t.s.traction.adhesion_state, "Racing");
 }
 
 TEST(Ammeter, StandstillShowsNothingAndTheTwoFormulasMeetAt54) {
     TestDrive t(sample_drive());
-    t.s.applied_power_notch = 1;
-    t.s.traction_snapshot = Fixed4::from_int(175000);  // 3.0 km/h/s
-    t.s.train_speed = 0;
+    t.s.controls.applied_power_notch = 1;
+    t.s.traction.traction_snapshot = Fixed4::from_int(175000);  // 3.0 km/h/s
+    t.s.motion.train_speed = 0;
     update_meters(t.drive);
-    EXPECT_EQ(t.s.motor_current_target, 0);
-    t.s.train_speed = 53.9L;
+    EXPECT_EQ(t.s.traction.motor_current_target, 0);
+    t.s.motion.train_speed = 53.9L;
     update_meters(t.drive);
-    EXPECT_EQ(t.s.motor_current_target, 2102);  // 3.0 x 13 x 53.9
-    t.s.train_speed = 54;
+    EXPECT_EQ(t.s.traction.motor_current_target, 2102);  // 3.0 x 13 x 53.9
+    t.s.motion.train_speed = 54;
     update_meters(t.drive);
-    EXPECT_EQ(t.s.motor_current_target, 2100);  // 3.0 x 700
+    EXPECT_EQ(t.s.traction.motor_current_target, 2100);  // 3.0 x 700
     // The needle moves 100 A a tick while far from the target, 2 A when close.
-    t.s.motor_current = 0;
+    t.s.traction.motor_current = 0;
     update_meters(t.drive);
-    EXPECT_EQ(t.s.motor_current, 100);
-    t.s.motor_current = 2095;
+    EXPECT_EQ(t.s.traction.motor_current, 100);
+    t.s.traction.motor_current = 2095;
     update_meters(t.drive);
-    EXPECT_EQ(t.s.motor_current, 2097);
+    EXPECT_EQ(t.s.traction.motor_current, 2097);
 }
 
 // The sample train as a diesel with three gear rows: neutral, the converter from
@@ -125,39 +125,39 @@ TEST(Diesel, ManualGearsChangeOnlyWithoutPowerAndTakeOneSecond) {
     TestDrive t(diesel(1, 0));
     EXPECT_EQ(t.drive.view.GearLabel, "変速");
     press_character_key(t.drive, 's');
-    EXPECT_EQ(t.s.gear_position, 2);
+    EXPECT_EQ(t.s.traction.gear_position, 2);
     EXPECT_EQ(t.drive.view.GearLabel, "直結1");
     press_character_key(t.drive, 's');  // no fourth row
-    EXPECT_EQ(t.s.gear_position, 2);
-    t.s.applied_power_notch = 1;
+    EXPECT_EQ(t.s.traction.gear_position, 2);
+    t.s.controls.applied_power_notch = 1;
     complete_gear_change(t.drive);
-    EXPECT_TRUE(t.s.gear_shifting);
+    EXPECT_TRUE(t.s.traction.gear_shifting);
     for (int i = 0; i < 9; ++i)
         complete_gear_change(t.drive);
-    EXPECT_FALSE(t.s.gear_shifting);
-    EXPECT_EQ(t.s.gear_notch, 2);
+    EXPECT_FALSE(t.s.traction.gear_shifting);
+    EXPECT_EQ(t.s.traction.gear_notch, 2);
     press_character_key(t.drive, 'x');  // power on: the lever stays
-    EXPECT_EQ(t.s.gear_position, 2);
+    EXPECT_EQ(t.s.traction.gear_position, 2);
 }
 
 TEST(Diesel, AnAutomaticGearboxNeverShiftsItselfIntoNeutral) {
     TestDrive t(diesel(0, 10));
-    t.s.applied_power_notch = t.s.power_notch = 1;
-    t.s.train_speed = 0;  // 0 + 5 is below the converter's 10 km/h
+    t.s.controls.applied_power_notch = t.s.controls.power_notch = 1;
+    t.s.motion.train_speed = 0;  // 0 + 5 is below the converter's 10 km/h
     for (int i = 0; i < 30; ++i) {
         automatic_gear_selection(t.drive);
         complete_gear_change(t.drive);
         reset_gears_at_low_speed(t.drive);
     }
-    EXPECT_EQ(t.s.gear_position, 1);
-    EXPECT_EQ(t.s.gear_notch, 1);
+    EXPECT_EQ(t.s.traction.gear_position, 1);
+    EXPECT_EQ(t.s.traction.gear_notch, 1);
     EXPECT_EQ(t.drive.view.GearLabel, "変速");
     // From the first direct gear it still shifts down to the converter.
-    t.s.gear_notch = t.s.gear_position = 2;
-    t.s.train_speed = 12;  // 12 + 5 is below direct 1's 20 km/h
+    t.s.traction.gear_notch = t.s.traction.gear_position = 2;
+    t.s.motion.train_speed = 12;  // 12 + 5 is below direct 1's 20 km/h
     automatic_gear_selection(t.drive);
-    EXPECT_EQ(t.s.gear_position, 1);
-    EXPECT_TRUE(t.s.gear_shifting);
+    EXPECT_EQ(t.s.traction.gear_position, 1);
+    EXPECT_TRUE(t.s.traction.gear_shifting);
 }
 }  // namespace
 }  // namespace ostrel

@@ -22,13 +22,13 @@ LoadedDrive with_all_callouts() {
 }
 
 int queued(const DriveState& s, int index) {
-    int slot = s.callout_queue[static_cast<std::size_t>(index)];
+    int slot = s.callouts.callout_queue[static_cast<std::size_t>(index)];
     return slot < 0 ? -1 : slot - WaveTable::kCalloutFirst;
 }
 
 TEST(Callouts, TimeCallOutsSayHowLateOrEarly) {
     TestDrive t(with_all_callouts());
-    t.s.clock = 100000;
+    t.s.timers.clock = 100000;
     time_callout(t.drive, 100000 - 1350);  // 45 s late
     EXPECT_EQ(queued(t.s, 0), 9);
     EXPECT_EQ(queued(t.s, 1), 16);
@@ -59,8 +59,8 @@ TEST(Callouts, StationCallOutsAboveNineHundredNinetyNineAreTimeCallOuts) {
     LoadedDrive data = with_all_callouts();
     data.line.StationKanko = {{0, 0, 1200}, {0, 0, 7}};
     TestDrive t(data);
-    t.s.clock = 1200 + 700;
-    t.s.next_station_index = 0;
+    t.s.timers.clock = 1200 + 700;
+    t.s.stops.next_station_index = 0;
     station_callout(t.drive, StationOccasion::Arrived);
     EXPECT_EQ(queued(t.s, 0), 7);  // 23 s late: "30 seconds"
     EXPECT_EQ(queued(t.s, 1), 16);

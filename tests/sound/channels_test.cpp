@@ -60,17 +60,17 @@ TEST(VirtualChannels, VolumesAreKeptAndBadChannelsAreReportedAndIgnored) {
 
 TEST(RunningSound, BandsCrossFadeInTenKmhSteps) {
     fixture::TestDrive t(fixture::sample_drive());
-    t.s.train_speed = 35;
+    t.s.motion.train_speed = 35;
     crossfade_running_sound(t.drive);
     EXPECT_EQ(t.channels.volume(3), -602);  // 50 %
     EXPECT_EQ(t.channels.volume(4), -602);
     EXPECT_EQ(t.channels.playing(3), SoundChannels::Playing::Looping);
-    t.s.train_speed = 40;
+    t.s.motion.train_speed = 40;
     crossfade_running_sound(t.drive);
     EXPECT_FALSE(t.channels.is_playing(3));
     EXPECT_EQ(t.channels.volume(4), 0);
     EXPECT_EQ(t.channels.volume(5), -4000);  // 1 %
-    t.s.train_speed = 125;
+    t.s.motion.train_speed = 125;
     crossfade_running_sound(t.drive);
     EXPECT_EQ(t.channels.playing(12), SoundChannels::Playing::Looping);
     EXPECT_TRUE(t.channels.is_playing(5));  // the bands keep their last state
@@ -81,12 +81,12 @@ TEST(StartAndPause, ResumingReplaysWhatWasPlayingFromTheBeginning) {
     t.channels.play_looping(4);
     t.channels.play(14);
     start_or_pause(t.drive);  // pause
-    EXPECT_FALSE(t.s.tick_timer_running);
+    EXPECT_FALSE(t.s.timers.tick_timer_running);
     EXPECT_FALSE(t.channels.is_playing(4));
     EXPECT_EQ(t.drive.view.start_caption, "運転再開(&S)");
-    const int clock = t.s.clock;
+    const int clock = t.s.timers.clock;
     t.run_ms(1000);
-    EXPECT_EQ(t.s.clock, clock);  // nothing moves while paused
+    EXPECT_EQ(t.s.timers.clock, clock);  // nothing moves while paused
     start_or_pause(t.drive);
     EXPECT_EQ(t.channels.playing(4), SoundChannels::Playing::Looping);
     EXPECT_EQ(t.channels.playing(14), SoundChannels::Playing::Once);

@@ -23,23 +23,23 @@ TEST(Doppler, PitchRisesApproachingFallsReceedingAndTheLevelFollowsTheDistance) 
     data.line.Doppler = {point};
     TestDrive t(data);
     const int ch = t.drive.line_channel(kPassing);
-    t.s.train_speed = 61;
+    t.s.motion.train_speed = 61;
     // 25 m before it: cos(atan(3 / 25)) = 0.992877; 1220 / (1220 - 0.992877 x 61) = 1.052237.
-    t.s.train_position = 100000 - 2500;
+    t.s.motion.train_position = 100000 - 2500;
     doppler_points(t.drive);
     EXPECT_EQ(t.channels.playing(ch), SoundChannels::Playing::Looping);
     EXPECT_EQ(t.channels.frequency(ch), 11600);  // 11025 x 1.052237
     EXPECT_EQ(t.channels.volume(ch), -602);      // 2000 log10(0.5): half the range left
     // 25 m past it: 1220 / (1220 + 0.992877 x 61) = 0.952704.
-    t.s.train_position = 100000 + 2500;
+    t.s.motion.train_position = 100000 + 2500;
     doppler_points(t.drive);
     EXPECT_EQ(t.channels.frequency(ch), 10503);
     // At the edge of its range it is silent; beyond it, stopped.
-    t.s.train_position = 100000 + 5000;
+    t.s.motion.train_position = 100000 + 5000;
     doppler_points(t.drive);
     EXPECT_EQ(t.channels.volume(ch), -10000);
     EXPECT_TRUE(t.channels.is_playing(ch));
-    t.s.train_position = 100000 + 5001;
+    t.s.motion.train_position = 100000 + 5001;
     doppler_points(t.drive);
     EXPECT_FALSE(t.channels.is_playing(ch));
 }
@@ -63,8 +63,8 @@ TEST(SoundPoints, AOnceSoundFiresOncePerRunAndAFollowingSoundTracksTheSpeed) {
     std::vector<std::string> ops;
     t.channels.set_recorder([&ops](const std::string& op) { ops.push_back(op); });
     auto at = [&t](int frame, long double speed) {
-        t.s.current_frame = frame;
-        t.s.train_speed = speed;
+        t.s.motion.current_frame = frame;
+        t.s.motion.train_speed = speed;
         line_sound_points(t.drive);
     };
     at(997, 5);
@@ -103,17 +103,17 @@ TEST(EngineSounds, AnElectricMotorSoundFollowsSpeedGateAndMasterLevel) {
     data.vehicle.EngineSound1 = {row};
     TestDrive t(data);
     const int ch = t.drive.engine_channel(0);
-    t.s.train_speed = 50;  // rate 1.0, level 75
+    t.s.motion.train_speed = 50;  // rate 1.0, level 75
     // The drive starts braked in emergency: the master level rises from 1 by 20 a tick.
     shape_engine_sounds(t.drive);
-    EXPECT_EQ(t.s.engine_master, 21);
+    EXPECT_EQ(t.s.sounds.engine_master, 21);
     EXPECT_EQ(t.channels.frequency(ch), 22050);
     EXPECT_EQ(t.channels.volume(ch), -1333);  // 1660 log10(75 x 100 x 21 / 10^6) = -1332.5
     EXPECT_EQ(t.channels.playing(ch), SoundChannels::Playing::Looping);
     shape_engine_sounds(t.drive);
     EXPECT_EQ(t.channels.volume(ch), -850);  // with 41: -850.2
     // Outside its speeds the level counts as 1, which is silent (below -3000).
-    t.s.train_speed = 120;
+    t.s.motion.train_speed = 120;
     shape_engine_sounds(t.drive);
     EXPECT_EQ(t.channels.volume(ch), -10000);
 }

@@ -102,10 +102,10 @@ TEST(Fields, EveryMemberOfTheStateCanBeNamed) {
     std::size_t visited = 0;
     for_each_state_member([&](const char* name, auto member) {
         ++visited;
-        using M = std::remove_cvref_t<decltype(t.s.*member)>;
+        using M = std::remove_cvref_t<decltype(member(t.s))>;
         std::string field = name;
         if constexpr (requires { typename M::value_type; } && !std::is_same_v<M, std::string>) {
-            if ((t.s.*member).empty()) return;  // filled as the drive goes
+            if (member(t.s).empty()) return;  // filled as the drive goes
             field += "[0]";
         }
         EXPECT_TRUE(find_field(t.drive, field)) << field;

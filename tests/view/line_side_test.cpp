@@ -20,12 +20,12 @@ TEST(Gradient, TheBoardShowsTheSectionWithOneDecimal) {
 
 TEST(StopLine, OneHundredMetresBeforeTheStop) {
     fixture::TestDrive t(fixture::sample_drive());
-    t.s.stop_remaining = 10000;
+    t.s.stops.stop_remaining = 10000;
     show_stop_line(t.drive);
     EXPECT_EQ(t.drive.view.stopline_top, 142);
     EXPECT_EQ(t.drive.view.remain_top, 160);
     EXPECT_EQ(t.drive.view.remain, "100");
-    t.s.stop_remaining = 25000;
+    t.s.stops.stop_remaining = 25000;
     show_stop_line(t.drive);
     EXPECT_EQ(t.drive.view.stopline_top, -30);
 }
@@ -35,7 +35,7 @@ TEST(ValueDisplay, FilledOnlyWhileShown) {
     fill_value_display(t.drive);
     EXPECT_TRUE(t.drive.view.values.empty());
     press_virtual_key(t.drive, VirtualKey::F5, false);
-    t.s.preceding_train_frame = 3500;
+    t.s.protection.preceding_train_frame = 3500;
     fill_value_display(t.drive);
     auto value = [&t](const std::string& label) {
         for (const auto& [l, text] : t.drive.view.values)
@@ -50,18 +50,18 @@ TEST(ValueDisplay, FilledOnlyWhileShown) {
 
 TEST(Hints, StoppingAtTheBufferAsksForTheTurnBack) {
     TestDrive t(sample_drive());  // buffer frame 9000
-    t.s.train_speed = 0;
-    t.s.current_frame = 8900;
+    t.s.motion.train_speed = 0;
+    t.s.motion.current_frame = 8900;
     EXPECT_EQ(build_hint(t.drive), "0BackSpaceキーを押して方向を転換し、発車してください。");
     press_virtual_key(t.drive, VirtualKey::Backspace, false);
-    EXPECT_EQ(t.s.current_frame, 9001);
-    EXPECT_EQ(t.s.submovie_mode, SubmovieMode::TurnedBack);
-    t.s.system_eb = true;
+    EXPECT_EQ(t.s.motion.current_frame, 9001);
+    EXPECT_EQ(t.s.video.submovie_mode, SubmovieMode::TurnedBack);
+    t.s.brake.system_eb = true;
     EXPECT_EQ(build_hint(t.drive), "0非常ブレーキを入れ、リセットキーを押してください。");
-    t.s.system_eb = false;
-    t.s.current_frame = 500;
-    t.s.stop_remaining = 30000;  // 300 m at 80 km/h: 125 m + 355.6 m of braking
-    t.s.train_speed = 80;
+    t.s.brake.system_eb = false;
+    t.s.motion.current_frame = 500;
+    t.s.stops.stop_remaining = 30000;  // 300 m at 80 km/h: 125 m + 355.6 m of braking
+    t.s.motion.train_speed = 80;
     EXPECT_EQ(build_hint(t.drive), "0（停車駅接近）");
     update_hint(t.drive);
     EXPECT_EQ(t.drive.view.video_notice, "（停車駅接近）");
@@ -70,13 +70,13 @@ TEST(Hints, StoppingAtTheBufferAsksForTheTurnBack) {
 TEST(Hints, AClearedHintIsTakenOffAStandingTrainsPicture) {
     TestDrive t(sample_drive());
     t.drive.options.explanation_mode = true;
-    t.s.train_speed = 0;
-    t.s.current_frame = 500;
-    t.s.system_eb = true;
+    t.s.motion.train_speed = 0;
+    t.s.motion.current_frame = 500;
+    t.s.brake.system_eb = true;
     update_hint(t.drive);
     EXPECT_EQ(t.drive.view.video_notice, "非常ブレーキを入れ、リセットキーを押してください。");
     t.drive.view.drawn_frame = 500;  // drawn with the notice
-    t.s.system_eb = false;           // the ATS reset
+    t.s.brake.system_eb = false;     // the ATS reset
     update_hint(t.drive);
     EXPECT_EQ(t.drive.view.video_notice, "");
     EXPECT_NE(t.drive.view.drawn_frame, 500);  // fetched again, without it

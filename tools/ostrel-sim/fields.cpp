@@ -78,16 +78,16 @@ struct StateMembers {
     std::map<std::string, std::function<std::optional<FieldReader>(const Drive&, std::size_t)>>
         tables;
 
-    template <class M>
-    void operator()(const char* name, M DriveState::*member) {
+    template <class Get>
+    void operator()(const char* name, Get get) {
+        using M = std::remove_cvref_t<decltype(get(std::declval<const DriveState&>()))>;
         if constexpr (Scalar<M>) {
-            scalars[name] = [member](const Drive& d) { return value_text(d.s.*member); };
+            scalars[name] = [get](const Drive& d) { return value_text(get(d.s)); };
         } else {
-            tables[name] = [member](const Drive& drive,
-                                    std::size_t i) -> std::optional<FieldReader> {
-                if (i >= (drive.s.*member).size()) return std::nullopt;
-                return [member, i](const Drive& d) {
-                    return value_text(static_cast<typename M::value_type>((d.s.*member)[i]));
+            tables[name] = [get](const Drive& drive, std::size_t i) -> std::optional<FieldReader> {
+                if (i >= get(drive.s).size()) return std::nullopt;
+                return [get, i](const Drive& d) {
+                    return value_text(static_cast<typename M::value_type>(get(d.s)[i]));
                 };
             };
         }

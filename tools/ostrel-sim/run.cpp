@@ -333,7 +333,7 @@ void run_drive(const LoadedDrive& loaded, const RunOptions& options, std::ostrea
         }
         if (options.progress && ticks % 10 == 0) {
             *options.progress << "\r" << drive.view.Label4 << "  " << drive.view.digi_speed << "  "
-                              << clock_text(drive.s.clock) << "      " << std::flush;
+                              << clock_text(drive.s.timers.clock) << "      " << std::flush;
         }
         if (++ticks % every == 0) {
             out << t;

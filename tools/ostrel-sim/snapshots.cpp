@@ -76,11 +76,11 @@ VideoSource& SnapshotCamera::video() {
 void SnapshotCamera::take(const Drive& d, const std::string& file) {
     // What the window would show: the frame of the moment, fetched now, unless the drive has
     // not started.
-    const bool started = d.s.tick_timer_running || d.s.tick_count > 0;
+    const bool started = d.s.timers.tick_timer_running || d.s.timers.tick_count > 0;
     VideoWanted wanted;
-    wanted.frame = d.s.current_frame;
-    wanted.submovie_mode = d.s.submovie_mode;
-    wanted.frame_sub = d.s.frame_sub;
+    wanted.frame = d.s.motion.current_frame;
+    wanted.submovie_mode = d.s.video.submovie_mode;
+    wanted.frame_sub = d.s.video.frame_sub;
     wanted.video_length = d.video_length;
     wanted.running = started;
     wanted.notice = d.view.video_notice;
