@@ -75,7 +75,7 @@ DrivingWindow::DrivingWindow(Program& program, const DriveSelection& selection,
 
     fast_step_thread_ = std::make_unique<FastStepThread>(session_->mutex(), d, log_);
     tick_timer_ = new DeadlineTimer(
-        std::chrono::milliseconds(100), [this](auto planned) { on_tick_timer(planned); }, this);
+        std::chrono::milliseconds(kTickMs), [this](auto planned) { on_tick_timer(planned); }, this);
     paint_timer_ = new QTimer(this);
     paint_timer_->setTimerType(Qt::PreciseTimer);
     connect(paint_timer_, &QTimer::timeout, this, [this] { cab_view->request(); });

@@ -9,6 +9,8 @@
 #include <mutex>
 #include <thread>
 
+#include "drive/units.h"
+
 namespace ostrel {
 struct Drive;
 }
@@ -20,7 +22,7 @@ class TimingLog;
 class FastStepThread {
   public:
     using Clock = std::chrono::steady_clock;
-    static constexpr std::chrono::milliseconds kPeriod{33};
+    static constexpr std::chrono::milliseconds kPeriod{kFastStepMs};
 
     FastStepThread(std::mutex& drive_mutex, Drive& drive, TimingLog* log);
     // Stops the thread; no step runs after it returns.

@@ -10,12 +10,9 @@
 
 #include "core/fixed4.h"
 #include "drive/channels.h"
+#include "drive/units.h"
 
 namespace ostrel {
-
-// What the state holds where there is nothing: no aspect shown, no limit in force, no pattern,
-// no call-out due, no crew-change station.
-inline constexpr int kNone = 999;
 
 // What the route video area shows.
 enum class SubmovieMode : int {

@@ -57,9 +57,10 @@ void emergency_sound(Drive& d) {
 void ats_acknowledge(Drive& d) {
     DriveState& s = d.s;
     const int chime = d.vehicle.Sound_Ats2;
-    if (s.protection.ats_limit == 998 && at_standstill(d) && d.sound.is_playing(chime))
+    if (s.protection.ats_limit == kStopSignalAhead && at_standstill(d) && d.sound.is_playing(chime))
         d.sound.stop(chime);
-    if (s.protection.ats_limit != 998 && d.sound.is_playing(chime)) d.sound.stop(chime);
+    if (s.protection.ats_limit != kStopSignalAhead && d.sound.is_playing(chime))
+        d.sound.stop(chime);
     if (s.protection.ats_chime) {
         // The chime that was to replace the alarm is called off before it sounded: the alarm
         // goes quiet and its lamp out here, as the chime would have done, or the alarm would

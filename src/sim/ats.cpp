@@ -32,7 +32,7 @@ void warning_ats(Drive& d) {
             if (!(1 <= past && past <= 9)) continue;
             if (veh.ATS_Type == 0 && veh.ATS_Alert == 0 && sig[i].type() >= 1 &&
                 stop_aspect(s.protection.row_aspect[i]))
-                s.protection.ats_limit = 998;
+                s.protection.ats_limit = kStopSignalAhead;
             if (veh.ATS_Alert == 1 && proceed_aspect(s.protection.signal_aspect))
                 s.protection.ats_limit = kNone;
         }
@@ -60,7 +60,7 @@ void warning_ats(Drive& d) {
     if (s.controls.brake_notch != -veh.Brake && !s.protection.ats_acknowledged) {
         if ((veh.ATS_Alert == 1 && s.protection.ats_limit < v) ||
             (veh.ATS_Alert == 0 &&
-             (s.protection.ats_limit == 998 || s.protection.ats_limit == 0))) {
+             (s.protection.ats_limit == kStopSignalAhead || s.protection.ats_limit == 0))) {
             s.protection.ats_alarm = true;
             s.protection.ats_chime = false;
         }

@@ -20,7 +20,7 @@ void VirtualClock::advance_to(std::int64_t end_ms, const ClockHooks& hooks) {
     auto ended = [&hooks] { return hooks.ended && hooks.ended(); };
     // The next time anything happens: a step or an input.
     auto next_after = [&hooks](std::int64_t t) {
-        std::int64_t next = std::min(next_multiple(t, 33), next_multiple(t, 100));
+        std::int64_t next = std::min(next_multiple(t, kFastStepMs), next_multiple(t, kTickMs));
         if (hooks.next_input_after)
             if (auto input = hooks.next_input_after(t); input && *input > t)
                 next = std::min(next, *input);
@@ -32,8 +32,8 @@ void VirtualClock::advance_to(std::int64_t end_ms, const ClockHooks& hooks) {
         if (hooks.inputs) hooks.inputs(t);
         if (ended()) return;
         const DriveState& s = drive_.s;
-        if (t > 0 && t % 33 == 0 && s.timers.fast_timer_running) fast_step(drive_);
-        if (t > 0 && t % 100 == 0 && s.timers.tick_timer_running) {
+        if (t > 0 && t % kFastStepMs == 0 && s.timers.fast_timer_running) fast_step(drive_);
+        if (t > 0 && t % kTickMs == 0 && s.timers.tick_timer_running) {
             tick(drive_);
             if (hooks.after_tick) hooks.after_tick(t);
         }
