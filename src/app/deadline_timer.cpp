@@ -6,7 +6,7 @@ namespace ostrel::app {
 
 DeadlineTimer::DeadlineTimer(std::chrono::milliseconds period,
                              std::function<void(Clock::time_point)> fire, QObject* parent)
-    : QObject(parent), period_(period), fire_(std::move(fire)) {
+    : QObject(parent), fire_(std::move(fire)), schedule_(period) {
     timer_.setSingleShot(true);
     timer_.setTimerType(Qt::PreciseTimer);
     connect(&timer_, &QTimer::timeout, this, [this] { timeout(); });
@@ -15,7 +15,7 @@ DeadlineTimer::DeadlineTimer(std::chrono::milliseconds period,
 void DeadlineTimer::start() {
     if (running_) return;
     running_ = true;
-    deadline_ = Clock::now() + period_;
+    schedule_.start(Clock::now());
     arm();
 }
 
@@ -25,21 +25,21 @@ void DeadlineTimer::stop() {
 }
 
 void DeadlineTimer::arm() {
-    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline_ - Clock::now());
+    const auto left =
+        std::chrono::ceil<std::chrono::milliseconds>(schedule_.deadline() - Clock::now());
     timer_.start(std::max(std::chrono::milliseconds(0), left));
 }
 
 void DeadlineTimer::timeout() {
     // A precise timer may wake a little early: wait for the deadline itself.
-    if (Clock::now() < deadline_) {
+    const Clock::time_point planned = schedule_.deadline();
+    if (Clock::now() < planned) {
         arm();
         return;
     }
-    const Clock::time_point planned = deadline_;
-    deadline_ += period_;
     fire_(planned);  // may stop the timer, or start it again
-    if (!running_) return;
-    if (Clock::now() - deadline_ > std::chrono::seconds(1)) deadline_ = Clock::now() + period_;
+    if (!running_ || schedule_.deadline() != planned) return;
+    schedule_.step_done(Clock::now());
     arm();
 }
 

@@ -1,12 +1,13 @@
 #pragma once
-// A periodic timer on the UI thread whose times are absolute: origin + n x period. Each
-// timeout is armed for the time left to the next deadline, so a late call never shifts the
-// ones after it; after a stall of more than a second the schedule starts again from now.
+// A periodic timer on the UI thread on a deadline schedule: each timeout is armed for the time
+// left to the next deadline.
 
 #include <QObject>
 #include <QTimer>
 #include <chrono>
 #include <functional>
+
+#include "app/deadline_schedule.h"
 
 namespace ostrel::app {
 
@@ -25,10 +26,9 @@ class DeadlineTimer : public QObject {
     void arm();
     void timeout();
 
-    std::chrono::milliseconds period_;
     std::function<void(Clock::time_point)> fire_;
     QTimer timer_;
-    Clock::time_point deadline_;
+    DeadlineSchedule schedule_;
     bool running_ = false;
 };
 

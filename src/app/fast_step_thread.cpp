@@ -1,5 +1,7 @@
 #include "app/fast_step_thread.h"
 
+#include "app/deadline_schedule.h"
+
 #include "app/timing_log.h"
 #include "drive/drive.h"
 #include "sim/steps.h"
@@ -40,15 +42,16 @@ int FastStepThread::steps() const {
 void FastStepThread::run() {
     std::unique_lock control(control_);
     int generation = -1;
-    Clock::time_point deadline;
+    DeadlineSchedule schedule(kPeriod);
     while (true) {
         wake_.wait(control, [this] { return quit_ || running_; });
         if (quit_) return;
         if (generation != generation_) {
             generation = generation_;
-            deadline = Clock::now() + kPeriod;
+            schedule.start(Clock::now());
         }
         // Wait for the deadline, or for a pause or the end.
+        const Clock::time_point deadline = schedule.deadline();
         if (wake_.wait_until(control, deadline, [this, generation] {
                 return quit_ || !running_ || generation != generation_;
             }))
@@ -63,9 +66,7 @@ void FastStepThread::run() {
         if (log_) log_->record("fast", deadline, start, end);
         control.lock();
         ++steps_;
-        deadline += kPeriod;
-        // After a stall (a suspended machine, a debugger) start again rather than catch up.
-        if (end - deadline > std::chrono::seconds(1)) deadline = end + kPeriod;
+        schedule.step_done(end);
     }
 }
 

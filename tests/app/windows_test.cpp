@@ -31,6 +31,7 @@
 #include <unistd.h>
 
 #include "app/controller_dialogs.h"
+#include "app/deadline_schedule.h"
 #include "app/demo_writer.h"
 #include "app/drive_session.h"
 #include "app/driving_view.h"
@@ -854,4 +855,19 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("ostrel"));
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
+}
+
+TEST(DeadlineSchedule, ALateStepShiftsNothingAndAStallStartsAgainFromItsEnd) {
+    using namespace std::chrono_literals;
+    using ostrel::app::DeadlineSchedule;
+    const DeadlineSchedule::Clock::time_point t0{};
+    DeadlineSchedule schedule(100ms);
+    schedule.start(t0);
+    EXPECT_EQ(schedule.deadline(), t0 + 100ms);
+    schedule.step_done(t0 + 101ms);  // on time
+    EXPECT_EQ(schedule.deadline(), t0 + 200ms);
+    schedule.step_done(t0 + 900ms);  // 700 ms late: the steps after it keep their times
+    EXPECT_EQ(schedule.deadline(), t0 + 300ms);
+    schedule.step_done(t0 + 1500ms);  // more than a second behind: no catching up
+    EXPECT_EQ(schedule.deadline(), t0 + 1600ms);
 }
