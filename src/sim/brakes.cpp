@@ -19,195 +19,189 @@ long double r(Fixed4 p) {
     return p.to_real();
 }
 
-void automatic_air_brake(Drive& d) {
-    DriveState& s = d.s;
-    const Vehicle& v = d.vehicle;
+void automatic_air_brake(AirBrakeState& b, const ControlState& c, const Vehicle& v) {
     const long double up = v.BrakeUp, down = v.BrakeDown;
-    const int a =
-        (s.brake.system_eb || s.brake.system_service_brake) ? -4 : s.controls.applied_brake_notch;
+    const int a = (b.system_eb || b.system_service_brake) ? -4 : c.applied_brake_notch;
     switch (a) {
         case 0:
-            if (s.brake.bc_pressure < s.brake.er_pressure) add(s.brake.bc_pressure, -down / 30);
-            add(s.brake.er_pressure, down / 75);
-            at_least_zero(s.brake.bc_pressure);
-            if (r(s.brake.er_pressure) > 490) {
-                s.brake.er_pressure = Fixed4::from_int(490);
+            if (b.bc_pressure < b.er_pressure) add(b.bc_pressure, -down / 30);
+            add(b.er_pressure, down / 75);
+            at_least_zero(b.bc_pressure);
+            if (r(b.er_pressure) > 490) {
+                b.er_pressure = Fixed4::from_int(490);
             } else {
-                add(s.brake.mr_pressure, -up / 600);
+                add(b.mr_pressure, -up / 600);
             }
             break;
         case -1:
-            if (r(s.brake.er_pressure) < 490) {
-                add(s.brake.er_pressure, down / 75);
-                add(s.brake.mr_pressure, -up / 600);
+            if (r(b.er_pressure) < 490) {
+                add(b.er_pressure, down / 75);
+                add(b.mr_pressure, -up / 600);
             }
             break;
         case -2:
             break;
         case -3:
-            if (s.brake.bc_pressure.raw < Fixed4::from_int(v.EBPress).raw &&
-                r(s.brake.bc_pressure) < (490 - r(s.brake.er_pressure)) * 4.6L) {
-                add(s.brake.bc_pressure, up / 30);
-                add(s.brake.sap_pressure, -up / 90);
+            if (b.bc_pressure.raw < Fixed4::from_int(v.EBPress).raw &&
+                r(b.bc_pressure) < (490 - r(b.er_pressure)) * 4.6L) {
+                add(b.bc_pressure, up / 30);
+                add(b.sap_pressure, -up / 90);
             }
-            add(s.brake.er_pressure, -up / 138);
-            at_least_zero(s.brake.er_pressure);
-            at_least_zero(s.brake.sap_pressure);
+            add(b.er_pressure, -up / 138);
+            at_least_zero(b.er_pressure);
+            at_least_zero(b.sap_pressure);
             break;
         default:  // emergency
-            if (r(s.brake.bc_pressure) < v.EBPress) {
-                add(s.brake.bc_pressure, up / 9);
-                add(s.brake.mr_pressure, -up / 99);
-                add(s.brake.sap_pressure, -down / 90);
+            if (r(b.bc_pressure) < v.EBPress) {
+                add(b.bc_pressure, up / 9);
+                add(b.mr_pressure, -up / 99);
+                add(b.sap_pressure, -down / 90);
             }
-            add(s.brake.er_pressure, -up / 18);
-            at_least_zero(s.brake.sap_pressure);
-            at_least_zero(s.brake.mr_pressure);
-            at_least_zero(s.brake.er_pressure);
+            add(b.er_pressure, -up / 18);
+            at_least_zero(b.sap_pressure);
+            at_least_zero(b.mr_pressure);
+            at_least_zero(b.er_pressure);
             break;
     }
 }
 
-void electro_pneumatic_brake(Drive& d) {
-    DriveState& s = d.s;
-    const Vehicle& v = d.vehicle;
+void electro_pneumatic_brake(AirBrakeState& b, const ControlState& c, const Vehicle& v) {
     const long double up = v.BrakeUp, down = v.BrakeDown;
-    const int B = v.Brake, sn = s.controls.sap_notch, a = s.controls.applied_brake_notch;
+    const int B = v.Brake, sn = c.sap_notch, a = c.applied_brake_notch;
     const long double release_er = v.EBPress * (1 - 1.0L / B);
-    if (s.brake.system_eb || s.brake.system_service_brake) {
+    if (b.system_eb || b.system_service_brake) {
         // The two system brakes are separate rules: with both set (the pattern ATS sets the
         // service brake, then the emergency brake) both apply.
-        if (s.brake.system_eb) {
-            if (r(s.brake.bc_pressure) < v.EBPress) {
-                add(s.brake.bc_pressure, up / 15);
-                add(s.brake.mr_pressure, -up / 300);
+        if (b.system_eb) {
+            if (r(b.bc_pressure) < v.EBPress) {
+                add(b.bc_pressure, up / 15);
+                add(b.mr_pressure, -up / 300);
             }
-            add(s.brake.er_pressure, -up / 10);
-            add(s.brake.sap_pressure, -up / 10);
-            at_least_zero(s.brake.er_pressure);
-            at_least_zero(s.brake.sap_pressure);
+            add(b.er_pressure, -up / 10);
+            add(b.sap_pressure, -up / 10);
+            at_least_zero(b.er_pressure);
+            at_least_zero(b.sap_pressure);
         }
-        if (s.brake.system_service_brake) {
-            if (r(s.brake.bc_pressure) < v.EBPress) {
-                add(s.brake.bc_pressure, up / 60);
-                add(s.brake.mr_pressure, -up / 300);
+        if (b.system_service_brake) {
+            if (r(b.bc_pressure) < v.EBPress) {
+                add(b.bc_pressure, up / 60);
+                add(b.mr_pressure, -up / 300);
             }
-            if (r(s.brake.sap_pressure) < v.SAPPress) add(s.brake.sap_pressure, up / 45);
+            if (r(b.sap_pressure) < v.SAPPress) add(b.sap_pressure, up / 45);
         }
     } else {
         if (-B < sn && sn < 0) {
             long double target = static_cast<long double>(v.SAPPress) / (B - 1) * std::abs(sn);
-            if (r(s.brake.sap_pressure) + 10 < target) add(s.brake.sap_pressure, up / 45);
-            if (r(s.brake.sap_pressure) > target) add(s.brake.sap_pressure, -down / 45);
+            if (r(b.sap_pressure) + 10 < target) add(b.sap_pressure, up / 45);
+            if (r(b.sap_pressure) > target) add(b.sap_pressure, -down / 45);
         }
         if (-B < a && a < 0) {
             long double target = static_cast<long double>(v.EBPress) / (B - 1) * std::abs(a);
-            if (r(s.brake.bc_pressure) + 10 < target) {
-                add(s.brake.bc_pressure, up / 30);
-                add(s.brake.mr_pressure, -up / 300);
+            if (r(b.bc_pressure) + 10 < target) {
+                add(b.bc_pressure, up / 30);
+                add(b.mr_pressure, -up / 300);
             }
-            if (r(s.brake.bc_pressure) > target && r(s.brake.er_pressure) >= release_er)
-                add(s.brake.bc_pressure, -down / 30);
-            at_least_zero(s.brake.bc_pressure);
-            at_least_zero(s.brake.sap_pressure);
+            if (r(b.bc_pressure) > target && r(b.er_pressure) >= release_er)
+                add(b.bc_pressure, -down / 30);
+            at_least_zero(b.bc_pressure);
+            at_least_zero(b.sap_pressure);
         }
         if (a == -B) {
-            if (r(s.brake.bc_pressure) < v.EBPress) {
-                add(s.brake.bc_pressure, up / 10);
-                add(s.brake.mr_pressure, -up / 150);
+            if (r(b.bc_pressure) < v.EBPress) {
+                add(b.bc_pressure, up / 10);
+                add(b.mr_pressure, -up / 150);
             }
-            add(s.brake.er_pressure, -up / 10);
-            add(s.brake.sap_pressure, -up / 10);
-            at_least_zero(s.brake.er_pressure);
-            at_least_zero(s.brake.sap_pressure);
+            add(b.er_pressure, -up / 10);
+            add(b.sap_pressure, -up / 10);
+            at_least_zero(b.er_pressure);
+            at_least_zero(b.sap_pressure);
         }
-        if (s.brake.bc_pressure.raw > 0 && a == 0 && r(s.brake.er_pressure) >= release_er) {
-            if (r(s.brake.bc_pressure) > 200) add(s.brake.bc_pressure, -down / 30);
-            if (r(s.brake.bc_pressure) > 100 && r(s.brake.bc_pressure) <= 200)
-                add(s.brake.bc_pressure, -down / 60);
-            if (r(s.brake.bc_pressure) <= 100) add(s.brake.bc_pressure, -down / 120);
-            if (r(s.brake.sap_pressure) > 200) add(s.brake.sap_pressure, -down / 30);
-            if (r(s.brake.sap_pressure) > 50 && r(s.brake.sap_pressure) <= 200)
-                add(s.brake.sap_pressure, -down / 60);
-            if (r(s.brake.sap_pressure) <= 50) add(s.brake.sap_pressure, -down / 120);
-            at_least_zero(s.brake.bc_pressure);
-            at_least_zero(s.brake.sap_pressure);
+        if (b.bc_pressure.raw > 0 && a == 0 && r(b.er_pressure) >= release_er) {
+            if (r(b.bc_pressure) > 200) add(b.bc_pressure, -down / 30);
+            if (r(b.bc_pressure) > 100 && r(b.bc_pressure) <= 200) add(b.bc_pressure, -down / 60);
+            if (r(b.bc_pressure) <= 100) add(b.bc_pressure, -down / 120);
+            if (r(b.sap_pressure) > 200) add(b.sap_pressure, -down / 30);
+            if (r(b.sap_pressure) > 50 && r(b.sap_pressure) <= 200) add(b.sap_pressure, -down / 60);
+            if (r(b.sap_pressure) <= 50) add(b.sap_pressure, -down / 120);
+            at_least_zero(b.bc_pressure);
+            at_least_zero(b.sap_pressure);
         }
     }
     if (a >= 1 - B) {
-        add(s.brake.er_pressure, down / 150);
-        if (r(s.brake.er_pressure) > 500) s.brake.er_pressure = Fixed4::from_int(500);
+        add(b.er_pressure, down / 150);
+        if (r(b.er_pressure) > 500) b.er_pressure = Fixed4::from_int(500);
     }
 }
 
-void electric_command_brake(Drive& d) {
-    DriveState& s = d.s;
-    const Vehicle& v = d.vehicle;
+void electric_command_brake(AirBrakeState& b, const ControlState& c, const Vehicle& v) {
     const long double up = v.BrakeUp, down = v.BrakeDown;
-    const int B = v.Brake, a = s.controls.applied_brake_notch;
-    if (s.brake.system_eb || s.brake.system_service_brake) {
-        if (r(s.brake.bc_pressure) < v.EBPress) add(s.brake.bc_pressure, 1.3L * up / 30);
+    const int B = v.Brake, a = c.applied_brake_notch;
+    if (b.system_eb || b.system_service_brake) {
+        if (r(b.bc_pressure) < v.EBPress) add(b.bc_pressure, 1.3L * up / 30);
         return;
     }
     if (-B < a && a < 0) {
         long double target = static_cast<long double>(v.EBPress) / B * std::abs(a);
-        if (r(s.brake.bc_pressure) + 10 < target) {
-            add(s.brake.bc_pressure, up / 30);
-            add(s.brake.mr_pressure, -up / 300);
+        if (r(b.bc_pressure) + 10 < target) {
+            add(b.bc_pressure, up / 30);
+            add(b.mr_pressure, -up / 300);
         }
-        if (r(s.brake.bc_pressure) > target) add(s.brake.bc_pressure, -down / 30);
-        at_least_zero(s.brake.bc_pressure);
+        if (r(b.bc_pressure) > target) add(b.bc_pressure, -down / 30);
+        at_least_zero(b.bc_pressure);
     }
-    if (a == -B && r(s.brake.bc_pressure) < v.EBPress) add(s.brake.bc_pressure, 1.3L * up / 30);
-    if (s.brake.bc_pressure.raw > 0 && a == 0) {
-        if (r(s.brake.bc_pressure) >= 200) add(s.brake.bc_pressure, -down / 30);
-        if (r(s.brake.bc_pressure) >= 100 && r(s.brake.bc_pressure) < 200)
-            add(s.brake.bc_pressure, -down / 30);
-        if (r(s.brake.bc_pressure) < 100) add(s.brake.bc_pressure, -down / 37.5L);
-        at_least_zero(s.brake.bc_pressure);
+    if (a == -B && r(b.bc_pressure) < v.EBPress) add(b.bc_pressure, 1.3L * up / 30);
+    if (b.bc_pressure.raw > 0 && a == 0) {
+        if (r(b.bc_pressure) >= 200) add(b.bc_pressure, -down / 30);
+        if (r(b.bc_pressure) >= 100 && r(b.bc_pressure) < 200) add(b.bc_pressure, -down / 30);
+        if (r(b.bc_pressure) < 100) add(b.bc_pressure, -down / 37.5L);
+        at_least_zero(b.bc_pressure);
     }
 }
 
-void cylinder_gauge(Drive& d) {
-    DriveState& s = d.s;
-    const Vehicle& v = d.vehicle;
+void cylinder_gauge(AirBrakeState& b, const ControlState& c, const MotionState& m,
+                    const Vehicle& v) {
     const long double up = v.BrakeUp;
-    Fixed4& gauge = s.brake.bc_gauge_pressure;
+    Fixed4& gauge = b.bc_gauge_pressure;
     if (v.Mc == 0) {
-        long double diff = std::abs(r(s.brake.bc_pressure) - r(gauge));
+        long double diff = std::abs(r(b.bc_pressure) - r(gauge));
         long double step = diff > 50 ? up / 45 : diff > 30 ? up / 105 : diff > 15 ? up / 150 : 1;
-        if (gauge > s.brake.bc_pressure) add(gauge, -step);
-        if (gauge < s.brake.bc_pressure) add(gauge, step);
+        if (gauge > b.bc_pressure) add(gauge, -step);
+        if (gauge < b.bc_pressure) add(gauge, step);
         return;
     }
     const int B = v.Brake;
     const bool electric_brake =
-        (v.BrakeType == 2 || r(s.brake.er_pressure) >= v.EBPress * (1 - 1.0L / B)) &&
-        s.controls.applied_brake_notch != -B && s.motion.train_speed >= v.Lose_elec &&
-        (s.motion.train_speed == v.Lose_elec || r(s.brake.bc_pressure) >= v.ELBR);
-    Fixed4 ceiling = electric_brake ? Fixed4::from_int(v.ELBR) : s.brake.bc_pressure;
+        (v.BrakeType == 2 || r(b.er_pressure) >= v.EBPress * (1 - 1.0L / B)) &&
+        c.applied_brake_notch != -B && m.train_speed >= v.Lose_elec &&
+        (m.train_speed == v.Lose_elec || r(b.bc_pressure) >= v.ELBR);
+    Fixed4 ceiling = electric_brake ? Fixed4::from_int(v.ELBR) : b.bc_pressure;
     if (gauge < ceiling) add(gauge, up / 45);
     if (gauge > ceiling) add(gauge, -up / 45);
 }
 
 }  // namespace
 
-void update_brake_pressures(Drive& d) {
-    if (d.vehicle.Brake <= 0) return;  // a brake without positions has nothing to model
-    switch (d.vehicle.BrakeType) {
+void update_brake_pressures(AirBrakeState& brake, const ControlState& controls,
+                            const MotionState& motion, const Vehicle& vehicle) {
+    if (vehicle.Brake <= 0) return;  // a brake without positions has nothing to model
+    switch (vehicle.BrakeType) {
         case 0:
-            automatic_air_brake(d);
+            automatic_air_brake(brake, controls, vehicle);
             break;
         case 1:
-            electro_pneumatic_brake(d);
+            electro_pneumatic_brake(brake, controls, vehicle);
             break;
         case 2:
-            electric_command_brake(d);
+            electric_command_brake(brake, controls, vehicle);
             break;
         default:
             break;
     }
-    cylinder_gauge(d);
+    cylinder_gauge(brake, controls, motion, vehicle);
+}
+
+void update_brake_pressures(Drive& d) {
+    update_brake_pressures(d.s.brake, d.s.controls, d.s.motion, d.vehicle);
 }
 
 void apply_brake_force(Drive& d) {

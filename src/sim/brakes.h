@@ -5,8 +5,15 @@
 namespace ostrel {
 
 struct Drive;
+struct AirBrakeState;
+struct ControlState;
+struct MotionState;
+struct Vehicle;
 
-// Fast step: the pressures of this vehicle's brake, then the cylinder gauge.
+// Fast step: the pressures of this vehicle's brake, then the cylinder gauge. The air brake's
+// rules read the notches as applied and the speed, and write the brake's state only.
+void update_brake_pressures(AirBrakeState& brake, const ControlState& controls,
+                            const MotionState& motion, const Vehicle& vehicle);
 void update_brake_pressures(Drive& d);
 
 // Tick.
