@@ -48,8 +48,10 @@ void Program::create_windows() {
     if (options_.autopilot) {
         // Attract mode: through the title to the limited express with the first train.
         QTimer::singleShot(300, title_, [this] {
-            if (title_->title_state == 1) title_->title_picture_clicked();
-            if (title_->title_state == 2) title_->title_picture_clicked();
+            if (title_->title_state == TitleWindow::Stage::SlideShow)
+                title_->title_picture_clicked();
+            if (title_->title_state == TitleWindow::Stage::TitlePicture)
+                title_->title_picture_clicked();
             title_->choose_line(1);
             title_->choose_train(1);
         });

@@ -155,7 +155,7 @@ void TitleWindow::start_up() {
     set_client_size(480, 270, true);
     menu_ticks = 0;
     animation_timer->start();
-    title_state = 1;
+    title_state = Stage::SlideShow;
     opening_movie = "move\\opening.avi";
     if (movie_player->plays_video() && resolve_path(program_.program_dir(), opening_movie)) {
         if (movie_player->open(opening_movie)) {
@@ -174,7 +174,7 @@ void TitleWindow::start_up() {
 }
 
 void TitleWindow::animate() {
-    if (title_state == 1) ++slide_ticks;
+    if (title_state == Stage::SlideShow) ++slide_ticks;
     if (slide_ticks == 1) load_title_picture("image\\title\\01.jpg");
     for (int k = 1; k <= 22; ++k) {
         if (slide_ticks == 50 * k) {
@@ -183,7 +183,7 @@ void TitleWindow::animate() {
             load_title_picture(name);
         }
     }
-    if (slide_ticks == 1150 && title_state == 1) title_picture_clicked();
+    if (slide_ticks == 1150 && title_state == Stage::SlideShow) title_picture_clicked();
     // The window takes the size of the picture it shows, centred again when that changes (the
     // opening movie's 480 x 270 grows to the slides' 800 x 600).
     if (!picture->pixmap().isNull() && size() != picture->size())
@@ -194,7 +194,7 @@ void TitleWindow::animate() {
         movie_player->open("sound\\41307.wav");
         movie_player->play();
     }
-    if (title_state == 3) {
+    if (title_state == Stage::Menus) {
         ++menu_ticks;
         quit_button->hide();
         for (int i = 0; i < 5; ++i)
@@ -217,14 +217,14 @@ void TitleWindow::opening_movie_clicked() {
 }
 
 void TitleWindow::title_picture_clicked() {
-    if (title_state == 1) {
-        title_state = 2;
+    if (title_state == Stage::SlideShow) {
+        title_state = Stage::TitlePicture;
         quit_button->show();
         click_to_start->show();
         click_to_start->raise();
         load_title_picture(title_picture);
-    } else if (title_state == 2) {
-        title_state = 3;
+    } else if (title_state == Stage::TitlePicture) {
+        title_state = Stage::Menus;
         load_title_picture("image\\title\\title2.jpg");
         quit_button->hide();
         click_to_start->hide();
@@ -387,7 +387,7 @@ void TitleWindow::show_readme(const QString& file) {
 }
 
 void TitleWindow::back_to_lines() {
-    title_state = 2;
+    title_state = Stage::TitlePicture;
     load_title_picture(title_picture);
     for (ImageControl* l : line)
         l->hide();

@@ -40,7 +40,11 @@ class TitleWindow : public QWidget {
     void quit_program();
 
     // Title state, readable by tests.
-    int title_state = 1, slide_ticks = 0, menu_ticks = 0;
+    // The slide show before a click, the title picture with "クリックしてスタート", then the
+    // line and train menus.
+    enum class Stage { SlideShow = 1, TitlePicture = 2, Menus = 3 };
+    Stage title_state = Stage::SlideShow;
+    int slide_ticks = 0, menu_ticks = 0;
     bool any_train = false;
     std::string title_picture, opening_movie;
     DriveSelection selection;  // the path and range values left for the loader

@@ -22,6 +22,14 @@ enum class SubmovieMode : int {
     Locked = 2,       // a sub-movie whose frames follow the train's position
 };
 
+// Where the train stands against the pattern ATS's speed pattern (each pass has its own).
+enum class PatternState : int {
+    Clear = 0,
+    Warning = 1,  // the lamp and the bell: the first pass over the pattern but not the limit,
+                  // the second within 5 km/h below the pattern
+    Braking = 2,  // the pass's brake applies
+};
+
 template <std::size_t N>
 constexpr std::array<int, N> filled(int value) {
     std::array<int, N> a{};
@@ -132,8 +140,9 @@ struct ProtectionState {
     std::vector<int> block_state, row_aspect;  // one per "[Signal]" row
     bool ats_alarm = false, ats_chime = false, ats_acknowledged = false;
     int ats_alarm_ticks = 0;
-    int atsp_state = 0, atsp_state_before = 0;    // the pattern's first pass
-    int atsp2_state = 0, atsp2_state_before = 0;  // and its second pass
+    // The pattern's first pass, and its second.
+    PatternState atsp_state = PatternState::Clear, atsp_state_before = PatternState::Clear;
+    PatternState atsp2_state = PatternState::Clear, atsp2_state_before = PatternState::Clear;
     int ats_zone = 0, zone_indicator = 0;
     int atsp_limit_speed = kNone;
     long double atsp_limit_dist = 0;

@@ -188,11 +188,11 @@ void pattern_first_pass(Drive& d) {
         s.protection.pattern_speed =
             pattern_speed_for(brake_rate_in_effect(d), s.protection.atsp_limit_dist,
                               s.protection.atsp_limit_speed, speed_signal(d, 4));
-    int state = 0;
+    PatternState state = PatternState::Clear;
     if (s.protection.atsp_limit_speed < v && s.protection.pattern_speed < v) {
-        state = 2;
+        state = PatternState::Braking;
     } else if (!s.brake.system_service_brake) {
-        state = s.protection.pattern_speed < v ? 1 : 0;
+        state = s.protection.pattern_speed < v ? PatternState::Warning : PatternState::Clear;
     } else {
         state = s.protection.atsp_state;
     }
@@ -200,10 +200,10 @@ void pattern_first_pass(Drive& d) {
     if (state == s.protection.atsp_state) return;
     s.protection.atsp_state = state;
     restart(d.sound, d.vehicle.Sound_Atc);
-    if (state == 1) {
+    if (state == PatternState::Warning) {
         show_sprite(d, d.view.ids.lamp_atsp1, true);
         show_sprite(d, d.view.ids.lamp_atsp2, false);
-    } else if (state == 2) {
+    } else if (state == PatternState::Braking) {
         s.brake.system_service_brake = true;
         show_sprite(d, d.view.ids.lamp_atsp1, true);
         show_sprite(d, d.view.ids.lamp_atsp2, true);
@@ -244,20 +244,20 @@ void pattern_second_pass(Drive& d) {
         s.protection.pattern_speed =
             pattern_speed_for(brake_rate_in_effect(d), s.protection.atsp_limit_dist,
                               s.protection.atsp_limit_speed, speed_signal(d, 4));
-    int state = s.protection.atsp2_state;
+    PatternState state = s.protection.atsp2_state;
     if (s.protection.pattern_speed < v) {
-        state = 2;
+        state = PatternState::Braking;
     } else if (!s.brake.system_service_brake) {
-        state = v + 5 > s.protection.pattern_speed ? 1 : 0;
+        state = v + 5 > s.protection.pattern_speed ? PatternState::Warning : PatternState::Clear;
     }
     s.protection.atsp2_state_before = s.protection.atsp2_state;
     if (state == s.protection.atsp2_state) return;
     s.protection.atsp2_state = state;
-    if (state == 1) {
+    if (state == PatternState::Warning) {
         d.sound.stop(d.vehicle.Sound_Atc);
         d.sound.play_looping(d.vehicle.Sound_Atc);
         show_sprite(d, d.view.ids.lamp_atsp2, true);
-    } else if (state == 2) {
+    } else if (state == PatternState::Braking) {
         if (!d.options.ats_off) {
             restart(d.sound, d.vehicle.Sound_Atc);
             if (!s.brake.system_eb) restart(d.sound, d.vehicle.Sound_EB);

@@ -211,8 +211,8 @@ std::string build_hint(const Drive& d) {
     const std::string reset = "0非常ブレーキを入れ、リセットキーを押してください。";
     if (s.brake.system_eb) {
         if (s.protection.ats_alarm) {
-            hint = v != 0 || s.protection.atsp_state == 2 ? overspeed : reset;
-        } else if (s.protection.atsp_state == 2) {
+            hint = v != 0 || s.protection.atsp_state == PatternState::Braking ? overspeed : reset;
+        } else if (s.protection.atsp_state == PatternState::Braking) {
             hint = overspeed;
         } else if (v == 0) {
             hint = reset;

@@ -116,8 +116,8 @@ class Windows : public ::testing::Test {
     // Through the title to a drive: line image `line`, train image `train`.
     DrivingWindow* start_drive(int line = 1, int train = 1) {
         TitleWindow* title = program_->title();
-        if (title->title_state == 1) title->title_picture_clicked();
-        if (title->title_state == 2) title->title_picture_clicked();
+        if (title->title_state == TitleWindow::Stage::SlideShow) title->title_picture_clicked();
+        if (title->title_state == TitleWindow::Stage::TitlePicture) title->title_picture_clicked();
         title->choose_line(line);
         title->choose_train(train);
         return program_->driving();
@@ -339,7 +339,7 @@ TEST_F(Windows, TitleShowsOnlyTheTrainsOfALineUnlessShiftIsHeld) {
     EXPECT_FALSE(title->movie_view->isVisible());
     title->title_picture_clicked();
     title->title_picture_clicked();
-    EXPECT_EQ(title->title_state, 3);
+    EXPECT_EQ(title->title_state, TitleWindow::Stage::Menus);
     EXPECT_TRUE(title->isVisible());
     title->choose_line(1);
     EXPECT_TRUE(title->train[0]->isVisible());
@@ -354,7 +354,7 @@ TEST_F(Windows, TitleShowsOnlyTheTrainsOfALineUnlessShiftIsHeld) {
     QTest::keyRelease(title, Qt::Key_Shift);
     EXPECT_FALSE(title->any_train);
     title->back_to_lines();
-    EXPECT_EQ(title->title_state, 2);
+    EXPECT_EQ(title->title_state, TitleWindow::Stage::TitlePicture);
     EXPECT_FALSE(title->train[0]->isVisible());
 }
 
@@ -561,8 +561,8 @@ TEST_F(Windows, TheSecondClickOfADoubleClickOnATrainDoesNotStartTheDrive) {
 TEST_F(Windows, RightClickingAServicePicksThatServiceForTheChosenTrain) {
     start_program(*program_dir_);
     TitleWindow* title = program_->title();
-    if (title->title_state == 1) title->title_picture_clicked();
-    if (title->title_state == 2) title->title_picture_clicked();
+    if (title->title_state == TitleWindow::Stage::SlideShow) title->title_picture_clicked();
+    if (title->title_state == TitleWindow::Stage::TitlePicture) title->title_picture_clicked();
     title->choose_line(3);
     const DriveSelection third = title->selection;
     title->choose_line(1);

@@ -55,6 +55,9 @@ std::string value_text(const std::string& v) {
 std::string value_text(SoundChannels::Playing v) {
     return text(static_cast<long long>(v));
 }
+std::string value_text(PatternState v) {
+    return value_text(static_cast<int>(v));
+}
 std::string value_text(SubmovieMode v) {
     return value_text(static_cast<int>(v));
 }
