@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "drive/drive.h"
-#include "sim/doors.h"
+#include "sim/stations.h"
 #include "sound/callouts.h"
 #include "view/line_side.h"
 #include "view/notch_display.h"

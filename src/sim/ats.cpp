@@ -1,4 +1,4 @@
-#include "sim/ats.h"
+#include "sim/protection.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "sim/doors.h"
+#include "sim/stations.h"
 
 #include "drive/drive.h"
 #include "sound/callouts.h"

@@ -1,9 +1,8 @@
-#include "sim/signals.h"
+#include "sim/protection.h"
 
 #include "data/distances.h"
 #include "drive/aspects.h"
 #include "drive/drive.h"
-#include "sim/ats.h"
 #include "sim/motion.h"
 #include "view/notch_display.h"
 

@@ -5,7 +5,6 @@
 #include <cmath>
 
 #include "drive/drive.h"
-#include "sim/doors.h"
 #include "sound/callouts.h"
 
 namespace ostrel {

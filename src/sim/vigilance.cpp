@@ -1,4 +1,4 @@
-#include "sim/vigilance.h"
+#include "sim/protection.h"
 
 #include "drive/drive.h"
 #include "view/notch_display.h"

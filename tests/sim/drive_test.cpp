@@ -4,7 +4,7 @@
 
 #include "input/controls.h"
 #include "sample_drive.h"
-#include "sim/doors.h"
+#include "sim/stations.h"
 #include "sim/steps.h"
 #include "view/panel_rules.h"
 

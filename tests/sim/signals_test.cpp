@@ -1,7 +1,6 @@
-#include "sim/signals.h"
+#include "sim/protection.h"
 
 #include "drive/aspects.h"
-#include "sim/ats.h"
 
 #include <gtest/gtest.h>
 
