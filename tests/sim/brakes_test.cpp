@@ -10,56 +10,63 @@ namespace {
 using fixture::sample_drive;
 using fixture::TestDrive;
 
-// A drive with the given brake whose reservoirs are charged and whose notch is applied.
-TestDrive with_brake(int type, int positions, int notch) {
-    LoadedDrive data = sample_drive();
-    data.vehicle.BrakeType = type;
-    data.vehicle.Brake = positions;
-    data.vehicle.EBPress = 440;
-    data.vehicle.SAPPress = 420;
-    data.vehicle.Mc = 0;
-    TestDrive t(data);
-    t.s.brake.er_pressure = Fixed4::from_int(500);
-    t.s.brake.bc_pressure = Fixed4{};
-    t.s.controls.brake_notch = t.s.controls.applied_brake_notch = t.s.controls.sap_notch = notch;
-    return t;
-}
+// The air brake alone, as its rules see it: the vehicle, the brake's record with the
+// reservoirs charged, and a notch applied.
+struct AirBrake {
+    Vehicle vehicle;
+    AirBrakeState brake;
+    ControlState controls;
+    MotionState motion;
+    void step() { update_brake_pressures(brake, controls, motion, vehicle); }
+    long double settle_bc() {
+        for (int i = 0; i < 3000; ++i)
+            step();
+        return brake.bc_pressure.to_real();
+    }
+};
 
-long double settle_bc(TestDrive& t) {
-    for (int i = 0; i < 3000; ++i)
-        update_brake_pressures(t.drive);
-    return t.s.brake.bc_pressure.to_real();
+AirBrake with_brake(int type, int positions, int notch) {
+    AirBrake b;
+    b.vehicle = sample_drive().vehicle;
+    b.vehicle.BrakeType = type;
+    b.vehicle.Brake = positions;
+    b.vehicle.EBPress = 440;
+    b.vehicle.SAPPress = 420;
+    b.vehicle.Mc = 0;
+    b.brake.er_pressure = Fixed4::from_int(500);
+    b.controls.brake_notch = b.controls.applied_brake_notch = b.controls.sap_notch = notch;
+    return b;
 }
 
 TEST(BrakeTargets, StraightAirBrakeDividesByTheServiceSteps) {
-    TestDrive full = with_brake(1, 8, -7);
-    long double bc = settle_bc(full);
+    AirBrake full = with_brake(1, 8, -7);
+    long double bc = full.settle_bc();
     EXPECT_GE(bc, 430);  // the target is 440; filling stops within 10 kPa of it
     EXPECT_LE(bc, 440 + 300 / 30.0);
-    EXPECT_GE(full.s.brake.sap_pressure.to_real(), 410);
-    TestDrive first = with_brake(1, 8, -1);
-    bc = settle_bc(first);  // 440 / 7 = 62.86
+    EXPECT_GE(full.brake.sap_pressure.to_real(), 410);
+    AirBrake first = with_brake(1, 8, -1);
+    bc = first.settle_bc();  // 440 / 7 = 62.86
     EXPECT_GE(bc, 52.86);
     EXPECT_LE(bc, 62.86 + 10);
 }
 
 TEST(BrakeTargets, ElectricCommandBrakeDividesByAllPositions) {
-    TestDrive t = with_brake(2, 8, -7);
-    long double bc = settle_bc(t);  // 440 / 8 x 7 = 385
+    AirBrake b = with_brake(2, 8, -7);
+    long double bc = b.settle_bc();  // 440 / 8 x 7 = 385
     EXPECT_GE(bc, 375);
     EXPECT_LE(bc, 385 + 10);
 }
 
 TEST(BrakeTargets, AutomaticAirBrakeHoldsTheCylinderUntilTheReservoirIsCharged) {
-    TestDrive t = with_brake(0, 4, 0);
-    t.s.brake.er_pressure = Fixed4{};
-    t.s.brake.bc_pressure = Fixed4::from_int(300);
-    update_brake_pressures(t.drive);
-    EXPECT_EQ(t.s.brake.bc_pressure, Fixed4::from_int(300));  // BC is not below ER yet
+    AirBrake b = with_brake(0, 4, 0);
+    b.brake.er_pressure = Fixed4{};
+    b.brake.bc_pressure = Fixed4::from_int(300);
+    b.step();
+    EXPECT_EQ(b.brake.bc_pressure, Fixed4::from_int(300));  // BC is not below ER yet
     for (int i = 0; i < 2000; ++i)
-        update_brake_pressures(t.drive);
-    EXPECT_EQ(t.s.brake.er_pressure, Fixed4::from_int(490));
-    EXPECT_EQ(t.s.brake.bc_pressure, Fixed4{});
+        b.step();
+    EXPECT_EQ(b.brake.er_pressure, Fixed4::from_int(490));
+    EXPECT_EQ(b.brake.bc_pressure, Fixed4{});
 }
 
 TEST(BrakeForce, NoneAtAStandstillAndHalfTheRateBelowOneKmh) {
@@ -110,14 +117,14 @@ TEST(Compressor, StartsBelowTheLowPressureAndStopsAtTheHighOne) {
 }
 
 TEST(SystemBrakes, TheStraightAirBrakeAppliesBothWhenBothAreSet) {
-    TestDrive t = with_brake(1, 8, 0);
-    t.s.brake.system_eb = t.s.brake.system_service_brake = true;
-    t.s.brake.sap_pressure = Fixed4{};
-    update_brake_pressures(t.drive);
+    AirBrake b = with_brake(1, 8, 0);
+    b.brake.system_eb = b.brake.system_service_brake = true;
+    b.brake.sap_pressure = Fixed4{};
+    b.step();
     // BrakeUp 300: the emergency rule adds 300 / 15 = 20 kPa, the service rule 300 / 60 = 5.
-    EXPECT_EQ(t.s.brake.bc_pressure, Fixed4::from_int(25));
+    EXPECT_EQ(b.brake.bc_pressure, Fixed4::from_int(25));
     // SAP: the emergency rule takes 30 (none to take), the service rule adds 300 / 45.
-    EXPECT_EQ(t.s.brake.sap_pressure.raw, 66667);
+    EXPECT_EQ(b.brake.sap_pressure.raw, 66667);
 }
 }  // namespace
 }  // namespace ostrel
