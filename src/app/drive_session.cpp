@@ -47,8 +47,7 @@ std::int64_t DriveSession::elapsed_ms() const {
     return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - origin_).count();
 }
 
-std::vector<DeferredShell::Request> DriveSession::take_requests(bool& redraw) {
-    std::lock_guard lock(mutex_);
+std::vector<DeferredShell::Request> DriveSession::take_requests_locked(bool& redraw) {
     redraw = shell_.redraw_asked;
     shell_.redraw_asked = false;
     return std::exchange(shell_.requests, {});

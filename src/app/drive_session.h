@@ -71,8 +71,9 @@ class DriveSession {
     // "SU再読込": the speed profile read again from the line file; a failure changes nothing.
     // Under the lock.
     void reload_speed_profile();
-    // Takes what the core asked for since the last call. UI thread, outside the lock.
-    std::vector<DeferredShell::Request> take_requests(bool& redraw);
+    // Takes what the core asked for since the last call. UI thread, by a caller that holds the
+    // lock.
+    std::vector<DeferredShell::Request> take_requests_locked(bool& redraw);
 
     std::mutex& mutex() { return mutex_; }
     Drive& drive_unlocked() { return *drive_; }  // for the fast-step thread's constructor

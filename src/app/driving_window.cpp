@@ -84,7 +84,11 @@ DrivingWindow::DrivingWindow(Program& program, const DriveSelection& selection,
     setFocusPolicy(Qt::StrongFocus);
     // The client area opens at the layout's own size; the window can then be resized.
     resize(kWindowSize.width(), kWindowSize.height() + menuBar()->sizeHint().height());
-    refresh_from_view();
+    AfterCall after;
+    const bool values_shown = program_.values()->isVisible();
+    // What opening the drive asked for waits for the first call.
+    session_->locked([&](Drive& drive) { collect(drive, values_shown, after, false); });
+    show_view(after);
     if (program.options().autopilot) set_autopilot(true);
 }
 
@@ -200,11 +204,13 @@ template <class F>
 void DrivingWindow::handle(F&& f) {
     if (closed_) return;
     const bool values_shown = program_.values()->isVisible();
+    AfterCall after;
     session_->locked([&](Drive& d) {
         follow_value_display(d, values_shown);
         f(d);
+        collect(d, values_shown, after);
     });
-    after_locked_call();
+    apply(after);
 }
 
 void DrivingWindow::follow_value_display(Drive& d, bool shown) {
@@ -213,19 +219,46 @@ void DrivingWindow::follow_value_display(Drive& d, bool shown) {
     d.view.value_display_shown = shown;
 }
 
-void DrivingWindow::after_locked_call() {
+void DrivingWindow::collect(Drive& d, bool values_shown, AfterCall& after, bool requests) {
+    after.fast = d.s.timers.fast_timer_running;
+    after.tick = d.s.timers.tick_timer_running;
+    if (requests) after.requests = session_->take_requests_locked(after.redraw);
+    after.resistance_released = d.s.controls.resistance_released;
+    ViewState& v = after.view;
+    v.digi_speed = d.view.digi_speed;
+    v.Label1 = d.view.Label1;
+    v.Label3 = d.view.Label3;
+    v.Label4 = d.view.Label4;
+    v.PowerLabel = d.view.PowerLabel;
+    v.BrakeLabel = d.view.BrakeLabel;
+    v.GearLabel = d.view.GearLabel;
+    v.SlopeText = d.view.SlopeText;
+    v.limitremain = d.view.limitremain;
+    v.remain = d.view.remain;
+    v.caption = d.view.caption;
+    v.value_display_caption = d.view.value_display_caption;
+    v.start_caption = d.view.start_caption;
+    v.easy_neutral = d.view.easy_neutral;
+    v.easy_power = d.view.easy_power;
+    v.easy_brake = d.view.easy_brake;
+    v.easy_status = d.view.easy_status;
+    after.values_shown = values_shown;
+    if (values_shown) {
+        v.values = d.view.values;
+        for (int ch = 0; ch < 100; ++ch)
+            after.channels[static_cast<std::size_t>(ch)] = {d.sound.is_playing(ch),
+                                                            d.sound.volume(ch)};
+    }
+    after.options = d.options;
+}
+
+void DrivingWindow::apply(AfterCall& after) {
     // A message box runs the events while it is open; an end-of-run dialog answered meanwhile
     // closes this window, which is then deleted when the box returns.
     const QPointer<DrivingWindow> alive(this);
-    bool fast = false, tick = false;
-    session_->locked([&](Drive& d) {
-        fast = d.s.timers.fast_timer_running;
-        tick = d.s.timers.tick_timer_running;
-    });
-    follow_timers(fast, tick);
-    refresh_from_view();
-    bool redraw = false;
-    for (const DeferredShell::Request& r : session_->take_requests(redraw)) {
+    follow_timers(after.fast, after.tick);
+    show_view(after);
+    for (const DeferredShell::Request& r : after.requests) {
         switch (r.kind) {
             case DeferredShell::Request::Message:
                 program_.message(q(r.text));
@@ -253,7 +286,7 @@ void DrivingWindow::after_locked_call() {
         }
         if (closed_) return;
     }
-    if (redraw) cab_view->redraw();
+    if (after.redraw) cab_view->redraw();
 }
 
 void DrivingWindow::follow_timers(bool fast, bool tick) {
@@ -262,39 +295,9 @@ void DrivingWindow::follow_timers(bool fast, bool tick) {
     if (!tick && tick_timer_->running()) tick_timer_->stop();
 }
 
-void DrivingWindow::refresh_from_view() {
-    ViewState v;
-    std::array<std::pair<bool, int>, 100> channels{};
-    DriveOptions options;
-    bool resistance_released = false;
-    const bool values_shown = program_.values()->isVisible();
-    session_->locked([&](Drive& d) {
-        resistance_released = d.s.controls.resistance_released;
-        v.digi_speed = d.view.digi_speed;
-        v.Label1 = d.view.Label1;
-        v.Label3 = d.view.Label3;
-        v.Label4 = d.view.Label4;
-        v.PowerLabel = d.view.PowerLabel;
-        v.BrakeLabel = d.view.BrakeLabel;
-        v.GearLabel = d.view.GearLabel;
-        v.SlopeText = d.view.SlopeText;
-        v.limitremain = d.view.limitremain;
-        v.remain = d.view.remain;
-        v.caption = d.view.caption;
-        v.value_display_caption = d.view.value_display_caption;
-        v.start_caption = d.view.start_caption;
-        v.easy_neutral = d.view.easy_neutral;
-        v.easy_power = d.view.easy_power;
-        v.easy_brake = d.view.easy_brake;
-        v.easy_status = d.view.easy_status;
-        if (values_shown) {
-            v.values = d.view.values;
-            for (int ch = 0; ch < 100; ++ch)
-                channels[static_cast<std::size_t>(ch)] = {d.sound.is_playing(ch),
-                                                          d.sound.volume(ch)};
-        }
-        options = d.options;
-    });
+void DrivingWindow::show_view(AfterCall& after) {
+    ViewState& v = after.view;
+    const DriveOptions& options = after.options;
     setWindowTitle(q(v.caption));
     start_item->setText(q(v.start_caption));
     full_screen_item->setChecked(isFullScreen());
@@ -303,11 +306,11 @@ void DrivingWindow::refresh_from_view() {
     ats_off_item->setChecked(options.ats_off);
     visual_effects_off_item->setChecked(options.visual_effects_off);
     program_.easy_cab()->refresh(v);
-    program_.values()->show_resistance_released(resistance_released);
+    program_.values()->show_resistance_released(after.resistance_released);
     // The value display takes the serial controller's last text as its caption.
     if (v.value_display_caption != ViewState{}.value_display_caption)
         program_.values()->setWindowTitle(q(v.value_display_caption));
-    if (values_shown) {
+    if (after.values_shown) {
         if (program_.controllers().controller_type >= 1) {
             const std::string name = program_.joysticks().in_use().name;
             v.values.emplace_back("Game controller", name.empty() ? "none attached" : name);
@@ -317,7 +320,7 @@ void DrivingWindow::refresh_from_view() {
             device && device->sources() < SoundChannels::kCount)
             v.values.emplace_back("Sound sources",
                                   std::to_string(device->sources()) + " of 256; the rest silent");
-        program_.values()->refresh(v, channels);
+        program_.values()->refresh(v, after.channels);
     }
 }
 
@@ -325,20 +328,23 @@ void DrivingWindow::on_tick_timer(std::chrono::steady_clock::time_point planned)
     const auto start = std::chrono::steady_clock::now();
     bool finished = false;
     const bool values_shown = program_.values()->isVisible();
+    AfterCall after;
     session_->locked([&](Drive& d) {
-        if (!d.s.timers.tick_timer_running) return;
-        follow_value_display(d, values_shown);
-        tick(d);
-        // The keys the game controller typed, once the tick is done.
-        handle_posted_keys(d);
-        if (pilot_) {
-            pilot_->act(d);
-            finished = pilot_->finished();
+        if (d.s.timers.tick_timer_running) {
+            follow_value_display(d, values_shown);
+            tick(d);
+            // The keys the game controller typed, once the tick is done.
+            handle_posted_keys(d);
+            if (pilot_) {
+                pilot_->act(d);
+                finished = pilot_->finished();
+            }
         }
+        collect(d, values_shown, after);
     });
     if (log_) log_->record("tick", planned, start, std::chrono::steady_clock::now());
     const QPointer<DrivingWindow> alive(this);
-    after_locked_call();
+    apply(after);
     if (!alive) return;
     // The autopilot stops at an end-of-run dialog and leaves it to the user, who may end the
     // drive or, at a crew change, drive on by hand; its menu mark goes out.

@@ -10,7 +10,11 @@
 #include <memory>
 #include <optional>
 #include <string_view>
+#include <utility>
+#include <vector>
 
+#include "app/drive_session.h"
+#include "drive/drive.h"
 #include "drive/loader.h"
 #include "input/controls.h"
 
@@ -111,9 +115,22 @@ class DrivingWindow : public QMainWindow {
     template <class F>
     void handle(F&& f);
     void on_tick_timer(std::chrono::steady_clock::time_point planned);
-    void after_locked_call();
     void follow_timers(bool fast, bool tick);
-    void refresh_from_view();
+    // What the window does after a call into the drive, taken under the same lock: the
+    // timers to follow, the labels and menu marks, what the core asked of the shell.
+    struct AfterCall {
+        bool fast = false, tick = false;
+        ViewState view;
+        std::array<std::pair<bool, int>, 100> channels{};  // (playing, volume) of 0 .. 99
+        bool values_shown = false;
+        DriveOptions options;
+        bool resistance_released = false;
+        std::vector<DeferredShell::Request> requests;
+        bool redraw = false;
+    };
+    void collect(Drive& d, bool values_shown, AfterCall& after, bool requests = true);
+    void apply(AfterCall& after);
+    void show_view(AfterCall& after);
     static void follow_value_display(Drive& d, bool shown);
 
     Program& program_;
