@@ -11,6 +11,9 @@ namespace ostrel {
 
 namespace {
 
+// The train protection looks for limits, stations and signals this far ahead (600 m).
+constexpr int kLookAhead = 600 * kUnitsPerMetre;
+
 long double brake_rate_in_effect(const Drive& d) {
     return d.s.brake.brake_rate[0].to_real();
 }
@@ -43,7 +46,8 @@ void warning_ats(Drive& d) {
                 first >= 0 ? &d.line.events[static_cast<std::size_t>(first)] : nullptr;
             if (!ev || sig[i].control_kind() < 0) continue;
             const long double dist = static_cast<long double>(ev->distance);
-            if (!(dist < s.motion.train_position && s.motion.train_position < dist + 1000))
+            if (!(dist < s.motion.train_position &&
+                  s.motion.train_position < dist + 10 * kUnitsPerMetre))
                 continue;
             if (veh.ATS_Alert == 0) s.protection.ats_limit = kNone;
             if (stop_aspect(s.protection.signal_aspect)) s.protection.ats_limit = 0;
@@ -138,7 +142,7 @@ void pattern_first_pass(Drive& d) {
     const long double x = s.motion.train_position, v = s.motion.train_speed;
     PatternTarget target;
     scan_events_ahead(
-        d, x, 60000,
+        d, x, kLookAhead,
         [&s] {
             s.protection.atsp_limit_speed = kNone;
             s.protection.atsp_limit_dist = 0;
@@ -150,7 +154,7 @@ void pattern_first_pass(Drive& d) {
                 s.protection.block_state[static_cast<std::size_t>(e.signal_row)] == 0 &&
                 d.line.Signal[static_cast<std::size_t>(e.signal_row)].type() != 0;
             if (stop_signal) {
-                target = {0, ahead - 1500, true};
+                target = {0, ahead - 15 * kUnitsPerMetre, true};
                 return true;
             }
             if (e.speed == 5 && v > 5 && !melody_played(d, e.station_row)) {
@@ -169,7 +173,7 @@ void pattern_first_pass(Drive& d) {
     }
     bool next_limit_found = false;
     scan_events_ahead(
-        d, x, 60000, [] {},
+        d, x, kLookAhead, [] {},
         [&](const TLineEvent& e, long double ahead) {
             if (e.speed == 0 || e.speed == 5) return false;
             if (e.limit_value == 0) {
@@ -219,7 +223,7 @@ void pattern_second_pass(Drive& d) {
     DriveState& s = d.s;
     const long double x = s.motion.train_position, v = s.motion.train_speed;
     scan_events_ahead(
-        d, x, 60000,
+        d, x, kLookAhead,
         [&d] {
             d.s.protection.atsp_limit_speed = kNone;
             d.s.protection.atsp_limit_dist = 0;
@@ -366,8 +370,11 @@ void preset_patterns(Drive& d) {
     const auto& rows = d.line.Station;
     for (int row : d.index.station_patterns.candidates(index_position(s.motion.train_position))) {
         const auto i = static_cast<std::size_t>(row);
-        if (static_cast<long double>(rows[i].stop_distance) - 10000 < s.motion.train_position &&
-            static_cast<long double>(rows[i + 1].stop_distance) - 10000 > s.motion.train_position)
+        if (static_cast<long double>(rows[i].stop_distance) -
+            100 * kUnitsPerMetre<s.motion.train_position&& static_cast<long double>(
+                                     rows[i + 1].stop_distance) -
+                                 100 * kUnitsPerMetre>
+                      s.motion.train_position)
             s.protection.pattern_speed = rows[i].pattern_speed + 5;
     }
 }
@@ -388,8 +395,9 @@ void speed_limits_and_checks(Drive& d) {
     for (int row : d.index.limits_ahead.candidates(index_position(x))) {
         const auto j = static_cast<std::size_t>(row);
         const long double start = static_cast<long double>(limits[j].start_distance);
-        if (!(0 < start - 3000 - x && start - x < 60000)) continue;
-        long double squared = brake_rate_in_effect(d) * 0.5L * ((start - 3000 - x) / 100) * 7.2L +
+        if (!(0 < start - 30 * kUnitsPerMetre - x && start - x < kLookAhead)) continue;
+        long double squared = brake_rate_in_effect(d) * 0.5L *
+                                  ((start - 30 * kUnitsPerMetre - x) / kUnitsPerMetre) * 7.2L +
                               static_cast<long double>(limits[j].limit) * limits[j].limit;
         s.protection.pattern_speed_SN =
             static_cast<int>(round_to_int64(std::sqrt(std::max<long double>(squared, 0))));
