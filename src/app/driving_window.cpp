@@ -570,7 +570,7 @@ void DrivingWindow::serial_text_received(const std::string& text) {
 
 void DrivingWindow::showEvent(QShowEvent* e) {
     QMainWindow::showEvent(e);
-    // FormActivate: before the start the cab shows the line's opening picture.
+    // Before the start the cab shows the line's opening picture.
     cab_view->request();
 }
 

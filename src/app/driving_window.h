@@ -102,8 +102,8 @@ class DrivingWindow : public QMainWindow {
     std::array<QAction*, 3> load_items{}, save_items{};
 
   protected:
-    void closeEvent(QCloseEvent* e) override;  // FormCloseQuery
-    void showEvent(QShowEvent* e) override;    // FormActivate
+    void closeEvent(QCloseEvent* e) override;  // ends the drive
+    void showEvent(QShowEvent* e) override;    // the opening picture before the start
     void keyPressEvent(QKeyEvent* e) override;
     void wheelEvent(QWheelEvent* e) override;
 

@@ -60,9 +60,9 @@ class TitleWindow : public QWidget {
     std::unique_ptr<MediaPlayer> movie_player;
 
   protected:
-    void closeEvent(QCloseEvent* e) override;     // closing the main window ends the program
-    void keyPressEvent(QKeyEvent* e) override;    // KeyDown
-    void keyReleaseEvent(QKeyEvent* e) override;  // KeyUp
+    void closeEvent(QCloseEvent* e) override;  // closing the main window ends the program
+    void keyPressEvent(QKeyEvent* e) override;
+    void keyReleaseEvent(QKeyEvent* e) override;
 
   private:
     void load_title_picture(const std::string& name);
