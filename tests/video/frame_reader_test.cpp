@@ -147,6 +147,11 @@ INSTANTIATE_TEST_SUITE_P(
         Reordered{
             "h264_b3_pyramid", "libx264", 100, 30, {3, true, "H264", "b-pyramid=normal:ref=3"}},
         Reordered{"h264_b2_open", "libx264", 130, 60, {2, false, "", "ref=4"}},
+        Reordered{"h264_b3_long",
+                  "libx264",
+                  200,
+                  150,
+                  {3, true, "", "b-pyramid=normal:ref=3:scenecut=0"}},
         Reordered{"wmv2", "wmv2", 60, 30, {0, true, "", ""}},
         Reordered{"wmv1", "wmv1", 60, 30, {0, true, "", ""}},
         Reordered{"div3", "msmpeg4", 60, 30, {0, true, "DIV3", ""}}),
@@ -422,6 +427,23 @@ TEST(FrameReader, AJumpIntoAGroupWithBFramesDecodesFromItsOwnKeyFrame) {
         }
         fs::remove(file);
     }
+}
+
+TEST(FrameReader, AJumpThroughALongH264GroupLeavesOutThePicturesNoneRefersTo) {
+    // B-frames that no picture refers to, shown before the frame asked for, are not decoded on
+    // the way through a group of 240; the frames after it still come in their order.
+    const fs::path file = temp("h264-skip.avi");
+    ASSERT_TRUE(fixture::write_numbered_avi(file, "libx264", 240, 240,
+                                            {3, true, "", "b-pyramid=normal:ref=3:scenecut=0"}));
+    FfmpegVideo video;
+    ASSERT_TRUE(video.open_file(file));
+    ASSERT_EQ(shown(video, 200), 200) << video.error();
+    EXPECT_LT(video.frames_decoded(), 180) << video.frames_decoded();
+    for (int n = 201; n < 240; ++n)
+        ASSERT_EQ(shown(video, n), n) << video.error();
+    for (int n : {120, 119, 60, 239, 10})
+        ASSERT_EQ(shown(video, n), n) << video.error();
+    fs::remove(file);
 }
 
 TEST(FrameReader, SteppingBackThroughALongGroupDecodesEachFrameAboutOnce) {

@@ -68,6 +68,15 @@ TEST(GroupOpening, H264KnowsOnlyThatAnIdrPictureOpensNoEarlierOnes) {
     EXPECT_EQ(opening_of(GroupOpening(GroupOpening::Codec::H264, 4), {avcc_idr}), 0);
     const Bytes avcc_cut{0x00, 0x00, 0x00, 0x09, 0x67, 0x00, 0x00, 0x00, 0x02, 0x65, 0x88};
     EXPECT_EQ(opening_of(GroupOpening(GroupOpening::Codec::H264, 4), {avcc_cut}), std::nullopt);
+    // Whether other pictures may refer to this one: its first slice's reference level, past
+    // the parameter sets (which are always referred to); a packet without a slice says nothing.
+    const Bytes unreferenced_b{0x00, 0x00, 0x01, 0x01, 0x9E, 0x02};
+    const Bytes key = joined({sps, idr}), b = joined({sps, unreferenced_b});
+    EXPECT_EQ(h264_reference_picture(key.data(), key.size(), 0), true);
+    EXPECT_EQ(h264_reference_picture(b.data(), b.size(), 0), false);
+    EXPECT_EQ(h264_reference_picture(avcc_idr.data(), avcc_idr.size(), 4), true);
+    EXPECT_EQ(h264_reference_picture(sps.data(), sps.size(), 0), std::nullopt);
+    EXPECT_EQ(h264_reference_picture(avcc_cut.data(), avcc_cut.size(), 4), std::nullopt);
 }
 
 TEST(GroupOpening, AnyBytesGiveAnAnswerOrNoneWithoutReadingPastThePacket) {

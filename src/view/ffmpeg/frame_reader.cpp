@@ -8,8 +8,10 @@ extern "C" {
 }
 
 #include <algorithm>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <iterator>
 #include <map>
 #include <set>
@@ -38,6 +40,11 @@ constexpr int kDefaultKeyInterval = 30;
 constexpr int kMostLeadingFrames = 16;
 // Memory for decoded pictures kept for going back: about 250 of the route video's.
 constexpr std::size_t kCacheBytes = 64u << 20;
+// A jump at least this far past its key frame reads the group ahead to leave out pictures that
+// need not be decoded.
+constexpr int kLeastWayToPlan = 8;
+// ... and the frames just before the one asked for are decoded all the same, to be kept.
+constexpr int kKeptBeforeJump = 16;
 // Packets read for one frame beyond the frames between it and where decoding starts: enough
 // for any real file, and a bound that keeps a damaged one from hanging the window.
 constexpr int kSpareReads = 600;
@@ -46,7 +53,13 @@ constexpr int kSpareReads = 600;
 
 struct FfmpegVideo::State {
     AVFormatContext* format = nullptr;
-    AVCodecContext* codec = nullptr;
+    AVCodecContext* codec = nullptr;   // the decoder in use: `single` or `threaded`
+    AVCodecContext* single = nullptr;  // one picture at a time, on demand
+    // For a long way from a key frame to the frame asked for: pictures decoded on two threads,
+    // opened at the first such jump (nullptr until then, or when the codec cannot).
+    AVCodecContext* threaded = nullptr;
+    bool threaded_tried = false;
+    const AVCodec* decoder = nullptr;
     AVPacket* packet = nullptr;
     AVFrame* decoded = nullptr;
     AVFrame* last = nullptr;  // the frame given last, kept for a repeat
@@ -95,6 +108,38 @@ struct FfmpegVideo::State {
     int sent = 0, out = 0, missing = 0;
     std::set<int> key_tags{0};  // where key frames came out, for files without an index
 
+    // Packets read ahead after a seek, to be taken before the file's next ones. A packet with a
+    // place is not sent: its picture (one no other refers to, shown before the frame asked
+    // for) is left undecoded, and the place it is shown in is passed over.
+    struct Planned {
+        AVPacket* packet;
+        int skip_place;  // -1: sent as usual
+    };
+    std::deque<Planned> planned;
+    std::set<int> skipped_places;
+    // H.264's own parser, for the picture order counts of packets read ahead.
+    AVCodecParserContext* parser = nullptr;
+    AVCodecContext* parser_codec = nullptr;
+
+    void drop_planned() {
+        for (Planned& p : planned)
+            av_packet_free(&p.packet);
+        planned.clear();
+        skipped_places.clear();
+    }
+
+    // The next packet: one read ahead first, then the file's. `skip_place` as in `Planned`.
+    int next_packet(AVPacket* into, int& skip_place) {
+        skip_place = -1;
+        if (planned.empty()) return av_read_frame(format, into);
+        Planned p = planned.front();
+        planned.pop_front();
+        av_packet_move_ref(into, p.packet);
+        av_packet_free(&p.packet);
+        skip_place = p.skip_place;
+        return 0;
+    }
+
     // The picture that came out last, whatever was asked for: an empty chunk after it shows it.
     AVFrame* behind = nullptr;
     int behind_number = -1;
@@ -112,12 +157,16 @@ struct FfmpegVideo::State {
 
     ~State() {
         clear_cache();
+        drop_planned();
+        av_parser_close(parser);
+        avcodec_free_context(&parser_codec);
         sws_freeContext(scale);
         av_frame_free(&last);
         av_frame_free(&behind);
         av_frame_free(&decoded);
         av_packet_free(&packet);
-        avcodec_free_context(&codec);
+        avcodec_free_context(&single);
+        avcodec_free_context(&threaded);
         avformat_close_input(&format);
     }
 
@@ -175,6 +224,7 @@ struct FfmpegVideo::State {
         leading = 0;
         opening_key = -1;
         opening_leading = 0;
+        drop_planned();
         sent = out = missing = 0;
         last_key = -1;
         av_frame_unref(behind);
@@ -182,8 +232,9 @@ struct FfmpegVideo::State {
     }
 
     // A packet of the video is about to be sent: its tag joins the open ones. Returns false
-    // for an empty chunk, which is not sent.
-    bool take_packet(AVPacket* p) {
+    // for an empty chunk, and for a packet whose picture is left undecoded (`skip_place`, as
+    // in `Planned`), which are not sent.
+    bool take_packet(AVPacket* p, int skip_place) {
         int tag = p->dts != AV_NOPTS_VALUE ? tag_of(p->dts)
                   : expected_tag >= 0      ? expected_tag
                                            : last_output + 1;
@@ -197,6 +248,11 @@ struct FfmpegVideo::State {
             return false;
         }
         p->pts = tag;
+        if (skip_place >= 0) {
+            open_tags.insert(tag);
+            skipped_places.insert(skip_place);
+            return false;
+        }
         if (p->flags & AV_PKT_FLAG_KEY) {
             key_sent = tag;
             key_out = false;
@@ -205,6 +261,13 @@ struct FfmpegVideo::State {
         open_tags.insert(tag);
         ++sent;
         return true;
+    }
+
+    // Pictures the decoder in use may hold back: its reordering delay, and on two threads the
+    // picture the other thread is still decoding.
+    int decoder_delay() const {
+        const int threads = codec->active_thread_type == FF_THREAD_FRAME ? codec->thread_count : 1;
+        return std::max(codec->has_b_frames, 0) + std::max(threads - 1, 0);
     }
 
     // After a packet and the pictures it let out: a picture more is missing than the decoder's
@@ -255,14 +318,18 @@ struct FfmpegVideo::State {
                     ++number;
                 while (empty_tags.count(number));
             open_tags.erase(open_tags.begin(), open_tags.upper_bound(number));
+            skipped_places.erase(skipped_places.begin(), skipped_places.upper_bound(number));
             if (keys_to_trust > 0) --keys_to_trust;
         } else {
             if (!key_out && tag > key_sent) ++leading;
-            number = last_output + 1;
-            if (!open_tags.empty()) {
-                number = *open_tags.begin();
+            // The smallest open place, past those of pictures left undecoded.
+            number = -1;
+            while (number < 0 && !open_tags.empty()) {
+                const int place = *open_tags.begin();
                 open_tags.erase(open_tags.begin());
+                if (!skipped_places.erase(place)) number = place;
             }
+            if (number < 0) number = last_output + 1;
         }
         last_output = std::max(last_output, number);
         if (keys_to_trust > 0) return -1;
@@ -275,6 +342,31 @@ struct FfmpegVideo::State {
         return number;
     }
 };
+
+namespace {
+
+// A decoder for the stream on `threads` threads (more than one: frame by frame in turn).
+AVCodecContext* open_decoder(const AVCodec* decoder, const AVCodecParameters* par, int threads,
+                             std::string& error) {
+    AVCodecContext* codec = avcodec_alloc_context3(decoder);
+    if (!codec || avcodec_parameters_to_context(codec, par) < 0) {
+        avcodec_free_context(&codec);
+        error = "cannot set up the decoder";
+        return nullptr;
+    }
+    codec->thread_count = threads;
+    codec->thread_type = FF_THREAD_FRAME;
+    // Frames whose own size differs from the header's are held to the same cap.
+    codec->max_pixels = kMaxVideoPixels;
+    if (const int r = avcodec_open2(codec, decoder, nullptr); r < 0) {
+        avcodec_free_context(&codec);
+        error = av_error_text(r);
+        return nullptr;
+    }
+    return codec;
+}
+
+}  // namespace
 
 FfmpegVideo::FfmpegVideo(std::filesystem::path base) : base_(std::move(base)) {
     // A damaged file is reported through error(); FFmpeg's own complaints stay quiet.
@@ -310,18 +402,10 @@ bool FfmpegVideo::open_file(const std::filesystem::path& file) {
         return false;
     }
     AVStream* st = s->format->streams[s->stream];
-    s->codec = avcodec_alloc_context3(decoder);
-    if (!s->codec || avcodec_parameters_to_context(s->codec, st->codecpar) < 0) {
-        error_ = "cannot set up the decoder";
-        return false;
-    }
-    s->codec->thread_count = 1;  // one frame at a time, on demand
-    // Frames whose own size differs from the header's are held to the same cap.
-    s->codec->max_pixels = kMaxVideoPixels;
-    if (const int r = avcodec_open2(s->codec, decoder, nullptr); r < 0) {
-        error_ = av_error_text(r);
-        return false;
-    }
+    s->decoder = decoder;
+    s->single = open_decoder(decoder, st->codecpar, 1, error_);
+    if (!s->single) return false;
+    s->codec = s->single;
     s->time_base = st->time_base;
     AVRational rate = st->avg_frame_rate.num > 0 ? st->avg_frame_rate : st->r_frame_rate;
     if (rate.num <= 0 || rate.den <= 0) rate = AVRational{30, 1};
@@ -517,7 +601,8 @@ bool FfmpegVideo::decode_to(int n) {
     bool draining = false;
     while (budget > 0 && other_budget > 0) {
         if (!draining) {
-            const int r = av_read_frame(s.format, s.packet);
+            int skip_place = -1;
+            const int r = s.next_packet(s.packet, skip_place);
             if (r < 0) {
                 draining = true;
                 avcodec_send_packet(s.codec, nullptr);
@@ -525,7 +610,7 @@ bool FfmpegVideo::decode_to(int n) {
             } else {
                 if (s.packet->stream_index == s.stream) {
                     --budget;
-                    if (s.take_packet(s.packet)) avcodec_send_packet(s.codec, s.packet);
+                    if (s.take_packet(s.packet, skip_place)) avcodec_send_packet(s.codec, s.packet);
                 } else {
                     --other_budget;
                 }
@@ -549,7 +634,7 @@ bool FfmpegVideo::decode_to(int n) {
             }
             if (r < 0) {
                 // Needs more input: the packet sent has let out what it could.
-                if (!draining) s.check_missing(s.codec->has_b_frames);
+                if (!draining) s.check_missing(s.decoder_delay());
                 break;
             }
             if (r < 0) break;  // needs more input
@@ -669,6 +754,14 @@ int FfmpegVideo::seek_before(int n) {
         error_ = "cannot seek: " + av_error_text(r);
         return -1;
     }
+    // A long way to decode (a key frame every few hundred frames) goes on two threads; the
+    // decoder that got there goes on with the frames after it until the next seek.
+    const bool long_way = s.reorders && n - target > 2 * kDefaultKeyInterval;
+    if (long_way && !std::exchange(s.threaded_tried, true)) {
+        std::string ignored;  // without it, one thread does
+        s.threaded = open_decoder(s.decoder, s.format->streams[s.stream]->codecpar, 2, ignored);
+    }
+    s.codec = long_way && s.threaded ? s.threaded : s.single;
     avcodec_flush_buffers(s.codec);
     s.at_end = false;
     // From the front of the file every number holds at once; elsewhere once the key frame
@@ -679,7 +772,116 @@ int FfmpegVideo::seek_before(int n) {
         s.opening_key = target;
         s.opening_leading = opening;
     }
+    // A train rolling back wants the frames before n next: they are all decoded and kept.
+    const bool stepping_back = s.last_index > n && s.last_index - n <= kMostLeadingFrames;
+    if (s.reorders && (target == 0 || opening == 0) && n - target > kLeastWayToPlan &&
+        !stepping_back && s.format->streams[s.stream]->codecpar->codec_id == AV_CODEC_ID_H264)
+        plan_group(target, n);
     return target;
+}
+
+std::optional<int> FfmpegVideo::picture_order(const AVPacket* p) {
+    State& s = *s_;
+    if (!s.parser) {
+        s.parser = av_parser_init(AV_CODEC_ID_H264);
+        s.parser_codec = avcodec_alloc_context3(nullptr);
+        if (!s.parser || !s.parser_codec ||
+            avcodec_parameters_to_context(s.parser_codec, s.format->streams[s.stream]->codecpar) <
+                0) {
+            av_parser_close(s.parser);
+            s.parser = nullptr;
+            return std::nullopt;
+        }
+        s.parser->flags |= PARSER_FLAG_COMPLETE_FRAMES;
+    }
+    std::uint8_t* out = nullptr;
+    int out_size = 0;
+    s.parser->output_picture_number = INT_MIN;
+    av_parser_parse2(s.parser, s.parser_codec, &out, &out_size, p->data, p->size, AV_NOPTS_VALUE,
+                     AV_NOPTS_VALUE, 0);
+    if (s.parser->output_picture_number == INT_MIN ||
+        s.parser->picture_structure != AV_PICTURE_STRUCTURE_FRAME)
+        return std::nullopt;
+    return s.parser->output_picture_number;
+}
+
+void FfmpegVideo::plan_group(int key, int n) {
+    // H.264 from an IDR picture: the group's packets up to a little past frame n are read
+    // ahead, and their picture order counts give the place each picture is shown in. A
+    // picture that no other refers to and that is shown well before n need not be decoded:
+    // that spares a good part of the way through a long group (the last frames before n are
+    // still decoded and kept, for a train that rolls back after the jump). Anything not plain
+    // (fields, empty chunks, places further from the packets than any reordering goes, more
+    // than 64 MB of packets) plans nothing.
+    State& s = *s_;
+    const AVCodecParameters* par = s.format->streams[s.stream]->codecpar;
+    const int length_size =
+        par->extradata_size >= 7 && par->extradata[0] == 1 ? (par->extradata[4] & 3) + 1 : 0;
+    struct Seen {
+        int order;
+        bool reference;
+    };
+    std::vector<Seen> seen;
+    bool plain = true, complete = false;
+    std::size_t bytes = 0;
+    for (int reads = 0; reads < n - key + kSpareReads && bytes < kCacheBytes; ++reads) {
+        AVPacket* p = av_packet_alloc();
+        if (!p) break;
+        if (av_read_frame(s.format, p) < 0) {
+            av_packet_free(&p);
+            complete = true;  // the end of the file ends the group
+            break;
+        }
+        if (p->stream_index != s.stream) {
+            av_packet_free(&p);  // the sound track is read on its own
+            continue;
+        }
+        const int tag = p->dts != AV_NOPTS_VALUE ? s.tag_of(p->dts) : -1;
+        const bool is_key = (p->flags & AV_PKT_FLAG_KEY) != 0;
+        s.planned.push_back({p, -1});
+        bytes += static_cast<std::size_t>(std::max(p->size, 0));
+        if (!seen.empty() && is_key) {
+            complete = true;  // the next group
+            break;
+        }
+        const std::size_t size = p->size > 0 ? static_cast<std::size_t>(p->size) : 0;
+        const auto reference = h264_reference_picture(p->data, size, length_size);
+        const auto order = reference ? picture_order(p) : std::nullopt;
+        if (tag != key + static_cast<int>(seen.size()) || !order || (seen.empty() && !is_key)) {
+            plain = false;
+            break;
+        }
+        if (seen.empty()) {
+            GroupOpening idr(GroupOpening::Codec::H264, length_size);
+            idr.add(p->data, size);
+            if (idr.leading() != 0) {
+                plain = false;
+                break;
+            }
+        }
+        seen.push_back({*order, *reference});
+        if (tag > n + kMostLeadingFrames) {
+            complete = true;
+            break;
+        }
+    }
+    if (!plain || !complete || seen.empty()) return;
+    // Each picture's place: the key frame's, and after it the rank of its order count.
+    std::vector<int> by_order(seen.size());
+    for (std::size_t i = 0; i < seen.size(); ++i)
+        by_order[i] = static_cast<int>(i);
+    std::sort(by_order.begin(), by_order.end(),
+              [&seen](int a, int b) { return seen[a].order < seen[b].order; });
+    std::vector<int> place(seen.size());
+    for (std::size_t rank = 0; rank < by_order.size(); ++rank) {
+        const int i = by_order[rank];
+        if (rank > 0 && seen[by_order[rank - 1]].order == seen[i].order) return;
+        place[i] = key + static_cast<int>(rank);
+        if (std::abs(place[i] - (key + i)) > kMostLeadingFrames) return;
+    }
+    for (std::size_t i = 1; i < seen.size(); ++i)
+        if (!seen[i].reference && place[i] < n - kKeptBeforeJump)
+            s.planned[i].skip_place = place[i];
 }
 
 }  // namespace ostrel

@@ -14,6 +14,7 @@
 #include "drive/video_source.h"
 
 struct AVFrame;
+struct AVPacket;
 
 namespace ostrel {
 
@@ -54,6 +55,11 @@ class FfmpegVideo final : public VideoSource {
     // The pictures shown before the key frame at `key` that its group codes after it, read
     // from the packets; nothing when the codec's headers do not plainly say.
     std::optional<int> group_opening(int key);
+    // After a seek to the H.264 IDR picture at `key`: reads its group ahead up to a little
+    // past frame n and marks the pictures on the way that need not be decoded.
+    void plan_group(int key, int n);
+    // An H.264 packet's picture order count, from FFmpeg's parser; nothing when not plain.
+    std::optional<int> picture_order(const AVPacket* p);
     // The key frame at or before frame n in the file's order (0 when none).
     int key_at_or_before(int n);
     bool convert(const AVFrame* f, int format, int width, int height, SurfaceImage& out);

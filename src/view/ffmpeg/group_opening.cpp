@@ -49,27 +49,46 @@ bool GroupOpening::add_mpeg4(const std::uint8_t* data, std::size_t size) {
     return settle(b_frames_);
 }
 
+namespace {
+
+// The header byte of each NAL unit in an H.264 packet: after start codes, or after lengths of
+// `length_size` bytes.
+std::vector<std::uint8_t> nal_headers(const std::uint8_t* data, std::size_t size, int length_size) {
+    if (length_size <= 0) return start_codes(data, size);
+    std::vector<std::uint8_t> headers;
+    std::size_t at = 0;
+    while (at + static_cast<std::size_t>(length_size) < size) {
+        std::size_t length = 0;
+        for (int k = 0; k < length_size; ++k)
+            length = length << 8 | data[at + static_cast<std::size_t>(k)];
+        at += static_cast<std::size_t>(length_size);
+        if (length == 0 || length > size - at) break;
+        headers.push_back(data[at]);
+        at += length;
+    }
+    return headers;
+}
+
+}  // namespace
+
 bool GroupOpening::add_h264(const std::uint8_t* data, std::size_t size) {
     // Only the key frame's packet matters: an IDR picture closes the group (nothing after it
     // is shown before it); any other key frame may open with B-frames whose count only the
     // picture order counts would tell.
     bool idr = false;
-    if (length_size_ > 0) {
-        std::size_t at = 0;
-        while (at + static_cast<std::size_t>(length_size_) < size) {
-            std::size_t length = 0;
-            for (int k = 0; k < length_size_; ++k)
-                length = length << 8 | data[at + static_cast<std::size_t>(k)];
-            at += static_cast<std::size_t>(length_size_);
-            if (length == 0 || length > size - at) break;
-            if ((data[at] & 0x1F) == 5) idr = true;
-            at += length;
-        }
-    } else {
-        for (const std::uint8_t header : start_codes(data, size))
-            if ((header & 0x1F) == 5) idr = true;
-    }
+    for (const std::uint8_t header : nal_headers(data, size, length_size_))
+        if ((header & 0x1F) == 5) idr = true;
     return settle(idr ? std::optional<int>(0) : std::nullopt);
+}
+
+std::optional<bool> h264_reference_picture(const std::uint8_t* data, std::size_t size,
+                                           int length_size) {
+    if (!data) return std::nullopt;
+    for (const std::uint8_t header : nal_headers(data, size, length_size)) {
+        const int type = header & 0x1F;
+        if (type == 1 || type == 5) return (header & 0x60) != 0;
+    }
+    return std::nullopt;
 }
 
 }  // namespace ostrel

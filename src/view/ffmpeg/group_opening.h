@@ -41,4 +41,10 @@ class GroupOpening {
     std::optional<int> leading_;
 };
 
+// Whether an H.264 packet's picture is one others may refer to (its first slice's NAL unit has
+// a non-zero reference level); nothing when the packet holds no slice. A picture no other
+// refers to can be left undecoded on the way to a later one.
+std::optional<bool> h264_reference_picture(const std::uint8_t* data, std::size_t size,
+                                           int length_size);
+
 }  // namespace ostrel
