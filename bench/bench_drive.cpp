@@ -9,8 +9,8 @@
 #include "drive/drive.h"
 #include "full_tables.h"
 #include "input/controls.h"
-#include "sim/steps.h"
-#include "sim/virtual_clock.h"
+#include "session/steps.h"
+#include "session/virtual_clock.h"
 #include "sound/virtual_channels.h"
 
 namespace {

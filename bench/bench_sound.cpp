@@ -27,9 +27,9 @@
 #include "drive/loader.h"
 #include "drive/video_source.h"
 #include "input/autopilot.h"
-#include "save/session.h"
 #include "save/settings_store.h"
-#include "sim/steps.h"
+#include "session/session.h"
+#include "session/steps.h"
 #include "sound/openal/openal_channels.h"
 
 namespace fs = std::filesystem;

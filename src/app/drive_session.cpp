@@ -2,7 +2,7 @@
 
 #include "core/paths.h"
 #include "data/line.h"
-#include "save/session.h"
+#include "session/session.h"
 
 namespace ostrel::app {
 

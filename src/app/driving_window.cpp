@@ -22,10 +22,10 @@
 #include "input/controllers.h"
 #include "input/serial/serial_controller.h"
 #include "save/controller_codes.h"
-#include "save/session.h"
 #include "save/slots.h"
+#include "session/session.h"
+#include "session/steps.h"
 #include "sim/move.h"
-#include "sim/steps.h"
 #include "view/qt/pictures.h"
 
 namespace ostrel::app {

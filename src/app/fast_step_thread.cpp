@@ -4,7 +4,7 @@
 
 #include "app/timing_log.h"
 #include "drive/drive.h"
-#include "sim/steps.h"
+#include "session/steps.h"
 
 namespace ostrel::app {
 

@@ -84,8 +84,6 @@ struct Drive {
     ControllerSetup own_controllers;
     ControllerSetup* controllers = &own_controllers;
     Joystick* joystick = nullptr;  // the game controller, when the front end has one
-    // The rule that reads the game controller once a tick; set when the drive is opened.
-    void (*usb_scan)(Drive&) = nullptr;
     // Keys the controllers typed, for the front end to hand to the key handlers in order.
     std::vector<PostedKey> posted_keys;
     // Frames of the route video. A drive without a video (it could not be opened, frame count

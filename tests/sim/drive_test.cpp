@@ -4,8 +4,8 @@
 
 #include "input/controls.h"
 #include "sample_drive.h"
+#include "session/steps.h"
 #include "sim/stations.h"
-#include "sim/steps.h"
 #include "view/panel_rules.h"
 
 namespace ostrel {

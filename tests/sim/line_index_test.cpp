@@ -11,7 +11,7 @@
 #include "drive/state_fields.h"
 #include "input/controls.h"
 #include "sample_drive.h"
-#include "sim/virtual_clock.h"
+#include "session/virtual_clock.h"
 
 namespace ostrel {
 namespace {

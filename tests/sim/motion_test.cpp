@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "sample_drive.h"
-#include "sim/steps.h"
+#include "session/steps.h"
 
 namespace ostrel {
 namespace {

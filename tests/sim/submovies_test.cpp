@@ -4,8 +4,8 @@
 
 #include "input/controls.h"
 #include "sample_drive.h"
+#include "session/steps.h"
 #include "sim/signs.h"
-#include "sim/steps.h"
 #include "view/line_side.h"
 
 namespace ostrel {

@@ -6,7 +6,7 @@
 
 #include "input/controls.h"
 #include "sample_drive.h"
-#include "sim/steps.h"
+#include "session/steps.h"
 
 namespace ostrel {
 namespace {

@@ -7,7 +7,7 @@
 
 #include "core/decode/decoders.h"
 #include "fixture.h"
-#include "sim/steps.h"
+#include "session/steps.h"
 
 namespace ostrel::fixture {
 

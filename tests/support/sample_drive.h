@@ -3,7 +3,7 @@
 
 #include "drive/drive.h"
 #include "drive/loader.h"
-#include "sim/virtual_clock.h"
+#include "session/virtual_clock.h"
 #include "sound/virtual_channels.h"
 
 namespace ostrel::fixture {

@@ -2,7 +2,7 @@
 
 #include "input/controls.h"
 #include "sample_drive.h"
-#include "sim/steps.h"
+#include "session/steps.h"
 #include "sim/submovies.h"
 #include "view/line_side.h"
 

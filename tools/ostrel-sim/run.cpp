@@ -17,11 +17,11 @@
 #include "input/autopilot.h"
 #include "input/controllers.h"
 #include "input/controls.h"
-#include "save/session.h"
 #include "save/slots.h"
+#include "session/session.h"
+#include "session/steps.h"
+#include "session/virtual_clock.h"
 #include "sim/move.h"
-#include "sim/steps.h"
-#include "sim/virtual_clock.h"
 #include "sound/virtual_channels.h"
 
 namespace ostrel {

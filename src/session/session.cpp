@@ -1,9 +1,8 @@
-#include "save/session.h"
+#include "session/session.h"
 
-#include "input/controllers.h"
 #include "save/controller_codes.h"
 #include "save/slots.h"
-#include "sim/steps.h"
+#include "session/steps.h"
 
 namespace ostrel {
 
@@ -14,7 +13,6 @@ std::unique_ptr<Drive> open_drive(const LoadedDrive& loaded, const DriveServices
     if (services.controllers) drive->controllers = services.controllers;
     read_controller_codes(services.settings, *drive->controllers);
     drive->joystick = services.joystick;
-    drive->usb_scan = read_game_controller;
     show_cab_before_start(*drive);
     drive->options = read_options(services.settings);
     if (loaded.strings.Start)

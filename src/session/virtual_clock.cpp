@@ -1,9 +1,9 @@
-#include "sim/virtual_clock.h"
+#include "session/virtual_clock.h"
 
 #include <algorithm>
 
 #include "drive/drive.h"
-#include "sim/steps.h"
+#include "session/steps.h"
 #include "sound/virtual_channels.h"
 
 namespace ostrel {

@@ -1,6 +1,7 @@
-#include "sim/steps.h"
+#include "session/steps.h"
 
 #include "drive/drive.h"
+#include "input/controllers.h"
 #include "sim/brakes.h"
 #include "sim/motion.h"
 #include "sim/protection.h"
@@ -57,7 +58,7 @@ void line_sounds_and_announcements(Drive& d) {
     passenger_announcements(d);
 }
 void controller_poll_and_callouts(Drive& d) {
-    if (d.usb_scan && d.joystick && d.controllers->controller_type >= 1) d.usb_scan(d);
+    if (d.joystick && d.controllers->controller_type >= 1) read_game_controller(d);
     play_next_callout(d);
 }
 
