@@ -73,7 +73,7 @@ void fast_step(Drive& d) {
     s.traction.tractive_force = Fixed4{};
     s.traction.resistance_force = Fixed4{};
     if (s.traction.line_voltage_target.raw > 0) {
-        add_traction_force(d);
+        add_traction_force(s.traction, s.controls, s.motion, s.stops, s.brake, d.vehicle);
         apply_power_delay(d);
         s.traction.traction_snapshot = s.traction.tractive_force;
     }
@@ -83,7 +83,7 @@ void fast_step(Drive& d) {
         s.controls.applied_brake_notch = s.controls.brake_notch;
     if (count_delay(s.controls.sap_change_pending, s.controls.sap_delay_count, d.vehicle.SAPDelay))
         s.controls.sap_notch = s.controls.brake_notch;
-    advance_frame_and_position(d);
+    advance_frame_and_position(s.motion, s.stops, d.line);
     move_preceding_train(d);
     s.timers.clock += 1;
     if (s.controls.auto_run) s.motion.train_speed = s.motion.video_speed;
@@ -97,19 +97,19 @@ void tick(Drive& d) {
     update_needles(d);
     update_speed_label(d);
     apply_brake_force(d);
-    integrate_speed(d);
+    integrate_speed(s.motion, s.traction, s.controls, d.vehicle);
     brake_squeal(d);
     door_closing_step(d);
     update_train_lamps(d);
     timetable_and_limit_signs(d);
     if (s.timers.tick_count % 10 == 0) update_clock_label(d);
-    automatic_gear_selection(d);
+    automatic_gear_selection(s.traction, s.motion, d.vehicle);
     play_brake_sounds(d);
-    update_meters(d);
+    update_meters(s.traction, s.controls, s.motion, d.vehicle);
     run_compressor(d);
     line_sounds_and_announcements(d);
-    if (follow_slope_sections(d)) show_gradient_board(d);
-    average_gradient(d);
+    if (follow_slope_sections(s.traction, s.motion, d.line, d.index)) show_gradient_board(d);
+    average_gradient(s.traction, s.motion, d.vehicle);
     signals_and_ats(d);
     speed_limits_and_checks(d);
     stations_step(d);
@@ -118,7 +118,7 @@ void tick(Drive& d) {
     show_signs_and_crossings(d);
     crossfade_running_sound(d);
     shape_engine_sounds(d);
-    update_engine_speed(d);
+    update_engine_speed(s.traction, s.controls, s.motion, d.vehicle);
     diesel_idle_sounds(d);
     if (!switch_submovies(d)) return;
     stop_at_line_ends(d);
@@ -128,7 +128,7 @@ void tick(Drive& d) {
     update_gear_indicator(d);
     protect_against_rolling_back(d);
     update_darkening(d, d.options.visual_effects_off);
-    reset_gears_at_low_speed(d);
+    reset_gears_at_low_speed(s.traction, s.motion, d.vehicle);
     show_stop_line(d);
     window_caption(d);
     fill_value_display(d);

@@ -4,15 +4,28 @@
 
 namespace ostrel {
 
+struct ControlState;
 struct Drive;
+struct Line;
+struct LineIndexes;
+struct MotionState;
+struct StationState;
+struct TractionState;
+struct Vehicle;
 
-// Fast step: the video frame follows the speed, then the position.
-void advance_frame_and_position(Drive& d);
+// Fast step: the video frame follows the speed, then the position (set again from the speed
+// profile at each change of its row) and the distance left to the stopping point.
+void advance_frame_and_position(MotionState& motion, StationState& stops, const Line& line);
 
 // Tick.
-void integrate_speed(Drive& d);        // gradient, adhesion, resistances, corrections, speed
-bool follow_slope_sections(Drive& d);  // true when the gradient board changes
-void average_gradient(Drive& d);
+// Gradient, adhesion, resistances, corrections, speed.
+void integrate_speed(MotionState& motion, TractionState& traction, const ControlState& controls,
+                     const Vehicle& vehicle);
+// The gradient of the section the train is in; true when the gradient board changes.
+bool follow_slope_sections(TractionState& traction, const MotionState& motion, const Line& line,
+                           const LineIndexes& index);
+// The gradient the train feels: the average of one sample per car, taken every 20 m.
+void average_gradient(TractionState& traction, const MotionState& motion, const Vehicle& vehicle);
 void stop_at_line_ends(Drive& d);  // end of line and buffer frame
 void protect_against_rolling_back(Drive& d);
 

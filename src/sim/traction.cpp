@@ -13,13 +13,13 @@ Fixed4 add(Fixed4 a, long double b) {
     return Fixed4::from_real(a.to_real() + b);
 }
 
-long double tonnes(const Drive& d) {
-    return d.vehicle.Tons.to_real();
+long double tonnes(const Vehicle& vehicle) {
+    return vehicle.Tons.to_real();
 }
 
 // Force in N of an acceleration in km/h/s for the whole train.
-long double force_of(const Drive& d, long double accel) {
-    return accel / 3.6L * (tonnes(d) * 1000.0L);
+long double force_of(const Vehicle& vehicle, long double accel) {
+    return accel / 3.6L * (tonnes(vehicle) * 1000.0L);
 }
 
 }  // namespace
@@ -40,27 +40,26 @@ long double notch_acceleration(long double a0, long double a1, int v1, int v2, l
     return 0;
 }
 
-void add_traction_force(Drive& d) {
-    DriveState& s = d.s;
-    const Vehicle& veh = d.vehicle;
-    const long double v = std::abs(s.motion.train_speed);
-    const bool may_pull = s.motion.train_speed < veh.MaxSpeed && !s.stops.doors_open &&
-                          !s.brake.system_eb && !s.brake.system_service_brake;
-    if (may_pull && s.controls.applied_power_notch > 0) {
-        if (veh.Engine_Type == 1 && s.controls.brake_notch == 0 &&
-            s.controls.applied_power_notch <= static_cast<int>(veh.Notch.size())) {
+void add_traction_force(TractionState& traction, const ControlState& controls,
+                        const MotionState& motion, const StationState& stops,
+                        const AirBrakeState& brake, const Vehicle& veh) {
+    const long double v = std::abs(motion.train_speed);
+    const bool may_pull = motion.train_speed < veh.MaxSpeed && !stops.doors_open &&
+                          !brake.system_eb && !brake.system_service_brake;
+    if (may_pull && controls.applied_power_notch > 0) {
+        if (veh.Engine_Type == 1 && controls.brake_notch == 0 &&
+            controls.applied_power_notch <= static_cast<int>(veh.Notch.size())) {
             const NotchRow& row =
-                veh.Notch[static_cast<std::size_t>(s.controls.applied_power_notch - 1)];
+                veh.Notch[static_cast<std::size_t>(controls.applied_power_notch - 1)];
             bool gives = false;
             long double a =
                 notch_acceleration(row.accel_start, row.accel_first, row.first_region_end,
                                    row.second_region_end, row.decay, v, gives);
             if (gives && std::isfinite(a))
-                s.traction.tractive_force = add(s.traction.tractive_force, force_of(d, a));
-        } else if (veh.Engine_Type == 0 && !s.traction.gear_shifting &&
-                   s.traction.gear_notch >= 0 &&
-                   s.traction.gear_notch < static_cast<int>(veh.Engine.size()) && veh.Power > 0) {
-            const EngineRow& g = veh.Engine[static_cast<std::size_t>(s.traction.gear_notch)];
+                traction.tractive_force = add(traction.tractive_force, force_of(veh, a));
+        } else if (veh.Engine_Type == 0 && !traction.gear_shifting && traction.gear_notch >= 0 &&
+                   traction.gear_notch < static_cast<int>(veh.Engine.size()) && veh.Power > 0) {
+            const EngineRow& g = veh.Engine[static_cast<std::size_t>(traction.gear_notch)];
             long double a = 0;
             bool gives = true;
             if (v < g.mid_speed) {
@@ -77,59 +76,59 @@ void add_traction_force(Drive& d) {
                 gives = false;
             }
             if (gives)
-                s.traction.tractive_force =
-                    add(s.traction.tractive_force,
-                        force_of(d, a) / veh.Power * s.controls.applied_power_notch);
+                traction.tractive_force =
+                    add(traction.tractive_force,
+                        force_of(veh, a) / veh.Power * controls.applied_power_notch);
         }
     }
-    if (s.controls.reverser == 0) s.traction.tractive_force = Fixed4{};
-    if (s.controls.reverser == -1)
-        s.traction.tractive_force = Fixed4::from_raw(-s.traction.tractive_force.raw);
+    if (controls.reverser == 0) traction.tractive_force = Fixed4{};
+    if (controls.reverser == -1)
+        traction.tractive_force = Fixed4::from_raw(-traction.tractive_force.raw);
 }
 
-void limit_by_adhesion(Drive& d) {
-    DriveState& s = d.s;
-    const long double v = std::abs(s.motion.train_speed);
+void limit_by_adhesion(TractionState& traction, const ControlState& controls,
+                       const MotionState& motion, const Vehicle& veh) {
+    const long double v = std::abs(motion.train_speed);
     const long double mu =
-        s.traction.base_adhesion.to_real() * (1 + 0.05L * v) / (1 + 0.1L * std::abs(0.8L * v));
-    s.traction.adhesion_coefficient = Fixed4::from_real(mu);
-    const long double g = s.traction.gradient_permil.to_real();
+        traction.base_adhesion.to_real() * (1 + 0.05L * v) / (1 + 0.1L * std::abs(0.8L * v));
+    traction.adhesion_coefficient = Fixed4::from_real(mu);
+    const long double g = traction.gradient_permil.to_real();
     const long double cos_theta = 1000.0L / std::sqrt(g * g + 1000.0L * 1000.0L);
-    const long double motored = d.vehicle.Mt.to_real() * 1000.0L;
-    const long double mass = tonnes(d) * 1000.0L;
-    const long double f = s.traction.tractive_force.to_real();
-    if (s.controls.power_notch >= 1 && f > mu * cos_theta * motored * 9.8L) {
-        s.traction.tractive_force = Fixed4::from_real(mu / 2 * motored * 9.8L);
-        s.traction.adhesion_state = "Racing";
-    } else if (s.controls.brake_notch < 0 && -f > mu * cos_theta * mass * 9.8L) {
-        s.traction.tractive_force = Fixed4::from_real(-mu * mass * 9.8L);
-        s.traction.adhesion_state = "Sliding";
+    const long double motored = veh.Mt.to_real() * 1000.0L;
+    const long double mass = tonnes(veh) * 1000.0L;
+    const long double f = traction.tractive_force.to_real();
+    if (controls.power_notch >= 1 && f > mu * cos_theta * motored * 9.8L) {
+        traction.tractive_force = Fixed4::from_real(mu / 2 * motored * 9.8L);
+        traction.adhesion_state = "Racing";
+    } else if (controls.brake_notch < 0 && -f > mu * cos_theta * mass * 9.8L) {
+        traction.tractive_force = Fixed4::from_real(-mu * mass * 9.8L);
+        traction.adhesion_state = "Sliding";
     } else {
-        s.traction.adhesion_state = "Normal";
+        traction.adhesion_state = "Normal";
     }
 }
 
-void update_meters(Drive& d) {
-    DriveState& s = d.s;
+void update_meters(TractionState& traction, const ControlState& controls, const MotionState& motion,
+                   const Vehicle& veh) {
     const Fixed4 step = Fixed4::from_int(50);
-    if (s.traction.line_voltage > s.traction.line_voltage_target)
-        s.traction.line_voltage = Fixed4::from_raw(s.traction.line_voltage.raw - step.raw);
-    if (s.traction.line_voltage < s.traction.line_voltage_target)
-        s.traction.line_voltage = Fixed4::from_raw(s.traction.line_voltage.raw + step.raw);
+    if (traction.line_voltage > traction.line_voltage_target)
+        traction.line_voltage = Fixed4::from_raw(traction.line_voltage.raw - step.raw);
+    if (traction.line_voltage < traction.line_voltage_target)
+        traction.line_voltage = Fixed4::from_raw(traction.line_voltage.raw + step.raw);
 
-    const long double mass = tonnes(d) * 1000.0L;
-    const long double a_s = mass > 0 ? s.traction.traction_snapshot.to_real() / mass * 3.6L : 0;
-    const long double v = s.motion.train_speed;
-    if (s.controls.applied_power_notch >= 1 && v < 54) {
-        s.traction.motor_current_target = static_cast<int>(round_to_int64(a_s * 13 * v));
-    } else if (s.controls.applied_power_notch >= 1) {
-        s.traction.motor_current_target = static_cast<int>(round_to_int64(a_s * 700));
-    } else if (s.controls.applied_brake_notch < 0 && s.traction.traction_snapshot.raw < 0) {
-        s.traction.motor_current_target = s.controls.applied_brake_notch * 150;
+    const long double mass = tonnes(veh) * 1000.0L;
+    const long double a_s = mass > 0 ? traction.traction_snapshot.to_real() / mass * 3.6L : 0;
+    const long double v = motion.train_speed;
+    if (controls.applied_power_notch >= 1 && v < 54) {
+        traction.motor_current_target = static_cast<int>(round_to_int64(a_s * 13 * v));
+    } else if (controls.applied_power_notch >= 1) {
+        traction.motor_current_target = static_cast<int>(round_to_int64(a_s * 700));
+    } else if (controls.applied_brake_notch < 0 && traction.traction_snapshot.raw < 0) {
+        traction.motor_current_target = controls.applied_brake_notch * 150;
     } else {
-        s.traction.motor_current_target = 0;
+        traction.motor_current_target = 0;
     }
-    const int diff = std::abs(s.traction.motor_current_target - s.traction.motor_current);
+    const int diff = std::abs(traction.motor_current_target - traction.motor_current);
     int step_a = 0;
     if (diff > 200)
         step_a = 100;
@@ -143,27 +142,26 @@ void update_meters(Drive& d) {
         step_a = 5;
     else if (diff > 0)
         step_a = 2;
-    s.traction.motor_current +=
-        s.traction.motor_current_target > s.traction.motor_current ? step_a : -step_a;
+    traction.motor_current +=
+        traction.motor_current_target > traction.motor_current ? step_a : -step_a;
 }
 
-void automatic_gear_selection(Drive& d) {
-    DriveState& s = d.s;
-    const Vehicle& veh = d.vehicle;
-    if (veh.Engine_Type != 0 || veh.Gear_Type != 0 || s.traction.gear_shifting) return;
-    if (s.traction.gear_notch < 0 || s.traction.gear_notch >= static_cast<int>(veh.Engine.size()))
+void automatic_gear_selection(TractionState& traction, const MotionState& motion,
+                              const Vehicle& veh) {
+    if (veh.Engine_Type != 0 || veh.Gear_Type != 0 || traction.gear_shifting) return;
+    if (traction.gear_notch < 0 || traction.gear_notch >= static_cast<int>(veh.Engine.size()))
         return;
-    const EngineRow& g = veh.Engine[static_cast<std::size_t>(s.traction.gear_notch)];
-    const long double v = std::abs(s.motion.train_speed);
-    if (s.traction.gear_notch < static_cast<int>(veh.Engine.size()) - 1 && v > g.high_speed) {
-        s.traction.gear_position += 1;
-        s.traction.gear_shifting = true;
+    const EngineRow& g = veh.Engine[static_cast<std::size_t>(traction.gear_notch)];
+    const long double v = std::abs(motion.train_speed);
+    if (traction.gear_notch < static_cast<int>(veh.Engine.size()) - 1 && v > g.high_speed) {
+        traction.gear_position += 1;
+        traction.gear_shifting = true;
     }
     // The converter is the lowest gear an automatic gearbox selects: it never shifts itself
     // into neutral (nor below it) while the low-speed reset keeps the converter engaged.
-    if (v + 5 < g.low_speed && s.traction.gear_position > 1) {
-        s.traction.gear_position -= 1;
-        s.traction.gear_shifting = true;
+    if (v + 5 < g.low_speed && traction.gear_position > 1) {
+        traction.gear_position -= 1;
+        traction.gear_shifting = true;
     }
 }
 
@@ -200,47 +198,46 @@ void update_gear_indicator(Drive& d) {
     }
 }
 
-void reset_gears_at_low_speed(Drive& d) {
-    DriveState& s = d.s;
-    if (d.vehicle.Engine_Type != 0 || d.vehicle.Gear_Type != 0) return;
-    if (std::abs(s.motion.train_speed) < 10) {
-        if (s.traction.gear_notch >= 1) s.traction.gear_notch = 1;
-        s.traction.gear_shifting = false;
+void reset_gears_at_low_speed(TractionState& traction, const MotionState& motion,
+                              const Vehicle& veh) {
+    if (veh.Engine_Type != 0 || veh.Gear_Type != 0) return;
+    if (std::abs(motion.train_speed) < 10) {
+        if (traction.gear_notch >= 1) traction.gear_notch = 1;
+        traction.gear_shifting = false;
     }
 }
 
-void update_engine_speed(Drive& d) {
-    DriveState& s = d.s;
-    const Vehicle& veh = d.vehicle;
+void update_engine_speed(TractionState& traction, const ControlState& controls,
+                         const MotionState& motion, const Vehicle& veh) {
     if (veh.Engine_Type != 0) return;
-    const int g = s.traction.gear_notch;
-    const bool pulling = s.controls.applied_power_notch != 0 && !s.traction.gear_shifting;
+    const int g = traction.gear_notch;
+    const bool pulling = controls.applied_power_notch != 0 && !traction.gear_shifting;
     if (g >= 1) {
         if (g < static_cast<int>(veh.EngineRate.size())) {
             const EngineRateRow& r = veh.EngineRate[static_cast<std::size_t>(g)];
-            s.traction.engine_rpm_target = r.factor * s.motion.train_speed + r.base;
+            traction.engine_rpm_target = r.factor * motion.train_speed + r.base;
         }
         if (pulling) {
             if (g == static_cast<int>(veh.Engine.size())) {
-                s.traction.engine_rpm = s.traction.engine_rpm_target;
+                traction.engine_rpm = traction.engine_rpm_target;
             } else {
-                long double diff = s.traction.engine_rpm_target - s.traction.engine_rpm;
+                long double diff = traction.engine_rpm_target - traction.engine_rpm;
                 if (std::abs(diff) > 5) {
-                    s.traction.engine_rpm += diff > 0 ? 2 : -2;
+                    traction.engine_rpm += diff > 0 ? 2 : -2;
                 } else if (std::abs(diff) > 1) {
-                    s.traction.engine_rpm += diff > 0 ? 0.1L : -0.1L;
+                    traction.engine_rpm += diff > 0 ? 0.1L : -0.1L;
                 }
             }
-        } else if (s.traction.engine_rpm > 10) {
-            s.traction.engine_rpm -= 3;
+        } else if (traction.engine_rpm > 10) {
+            traction.engine_rpm -= 3;
         }
     } else if (g == 0) {
-        s.traction.engine_rpm_target = 100;
+        traction.engine_rpm_target = 100;
         if (pulling) {
-            if (s.traction.engine_rpm < 95) s.traction.engine_rpm += 4;
-            if (s.traction.engine_rpm >= 95) s.traction.engine_rpm = 95;
-        } else if (s.traction.engine_rpm > 5) {
-            s.traction.engine_rpm -= 5;
+            if (traction.engine_rpm < 95) traction.engine_rpm += 4;
+            if (traction.engine_rpm >= 95) traction.engine_rpm = 95;
+        } else if (traction.engine_rpm > 5) {
+            traction.engine_rpm -= 5;
         }
     }
 }

@@ -26,7 +26,7 @@ TEST(Resistance, GradientAndStartingResistance) {
     t.s.traction.resistance_force = {};
     t.s.controls.power_notch = 0;
     t.s.controls.brake_notch = 0;
-    integrate_speed(t.drive);
+    integrate_speed(t.s.motion, t.s.traction, t.s.controls, t.drive.vehicle);
     // -340 000 x 9.8 x 10 / sqrt(100 + 10^6); no starting resistance against a climb.
     EXPECT_NEAR(static_cast<double>(t.s.traction.resistance_force.to_real()), -33318.33, 0.01);
 
@@ -34,7 +34,7 @@ TEST(Resistance, GradientAndStartingResistance) {
     t.s.traction.resistance_force = {};
     t.s.motion.train_speed = 1;
     t.s.controls.hold_active = false;
-    integrate_speed(t.drive);
+    integrate_speed(t.s.motion, t.s.traction, t.s.controls, t.drive.vehicle);
     // Down the hill at 1 km/h: 7 x 9.8 N per tonne against the motion, and running resistance.
     long double expected = 33318.33L - 7 * 9.8L * 340 - running_resistance(340, 6, 1);
     EXPECT_NEAR(static_cast<double>(t.s.traction.resistance_force.to_real()),
@@ -46,7 +46,7 @@ TEST(Gradient, TheTrainFeelsANewSectionOneCarLengthAtATime) {
     t.s.traction.section_gradient = Fixed4::from_int(24);
     for (int car = 1; car <= 6; ++car) {
         t.s.motion.train_position += 2001;
-        average_gradient(t.drive);
+        average_gradient(t.s.traction, t.s.motion, t.drive.vehicle);
         EXPECT_EQ(t.s.traction.gradient_permil, Fixed4::from_int(4 * car));
     }
 }
@@ -58,7 +58,7 @@ TEST(Motion, BelowAboutOneKmhTheFrameMovesButThePositionDoesNot) {
     t.s.motion.train_speed = 0.9L;
     const long double position = t.s.motion.train_position;
     const int frame = t.s.motion.current_frame;
-    advance_frame_and_position(t.drive);
+    advance_frame_and_position(t.s.motion, t.s.stops, t.drive.line);
     EXPECT_EQ(t.s.motion.current_frame, frame + 1);
     EXPECT_EQ(t.s.motion.train_position, position);
 }
@@ -70,7 +70,7 @@ TEST(Motion, ThePositionIsSetAgainAtEverySpeedProfileRow) {
     t.s.motion.video_speed = 72;
     t.s.motion.train_speed = 72;
     t.s.motion.frame_accumulator = 0;
-    advance_frame_and_position(t.drive);
+    advance_frame_and_position(t.s.motion, t.s.stops, t.drive.line);
     EXPECT_EQ(t.s.motion.current_frame, 3000);
     EXPECT_EQ(t.s.motion.speed_row, 1);
     EXPECT_NEAR(static_cast<double>(t.s.motion.train_position), 100000 + 72 / 36000.0 * 33333,

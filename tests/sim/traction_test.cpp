@@ -36,20 +36,24 @@ TEST(Traction, ForceOfTheAppliedNotchFollowsTheReverser) {
     t.s.controls.brake_notch = 0;
     t.s.controls.applied_power_notch = 1;  // row 1: 3.0 km/h/s at a standstill
     t.s.traction.tractive_force = {};
-    add_traction_force(t.drive);
+    add_traction_force(t.s.traction, t.s.controls, t.s.motion, t.s.stops, t.s.brake,
+                       t.drive.vehicle);
     // 3.0 / 3.6 x 210 t x 1000 = 175 000 N.
     EXPECT_EQ(t.s.traction.tractive_force, Fixed4::from_int(175000));
     t.s.traction.tractive_force = {};
     t.s.controls.reverser = -1;
-    add_traction_force(t.drive);
+    add_traction_force(t.s.traction, t.s.controls, t.s.motion, t.s.stops, t.s.brake,
+                       t.drive.vehicle);
     EXPECT_EQ(t.s.traction.tractive_force, Fixed4::from_int(-175000));
     t.s.traction.tractive_force = {};
     t.s.controls.reverser = 0;
-    add_traction_force(t.drive);
+    add_traction_force(t.s.traction, t.s.controls, t.s.motion, t.s.stops, t.s.brake,
+                       t.drive.vehicle);
     EXPECT_EQ(t.s.traction.tractive_force, Fixed4{});
     t.s.controls.reverser = 1;
     t.s.stops.doors_open = true;  // no traction with the doors open
-    add_traction_force(t.drive);
+    add_traction_force(t.s.traction, t.s.controls, t.s.motion, t.s.stops, t.s.brake,
+                       t.drive.vehicle);
     EXPECT_EQ(t.s.traction.tractive_force, Fixed4{});
 }
 
@@ -80,7 +84,7 @@ TEST(Adhesion, NoAdhesiveMassMeansEveryPullSlips) {
     TestDrive t(data);
     t.s.controls.power_notch = 1;
     t.s.traction.tractive_force = Fixed4::from_int(1000);
-    limit_by_adhesion(t.drive);
+    limit_by_adhesion(t.s.traction, t.s.controls, t.s.motion, t.drive.vehicle);
     EXPECT_EQ(t.s.traction.tractive_force, Fixed4{});
     EXPECT_EQ(t.s.traction.adhesion_state, "Racing");
 }
@@ -90,20 +94,20 @@ TEST(Ammeter, StandstillShowsNothingAndTheTwoFormulasMeetAt54) {
     t.s.controls.applied_power_notch = 1;
     t.s.traction.traction_snapshot = Fixed4::from_int(175000);  // 3.0 km/h/s
     t.s.motion.train_speed = 0;
-    update_meters(t.drive);
+    update_meters(t.s.traction, t.s.controls, t.s.motion, t.drive.vehicle);
     EXPECT_EQ(t.s.traction.motor_current_target, 0);
     t.s.motion.train_speed = 53.9L;
-    update_meters(t.drive);
+    update_meters(t.s.traction, t.s.controls, t.s.motion, t.drive.vehicle);
     EXPECT_EQ(t.s.traction.motor_current_target, 2102);  // 3.0 x 13 x 53.9
     t.s.motion.train_speed = 54;
-    update_meters(t.drive);
+    update_meters(t.s.traction, t.s.controls, t.s.motion, t.drive.vehicle);
     EXPECT_EQ(t.s.traction.motor_current_target, 2100);  // 3.0 x 700
     // The needle moves 100 A a tick while far from the target, 2 A when close.
     t.s.traction.motor_current = 0;
-    update_meters(t.drive);
+    update_meters(t.s.traction, t.s.controls, t.s.motion, t.drive.vehicle);
     EXPECT_EQ(t.s.traction.motor_current, 100);
     t.s.traction.motor_current = 2095;
-    update_meters(t.drive);
+    update_meters(t.s.traction, t.s.controls, t.s.motion, t.drive.vehicle);
     EXPECT_EQ(t.s.traction.motor_current, 2097);
 }
 
@@ -145,9 +149,9 @@ TEST(Diesel, AnAutomaticGearboxNeverShiftsItselfIntoNeutral) {
     t.s.controls.applied_power_notch = t.s.controls.power_notch = 1;
     t.s.motion.train_speed = 0;  // 0 + 5 is below the converter's 10 km/h
     for (int i = 0; i < 30; ++i) {
-        automatic_gear_selection(t.drive);
+        automatic_gear_selection(t.s.traction, t.s.motion, t.drive.vehicle);
         complete_gear_change(t.drive);
-        reset_gears_at_low_speed(t.drive);
+        reset_gears_at_low_speed(t.s.traction, t.s.motion, t.drive.vehicle);
     }
     EXPECT_EQ(t.s.traction.gear_position, 1);
     EXPECT_EQ(t.s.traction.gear_notch, 1);
@@ -155,7 +159,7 @@ TEST(Diesel, AnAutomaticGearboxNeverShiftsItselfIntoNeutral) {
     // From the first direct gear it still shifts down to the converter.
     t.s.traction.gear_notch = t.s.traction.gear_position = 2;
     t.s.motion.train_speed = 12;  // 12 + 5 is below direct 1's 20 km/h
-    automatic_gear_selection(t.drive);
+    automatic_gear_selection(t.s.traction, t.s.motion, t.drive.vehicle);
     EXPECT_EQ(t.s.traction.gear_position, 1);
     EXPECT_TRUE(t.s.traction.gear_shifting);
 }
