@@ -9,6 +9,7 @@
 #include "drive/drive.h"
 #include "full_tables.h"
 #include "input/controls.h"
+#include "session/sibling_rules.h"
 #include "session/steps.h"
 #include "session/virtual_clock.h"
 #include "sound/virtual_channels.h"
@@ -65,7 +66,7 @@ void BM_TenMinuteDrive(benchmark::State& state) {
     for (auto _ : state) {
         VirtualChannels channels;
         RecordedShell shell;
-        Drive drive(data, channels, shell, speed_profile_last_frame(data.line));
+        Drive drive(data, channels, shell, speed_profile_last_frame(data.line), sibling_rules());
         show_cab_before_start(drive);
         start_or_pause(drive);
         drive.s.stops.doors_open = drive.s.stops.door_command = false;
@@ -92,7 +93,7 @@ void BM_MakeDrive(benchmark::State& state) {
     for (auto _ : state) {
         VirtualChannels channels;
         RecordedShell shell;
-        Drive drive(data, channels, shell, speed_profile_last_frame(data.line));
+        Drive drive(data, channels, shell, speed_profile_last_frame(data.line), sibling_rules());
         benchmark::DoNotOptimize(drive.index.events_sorted);
     }
 }

@@ -210,11 +210,13 @@ void restart(SoundChannels& sound, int channel) {
     sound.play(channel);
 }
 
-Drive::Drive(const LoadedDrive& loaded, SoundChannels& channels, Shell& ui, int video_frames)
+Drive::Drive(const LoadedDrive& loaded, SoundChannels& channels, Shell& ui, int video_frames,
+             const SiblingRules& sibling_rules)
     : data(loaded),
       vehicle(loaded.vehicle),
       line(loaded.line),
       sound(channels),
+      rules(sibling_rules),
       shell(ui),
       video_length(video_frames > 0 ? video_frames : speed_profile_last_frame(loaded.line)) {
     running_count = static_cast<int>(vehicle.DriveSound.size());

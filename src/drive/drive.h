@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/shell.h"
+#include "drive/sibling_rules.h"
 #include "drive/channels.h"
 #include "drive/controllers.h"
 #include "drive/interval_index.h"
@@ -72,12 +73,16 @@ struct LineIndexes {
 };
 
 struct Drive {
-    Drive(const LoadedDrive& loaded, SoundChannels& channels, Shell& ui, int video_frames);
+    // `sibling_rules`: the session's `sibling_rules()`.
+    Drive(const LoadedDrive& loaded, SoundChannels& channels, Shell& ui, int video_frames,
+          const SiblingRules& sibling_rules);
 
     const LoadedDrive& data;
     const Vehicle& vehicle;
     const Line& line;
     SoundChannels& sound;
+    // Another subsystem's rule, called where this one's moment must be answered at once.
+    const SiblingRules& rules;
     Shell& shell;
     VideoSource* video = nullptr;  // the route video, when the front end has one
     // The controller choice and codes, the program's own when the front end gives them.

@@ -8,7 +8,6 @@
 #include "core/text.h"
 #include "drive/drive.h"
 #include "input/controls.h"
-#include "view/notch_display.h"
 
 namespace ostrel {
 
@@ -30,18 +29,18 @@ void serial_command(Drive& d, int slot) {
         s.controls.power_notch = controller_notch(d, slot);
         s.controls.brake_notch = 0;
         all_pending(s);
-        refresh_notch_display(d);
+        d.rules.refresh_notch_display(d);
     } else if (slot == 7) {
         s.controls.power_notch = 0;
         s.controls.brake_notch = 0;
         all_pending(s);
-        refresh_notch_display(d);
+        d.rules.refresh_notch_display(d);
     } else if (slot <= 16) {
         s.controls.power_notch = 0;
         all_pending(s);
         s.controls.brake_notch = controller_notch(d, -(slot - 7));
         if (slot == 16) restart(d.sound, d.vehicle.Sound_EB);
-        refresh_notch_display(d);
+        d.rules.refresh_notch_display(d);
     } else if (slot <= 19) {
         // The reverser moves only with the train (nearly) at a stand; its lamps follow it.
         if (std::abs(s.motion.train_speed) <= 1) set_reverser(d, 18 - slot);
@@ -163,7 +162,7 @@ void read_game_controller(Drive& d) {
         for (auto [button, c] : kButtons)
             if (state.pressed(button)) post(d, c);
     }
-    refresh_notch_display(d);
+    d.rules.refresh_notch_display(d);
     if (d.options.controller_debug)
         d.view.caption = "X:" + std::to_string(state.x) + " Y:" + std::to_string(state.y);
     setup.last_usb_state = sum;

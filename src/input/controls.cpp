@@ -3,10 +3,6 @@
 #include <cstring>
 
 #include "drive/drive.h"
-#include "sim/stations.h"
-#include "sound/callouts.h"
-#include "view/line_side.h"
-#include "view/notch_display.h"
 
 namespace ostrel {
 
@@ -104,7 +100,7 @@ void set_reverser(Drive& d, int position) {
     d.s.controls.reverser = position;
     if (SpriteState* f = d.view.sprite(d.view.ids.lamp_fwd)) f->visible = position == 1;
     if (SpriteState* b = d.view.sprite(d.view.ids.lamp_back)) b->visible = position == -1;
-    refresh_notch_display(d);
+    d.rules.refresh_notch_display(d);
 }
 
 void power_up(Drive& d) {
@@ -281,7 +277,7 @@ const CharacterRule kOtherRules[] = {
     {"3", always, [](Drive& d) { restart(d.sound, d.vehicle.Sound_Horn); }},
     {"6", always, [](Drive& d) { restart(d.sound, d.vehicle.Sound_Horn2); }},
     {"1", always, [](Drive& d) { restart(d.sound, d.vehicle.Buzzer[1]); }},
-    {"d7", one_man, [](Drive& d) { operate_doors(d); }},
+    {"d7", one_man, [](Drive& d) { d.rules.operate_doors(d); }},
     {"r",
      [](const Drive& d) {
          return d.s.controls.brake_notch == -d.vehicle.Brake && at_standstill(d);
@@ -314,7 +310,7 @@ const CharacterRule kOtherRules[] = {
          d.s.controls.power_mode =
              modes > 0 && d.s.controls.power_mode + 1 < modes ? d.s.controls.power_mode + 1 : 0;
          d.s.controls.power_notch = 0;
-         refresh_notch_display(d);
+         d.rules.refresh_notch_display(d);
      }},
     {"t",
      [](const Drive& d) {
@@ -330,12 +326,12 @@ const CharacterRule kOtherRules[] = {
      [](Drive& d) {
          if (d.s.traction.gear_position < static_cast<int>(d.vehicle.Engine.size()) - 1)
              d.s.traction.gear_position += 1;
-         refresh_notch_display(d);
+         d.rules.refresh_notch_display(d);
      }},
     {"x", manual_gears,
      [](Drive& d) {
          if (d.s.traction.gear_position > 0) d.s.traction.gear_position -= 1;
-         refresh_notch_display(d);
+         d.rules.refresh_notch_display(d);
      }},
 };
 
@@ -359,9 +355,9 @@ void press_character_key(Drive& d, char key) {
     }
     if (s.controls.input_locked) return;
     apply_rules(d, key, kNotchRules);
-    refresh_notch_display(d);
+    d.rules.refresh_notch_display(d);
     apply_rules(d, key, kOtherRules);
-    show_gear_label(d);
+    d.rules.show_gear_label(d);
     if (s.controls.applied_brake_notch > s.controls.brake_notch) {
         d.sound.stop(d.vehicle.Sound_br1);
         d.sound.stop(d.vehicle.Sound_br2);
@@ -386,9 +382,9 @@ void press_virtual_key(Drive& d, VirtualKey key, bool shift) {
             return;
         case VirtualKey::Enter:
             if (shift) {
-                supervision_callout(d);
+                d.rules.supervision_callout(d);
             } else {
-                callout_key(d);
+                d.rules.callout_key(d);
             }
             return;
         default:
@@ -461,7 +457,7 @@ void wheel_towards_power(Drive& d) {
     idle_prologue(d);
     combined_step_power(d);
     all_pending(d.s);
-    refresh_notch_display(d);
+    d.rules.refresh_notch_display(d);
 }
 
 void wheel_towards_brake(Drive& d) {
@@ -473,7 +469,7 @@ void wheel_towards_brake(Drive& d) {
         d.s.brake.er_pressure.raw > 0 && !d.sound.is_playing(d.vehicle.Sound_EB))
         restart(d.sound, d.vehicle.Sound_EB);
     all_pending(d.s);
-    refresh_notch_display(d);
+    d.rules.refresh_notch_display(d);
 }
 
 bool virtual_key_from_name(const std::string& name, VirtualKey& key) {

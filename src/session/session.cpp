@@ -2,13 +2,15 @@
 
 #include "save/controller_codes.h"
 #include "save/slots.h"
+#include "session/sibling_rules.h"
 #include "session/steps.h"
 
 namespace ostrel {
 
 std::unique_ptr<Drive> open_drive(const LoadedDrive& loaded, const DriveServices& services) {
     auto drive =
-        std::make_unique<Drive>(loaded, services.channels, services.shell, services.video_frames);
+        std::make_unique<Drive>(loaded, services.channels, services.shell, services.video_frames,
+                                sibling_rules());
     drive->video = services.video;
     if (services.controllers) drive->controllers = services.controllers;
     read_controller_codes(services.settings, *drive->controllers);

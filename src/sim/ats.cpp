@@ -5,7 +5,6 @@
 
 #include "drive/aspects.h"
 #include "drive/drive.h"
-#include "view/notch_display.h"
 
 namespace ostrel {
 
@@ -76,7 +75,7 @@ void warning_ats(Drive& d) {
         show_sprite(d, d.view.ids.lamp_ats, true);
         if (s.protection.ats_limit == 0) {
             s.brake.system_eb = true;
-            refresh_notch_display(d);
+            d.rules.refresh_notch_display(d);
         }
     }
     if (s.protection.ats_chime && !d.sound.is_playing(veh.Sound_Ats2)) {
@@ -95,7 +94,7 @@ void warning_ats(Drive& d) {
         if (!d.options.ats_off && s.protection.ats_alarm_ticks > 10 * veh.ATS_Time) {
             if (!s.brake.system_eb) restart(d.sound, veh.Sound_EB);
             s.brake.system_eb = true;
-            refresh_notch_display(d);
+            d.rules.refresh_notch_display(d);
             s.protection.ats_alarm_ticks = 0;
         }
     }
@@ -216,7 +215,7 @@ void pattern_first_pass(Drive& d) {
         show_sprite(d, d.view.ids.lamp_atsp1, false);
         show_sprite(d, d.view.ids.lamp_atsp2, false);
     }
-    refresh_notch_display(d);
+    d.rules.refresh_notch_display(d);
 }
 
 void pattern_second_pass(Drive& d) {
@@ -272,7 +271,7 @@ void pattern_second_pass(Drive& d) {
         d.sound.stop(d.vehicle.Sound_Atc);
         show_sprite(d, d.view.ids.lamp_atsp2, false);
     }
-    refresh_notch_display(d);
+    d.rules.refresh_notch_display(d);
 }
 
 // Shows pattern `entry` of the cab-signal strip as a zone indicator.

@@ -1,7 +1,6 @@
 #include "sim/stations.h"
 
 #include "drive/drive.h"
-#include "sound/callouts.h"
 
 namespace ostrel {
 
@@ -47,8 +46,8 @@ void door_closing_step(Drive& d) {
             s.stops.doors_open = false;
             restart(d.sound, d.vehicle.DepSign);
             s.stops.departure_count += 1;
-            queue_callout_id(d, 19);
-            station_callout(d, StationOccasion::DoorsClosed);
+            d.rules.queue_callout_id(d, 19);
+            d.rules.station_callout(d, StationOccasion::DoorsClosed);
         }
     }
     if (s.stops.doors_open && lamp) lamp->visible = false;

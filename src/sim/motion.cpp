@@ -5,7 +5,6 @@
 #include "data/distances.h"
 #include "drive/drive.h"
 #include "sim/traction.h"
-#include "view/notch_display.h"
 
 namespace ostrel {
 
@@ -187,7 +186,7 @@ void protect_against_rolling_back(Drive& d) {
     if (d.vehicle.Back == 1 && s.controls.reverser == 1 && s.motion.train_speed < -5) {
         s.brake.system_eb = true;
         restart(d.sound, d.vehicle.Sound_EB);
-        refresh_notch_display(d);
+        d.rules.refresh_notch_display(d);
     }
 }
 

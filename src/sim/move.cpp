@@ -3,7 +3,6 @@
 #include "data/distances.h"
 #include "drive/drive.h"
 #include "sim/submovies.h"
-#include "view/notch_display.h"
 
 namespace ostrel {
 
@@ -126,7 +125,7 @@ void move_to_station(Drive& d, int station_row) {
     s.traction.last_sample_position = s.motion.train_position;
     s.stops.stop_remaining = 0;
     s.stops.next_stop_position = s.motion.train_position;
-    refresh_notch_display(d);
+    d.rules.refresh_notch_display(d);
 }
 
 }  // namespace ostrel

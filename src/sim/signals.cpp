@@ -4,7 +4,6 @@
 #include "drive/aspects.h"
 #include "drive/drive.h"
 #include "sim/motion.h"
-#include "view/notch_display.h"
 
 namespace ostrel {
 

@@ -5,7 +5,6 @@
 #include <cmath>
 
 #include "drive/drive.h"
-#include "sound/callouts.h"
 
 namespace ostrel {
 
@@ -78,21 +77,21 @@ void stations_step(Drive& d) {
             !flags.arrived)
             arrive(d, st, flags);
         if (st.kind == kStopWithDoors && !one_man && !s.stops.doors_open && standing) {
-            station_callout(d, StationOccasion::Stopped);
+            d.rules.station_callout(d, StationOccasion::Stopped);
             operate_doors(d);
             arrive(d, st, flags);
-            station_callout(d, StationOccasion::Arrived);
+            d.rules.station_callout(d, StationOccasion::Arrived);
         }
         if (st.kind == kStopWithDoors && one_man && !s.stops.doors_open && standing &&
             !flags.hint_given) {
             flags.hint_given = true;
-            station_callout(d, StationOccasion::Stopped);
+            d.rules.station_callout(d, StationOccasion::Stopped);
         }
         if (st.kind == kStopWithDoors && one_man && s.stops.doors_open && !flags.arrived &&
             standing) {
             play_line_sound(d, st.arrival_sound);
             flags.arrived = true;
-            station_callout(d, StationOccasion::Arrived);
+            d.rules.station_callout(d, StationOccasion::Arrived);
             s.stops.departure_callout_armed = true;
         }
         if (st.kind == kStopWithoutDoors && !flags.arrived && standing) arrive(d, st, flags);
@@ -116,14 +115,14 @@ void stations_step(Drive& d) {
             flags.melody_played = true;
             d.view.crossimage_sub_visible = false;
             s.stops.arrival_clock = s.timers.clock;
-            station_callout(d, StationOccasion::Melody);
+            d.rules.station_callout(d, StationOccasion::Melody);
         }
         if (st.departure_time < s.timers.clock && s.stops.doors_open && flags.melody_played &&
             flags.arrived && s.timers.clock - s.stops.arrival_clock > 30 * seconds_of(d, melody)) {
             if (!one_man) operate_doors(d);
             flags.departed = true;
             d.sound.stop(d.line_channel(st.arrival_sound));
-            station_callout(d, StationOccasion::DoorsClosing);
+            d.rules.station_callout(d, StationOccasion::DoorsClosing);
         }
         const bool arrival_over = !d.sound.is_playing(d.line_channel(st.arrival_sound));
         if (standing && last && !s.stops.end_dialog_shown && arrival_over &&

@@ -3,7 +3,6 @@
 #include <cmath>
 
 #include "drive/drive.h"
-#include "view/notch_display.h"
 
 namespace ostrel {
 
@@ -171,7 +170,7 @@ void complete_gear_change(Drive& d) {
     if (!s.traction.gear_shifting && s.controls.applied_power_notch >= 1 &&
         s.traction.gear_notch != s.traction.gear_position && s.traction.gear_timer == 0) {
         s.traction.gear_shifting = true;
-        refresh_notch_display(d);
+        d.rules.refresh_notch_display(d);
     }
     if (s.traction.gear_shifting) {
         s.traction.gear_timer += 1;
@@ -179,7 +178,7 @@ void complete_gear_change(Drive& d) {
             s.traction.gear_timer = 0;
             s.traction.gear_notch = s.traction.gear_position;
             s.traction.gear_shifting = false;
-            refresh_notch_display(d);
+            d.rules.refresh_notch_display(d);
         }
     }
 }

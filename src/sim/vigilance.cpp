@@ -1,7 +1,6 @@
 #include "sim/protection.h"
 
 #include "drive/drive.h"
-#include "view/notch_display.h"
 
 namespace ostrel {
 
@@ -19,7 +18,7 @@ void vigilance_device(Drive& d) {
         d.sound.stop(ring);
         s.controls.idle_ticks = 0;
         s.brake.system_eb = true;
-        refresh_notch_display(d);
+        d.rules.refresh_notch_display(d);
         s.controls.power_change_pending = s.controls.brake_change_pending =
             s.controls.sap_change_pending = true;
     }

@@ -2,6 +2,8 @@
 // Call-outs: the driver's spoken phrases go through one queue and are played one at a time on
 // the call-out channel, so they never overlap. UI thread (the tick and the key handler).
 
+#include "drive/sibling_rules.h"
+
 namespace ostrel {
 
 struct Drive;
@@ -26,15 +28,7 @@ enum class SignalOccasion {
 void queue_signal_callouts(Drive& d, SignalOccasion occasion);
 // The call-out of a signal aspect.
 void aspect_callout(Drive& d, int aspect);
-// When the station call-outs of the next station are made.
-enum class StationOccasion {
-    Stopped = 0,       // the train has stopped at the station
-    Arrived = 1,       // the arrival sound has started
-    Melody = 2,        // the departure melody has started after the dwell
-    DoorsClosed = 3,   // the doors have finished closing
-    FirstPower = 4,    // the first power notch after the stop, doors closed
-    DoorsClosing = 5,  // the doors are being closed at the end of the dwell
-};
+// When: `StationOccasion`, with the rules other subsystems call.
 void station_callout(Drive& d, StationOccasion occasion);
 
 int callout_channel(const Drive& d);

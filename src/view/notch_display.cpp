@@ -1,7 +1,6 @@
 #include "view/notch_display.h"
 
 #include "drive/drive.h"
-#include "sound/callouts.h"
 
 namespace ostrel {
 
@@ -79,7 +78,7 @@ void refresh_notch_display(Drive& d) {
     brake_strip(d, v.ids.notch_b);
     if (!s.stops.doors_open && P > 0 && s.stops.departure_callout_armed) {
         s.stops.departure_callout_armed = false;
-        station_callout(d, StationOccasion::FirstPower);
+        d.rules.station_callout(d, StationOccasion::FirstPower);
     }
     if (!s.brake.system_eb && !s.brake.system_service_brake) {
         if (SpriteState* p2 = v.sprite(v.ids.notch_p2)) p2->pattern = P;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "sample_drive.h"
+#include "session/sibling_rules.h"
 #include "session/steps.h"
 
 namespace ostrel {
@@ -124,7 +125,7 @@ TEST(KeysBeforeStart, CharactersWaitForStartButTheWheelDoesNot) {
     LoadedDrive data = sample_drive();
     VirtualChannels channels;
     RecordedShell shell;
-    Drive d(data, channels, shell, 9000);
+    Drive d(data, channels, shell, 9000, sibling_rules());
     show_cab_before_start(d);
     press_character_key(d, '5');
     EXPECT_EQ(d.s.controls.brake_notch, -data.vehicle.Brake);

@@ -7,6 +7,7 @@
 
 #include "core/decode/decoders.h"
 #include "fixture.h"
+#include "session/sibling_rules.h"
 #include "session/steps.h"
 
 namespace ostrel::fixture {
@@ -32,7 +33,7 @@ const LoadedDrive& sample_drive(const std::string& line_file) {
 }
 
 TestDrive::TestDrive(LoadedDrive loaded_data, int video_frames)
-    : loaded(std::move(loaded_data)), drive(loaded, channels, shell, video_frames), s(drive.s) {
+    : loaded(std::move(loaded_data)), drive(loaded, channels, shell, video_frames, sibling_rules()), s(drive.s) {
     show_cab_before_start(drive);
     start_or_pause(drive);
 }
