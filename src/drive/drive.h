@@ -9,11 +9,11 @@
 #include <vector>
 
 #include "core/shell.h"
-#include "drive/sibling_rules.h"
 #include "drive/channels.h"
 #include "drive/controllers.h"
 #include "drive/interval_index.h"
 #include "drive/loader.h"
+#include "drive/sibling_rules.h"
 #include "drive/state.h"
 #include "drive/video_source.h"
 #include "drive/view_state.h"

@@ -27,6 +27,8 @@ class SiblingRules {
     // The view's: the notch, brake, reverser and gear labels and the notch sprites.
     virtual void refresh_notch_display(Drive& d) const = 0;
     virtual void show_gear_label(Drive& d) const = 0;
+    // ... and the timetable card turned to the page of the next station (F1).
+    virtual void timetable_page(Drive& d) const = 0;
     // The sound's: the call-outs of the next station at one of its moments, a call-out by its
     // number, and the call-out keys (Enter, Shift+Enter).
     virtual void station_callout(Drive& d, StationOccasion occasion) const = 0;

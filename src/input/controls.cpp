@@ -448,7 +448,7 @@ void press_virtual_key(Drive& d, VirtualKey key, bool shift) {
         v.card_top = 440 - card_height;
     if (key == VirtualKey::F2 && card_height > 440 && v.card_top < 0) v.card_top = 0;
     if (key == VirtualKey::F1) {
-        timetable_page(d);
+        d.rules.timetable_page(d);
         s.controls.timetable_shown = !s.controls.timetable_shown;
     }
 }

@@ -8,9 +8,8 @@
 namespace ostrel {
 
 std::unique_ptr<Drive> open_drive(const LoadedDrive& loaded, const DriveServices& services) {
-    auto drive =
-        std::make_unique<Drive>(loaded, services.channels, services.shell, services.video_frames,
-                                sibling_rules());
+    auto drive = std::make_unique<Drive>(loaded, services.channels, services.shell,
+                                         services.video_frames, sibling_rules());
     drive->video = services.video;
     if (services.controllers) drive->controllers = services.controllers;
     read_controller_codes(services.settings, *drive->controllers);

@@ -2,6 +2,7 @@
 
 #include "sim/stations.h"
 #include "sound/callouts.h"
+#include "view/line_side.h"
 #include "view/notch_display.h"
 
 namespace ostrel {
@@ -12,6 +13,7 @@ class Rules final : public SiblingRules {
   public:
     void refresh_notch_display(Drive& d) const override { ostrel::refresh_notch_display(d); }
     void show_gear_label(Drive& d) const override { ostrel::show_gear_label(d); }
+    void timetable_page(Drive& d) const override { ostrel::timetable_page(d); }
     void station_callout(Drive& d, StationOccasion occasion) const override {
         ostrel::station_callout(d, occasion);
     }

@@ -33,7 +33,9 @@ const LoadedDrive& sample_drive(const std::string& line_file) {
 }
 
 TestDrive::TestDrive(LoadedDrive loaded_data, int video_frames)
-    : loaded(std::move(loaded_data)), drive(loaded, channels, shell, video_frames, sibling_rules()), s(drive.s) {
+    : loaded(std::move(loaded_data)),
+      drive(loaded, channels, shell, video_frames, sibling_rules()),
+      s(drive.s) {
     show_cab_before_start(drive);
     start_or_pause(drive);
 }
