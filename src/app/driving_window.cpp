@@ -200,6 +200,10 @@ void DrivingWindow::build_menus() {
     }
 }
 
+void DrivingWindow::command(const Command& c) {
+    handle([this, &c](Drive& d) { ostrel::apply(d, program_.settings(), c); });
+}
+
 template <class F>
 void DrivingWindow::handle(F&& f) {
     if (closed_) return;
@@ -352,9 +356,9 @@ void DrivingWindow::on_tick_timer(std::chrono::steady_clock::time_point planned)
 }
 
 void DrivingWindow::start_or_pause() {
-    handle([](Drive& d) {
-        ostrel::start_or_pause(d);
-        d.view.drawn_frame -= 1;
+    handle([this](Drive& d) {
+        ostrel::apply(d, program_.settings(), StartOrPause{});
+        d.view.drawn_frame -= 1;  // the frame is drawn again
     });
 }
 
@@ -365,17 +369,17 @@ void DrivingWindow::start_from_video() {
 }
 
 void DrivingWindow::move_to_station(int station_row) {
-    handle([station_row](Drive& d) { ostrel::move_to_station(d, station_row); });
+    command(MoveToStation{station_row});
 }
 
 void DrivingWindow::toggle_explanation_mode() {
-    handle([](Drive& d) { toggle_option(d, DriveOption::ExplanationMode); });
+    command(ToggleOption{DriveOption::ExplanationMode});
 }
 void DrivingWindow::toggle_callouts_off() {
-    handle([](Drive& d) { toggle_option(d, DriveOption::CalloutsOff); });
+    command(ToggleOption{DriveOption::CalloutsOff});
 }
 void DrivingWindow::toggle_ats_off() {
-    handle([](Drive& d) { toggle_option(d, DriveOption::AtsOff); });
+    command(ToggleOption{DriveOption::AtsOff});
 }
 void DrivingWindow::toggle_visual_effects_off() {
     handle([this](Drive& d) {
@@ -398,11 +402,11 @@ void DrivingWindow::refresh_slot_menus() {
 }
 
 void DrivingWindow::save_to_slot(int slot) {
-    handle([this, slot](Drive& d) { save_slot(d, program_.settings(), slot); });
+    command(SaveToSlot{slot});
 }
 
 void DrivingWindow::load_from_slot(int slot) {
-    handle([this, slot](Drive& d) { load_slot(d, program_.settings(), slot); });
+    command(LoadFromSlot{slot});
 }
 
 void DrivingWindow::set_autopilot(bool on) {
@@ -421,14 +425,14 @@ void DrivingWindow::set_autopilot(bool on) {
 void DrivingWindow::key_press(QKeyEvent* e) {
     const KeyPress k = ostrel::app::key_press(*e);
     if (!k.key && !k.character) return;
-    handle([&k](Drive& d) {
-        if (k.key) press_virtual_key(d, *k.key, k.shift);
-        if (k.character) ostrel::press_character_key(d, *k.character);
+    handle([this, &k](Drive& d) {
+        if (k.key) ostrel::apply(d, program_.settings(), VirtualKeyPress{*k.key, k.shift});
+        if (k.character) ostrel::apply(d, program_.settings(), CharacterKey{*k.character});
     });
 }
 
 void DrivingWindow::press_character_key(char c) {
-    handle([c](Drive& d) { ostrel::press_character_key(d, c); });
+    command(CharacterKey{c});
 }
 
 void DrivingWindow::keyPressEvent(QKeyEvent* e) {
@@ -442,12 +446,7 @@ void DrivingWindow::wheelEvent(QWheelEvent* e) {
         const bool towards_driver = wheel_delta_ < 0;
         wheel_delta_ += towards_driver ? 120 : -120;
         // Towards the driver powers, away brakes.
-        handle([towards_driver](Drive& d) {
-            if (towards_driver)
-                wheel_towards_power(d);
-            else
-                wheel_towards_brake(d);
-        });
+        command(WheelStep{towards_driver});
     }
 }
 
@@ -497,7 +496,7 @@ void DrivingWindow::choose_ps_controller() {
 
 void DrivingWindow::set_controller_debug() {
     const bool checked = controller_debug_item->isChecked();
-    handle([checked](Drive& d) { ostrel::set_controller_debug(d, checked); });
+    command(SetControllerDebug{checked});
 }
 
 void DrivingWindow::list_game_controllers() {
@@ -562,10 +561,7 @@ void DrivingWindow::connect_serial_port() {
 }
 
 void DrivingWindow::serial_text_received(const std::string& text) {
-    handle([&text](Drive& d) {
-        ostrel::serial_text_received(d, text);
-        handle_posted_keys(d);
-    });
+    command(SerialText{text});
 }
 
 void DrivingWindow::showEvent(QShowEvent* e) {

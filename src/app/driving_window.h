@@ -17,6 +17,7 @@
 #include "drive/drive.h"
 #include "drive/loader.h"
 #include "input/controls.h"
+#include "session/commands.h"
 
 class QAction;
 class QLabel;
@@ -114,6 +115,8 @@ class DrivingWindow : public QMainWindow {
     // Runs `f` on the drive under the lock, then brings the window up to date.
     template <class F>
     void handle(F&& f);
+    // The driver's command, run as `handle` runs a call.
+    void command(const Command& c);
     void on_tick_timer(std::chrono::steady_clock::time_point planned);
     void follow_timers(bool fast, bool tick);
     // What the window does after a call into the drive, taken under the same lock: the

@@ -44,6 +44,8 @@ class Shell {
     virtual void redraw() = 0;
     // Something the headless runner reports: a call-out, a sub-movie switch, a new hint.
     virtual void note(const std::string&) {}
+    // A key a controller typed, about to be handled ('\0': Enter).
+    virtual void key_typed(char) {}
 };
 
 class RecordedShell final : public Shell {
@@ -55,6 +57,10 @@ class RecordedShell final : public Shell {
     }
     void redraw() override { ++redraws; }
     void note(const std::string& text) override { log.push_back(text); }
+    void key_typed(char key) override {
+        log.push_back(std::string("key typed by the controller: ") +
+                      (key ? std::string(1, key) : std::string("Enter")));
+    }
 
     std::vector<std::string> log;      // taken by whoever reads it
     std::optional<Dialog> end_dialog;  // the end-of-run dialog opened last, until taken

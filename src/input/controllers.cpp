@@ -172,6 +172,8 @@ void handle_posted_keys(Drive& d) {
     // A handler may type again; those keys wait for the next call.
     std::vector<PostedKey> keys;
     keys.swap(d.posted_keys);
+    for (const PostedKey& k : keys)
+        d.shell.key_typed(k.character);
     for (const PostedKey& k : keys) {
         if (k.character == '\0') {
             press_virtual_key(d, VirtualKey::Enter, false);

@@ -18,6 +18,7 @@
 #include "input/controllers.h"
 #include "input/controls.h"
 #include "save/slots.h"
+#include "session/commands.h"
 #include "session/session.h"
 #include "session/steps.h"
 #include "session/virtual_clock.h"
@@ -139,20 +140,17 @@ struct Session {
 
 void perform(Session& session, const ScriptCommand& c) {
     Drive& d = session.drive;
+    const auto apply = [&](const Command& command) { ostrel::apply(d, session.settings, command); };
     if (c.verb == "start") {
-        start_or_pause(d);
+        apply(StartOrPause{});
     } else if (c.verb == "char") {
-        press_character_key(d, c.args[0] == "space" ? ' ' : c.args[0][0]);
+        apply(CharacterKey{c.args[0] == "space" ? ' ' : c.args[0][0]});
     } else if (c.verb == "key") {
         VirtualKey key = VirtualKey::Enter;
         virtual_key_from_name(c.args[0], key);
-        press_virtual_key(d, key, c.args.size() == 2);
+        apply(VirtualKeyPress{key, c.args.size() == 2});
     } else if (c.verb == "wheel") {
-        if (c.args[0] == "up") {
-            wheel_towards_brake(d);
-        } else {
-            wheel_towards_power(d);
-        }
+        apply(WheelStep{c.args[0] != "up"});
     } else if (c.verb == "move") {
         // Only the stations the "Move" menu offers.
         const int row = *parse_int(c.args[0]);
@@ -162,11 +160,11 @@ void perform(Session& session, const ScriptCommand& c) {
         if (!offered)
             throw ScriptError("script line " + std::to_string(c.line) + ": station row " +
                               c.args[0] + " is not in the Move menu");
-        move_to_station(d, row);
+        apply(MoveToStation{row});
     } else if (c.verb == "save") {
-        save_slot(d, session.settings, c.args[0][0] - '0');
+        apply(SaveToSlot{c.args[0][0] - '0'});
     } else if (c.verb == "load") {
-        load_slot(d, session.settings, c.args[0][0] - '0');
+        apply(LoadFromSlot{c.args[0][0] - '0'});
     } else if (c.verb == "dialog") {
         if (!session.open_dialog) {
             d.shell.note("dialog answer ignored: no dialog is open");
@@ -178,12 +176,12 @@ void perform(Session& session, const ScriptCommand& c) {
         }
     } else if (c.verb == "menu") {
         if (c.args[0] == "debug") {
-            set_controller_debug(d, !d.options.controller_debug);
+            apply(SetControllerDebug{!d.options.controller_debug});
         } else {
-            toggle_option(d, *option_named(c.args[0]));
+            apply(ToggleOption{*option_named(c.args[0])});
         }
     } else if (c.verb == "serial") {
-        serial_text_received(d, *unescape(c.args[0]));
+        apply(SerialText{*unescape(c.args[0])});
     } else if (c.verb == "controller") {
         d.controllers->controller_type = c.args[0][0] - '0';
     } else if (c.verb == "usb") {
@@ -289,19 +287,11 @@ void run_drive(const LoadedDrive& loaded, const RunOptions& options, std::ostrea
             if (events) *events << t << " " << line << "\n";
         shell.log.clear();
     };
-    // The keys a controller typed, handled once the command or the tick that typed them is done.
-    auto hand_on_posted_keys = [&] {
-        for (const PostedKey& k : drive.posted_keys)
-            shell.note(k.character ? std::string("key typed by the controller: ") + k.character
-                                   : std::string("key typed by the controller: Enter"));
-        handle_posted_keys(drive);
-    };
     ClockHooks hooks;
     hooks.inputs = [&](std::int64_t t) {
         while (next_command < script.size() && script[next_command].time_ms == t &&
                !session.closed) {
             perform(session, script[next_command++]);
-            hand_on_posted_keys();
             flush_shell(t);
         }
     };
@@ -319,7 +309,8 @@ void run_drive(const LoadedDrive& loaded, const RunOptions& options, std::ostrea
             camera->take(drive, snapshots[next_snapshot++].file);
     };
     hooks.after_tick = [&](std::int64_t t) {
-        hand_on_posted_keys();
+        // The keys a controller typed during the tick, once it is done.
+        handle_posted_keys(drive);
         if (pilot) {
             flush_shell(t);
             pilot->act(drive);

@@ -1,0 +1,54 @@
+#pragma once
+// What the driver does, as one typed command whoever does it: a key or the wheel in the
+// driving window, a menu item, a line of an `ostrel-sim` script. The keys a controller typed
+// while a command ran are handled after it, in the order typed. UI thread, under the drive's
+// lock.
+
+#include <string>
+#include <variant>
+
+#include "input/controls.h"
+#include "session/session.h"
+
+namespace ostrel {
+
+class SettingsStore;
+
+struct StartOrPause {};
+struct CharacterKey {
+    char key;
+};
+struct VirtualKeyPress {
+    VirtualKey key;
+    bool shift = false;
+};
+struct WheelStep {
+    bool towards_power;  // towards the driver; away from him brakes
+};
+struct MoveToStation {
+    int station_row;  // a row the "Move" menu offers
+};
+struct SaveToSlot {
+    int slot;  // 1 to 3
+};
+struct LoadFromSlot {
+    int slot;
+};
+struct ToggleOption {
+    DriveOption option;
+};
+struct SetControllerDebug {
+    bool on;
+};
+// Text the serial master controller sent.
+struct SerialText {
+    std::string text;
+};
+
+using Command =
+    std::variant<StartOrPause, CharacterKey, VirtualKeyPress, WheelStep, MoveToStation, SaveToSlot,
+                 LoadFromSlot, ToggleOption, SetControllerDebug, SerialText>;
+
+void apply(Drive& d, SettingsStore& settings, const Command& command);
+
+}  // namespace ostrel
