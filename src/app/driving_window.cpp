@@ -337,8 +337,6 @@ void DrivingWindow::on_tick_timer(std::chrono::steady_clock::time_point planned)
         if (d.s.timers.tick_timer_running) {
             follow_value_display(d, values_shown);
             tick(d);
-            // The keys the game controller typed, once the tick is done.
-            handle_posted_keys(d);
             if (pilot_) {
                 pilot_->act(d);
                 finished = pilot_->finished();

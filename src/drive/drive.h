@@ -89,7 +89,8 @@ struct Drive {
     ControllerSetup own_controllers;
     ControllerSetup* controllers = &own_controllers;
     Joystick* joystick = nullptr;  // the game controller, when the front end has one
-    // Keys the controllers typed, for the front end to hand to the key handlers in order.
+    // Keys the controllers typed, handled in order once the command or the tick that typed
+    // them is done.
     std::vector<PostedKey> posted_keys;
     // Frames of the route video. A drive without a video (it could not be opened, frame count
     // 0 or -1) runs to the last frame of the speed profile instead of stopping at once.

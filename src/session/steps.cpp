@@ -134,6 +134,8 @@ void tick(Drive& d) {
     fill_value_display(d);
     update_hint(d);
     controller_poll_and_callouts(d);
+    // The keys the game controller typed, once everything else of the tick is done.
+    handle_posted_keys(d);
 }
 
 void show_cab_before_start(Drive& d) {

@@ -11,7 +11,7 @@ struct Drive;
 void fast_step(Drive& d);
 
 // Brake force, resistance and speed, and everything that reacts to the position, in the
-// fixed order of its steps.
+// fixed order of its steps; last, the keys the game controller typed during it.
 void tick(Drive& d);
 
 // The cab as it stands before the first Start: notch, brake and reverser labels, notch

@@ -309,8 +309,6 @@ void run_drive(const LoadedDrive& loaded, const RunOptions& options, std::ostrea
             camera->take(drive, snapshots[next_snapshot++].file);
     };
     hooks.after_tick = [&](std::int64_t t) {
-        // The keys a controller typed during the tick, once it is done.
-        handle_posted_keys(drive);
         if (pilot) {
             flush_shell(t);
             pilot->act(drive);
