@@ -72,6 +72,9 @@ DrivingWindow::DrivingWindow(Program& program, const DriveSelection& selection,
     build_menus();
     d.s.controls.resistance_released = program.values()->resistance_released();
     d.options.visual_effects_off = program.visual_effects_off;
+    // The value display lives for the whole program: F5 hides it if an earlier drive left it
+    // open. Its close box tells the drive (`value_display_closed`).
+    d.view.value_display_shown = program.values()->isVisible();
 
     fast_step_thread_ = std::make_unique<FastStepThread>(session_->mutex(), d, log_);
     tick_timer_ = new DeadlineTimer(
@@ -210,17 +213,14 @@ void DrivingWindow::handle(F&& f) {
     const bool values_shown = program_.values()->isVisible();
     AfterCall after;
     session_->locked([&](Drive& d) {
-        follow_value_display(d, values_shown);
         f(d);
         collect(d, values_shown, after);
     });
     apply(after);
 }
 
-void DrivingWindow::follow_value_display(Drive& d, bool shown) {
-    // The window lives for the whole program and has its own close box: F5 shows it when it
-    // is hidden and hides it when it is shown, whatever the drive last did with it.
-    d.view.value_display_shown = shown;
+void DrivingWindow::value_display_closed() {
+    handle([](Drive& d) { d.view.value_display_shown = false; });
 }
 
 void DrivingWindow::collect(Drive& d, bool values_shown, AfterCall& after, bool requests) {
@@ -335,7 +335,6 @@ void DrivingWindow::on_tick_timer(std::chrono::steady_clock::time_point planned)
     AfterCall after;
     session_->locked([&](Drive& d) {
         if (d.s.timers.tick_timer_running) {
-            follow_value_display(d, values_shown);
             tick(d);
             if (pilot_) {
                 pilot_->act(d);

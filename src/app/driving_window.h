@@ -82,6 +82,8 @@ class DrivingWindow : public QMainWindow {
     void reload_speed_profile();
     void jump(int frame);
     void set_resistance_released(bool on);
+    // ... and its close box.
+    void value_display_closed();
 
     // Called once the window has closed and let go of its drive.
     std::function<void()> on_closed;
@@ -134,7 +136,6 @@ class DrivingWindow : public QMainWindow {
     void collect(Drive& d, bool values_shown, AfterCall& after, bool requests = true);
     void apply(AfterCall& after);
     void show_view(AfterCall& after);
-    static void follow_value_display(Drive& d, bool shown);
 
     Program& program_;
     std::unique_ptr<DriveSession> session_;

@@ -401,6 +401,11 @@ void ValueDisplayWindow::jump_clicked() {
     if (DrivingWindow* d = program_.driving()) d->jump(*frame);
 }
 
+void ValueDisplayWindow::closeEvent(QCloseEvent* e) {
+    QWidget::closeEvent(e);
+    if (DrivingWindow* d = program_.driving()) d->value_display_closed();
+}
+
 void ValueDisplayWindow::show_resistance_released(bool on) {
     // Moving the train or restoring a slot clears it in the drive.
     if (on == resistance_released_) return;

@@ -118,6 +118,8 @@ class ValueDisplayWindow : public QWidget {
     bool resistance_released() const { return resistance_released_; }
     // The "抵抗解除" button shown bold while the drive has the resistance released.
     void show_resistance_released(bool on);
+    // The close box: the drive learns the display is gone (F5 shows it again).
+    void closeEvent(QCloseEvent* e) override;
     QLabel* value(const std::string& caption) const;  // the value label of a row
     QLabel* caption(const std::string& caption) const;
     QTableWidget* channel_grid = nullptr;

@@ -774,7 +774,14 @@ TEST_F(Windows, F5FollowsTheValueDisplayWindowEvenAfterItsCloseBox) {
     values->jump_frame->setText(QStringLiteral("2500"));
     values->jump_button->click();
     EXPECT_EQ(state(w).motion.current_frame, 2500);
+    // Left open at the end of a drive, it is hidden by the next drive's first F5.
+    QTest::keyClick(w, Qt::Key_F5);
+    EXPECT_TRUE(values->isVisible());
     w->close();
+    DrivingWindow* next = start_drive();
+    QTest::keyClick(next, Qt::Key_F5);
+    EXPECT_FALSE(values->isVisible());
+    next->close();
 }
 
 TEST_F(Windows, UnmarkingExplanationsClearsTheHintAtOnceAndHalfWheelNotchesAddUp) {
