@@ -33,10 +33,14 @@ bool at_standstill(const Drive& d) {
     return round_half_even(d.s.motion.train_speed) == 0;
 }
 
+int first_notch_of_mode(const ControlState& controls, const Vehicle& vehicle) {
+    const int mode = controls.power_mode;
+    if (mode < 0 || mode >= static_cast<int>(vehicle.mode_first_notch.size())) return 0;
+    return vehicle.mode_first_notch[static_cast<std::size_t>(mode)];
+}
+
 int first_notch_of_mode(const Drive& d) {
-    int mode = d.s.controls.power_mode;
-    if (mode < 0 || mode >= static_cast<int>(d.vehicle.mode_first_notch.size())) return 0;
-    return d.vehicle.mode_first_notch[static_cast<std::size_t>(mode)];
+    return first_notch_of_mode(d.s.controls, d.vehicle);
 }
 
 int speed_signal(const Drive& d, int index) {

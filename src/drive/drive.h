@@ -126,6 +126,7 @@ bool at_standstill(const Drive& d);
 
 // The notch before the first notch of the selected power mode (0 for the first mode).
 int first_notch_of_mode(const Drive& d);
+int first_notch_of_mode(const ControlState& controls, const Vehicle& vehicle);
 
 // Entry `index` of the line's signal speeds, 0 where there is none.
 int speed_signal(const Drive& d, int index);

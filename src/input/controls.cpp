@@ -9,9 +9,9 @@ namespace ostrel {
 namespace {
 
 // Mode number of notch n: notch 0 and every diesel notch count as mode 0.
-int mode_of(const Drive& d, int n) {
-    if (n <= 0 || n > static_cast<int>(d.vehicle.Notch.size())) return 0;
-    return d.vehicle.Notch[static_cast<std::size_t>(n - 1)].mode;
+int mode_of(const Vehicle& vehicle, int n) {
+    if (n <= 0 || n > static_cast<int>(vehicle.Notch.size())) return 0;
+    return vehicle.Notch[static_cast<std::size_t>(n - 1)].mode;
 }
 
 void all_pending(DriveState& s) {
@@ -20,25 +20,24 @@ void all_pending(DriveState& s) {
 }
 
 // The brake part of the apply step.
-void apply_brake_part(Drive& d, int lowest) {
-    DriveState& s = d.s;
-    const bool hold = d.vehicle.Hold == 1;
-    if (s.controls.brake_notch > lowest && !s.controls.hold_active) {
-        if (hold && s.controls.brake_notch == 0) s.controls.hold_active = true;
-        if (hold && s.controls.brake_notch < 0 && !s.controls.hold_release_guard) {
-            s.controls.brake_notch -= 1;
+void apply_brake_part(ControlState& controls, const Vehicle& vehicle, int lowest) {
+    const bool hold = vehicle.Hold == 1;
+    if (controls.brake_notch > lowest && !controls.hold_active) {
+        if (hold && controls.brake_notch == 0) controls.hold_active = true;
+        if (hold && controls.brake_notch < 0 && !controls.hold_release_guard) {
+            controls.brake_notch -= 1;
         } else if (!hold) {
-            s.controls.brake_notch -= 1;
+            controls.brake_notch -= 1;
         }
-        if (hold && s.controls.hold_release_guard) s.controls.hold_release_guard = false;
+        if (hold && controls.hold_release_guard) controls.hold_release_guard = false;
     }
 }
 
-void leave_hold_towards_brake(DriveState& s) {
-    if (s.controls.hold_active) {
-        s.controls.hold_active = false;
-        s.controls.brake_notch = -1;
-        s.controls.hold_release_guard = true;
+void leave_hold_towards_brake(ControlState& controls) {
+    if (controls.hold_active) {
+        controls.hold_active = false;
+        controls.brake_notch = -1;
+        controls.hold_release_guard = true;
     }
 }
 
@@ -103,61 +102,58 @@ void set_reverser(Drive& d, int position) {
     d.rules.refresh_notch_display(d);
 }
 
-void power_up(Drive& d) {
-    DriveState& s = d.s;
-    if (s.controls.power_notch < d.vehicle.Power &&
-        mode_of(d, s.controls.power_notch + 1) == s.controls.power_mode) {
-        s.controls.power_notch += 1;
-    } else if (s.controls.power_notch == 0 && s.controls.power_mode > 0) {
-        s.controls.power_notch = first_notch_of_mode(d) + 1;
+void power_up(ControlState& controls, const Vehicle& vehicle) {
+    if (controls.power_notch < vehicle.Power &&
+        mode_of(vehicle, controls.power_notch + 1) == controls.power_mode) {
+        controls.power_notch += 1;
+    } else if (controls.power_notch == 0 && controls.power_mode > 0) {
+        controls.power_notch = first_notch_of_mode(controls, vehicle) + 1;
     }
 }
 
-void power_down(Drive& d) {
-    DriveState& s = d.s;
-    if (s.controls.power_notch > 0 &&
-        mode_of(d, s.controls.power_notch - 1) == s.controls.power_mode) {
-        s.controls.power_notch -= 1;
-    } else if (s.controls.power_notch > 0 && s.controls.power_notch == first_notch_of_mode(d) + 1) {
-        s.controls.power_notch = 0;
+void power_down(ControlState& controls, const Vehicle& vehicle) {
+    if (controls.power_notch > 0 &&
+        mode_of(vehicle, controls.power_notch - 1) == controls.power_mode) {
+        controls.power_notch -= 1;
+    } else if (controls.power_notch > 0 &&
+               controls.power_notch == first_notch_of_mode(controls, vehicle) + 1) {
+        controls.power_notch = 0;
     }
 }
 
-void brake_release_step(Drive& d) {
-    DriveState& s = d.s;
-    s.controls.hold_active = false;
-    if (s.controls.brake_notch < 0) {
-        s.controls.brake_notch += 1;
-        if (d.vehicle.Hold == 1 && s.controls.brake_notch == 0) s.controls.hold_active = true;
+void brake_release_step(ControlState& controls, const Vehicle& vehicle) {
+    controls.hold_active = false;
+    if (controls.brake_notch < 0) {
+        controls.brake_notch += 1;
+        if (vehicle.Hold == 1 && controls.brake_notch == 0) controls.hold_active = true;
     }
 }
 
-void brake_apply_step(Drive& d, int lowest) {
-    leave_hold_towards_brake(d.s);
-    apply_brake_part(d, lowest);
+void brake_apply_step(ControlState& controls, const Vehicle& vehicle, int lowest) {
+    leave_hold_towards_brake(controls);
+    apply_brake_part(controls, vehicle, lowest);
 }
 
-void combined_step_power(Drive& d) {
-    DriveState& s = d.s;
-    if (s.controls.brake_notch == 0 && s.controls.power_notch < d.vehicle.Power &&
-        !s.controls.hold_active)
-        power_up(d);
-    s.controls.hold_active = false;
-    if (s.controls.power_notch == 0 && s.controls.brake_notch < 0 && !s.controls.hold_active) {
-        s.controls.brake_notch += 1;
-        if (d.vehicle.Hold == 1 && s.controls.brake_notch == 0) s.controls.hold_active = true;
+void combined_step_power(ControlState& controls, const Vehicle& vehicle) {
+    if (controls.brake_notch == 0 && controls.power_notch < vehicle.Power && !controls.hold_active)
+        power_up(controls, vehicle);
+    controls.hold_active = false;
+    if (controls.power_notch == 0 && controls.brake_notch < 0 && !controls.hold_active) {
+        controls.brake_notch += 1;
+        if (vehicle.Hold == 1 && controls.brake_notch == 0) controls.hold_active = true;
     }
 }
 
-void combined_step_brake(Drive& d, int lowest, bool power_part_needs_release) {
-    DriveState& s = d.s;
-    leave_hold_towards_brake(s);
-    if (s.controls.power_notch == 0 && s.controls.brake_notch > lowest && !s.controls.hold_active)
-        apply_brake_part(d, lowest);
-    if (s.controls.brake_notch == 0 || !power_part_needs_release) {
-        power_down(d);
-    } else if (s.controls.power_notch > 0 && s.controls.power_notch == first_notch_of_mode(d) + 1) {
-        s.controls.power_notch = 0;
+void combined_step_brake(ControlState& controls, const Vehicle& vehicle, int lowest,
+                         bool power_part_needs_release) {
+    leave_hold_towards_brake(controls);
+    if (controls.power_notch == 0 && controls.brake_notch > lowest && !controls.hold_active)
+        apply_brake_part(controls, vehicle, lowest);
+    if (controls.brake_notch == 0 || !power_part_needs_release) {
+        power_down(controls, vehicle);
+    } else if (controls.power_notch > 0 &&
+               controls.power_notch == first_notch_of_mode(controls, vehicle) + 1) {
+        controls.power_notch = 0;
     }
 }
 
@@ -206,12 +202,12 @@ const CharacterRule kNotchRules[] = {
     {"n", slow, [](Drive& d) { set_reverser(d, 0); }},
     {"z", one_handle,
      [](Drive& d) {
-         combined_step_power(d);
+         combined_step_power(d.s.controls, d.vehicle);
          all_pending(d.s);
      }},
     {"a", one_handle,
      [](Drive& d) {
-         combined_step_brake(d, last_service(d), false);
+         combined_step_brake(d.s.controls, d.vehicle, last_service(d), false);
          all_pending(d.s);
      }},
     {"q", one_handle,
@@ -222,22 +218,22 @@ const CharacterRule kNotchRules[] = {
      }},
     {"z", two_handles,
      [](Drive& d) {
-         power_up(d);
+         power_up(d.s.controls, d.vehicle);
          d.s.controls.power_change_pending = true;
      }},
     {"a", two_handles,
      [](Drive& d) {
-         power_down(d);
+         power_down(d.s.controls, d.vehicle);
          d.s.controls.power_change_pending = true;
      }},
     {",", two_handles,
      [](Drive& d) {
-         brake_release_step(d);
+         brake_release_step(d.s.controls, d.vehicle);
          d.s.controls.brake_change_pending = d.s.controls.sap_change_pending = true;
      }},
     {".", two_handles,
      [](Drive& d) {
-         brake_apply_step(d, last_service(d));
+         brake_apply_step(d.s.controls, d.vehicle, last_service(d));
          d.s.controls.brake_change_pending = d.s.controls.sap_change_pending = true;
      }},
     {"/", two_handles,
@@ -248,12 +244,12 @@ const CharacterRule kNotchRules[] = {
      }},
     {"8", always,
      [](Drive& d) {
-         combined_step_power(d);
+         combined_step_power(d.s.controls, d.vehicle);
          all_pending(d.s);
      }},
     {"2", always,
      [](Drive& d) {
-         combined_step_brake(d, last_service(d));
+         combined_step_brake(d.s.controls, d.vehicle, last_service(d));
          all_pending(d.s);
      }},
     {"5", always,
@@ -455,7 +451,7 @@ void press_virtual_key(Drive& d, VirtualKey key, bool shift) {
 
 void wheel_towards_power(Drive& d) {
     idle_prologue(d);
-    combined_step_power(d);
+    combined_step_power(d.s.controls, d.vehicle);
     all_pending(d.s);
     d.rules.refresh_notch_display(d);
 }
@@ -464,7 +460,7 @@ void wheel_towards_brake(Drive& d) {
     idle_prologue(d);
     const int emergency = -d.vehicle.Brake;
     const int before = d.s.controls.brake_notch;
-    combined_step_brake(d, emergency);
+    combined_step_brake(d.s.controls, d.vehicle, emergency);
     if (before != emergency && d.s.controls.brake_notch == emergency &&
         d.s.brake.er_pressure.raw > 0 && !d.sound.is_playing(d.vehicle.Sound_EB))
         restart(d.sound, d.vehicle.Sound_EB);

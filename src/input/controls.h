@@ -6,7 +6,9 @@
 
 namespace ostrel {
 
+struct ControlState;
 struct Drive;
+struct Vehicle;
 
 // Virtual-key codes of the keys the driving window reacts to.
 enum class VirtualKey {
@@ -37,13 +39,17 @@ void idle_prologue(Drive& d);
 // The reverser with its lamps.
 void set_reverser(Drive& d, int position);
 
-// Step rules shared with the controllers.
-void power_up(Drive& d);
-void power_down(Drive& d);
-void brake_release_step(Drive& d);
-void brake_apply_step(Drive& d, int lowest);
-void combined_step_power(Drive& d);
-void combined_step_brake(Drive& d, int lowest, bool power_part_needs_release = true);
+// The notch handles' steps, on the driver's controls alone: the power notch within the
+// selected power mode, the brake notch down to `lowest`, the holding brake.
+void power_up(ControlState& controls, const Vehicle& vehicle);
+void power_down(ControlState& controls, const Vehicle& vehicle);
+void brake_release_step(ControlState& controls, const Vehicle& vehicle);
+void brake_apply_step(ControlState& controls, const Vehicle& vehicle, int lowest);
+// One handle for both: towards power releases the brake first, towards brake takes power off
+// first.
+void combined_step_power(ControlState& controls, const Vehicle& vehicle);
+void combined_step_brake(ControlState& controls, const Vehicle& vehicle, int lowest,
+                         bool power_part_needs_release = true);
 
 // The names the runner's scripts use for keys; nothing for an unknown name.
 bool virtual_key_from_name(const std::string& name, VirtualKey& key);

@@ -94,15 +94,15 @@ void tick(Drive& d) {
     DriveState& s = d.s;
     preset_patterns(d);
     s.timers.tick_count += 1;
-    update_needles(d);
+    update_needles(d.view, s, d.vehicle);
     update_speed_label(d);
     apply_brake_force(d);
     integrate_speed(s.motion, s.traction, s.controls, d.vehicle);
     brake_squeal(d);
     door_closing_step(d);
-    update_train_lamps(d);
+    update_train_lamps(d.view, s, d.vehicle);
     timetable_and_limit_signs(d);
-    if (s.timers.tick_count % 10 == 0) update_clock_label(d);
+    if (s.timers.tick_count % 10 == 0) update_clock_label(d.view, s.timers);
     automatic_gear_selection(s.traction, s.motion, d.vehicle);
     play_brake_sounds(d);
     update_meters(s.traction, s.controls, s.motion, d.vehicle);
@@ -127,7 +127,7 @@ void tick(Drive& d) {
     show_ats_text(d);
     update_gear_indicator(d);
     protect_against_rolling_back(d);
-    update_darkening(d, d.options.visual_effects_off);
+    update_darkening(d.view, s.motion, d.line, d.index, d.options.visual_effects_off);
     reset_gears_at_low_speed(s.traction, s.motion, d.vehicle);
     show_stop_line(d);
     window_caption(d);
@@ -140,7 +140,7 @@ void tick(Drive& d) {
 
 void show_cab_before_start(Drive& d) {
     refresh_notch_display(d);
-    update_clock_label(d);
+    update_clock_label(d.view, d.s.timers);
 }
 
 void start_or_pause(Drive& d) {

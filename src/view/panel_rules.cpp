@@ -11,28 +11,26 @@ int needle_angle(long double value, long double scale, int base_angle) {
     return static_cast<int>(round_to_int64((value * scale + base_angle) * 255.0L / 360.0L));
 }
 
-void update_needles(Drive& d) {
-    const DriveState& s = d.s;
-    const Vehicle& v = d.vehicle;
-    auto set = [&d](int id, const NeedleKey& key, long double value) {
-        if (SpriteState* sp = d.view.sprite(id))
+void update_needles(ViewState& view, const DriveState& s, const Vehicle& v) {
+    auto set = [&view](int id, const NeedleKey& key, long double value) {
+        if (SpriteState* sp = view.sprite(id))
             sp->angle = needle_angle(value, key.scale, key.base_angle);
     };
     const long double speed = s.motion.train_speed;
     if (std::abs(speed) < 160 && !(-1 < speed && speed < 0))
-        set(d.view.ids.needle_speed, v.Needle_Speed, std::abs(speed));
-    if (SpriteState* sp = d.view.sprite(d.view.ids.needle_i)) {
+        set(view.ids.needle_speed, v.Needle_Speed, std::abs(speed));
+    if (SpriteState* sp = view.sprite(view.ids.needle_i)) {
         long double current = v.Needle_I.ammeter_mode == 1 ? std::abs(s.traction.motor_current)
                                                            : s.traction.motor_current;
         sp->angle =
             needle_angle(current, v.Needle_I.scale, v.Needle_I.base_angle) * s.controls.reverser;
     }
-    set(d.view.ids.needle_v, v.Needle_V, s.traction.line_voltage.to_real());
-    set(d.view.ids.needle_bc, v.Needle_BC, s.brake.bc_gauge_pressure.to_real());
-    set(d.view.ids.needle_er, v.Needle_ER, s.brake.er_pressure.to_real());
-    set(d.view.ids.needle_bp, v.Needle_BP, s.brake.er_pressure.to_real());
-    set(d.view.ids.needle_mr, v.Needle_MR, s.brake.mr_pressure.to_real());
-    set(d.view.ids.needle_sap, v.Needle_SAP, s.brake.sap_pressure.to_real());
+    set(view.ids.needle_v, v.Needle_V, s.traction.line_voltage.to_real());
+    set(view.ids.needle_bc, v.Needle_BC, s.brake.bc_gauge_pressure.to_real());
+    set(view.ids.needle_er, v.Needle_ER, s.brake.er_pressure.to_real());
+    set(view.ids.needle_bp, v.Needle_BP, s.brake.er_pressure.to_real());
+    set(view.ids.needle_mr, v.Needle_MR, s.brake.mr_pressure.to_real());
+    set(view.ids.needle_sap, v.Needle_SAP, s.brake.sap_pressure.to_real());
 }
 
 void update_speed_label(Drive& d) {
@@ -42,10 +40,7 @@ void update_speed_label(Drive& d) {
     d.view.digi_speed = std::to_string(speed) + "km/h";
 }
 
-void update_train_lamps(Drive& d) {
-    const DriveState& s = d.s;
-    const Vehicle& v = d.vehicle;
-    ViewState& view = d.view;
+void update_train_lamps(ViewState& view, const DriveState& s, const Vehicle& v) {
     const int B = v.Brake;
     auto show = [&view](int id, bool visible) {
         if (SpriteState* sp = view.sprite(id)) sp->visible = visible;
@@ -71,17 +66,18 @@ void update_train_lamps(Drive& d) {
     show(view.ids.lamp_const, s.controls.constant_speed);
 }
 
-void update_clock_label(Drive& d) {
-    d.view.Label3 = clock_text(d.s.timers.clock);
+void update_clock_label(ViewState& view, const TimerState& timers) {
+    view.Label3 = clock_text(timers.clock);
 }
 
-void update_darkening(Drive& d, bool visual_effects_off) {
-    SpriteState* overlay = d.view.sprite(d.view.ids.panel2);
+void update_darkening(ViewState& view, const MotionState& motion, const Line& line,
+                      const LineIndexes& index, bool visual_effects_off) {
+    SpriteState* overlay = view.sprite(view.ids.panel2);
     if (!overlay) return;
-    const long double x = d.s.motion.train_position;
+    const long double x = motion.train_position;
     int alpha = 0;
-    for (int row : d.index.tunnels.candidates(index_position(x))) {
-        const TTunnel& t = d.line.Tunnel[static_cast<std::size_t>(row)];
+    for (int row : index.tunnels.candidates(index_position(x))) {
+        const TTunnel& t = line.Tunnel[static_cast<std::size_t>(row)];
         if (!(t.entry_distance < x && x < t.exit_distance) || t.depth == 0) continue;
         const long double into = x - t.entry_distance, left = t.exit_distance - x;
         if (into >= 1500) {

@@ -16,22 +16,22 @@ TEST(Needles, TheSpeedNeedleStopsAt160AndTheAmmeterFollowsTheReverser) {
     TestDrive t(sample_drive());  // speed: base -135, 2.25 per km/h; ammeter: -90, 0.2, mode 1
     Drive& d = t.drive;
     t.s.motion.train_speed = 100;
-    update_needles(d);
+    update_needles(d.view, d.s, d.vehicle);
     SpriteState* speed = d.view.sprite(d.view.ids.needle_speed);
     EXPECT_EQ(speed->angle, needle_angle(100, 2.25L, -135));  // (225 - 135) x 255 / 360 = 63.75
     EXPECT_EQ(speed->angle, 64);
     t.s.motion.train_speed = 170;
-    update_needles(d);
+    update_needles(d.view, d.s, d.vehicle);
     EXPECT_EQ(speed->angle, 64);
     t.s.motion.train_speed = -0.5L;
-    update_needles(d);
+    update_needles(d.view, d.s, d.vehicle);
     EXPECT_EQ(speed->angle, 64);
     t.s.traction.motor_current = -300;
     t.s.controls.reverser = 0;
-    update_needles(d);
+    update_needles(d.view, d.s, d.vehicle);
     EXPECT_EQ(d.view.sprite(d.view.ids.needle_i)->angle, 0);
     t.s.controls.reverser = -1;
-    update_needles(d);
+    update_needles(d.view, d.s, d.vehicle);
     EXPECT_EQ(d.view.sprite(d.view.ids.needle_i)->angle, -needle_angle(300, 0.2L, -90));
 }
 
