@@ -87,7 +87,7 @@ void fast_step(Drive& d) {
     move_preceding_train(d);
     s.timers.clock += 1;
     if (s.controls.auto_run) s.motion.train_speed = s.motion.video_speed;
-    count_submovie_frames(d);
+    count_submovie_frames(s.video, s.timers, s.motion, d.line);
 }
 
 void tick(Drive& d) {
@@ -96,7 +96,7 @@ void tick(Drive& d) {
     s.timers.tick_count += 1;
     update_needles(d.view, s, d.vehicle);
     update_speed_label(d);
-    apply_brake_force(d);
+    apply_brake_force(s.brake, s.traction, s.controls, s.motion, d.vehicle);
     integrate_speed(s.motion, s.traction, s.controls, d.vehicle);
     brake_squeal(d);
     door_closing_step(d);
@@ -108,7 +108,8 @@ void tick(Drive& d) {
     update_meters(s.traction, s.controls, s.motion, d.vehicle);
     run_compressor(d);
     line_sounds_and_announcements(d);
-    if (follow_slope_sections(s.traction, s.motion, d.line, d.index)) show_gradient_board(d);
+    if (follow_slope_sections(s.traction, s.motion, d.line, d.index))
+        show_gradient_board(d.view, s.traction);
     average_gradient(s.traction, s.motion, d.vehicle);
     signals_and_ats(d);
     speed_limits_and_checks(d);
@@ -123,13 +124,13 @@ void tick(Drive& d) {
     if (!switch_submovies(d)) return;
     stop_at_line_ends(d);
     complete_gear_change(d);
-    show_easy_cab(d);
+    show_easy_cab(d.view, s.controls, s.stops);
     show_ats_text(d);
     update_gear_indicator(d);
     protect_against_rolling_back(d);
     update_darkening(d.view, s.motion, d.line, d.index, d.options.visual_effects_off);
     reset_gears_at_low_speed(s.traction, s.motion, d.vehicle);
-    show_stop_line(d);
+    show_stop_line(d.view, s.stops);
     window_caption(d);
     fill_value_display(d);
     update_hint(d);

@@ -204,12 +204,11 @@ void update_brake_pressures(Drive& d) {
     update_brake_pressures(d.s.brake, d.s.controls, d.s.motion, d.vehicle);
 }
 
-void apply_brake_force(Drive& d) {
-    DriveState& s = d.s;
-    const Vehicle& v = d.vehicle;
-    if (s.controls.applied_brake_notch != -v.Brake) s.brake.brake_rate[0] = s.brake.brake_rate[1];
-    long double rate = s.brake.brake_rate[0].to_real();
-    const long double speed = s.motion.train_speed;
+void apply_brake_force(AirBrakeState& brake, TractionState& traction, const ControlState& controls,
+                       const MotionState& motion, const Vehicle& v) {
+    if (controls.applied_brake_notch != -v.Brake) brake.brake_rate[0] = brake.brake_rate[1];
+    long double rate = brake.brake_rate[0].to_real();
+    const long double speed = motion.train_speed;
     if (0 < speed && speed < v.Lose_elec) {
         const long double k = v.BrakeRate2, L = v.Lose_elec;
         long double scaled = rate * ((1 + 0.01L * speed) / (1 + k * speed) * 0.32L) /
@@ -217,15 +216,15 @@ void apply_brake_force(Drive& d) {
         if (std::isfinite(scaled)) rate = scaled;
     }
     if (std::abs(speed) < 1) rate *= 0.5L;
-    s.brake.working_brake_rate = Fixed4::from_real(rate);
-    if (s.brake.bc_pressure.raw > 0 && v.EBPress > 0) {
-        long double force = s.brake.working_brake_rate.to_real() / 3.6L *
-                            (r(s.brake.bc_pressure) / v.EBPress) * (v.Tons.to_real() * 1000.0L);
-        if (speed > 0) add(s.traction.tractive_force, -force);
-        if (speed < 0) add(s.traction.tractive_force, force);
+    brake.working_brake_rate = Fixed4::from_real(rate);
+    if (brake.bc_pressure.raw > 0 && v.EBPress > 0) {
+        long double force = brake.working_brake_rate.to_real() / 3.6L *
+                            (r(brake.bc_pressure) / v.EBPress) * (v.Tons.to_real() * 1000.0L);
+        if (speed > 0) add(traction.tractive_force, -force);
+        if (speed < 0) add(traction.tractive_force, force);
     }
-    if (speed > v.Lose_elec && s.controls.applied_brake_notch != -v.Brake && !s.brake.system_eb)
-        s.traction.traction_snapshot = s.traction.tractive_force;
+    if (speed > v.Lose_elec && controls.applied_brake_notch != -v.Brake && !brake.system_eb)
+        traction.traction_snapshot = traction.tractive_force;
 }
 
 void run_compressor(Drive& d) {

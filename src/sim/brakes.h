@@ -8,6 +8,7 @@ struct Drive;
 struct AirBrakeState;
 struct ControlState;
 struct MotionState;
+struct TractionState;
 struct Vehicle;
 
 // Fast step: the pressures of this vehicle's brake, then the cylinder gauge. The air brake's
@@ -17,7 +18,9 @@ void update_brake_pressures(AirBrakeState& brake, const ControlState& controls,
 void update_brake_pressures(Drive& d);
 
 // Tick.
-void apply_brake_force(Drive& d);  // working brake rate and the force of the cylinder
+// The working brake rate and the force of the cylinder's pressure against the motion.
+void apply_brake_force(AirBrakeState& brake, TractionState& traction, const ControlState& controls,
+                       const MotionState& motion, const Vehicle& vehicle);
 void run_compressor(Drive& d);
 void play_brake_sounds(Drive& d);
 void brake_squeal(Drive& d);

@@ -31,13 +31,13 @@ void end_submovie(Drive& d, const TMovieSwitch& row, char& done) {
 
 }  // namespace
 
-void count_submovie_frames(Drive& d) {
-    DriveState& s = d.s;
-    if (s.video.submovie_mode == SubmovieMode::Timed) {
-        const int rate = d.line.FrameRate > 0 ? d.line.FrameRate : 30;
-        if (s.timers.clock % (30 / rate) == 0) s.video.frame_sub += 1;
-    } else if (s.video.submovie_mode == SubmovieMode::Locked) {
-        s.video.frame_sub = s.motion.current_frame - s.video.submovie_origin;
+void count_submovie_frames(VideoState& video, const TimerState& timers, const MotionState& motion,
+                           const Line& line) {
+    if (video.submovie_mode == SubmovieMode::Timed) {
+        const int rate = line.FrameRate > 0 ? line.FrameRate : 30;
+        if (timers.clock % (30 / rate) == 0) video.frame_sub += 1;
+    } else if (video.submovie_mode == SubmovieMode::Locked) {
+        video.frame_sub = motion.current_frame - video.submovie_origin;
     }
 }
 

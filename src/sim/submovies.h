@@ -6,9 +6,14 @@
 namespace ostrel {
 
 struct Drive;
+struct Line;
+struct MotionState;
+struct TimerState;
+struct VideoState;
 
 // Fast step, after the clock: counts the frames of the running sub-movie.
-void count_submovie_frames(Drive& d);
+void count_submovie_frames(VideoState& video, const TimerState& timers, const MotionState& motion,
+                           const Line& line);
 
 // Tick: starts and ends sub-movies. False when a sub-movie must start while the fast step is
 // stopped: the rest of the tick is then skipped.

@@ -28,10 +28,9 @@ std::string one_decimal(long double value) {
     return fixed_text(value, 1);
 }
 
-void show_gradient_board(Drive& d) {
-    const Fixed4 g = d.s.traction.section_gradient;
-    ViewState& v = d.view;
-    if (!d.s.traction.slope_sign_shown) {
+void show_gradient_board(ViewState& v, const TractionState& traction) {
+    const Fixed4 g = traction.section_gradient;
+    if (!traction.slope_sign_shown) {
         v.SlopeImage.image = -1;
         v.SlopeText.clear();
         return;
@@ -40,9 +39,8 @@ void show_gradient_board(Drive& d) {
     v.SlopeText = one_decimal(g.to_real());
 }
 
-void show_stop_line(Drive& d) {
-    ViewState& v = d.view;
-    const long double r = d.s.stops.stop_remaining;
+void show_stop_line(ViewState& v, const StationState& stops) {
+    const long double r = stops.stop_remaining;
     if (r >= 20000) {
         v.stopline_top = -30;
     } else if (r > -10000) {
@@ -94,19 +92,16 @@ void timetable_page(Drive& d) {
     }
 }
 
-void show_easy_cab(Drive& d) {
-    const DriveState& s = d.s;
-    ViewState& v = d.view;
+void show_easy_cab(ViewState& v, const ControlState& controls, const StationState& stops) {
     const int white = 0xFFFFFF;
-    v.easy_neutral = s.controls.power_notch == 0 && s.controls.brake_notch == 0 ? 65280 : white;
+    v.easy_neutral = controls.power_notch == 0 && controls.brake_notch == 0 ? 65280 : white;
     for (int i = 0; i < 5; ++i)
-        v.easy_power[static_cast<std::size_t>(i)] = s.controls.power_notch >= i + 1 ? 65535 : white;
+        v.easy_power[static_cast<std::size_t>(i)] = controls.power_notch >= i + 1 ? 65535 : white;
     for (int i = 0; i < 8; ++i)
-        v.easy_brake[static_cast<std::size_t>(i)] =
-            s.controls.brake_notch <= -(i + 1) ? 255 : white;
-    v.easy_status = s.stops.door_command ? "ドアが開いています"
-                    : s.stops.doors_open ? "ドアを閉めています"
-                                         : "";
+        v.easy_brake[static_cast<std::size_t>(i)] = controls.brake_notch <= -(i + 1) ? 255 : white;
+    v.easy_status = stops.door_command ? "ドアが開いています"
+                    : stops.doors_open ? "ドアを閉めています"
+                                       : "";
 }
 
 void fill_value_display(Drive& d) {

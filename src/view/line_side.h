@@ -7,14 +7,19 @@
 
 namespace ostrel {
 
+struct ControlState;
 struct Drive;
+struct StationState;
+struct TractionState;
+struct ViewState;
 
-void show_gradient_board(Drive& d);  // when the slope section's gradient changes
-void show_stop_line(Drive& d);
+// When the slope section's gradient changes.
+void show_gradient_board(ViewState& view, const TractionState& traction);
+void show_stop_line(ViewState& view, const StationState& stops);
 void show_ats_text(Drive& d);
 void slide_timetable_card(Drive& d);
 void timetable_page(Drive& d);  // F1: the page of the next station
-void show_easy_cab(Drive& d);
+void show_easy_cab(ViewState& view, const ControlState& controls, const StationState& stops);
 void fill_value_display(Drive& d);
 
 // The explanation hint for the present state: "" or a text whose first character says what

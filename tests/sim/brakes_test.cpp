@@ -75,10 +75,10 @@ TEST(BrakeForce, NoneAtAStandstillAndHalfTheRateBelowOneKmh) {
     t.s.controls.applied_brake_notch = -1;
     t.s.motion.train_speed = 0;
     t.s.traction.tractive_force = {};
-    apply_brake_force(t.drive);
+    apply_brake_force(t.s.brake, t.s.traction, t.s.controls, t.s.motion, t.drive.vehicle);
     EXPECT_EQ(t.s.traction.tractive_force, Fixed4{});
     t.s.motion.train_speed = 0.5L;
-    apply_brake_force(t.drive);
+    apply_brake_force(t.s.brake, t.s.traction, t.s.controls, t.s.motion, t.drive.vehicle);
     // Below Lose_elec (8 km/h) the shoe friction scales the rate, then it is halved.
     long double k = 0.0125L, v = 0.5L, L = 8;
     long double rate =
@@ -93,12 +93,12 @@ TEST(BrakeRate, TheFirstValueActsOnlyUntilTheNotchFirstLeavesEmergency) {
     data.vehicle.BrakeRate = {Fixed4::from_real(4.5L), Fixed4::from_real(4.0L)};
     TestDrive t(data);
     t.s.motion.train_speed = 50;
-    apply_brake_force(t.drive);
+    apply_brake_force(t.s.brake, t.s.traction, t.s.controls, t.s.motion, t.drive.vehicle);
     EXPECT_EQ(t.s.brake.working_brake_rate, Fixed4::from_real(4.5L));
     t.s.controls.applied_brake_notch = -3;
-    apply_brake_force(t.drive);
+    apply_brake_force(t.s.brake, t.s.traction, t.s.controls, t.s.motion, t.drive.vehicle);
     t.s.controls.applied_brake_notch = -data.vehicle.Brake;
-    apply_brake_force(t.drive);
+    apply_brake_force(t.s.brake, t.s.traction, t.s.controls, t.s.motion, t.drive.vehicle);
     EXPECT_EQ(t.s.brake.working_brake_rate, Fixed4::from_real(4.0L));
 }
 

@@ -50,15 +50,15 @@ TEST(SubMovies, APositionLockedSubMovieFollowsTheTrain) {
     switch_submovies(t.drive);
     EXPECT_EQ(t.s.video.submovie_mode, SubmovieMode::Locked);
     t.s.motion.current_frame = 990;
-    count_submovie_frames(t.drive);
+    count_submovie_frames(t.s.video, t.s.timers, t.s.motion, t.drive.line);
     EXPECT_EQ(t.s.video.frame_sub, 40);
     t.s.motion.current_frame = 1101;  // out of the row's range, past its length
-    count_submovie_frames(t.drive);
+    count_submovie_frames(t.s.video, t.s.timers, t.s.motion, t.drive.line);
     switch_submovies(t.drive);
     EXPECT_EQ(t.s.video.submovie_mode,
               SubmovieMode::Locked);  // 151 frames in: beyond length + 60, it keeps its last frame
     t.s.motion.current_frame = 1005;
-    count_submovie_frames(t.drive);
+    count_submovie_frames(t.s.video, t.s.timers, t.s.motion, t.drive.line);
     t.s.motion.current_frame = 1101;
     t.s.video.frame_sub = 55;
     switch_submovies(t.drive);

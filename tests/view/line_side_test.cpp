@@ -21,12 +21,12 @@ TEST(Gradient, TheBoardShowsTheSectionWithOneDecimal) {
 TEST(StopLine, OneHundredMetresBeforeTheStop) {
     fixture::TestDrive t(fixture::sample_drive());
     t.s.stops.stop_remaining = 10000;
-    show_stop_line(t.drive);
+    show_stop_line(t.drive.view, t.s.stops);
     EXPECT_EQ(t.drive.view.stopline_top, 142);
     EXPECT_EQ(t.drive.view.remain_top, 160);
     EXPECT_EQ(t.drive.view.remain, "100");
     t.s.stops.stop_remaining = 25000;
-    show_stop_line(t.drive);
+    show_stop_line(t.drive.view, t.s.stops);
     EXPECT_EQ(t.drive.view.stopline_top, -30);
 }
 

@@ -52,7 +52,7 @@ TEST(EasyCab, TheShapesLightForTheNotchesAndTheStatusFollowsTheDoors) {
     TestDrive t(sample_drive());
     t.s.controls.power_notch = 2;
     t.s.controls.brake_notch = 0;
-    show_easy_cab(t.drive);
+    show_easy_cab(t.drive.view, t.s.controls, t.s.stops);
     const ViewState& v = t.drive.view;
     EXPECT_EQ(v.easy_neutral, 0xFFFFFF);  // white: not in neutral
     EXPECT_EQ(v.easy_power[0], 65535);    // yellow for P1 and P2
@@ -63,13 +63,13 @@ TEST(EasyCab, TheShapesLightForTheNotchesAndTheStatusFollowsTheDoors) {
     t.s.controls.brake_notch = -3;
     t.s.stops.door_command = false;
     t.s.stops.doors_open = true;
-    show_easy_cab(t.drive);
+    show_easy_cab(t.drive.view, t.s.controls, t.s.stops);
     EXPECT_EQ(v.easy_brake[2], 255);  // red for B1 .. B3
     EXPECT_EQ(v.easy_brake[3], 0xFFFFFF);
     EXPECT_EQ(v.easy_status, "ドアを閉めています");
     t.s.controls.brake_notch = 0;
     t.s.stops.doors_open = false;
-    show_easy_cab(t.drive);
+    show_easy_cab(t.drive.view, t.s.controls, t.s.stops);
     EXPECT_EQ(v.easy_neutral, 65280);  // green
     EXPECT_EQ(v.easy_status, "");
 }
