@@ -25,8 +25,7 @@ TEST(SaveSlots, AStateSavedAtWalkingPaceComesBackBraked) {
     EXPECT_EQ(store.read_text(kSettingsKey, "Save2"), "line_ltd.dat,1,0,3000,1951050,100000,8500");
     EXPECT_EQ(store.read_text(kSettingsKey, "Save2Title"), "試験線（中駅～信号場）");
 
-    t.s.motion.train_speed = 50;
-    t.s.motion.current_frame = 4000;
+    t.place(4000, 50);
     load_slot(t.drive, store, 2);
     EXPECT_EQ(t.s.motion.train_speed, 0);
     EXPECT_EQ(t.s.motion.current_frame, 3000);

@@ -72,8 +72,7 @@ TEST(Drive, DoorsWorkOnlyAtAStandstillInsideAStationsDoorRange) {
     t.s.motion.train_speed = 3;
     operate_doors(t.drive);
     EXPECT_FALSE(t.s.stops.doors_open);
-    t.s.motion.train_speed = 0;
-    t.s.motion.current_frame = 250;  // past the first station's last door frame, 200
+    t.place(250, 0);  // past the first station's last door frame, 200
     operate_doors(t.drive);
     EXPECT_FALSE(t.s.stops.doors_open);
     t.s.motion.current_frame = 150;

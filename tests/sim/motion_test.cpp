@@ -94,8 +94,7 @@ TEST(LineEnds, DrivingPastTheLastFrameStopsDeadAndSilencesTheTrain) {
 
 TEST(LineEnds, TheBufferFrameTurnsATrainBackAndALineWithoutOneHasNone) {
     TestDrive t(sample_drive(), 20000);  // buffer frame 9000
-    t.s.motion.train_speed = 20;
-    t.s.motion.current_frame = 9005;
+    t.place(9005, 20);
     stop_at_line_ends(t.drive);
     EXPECT_EQ(t.s.motion.current_frame, 8990);
     EXPECT_EQ(t.s.motion.train_speed, 0);

@@ -118,8 +118,7 @@ TEST(SpeedChecks, APointCheckPassedTooFastBrakesAtOnceEvenWhenConfirmed) {
     data.vehicle.ATS_Time = 5;
     data.line.SpeedCheck1 = {{45, 1000}};
     TestDrive t(data);
-    t.s.motion.current_frame = 1005;
-    t.s.motion.train_speed = 46;
+    t.place(1005, 46);
     t.s.protection.ats_acknowledged = true;
     t.s.controls.brake_notch = -3;
     speed_limits_and_checks(t.drive);
@@ -258,9 +257,7 @@ TEST(SpeedLimits, TheSignIsDrawnAgainWhenThePictureNoLongerShowsIt) {
     TestDrive t(data);
     const TSpeedLimit& lim = t.loaded.line.SpeedLimit[1];
     // Fast enough that row 1's braking pattern is passed 100 m before it.
-    t.s.motion.train_position = static_cast<long double>(lim.start_distance) - 13000;
-    t.s.motion.current_frame = 1;
-    t.s.motion.train_speed = 200;
+    t.place(1, 200, static_cast<long double>(lim.start_distance) - 13000);
     t.s.protection.shown_limit_image =
         lim.image;  // remembered as shown, but the picture was cleared
     t.drive.view.SpeedLimitImage.image = -1;

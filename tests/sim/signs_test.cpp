@@ -55,8 +55,7 @@ TEST(Signs, ATimePointShowsTheTimeCheckSignWhileTheTrainRunsFarFromAStop) {
     data.line.Sign.clear();
     data.line.Time = {{1000, 2000, 1950000}};
     TestDrive t(data);
-    t.s.motion.current_frame = 1500;
-    t.s.motion.train_speed = 1;  // not yet above 1 km/h
+    t.place(1500, 1);  // not yet above 1 km/h
     t.s.stops.stop_remaining = 20000;
     show_signs_and_crossings(t.drive);
     EXPECT_EQ(t.drive.view.OtherImage.image, -1);

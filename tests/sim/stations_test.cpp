@@ -31,9 +31,7 @@ TEST(Stations, AConductorTrainLeavesItsFirstStationByTheTimetable) {
 TEST(Stations, StoppingInTheWindowOpensTheDoorsAndAnnouncesTheArrival) {
     TestDrive t(sample_drive());
     t.s.stops.doors_open = t.s.stops.door_command = false;
-    t.s.motion.current_frame = 3000;
-    t.s.motion.train_position = 100000 + 300;  // 3 m past the stopping point
-    t.s.motion.train_speed = 0;
+    t.place(3000, 0, 100000 + 300);  // 3 m past the stopping point
     stations_step(t.drive);
     EXPECT_TRUE(t.s.stops.doors_open);
     EXPECT_TRUE(t.s.stops.stations[1].arrived);
@@ -46,8 +44,7 @@ TEST(Stations, StoppingInTheWindowOpensTheDoorsAndAnnouncesTheArrival) {
 TEST(Stations, SixMetresTooFarThereIsNoStopButOneStandstillAnnouncement) {
     TestDrive t(sample_drive());
     t.s.stops.doors_open = t.s.stops.door_command = false;
-    t.s.motion.current_frame = 3018;
-    t.s.motion.train_position = 100000 + 600;
+    t.place(3018, {}, 100000 + 600);
     t.s.stops.next_stop_position = 100000;
     t.s.stops.stop_remaining = -600;
     t.s.stops.stations[0].departed = true;

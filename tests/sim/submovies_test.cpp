@@ -17,8 +17,7 @@ using fixture::TestDrive;
 // Row 0 of the sample line: a timed sub-movie of 90 frames at frames 950..960, resuming at 960.
 TEST(SubMovies, ATimedSubMovieRunsOnceWhileTheTrainStandsAndResumesTheRoute) {
     TestDrive t(sample_drive());
-    t.s.motion.current_frame = 955;
-    t.s.motion.train_speed = 0;
+    t.place(955, 0);
     ASSERT_TRUE(switch_submovies(t.drive));
     EXPECT_EQ(t.s.video.submovie_mode, SubmovieMode::Timed);
     EXPECT_EQ(t.s.video.submovie_length, 90);
@@ -45,8 +44,7 @@ TEST(SubMovies, APositionLockedSubMovieFollowsTheTrain) {
     data.line.MovieSwitch[0].length_frames = 50;
     data.line.MovieSwitch[0].resume_frame = 1105;
     TestDrive t(data);
-    t.s.motion.current_frame = 950;
-    t.s.motion.train_speed = 40;
+    t.place(950, 40);
     switch_submovies(t.drive);
     EXPECT_EQ(t.s.video.submovie_mode, SubmovieMode::Locked);
     t.s.motion.current_frame = 990;
@@ -68,8 +66,7 @@ TEST(SubMovies, APositionLockedSubMovieFollowsTheTrain) {
 
 TEST(SubMovies, ANotchTakenDuringATimedSubMovieAppliesWhenItEnds) {
     TestDrive t(sample_drive());
-    t.s.motion.current_frame = 955;
-    t.s.motion.train_speed = 0;
+    t.place(955, 0);
     t.s.controls.brake_notch = t.s.controls.applied_brake_notch = t.s.controls.sap_notch = 0;
     ASSERT_TRUE(switch_submovies(t.drive));
     t.s.controls.power_notch = 3;

@@ -63,8 +63,7 @@ TEST(SoundPoints, AOnceSoundFiresOncePerRunAndAFollowingSoundTracksTheSpeed) {
     std::vector<std::string> ops;
     t.channels.set_recorder([&ops](const std::string& op) { ops.push_back(op); });
     auto at = [&t](int frame, long double speed) {
-        t.s.motion.current_frame = frame;
-        t.s.motion.train_speed = speed;
+        t.place(frame, speed);
         line_sound_points(t.drive);
     };
     at(997, 5);

@@ -45,4 +45,11 @@ void TestDrive::run_ms(int ms) {
     clock.advance_to(now_ms);
 }
 
+void TestDrive::place(int frame, std::optional<long double> speed,
+                      std::optional<long double> position) {
+    s.motion.current_frame = frame;
+    if (speed) s.motion.train_speed = *speed;
+    if (position) s.motion.train_position = *position;
+}
+
 }  // namespace ostrel::fixture

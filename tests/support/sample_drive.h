@@ -1,4 +1,6 @@
 #pragma once
+
+#include <optional>
 // The sample program directory loaded once per test program, for tests that drive a train.
 
 #include "drive/drive.h"
@@ -23,6 +25,10 @@ struct TestDrive {
 
     // Runs the steps for `ms` milliseconds of the drive's clock, as the runner does.
     void run_ms(int ms);
+    // Puts the train at a frame of the route video, and where given at a speed (km/h) and a
+    // position along the line (1/100 m).
+    void place(int frame, std::optional<long double> speed,
+               std::optional<long double> position = std::nullopt);
     VirtualClock clock{drive, channels};
     std::int64_t now_ms = 0;
 };

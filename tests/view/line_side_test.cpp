@@ -50,8 +50,7 @@ TEST(ValueDisplay, FilledOnlyWhileShown) {
 
 TEST(Hints, StoppingAtTheBufferAsksForTheTurnBack) {
     TestDrive t(sample_drive());  // buffer frame 9000
-    t.s.motion.train_speed = 0;
-    t.s.motion.current_frame = 8900;
+    t.place(8900, 0);
     EXPECT_EQ(build_hint(t.drive), "0BackSpaceキーを押して方向を転換し、発車してください。");
     press_virtual_key(t.drive, VirtualKey::Backspace, false);
     EXPECT_EQ(t.s.motion.current_frame, 9001);
@@ -70,8 +69,7 @@ TEST(Hints, StoppingAtTheBufferAsksForTheTurnBack) {
 TEST(Hints, AClearedHintIsTakenOffAStandingTrainsPicture) {
     TestDrive t(sample_drive());
     t.drive.options.explanation_mode = true;
-    t.s.motion.train_speed = 0;
-    t.s.motion.current_frame = 500;
+    t.place(500, 0);
     t.s.brake.system_eb = true;
     update_hint(t.drive);
     EXPECT_EQ(t.drive.view.video_notice, "非常ブレーキを入れ、リセットキーを押してください。");
