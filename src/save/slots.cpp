@@ -7,7 +7,7 @@
 #include "data/section.h"
 #include "drive/drive.h"
 #include "sim/move.h"
-#include "view/notch_display.h"
+#include "view/panel_rules.h"
 
 namespace ostrel {
 

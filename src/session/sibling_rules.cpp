@@ -3,7 +3,7 @@
 #include "sim/stations.h"
 #include "sound/callouts.h"
 #include "view/line_side.h"
-#include "view/notch_display.h"
+#include "view/panel_rules.h"
 
 namespace ostrel {
 

@@ -13,7 +13,6 @@
 #include "sound/line_sounds.h"
 #include "sound/train_sounds.h"
 #include "view/line_side.h"
-#include "view/notch_display.h"
 #include "view/panel_rules.h"
 
 namespace ostrel {

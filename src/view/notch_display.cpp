@@ -1,4 +1,4 @@
-#include "view/notch_display.h"
+#include "view/panel_rules.h"
 
 #include "drive/drive.h"
 

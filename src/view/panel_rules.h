@@ -1,5 +1,6 @@
 #pragma once
-// What the tick shows of the train: needles, lamps, the speed and clock labels.
+// What the cab panel shows: the notch display (its labels and sprites, after every change of
+// notch), the needles, lamps, the speed and clock labels (each tick), the tunnel darkening.
 
 #include <string>
 
@@ -13,6 +14,13 @@ struct MotionState;
 struct TimerState;
 struct Vehicle;
 struct ViewState;
+
+// Refreshes the notch, reverser and gear labels and the notch sprites; ends constant speed
+// when the requested notches left the applied ones; a train that takes power with its doors
+// closed gets its departure call-out.
+void refresh_notch_display(Drive& d);
+// The gear label: the diesel's gear, or the selected power mode's name.
+void show_gear_label(Drive& d);
 
 // Each writes the view state alone, from the records it reads.
 void update_needles(ViewState& view, const DriveState& s, const Vehicle& vehicle);
