@@ -336,6 +336,18 @@ TEST(HostileVideo, APipeIsNeverOpenedAndAHugePictureIsRefusedBeforeDecoding) {
     EXPECT_FALSE(video.open_file(huge));
     EXPECT_EQ(video.error(), "a header chunk claims more bytes than the file holds");
     EXPECT_FALSE(read_audio_track(huge));
+    // The same behind a chunk tagged "RIFF" inside the header, which does not end the header.
+    bytes = read_all(dib);
+    const auto hdrl = bytes.find("hdrl");
+    ASSERT_NE(hdrl, std::string::npos);
+    bytes.insert(hdrl + 4, std::string("RIFF\x04\0\0\0AVIX", 12));
+    const auto strf2 = bytes.find("strf");
+    for (int i = 0; i < 4; ++i)
+        bytes[strf2 + 4 + static_cast<std::size_t>(i)] =
+            static_cast<char>((1634562671u >> (8 * i)) & 0xFF);
+    write_all(huge, bytes);
+    EXPECT_FALSE(video.open_file(huge));
+    EXPECT_EQ(video.error(), "a header chunk claims more bytes than the file holds");
     for (const auto& f : {dib, huge})
         fs::remove(f);
 }

@@ -70,7 +70,9 @@ std::string avi_header_problem(const std::filesystem::path& file) {
             continue;
         }
         in.clear();
-        if (is(c.tag, "idx1") || is(c.tag, "RIFF")) break;
+        // An OpenDML file's next RIFF follows the first one; a "RIFF" inside the header is a
+        // chunk like any other there, and FFmpeg reads on past it.
+        if (is(c.tag, "idx1") || (is(c.tag, "RIFF") && at >= 8 + riff.size)) break;
         if (c.size > file_size - (at + 8))
             return "a header chunk claims more bytes than the file holds";
         at += 8 + c.size + (c.size & 1);
