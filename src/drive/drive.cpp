@@ -43,15 +43,15 @@ int first_notch_of_mode(const Drive& d) {
     return first_notch_of_mode(d.s.controls, d.vehicle);
 }
 
-int speed_signal(const Drive& d, int index) {
-    const auto& sp = d.line.Speed_Signal;
+int speed_signal(const Line& line, int index) {
+    const auto& sp = line.Speed_Signal;
     return index >= 0 && index < static_cast<int>(sp.size()) ? sp[static_cast<std::size_t>(index)]
                                                              : 0;
 }
 
-int station_frame(const Drive& d, int row) {
-    if (row < 0 || row >= static_cast<int>(d.line.Station.size())) return 0;
-    return d.line.Station[static_cast<std::size_t>(row)].frame;
+int station_frame(const Line& line, int row) {
+    if (row < 0 || row >= static_cast<int>(line.Station.size())) return 0;
+    return line.Station[static_cast<std::size_t>(row)].frame;
 }
 
 bool melody_played(const Drive& d, int station_row) {
@@ -192,8 +192,9 @@ LineIndexes index_line(const Drive& d, bool whole_tables) {
         whole_tables ? IntervalIndex::whole(patterns.size()) : IntervalIndex(patterns);
     std::vector<Range> runs;
     for (std::size_t r = 0; r + 1 < line.Pre_Train.size(); ++r)
-        runs.push_back({station_frame(d, line.Pre_Train[r].station_index),
-                        std::int64_t{station_frame(d, line.Pre_Train[r + 1].station_index)} - 1});
+        runs.push_back(
+            {station_frame(line, line.Pre_Train[r].station_index),
+             std::int64_t{station_frame(line, line.Pre_Train[r + 1].station_index)} - 1});
     ix.preceding_runs = whole_tables ? IntervalIndex::whole(runs.size()) : IntervalIndex(runs);
     for (const TDopplerPoint& r : line.Doppler) {
         const int channel = d.line_channel(r.sound_no);

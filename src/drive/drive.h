@@ -129,9 +129,9 @@ int first_notch_of_mode(const Drive& d);
 int first_notch_of_mode(const ControlState& controls, const Vehicle& vehicle);
 
 // Entry `index` of the line's signal speeds, 0 where there is none.
-int speed_signal(const Drive& d, int index);
+int speed_signal(const Line& line, int index);
 // The frame of station row `row`, 0 where there is none.
-int station_frame(const Drive& d, int row);
+int station_frame(const Line& line, int row);
 // Whether the departure melody of station row `station_row` has played.
 bool melody_played(const Drive& d, int station_row);
 // Shows or hides a panel sprite, when the panel has it.

@@ -44,7 +44,7 @@ void apply_power_delay(Drive& d) {
 
 // Steps that belong to the line-side subsystems stand here in their place in the order.
 void timetable_and_limit_signs(Drive& d) {
-    slide_timetable_card(d);
+    slide_timetable_card(d.view, d.s.controls, d.data.timetable_card.width);
     if (d.s.protection.limit_blink) {
         if (d.s.timers.tick_count % 10 == 5) d.view.SpeedLimitImage.visible = false;
         if (d.s.timers.tick_count % 10 == 0) d.view.SpeedLimitImage.visible = true;
@@ -83,7 +83,7 @@ void fast_step(Drive& d) {
     if (count_delay(s.controls.sap_change_pending, s.controls.sap_delay_count, d.vehicle.SAPDelay))
         s.controls.sap_notch = s.controls.brake_notch;
     advance_frame_and_position(s.motion, s.stops, d.line);
-    move_preceding_train(d);
+    move_preceding_train(s.protection, s.motion, s.timers, d.line, d.index);
     s.timers.clock += 1;
     if (s.controls.auto_run) s.motion.train_speed = s.motion.video_speed;
     count_submovie_frames(s.video, s.timers, s.motion, d.line);
@@ -91,7 +91,7 @@ void fast_step(Drive& d) {
 
 void tick(Drive& d) {
     DriveState& s = d.s;
-    preset_patterns(d);
+    preset_patterns(s.protection, s.motion, d.line, d.index);
     s.timers.tick_count += 1;
     update_needles(d.view, s, d.vehicle);
     update_speed_label(d);
@@ -124,7 +124,7 @@ void tick(Drive& d) {
     stop_at_line_ends(d);
     complete_gear_change(d);
     show_easy_cab(d.view, s.controls, s.stops);
-    show_ats_text(d);
+    show_ats_text(d.view, s.protection, s.motion, d.line);
     update_gear_indicator(d);
     protect_against_rolling_back(d);
     update_darkening(d.view, s.motion, d.line, d.index, d.options.visual_effects_off);

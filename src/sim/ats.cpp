@@ -52,7 +52,7 @@ void warning_ats(Drive& d) {
             if (stop_aspect(s.protection.signal_aspect)) s.protection.ats_limit = 0;
             if (veh.ATS_Alert == 1) {
                 const int cls = aspect_class(s.protection.signal_aspect);
-                if (cls >= 1) s.protection.ats_limit = speed_signal(d, cls);
+                if (cls >= 1) s.protection.ats_limit = speed_signal(d.line, cls);
                 if (proceed_aspect(s.protection.signal_aspect)) s.protection.ats_limit = kNone;
             }
             s.protection.signal_aspect = s.protection.shown_aspect = kNone;
@@ -190,7 +190,7 @@ void pattern_first_pass(Drive& d) {
     if (s.protection.atsp_limit_speed < kNone)
         s.protection.pattern_speed =
             pattern_speed_for(brake_rate_in_effect(d), s.protection.atsp_limit_dist,
-                              s.protection.atsp_limit_speed, speed_signal(d, 4));
+                              s.protection.atsp_limit_speed, speed_signal(d.line, 4));
     PatternState state = PatternState::Clear;
     if (s.protection.atsp_limit_speed < v && s.protection.pattern_speed < v) {
         state = PatternState::Braking;
@@ -246,7 +246,7 @@ void pattern_second_pass(Drive& d) {
     if (s.protection.atsp_limit_speed < kNone)
         s.protection.pattern_speed =
             pattern_speed_for(brake_rate_in_effect(d), s.protection.atsp_limit_dist,
-                              s.protection.atsp_limit_speed, speed_signal(d, 4));
+                              s.protection.atsp_limit_speed, speed_signal(d.line, 4));
     PatternState state = s.protection.atsp2_state;
     if (s.protection.pattern_speed < v) {
         state = PatternState::Braking;
@@ -361,20 +361,20 @@ void zone_checks(Drive& d) {
 
 }  // namespace
 
-void preset_patterns(Drive& d) {
-    DriveState& s = d.s;
-    if (s.protection.preceding_train_frame > d.line.pre_train_last_frame)
-        s.protection.preceding_train_frame = 0;
-    s.protection.pattern_speed = speed_signal(d, 4);
-    const auto& rows = d.line.Station;
-    for (int row : d.index.station_patterns.candidates(index_position(s.motion.train_position))) {
+void preset_patterns(ProtectionState& protection, const MotionState& motion, const Line& line,
+                     const LineIndexes& index) {
+    if (protection.preceding_train_frame > line.pre_train_last_frame)
+        protection.preceding_train_frame = 0;
+    protection.pattern_speed = speed_signal(line, 4);
+    const auto& rows = line.Station;
+    for (int row : index.station_patterns.candidates(index_position(motion.train_position))) {
         const auto i = static_cast<std::size_t>(row);
         if (static_cast<long double>(rows[i].stop_distance) -
-            100 * kUnitsPerMetre<s.motion.train_position&& static_cast<long double>(
+            100 * kUnitsPerMetre<motion.train_position&& static_cast<long double>(
                                      rows[i + 1].stop_distance) -
                                  100 * kUnitsPerMetre>
-                      s.motion.train_position)
-            s.protection.pattern_speed = rows[i].pattern_speed + 5;
+                      motion.train_position)
+            protection.pattern_speed = rows[i].pattern_speed + 5;
     }
 }
 

@@ -7,13 +7,20 @@
 namespace ostrel {
 
 struct Drive;
+struct Line;
+struct LineIndexes;
+struct MotionState;
+struct ProtectionState;
+struct TimerState;
 
 // Fast step: the preceding train runs by its timetable.
-void move_preceding_train(Drive& d);
+void move_preceding_train(ProtectionState& protection, const MotionState& motion,
+                          const TimerState& timers, const Line& line, const LineIndexes& index);
 
 // Tick, first step: the pattern speed near stations (and the preceding train leaves the line
 // at its end frame).
-void preset_patterns(Drive& d);
+void preset_patterns(ProtectionState& protection, const MotionState& motion, const Line& line,
+                     const LineIndexes& index);
 // Tick: block states, aspects, passing signals, then the train protection.
 void signals_and_ats(Drive& d);
 // Tick, after the signals: the warning ATS and both pattern passes.

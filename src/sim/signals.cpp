@@ -157,23 +157,23 @@ void aspects(Drive& d) {
 
 }  // namespace
 
-void move_preceding_train(Drive& d) {
-    DriveState& s = d.s;
-    if (!(s.motion.current_frame < s.protection.preceding_train_frame)) return;
-    const auto& stops = d.line.Pre_Train;
-    for (int row : d.index.preceding_runs.candidates(s.protection.preceding_train_frame)) {
+void move_preceding_train(ProtectionState& protection, const MotionState& motion,
+                          const TimerState& timers, const Line& line, const LineIndexes& index) {
+    if (!(motion.current_frame < protection.preceding_train_frame)) return;
+    const auto& stops = line.Pre_Train;
+    for (int row : index.preceding_runs.candidates(protection.preceding_train_frame)) {
         const auto r = static_cast<std::size_t>(row);
-        if (station_frame(d, stops[r].station_index) <= s.protection.preceding_train_frame &&
-            s.protection.preceding_train_frame < station_frame(d, stops[r + 1].station_index))
-            s.protection.preceding_speed =
-                stops[r].departure_time < s.timers.clock ? stops[r].speed : 0;
+        if (station_frame(line, stops[r].station_index) <= protection.preceding_train_frame &&
+            protection.preceding_train_frame < station_frame(line, stops[r + 1].station_index))
+            protection.preceding_speed =
+                stops[r].departure_time < timers.clock ? stops[r].speed : 0;
     }
-    const int row = speed_profile_row(d.line.SpeedUnit, s.protection.preceding_train_frame);
+    const int row = speed_profile_row(line.SpeedUnit, protection.preceding_train_frame);
     if (row >= 0)
-        s.protection.preceding_video_speed = video_speed_at(
-            d.line.SpeedUnit[static_cast<std::size_t>(row)], s.protection.preceding_train_frame);
-    advance_frames(s.protection.preceding_speed, s.protection.preceding_video_speed,
-                   s.protection.preceding_accumulator, s.protection.preceding_train_frame);
+        protection.preceding_video_speed = video_speed_at(
+            line.SpeedUnit[static_cast<std::size_t>(row)], protection.preceding_train_frame);
+    advance_frames(protection.preceding_speed, protection.preceding_video_speed,
+                   protection.preceding_accumulator, protection.preceding_train_frame);
 }
 
 void signals_and_ats(Drive& d) {

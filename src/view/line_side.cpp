@@ -52,30 +52,29 @@ void show_stop_line(ViewState& v, const StationState& stops) {
     v.remain_top = v.stopline_top + 18;
 }
 
-void show_ats_text(Drive& d) {
-    const DriveState& s = d.s;
-    const long double v = s.motion.train_speed;
-    const int ceiling = d.line.Speed_Signal.size() > 4 ? d.line.Speed_Signal[4] : 0;
+void show_ats_text(ViewState& view, const ProtectionState& protection, const MotionState& motion,
+                   const Line& line) {
+    const long double v = motion.train_speed;
+    const int ceiling = line.Speed_Signal.size() > 4 ? line.Speed_Signal[4] : 0;
     std::string text;
-    if (s.protection.atsp_limit_speed == 5 && s.protection.atsp_limit_speed < v &&
-        s.protection.atsp_limit_dist > 0) {
+    if (protection.atsp_limit_speed == 5 && protection.atsp_limit_speed < v &&
+        protection.atsp_limit_dist > 0) {
         text = "停車パターン発生中";
-    } else if (s.protection.pattern_speed - v < 30 && s.protection.atsp_limit_speed >= 11 &&
-               s.protection.atsp_limit_speed < v && s.protection.atsp_limit_dist > 0) {
-        text = std::to_string(s.protection.atsp_limit_speed) + "km/h 照査まで" +
-               std::to_string(round_to_int64(s.protection.atsp_limit_dist / 100)) + "m";
-    } else if (s.protection.next_limit_speed < v && s.protection.pattern_speed_SN < ceiling &&
-               s.protection.next_limit_dist > 0) {
-        text = std::to_string(s.protection.next_limit_speed) + "km/h 制限まで" +
-               std::to_string(round_to_int64(s.protection.next_limit_dist / 100)) + "m";
+    } else if (protection.pattern_speed - v < 30 && protection.atsp_limit_speed >= 11 &&
+               protection.atsp_limit_speed < v && protection.atsp_limit_dist > 0) {
+        text = std::to_string(protection.atsp_limit_speed) + "km/h 照査まで" +
+               std::to_string(round_to_int64(protection.atsp_limit_dist / 100)) + "m";
+    } else if (protection.next_limit_speed < v && protection.pattern_speed_SN < ceiling &&
+               protection.next_limit_dist > 0) {
+        text = std::to_string(protection.next_limit_speed) + "km/h 制限まで" +
+               std::to_string(round_to_int64(protection.next_limit_dist / 100)) + "m";
     }
-    d.view.limitremain = text;
+    view.limitremain = text;
 }
 
-void slide_timetable_card(Drive& d) {
-    ViewState& v = d.view;
-    const int width = d.data.timetable_card.width, client = 743;
-    if (!d.s.controls.timetable_shown) {
+void slide_timetable_card(ViewState& v, const ControlState& controls, int card_width) {
+    const int width = card_width, client = 743;
+    if (!controls.timetable_shown) {
         if (v.card_left < client) v.card_left = std::min(v.card_left + 100, client);
     } else if (v.card_left > 640 - width) {
         v.card_left = std::max(v.card_left - 100, client - width);

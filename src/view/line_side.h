@@ -8,6 +8,9 @@
 namespace ostrel {
 
 struct ControlState;
+struct Line;
+struct MotionState;
+struct ProtectionState;
 struct Drive;
 struct StationState;
 struct TractionState;
@@ -16,8 +19,10 @@ struct ViewState;
 // When the slope section's gradient changes.
 void show_gradient_board(ViewState& view, const TractionState& traction);
 void show_stop_line(ViewState& view, const StationState& stops);
-void show_ats_text(Drive& d);
-void slide_timetable_card(Drive& d);
+void show_ats_text(ViewState& view, const ProtectionState& protection, const MotionState& motion,
+                   const Line& line);
+// The timetable card slides in or out, 100 pixels a tick, as the driver last asked.
+void slide_timetable_card(ViewState& view, const ControlState& controls, int card_width);
 void timetable_page(Drive& d);  // F1: the page of the next station
 void show_easy_cab(ViewState& view, const ControlState& controls, const StationState& stops);
 void fill_value_display(Drive& d);
