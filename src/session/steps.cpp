@@ -97,15 +97,15 @@ void tick(Drive& d) {
     update_speed_label(d);
     apply_brake_force(s.brake, s.traction, s.controls, s.motion, d.vehicle);
     integrate_speed(s.motion, s.traction, s.controls, d.vehicle);
-    brake_squeal(d);
+    brake_squeal(s.brake, s.motion, d.sound, d.vehicle);
     door_closing_step(d);
     update_train_lamps(d.view, s, d.vehicle);
     timetable_and_limit_signs(d);
     if (s.timers.tick_count % 10 == 0) update_clock_label(d.view, s.timers);
     automatic_gear_selection(s.traction, s.motion, d.vehicle);
-    play_brake_sounds(d);
+    play_brake_sounds(s.brake, s.controls, d.sound, d.vehicle);
     update_meters(s.traction, s.controls, s.motion, d.vehicle);
-    run_compressor(d);
+    run_compressor(s.brake, d.sound, d.vehicle);
     line_sounds_and_announcements(d);
     if (follow_slope_sections(s.traction, s.motion, d.line, d.index))
         show_gradient_board(d.view, s.traction);

@@ -227,69 +227,66 @@ void apply_brake_force(AirBrakeState& brake, TractionState& traction, const Cont
         traction.traction_snapshot = traction.tractive_force;
 }
 
-void run_compressor(Drive& d) {
-    DriveState& s = d.s;
-    const Vehicle& v = d.vehicle;
-    if (r(s.brake.mr_pressure) < v.LowAirPress && !s.brake.compressor_running) {
-        restart(d.sound, v.CP_Start);
-        d.sound.stop(v.CP_Cnt);
-        d.sound.play_looping(v.CP_Cnt);
-        s.brake.compressor_running = true;
+void run_compressor(AirBrakeState& brake, SoundChannels& sound, const Vehicle& v) {
+    if (r(brake.mr_pressure) < v.LowAirPress && !brake.compressor_running) {
+        restart(sound, v.CP_Start);
+        sound.stop(v.CP_Cnt);
+        sound.play_looping(v.CP_Cnt);
+        brake.compressor_running = true;
     }
-    if (s.brake.compressor_running && r(s.brake.mr_pressure) >= v.HighAirPress) {
-        restart(d.sound, v.CP_End);
-        d.sound.stop(v.CP_Cnt);
-        s.brake.compressor_running = false;
+    if (brake.compressor_running && r(brake.mr_pressure) >= v.HighAirPress) {
+        restart(sound, v.CP_End);
+        sound.stop(v.CP_Cnt);
+        brake.compressor_running = false;
     }
-    if (s.brake.compressor_running) add(s.brake.mr_pressure, 0.5L);
+    if (brake.compressor_running) add(brake.mr_pressure, 0.5L);
 }
 
-void play_brake_sounds(Drive& d) {
-    DriveState& s = d.s;
-    const Vehicle& v = d.vehicle;
-    if (s.brake.system_eb || s.brake.system_service_brake || v.Brake <= 0) return;
-    const long double bc = r(s.brake.bc_pressure);
+void play_brake_sounds(AirBrakeState& brake, const ControlState& controls, SoundChannels& sound,
+                       const Vehicle& v) {
+    if (brake.system_eb || brake.system_service_brake || v.Brake <= 0) return;
+    const long double bc = r(brake.bc_pressure);
     const long double target =
-        static_cast<long double>(v.EBPress) * std::abs(s.controls.brake_notch) / v.Brake;
+        static_cast<long double>(v.EBPress) * std::abs(controls.brake_notch) / v.Brake;
     auto latched_play = [&](int channel) {
-        if (!s.brake.brake_sound_latch && !d.sound.is_playing(channel)) {
-            restart(d.sound, channel);
-            s.brake.brake_sound_latch = true;
+        if (!brake.brake_sound_latch && !sound.is_playing(channel)) {
+            restart(sound, channel);
+            brake.brake_sound_latch = true;
         }
     };
-    if (s.controls.applied_brake_notch == -v.Brake && s.controls.brake_notch > -v.Brake &&
+    if (controls.applied_brake_notch == -v.Brake && controls.brake_notch > -v.Brake &&
         target < bc - 10) {
         latched_play(v.Sound_br3);
-    } else if (s.controls.brake_notch == 0 && 0 < bc - 10) {
+    } else if (controls.brake_notch == 0 && 0 < bc - 10) {
         latched_play(v.Sound_br1);
-    } else if (s.controls.applied_brake_notch >= s.controls.brake_notch) {
-        s.brake.brake_sound_latch = false;
+    } else if (controls.applied_brake_notch >= controls.brake_notch) {
+        brake.brake_sound_latch = false;
     } else if (target < bc - 10) {
         latched_play(v.Sound_br2);
     } else {
-        s.brake.brake_sound_latch = false;
+        brake.brake_sound_latch = false;
     }
 }
 
-void brake_squeal(Drive& d) {
-    DriveState& s = d.s;
-    const int ch = d.vehicle.Sound_squeak;
-    const long double v = std::abs(s.motion.train_speed);
-    const long double bc = r(s.brake.bc_pressure);
-    const int lose = d.vehicle.Lose_elec;
-    if (bc > 0 && 3 < v && v < lose && !d.sound.is_playing(ch)) {
-        d.sound.stop(ch);
-        d.sound.play_looping(ch);
+void brake_squeal(const AirBrakeState& brake, const MotionState& motion, SoundChannels& sound,
+                  const Vehicle& vehicle) {
+    const int ch = vehicle.Sound_squeak;
+    const long double v = std::abs(motion.train_speed);
+    const long double bc = r(brake.bc_pressure);
+    const int lose = vehicle.Lose_elec;
+    if (bc > 0 && 3 < v && v < lose && !sound.is_playing(ch)) {
+        sound.stop(ch);
+        sound.play_looping(ch);
     }
     auto fade = [&](int by) {
-        int volume = d.sound.volume(ch) - by;
-        d.sound.set_volume(ch, volume);
-        if (volume < -5000) d.sound.stop(ch);
+        int volume = sound.volume(ch) - by;
+        sound.set_volume(ch, volume);
+        if (volume < -5000) sound.stop(ch);
     };
-    if (s.brake.bc_pressure.raw == 0 || v >= 45) fade(100);
+    if (brake.bc_pressure.raw == 0 || v >= 45) fade(100);
     if (v < 1) fade(1000);
     if (bc > 0 && 1 < v && v < lose)
-        d.sound.set_volume(ch, static_cast<int>(round_to_int64(-500.0L * 500.0L / bc)));
+        sound.set_volume(ch, static_cast<int>(round_to_int64(-500.0L * 500.0L / bc)));
 }
 
 }  // namespace ostrel

@@ -8,6 +8,7 @@ struct Drive;
 struct AirBrakeState;
 struct ControlState;
 struct MotionState;
+class SoundChannels;
 struct TractionState;
 struct Vehicle;
 
@@ -21,8 +22,13 @@ void update_brake_pressures(Drive& d);
 // The working brake rate and the force of the cylinder's pressure against the motion.
 void apply_brake_force(AirBrakeState& brake, TractionState& traction, const ControlState& controls,
                        const MotionState& motion, const Vehicle& vehicle);
-void run_compressor(Drive& d);
-void play_brake_sounds(Drive& d);
-void brake_squeal(Drive& d);
+// The compressor between its low and high pressures, with its start, run and end sounds.
+void run_compressor(AirBrakeState& brake, SoundChannels& sound, const Vehicle& vehicle);
+// The sounds of the brake applied, released and thrown out of emergency, once each.
+void play_brake_sounds(AirBrakeState& brake, const ControlState& controls, SoundChannels& sound,
+                       const Vehicle& vehicle);
+// The squeal of the blocks at low speed, fading as the train stops.
+void brake_squeal(const AirBrakeState& brake, const MotionState& motion, SoundChannels& sound,
+                  const Vehicle& vehicle);
 
 }  // namespace ostrel

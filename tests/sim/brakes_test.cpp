@@ -105,12 +105,12 @@ TEST(BrakeRate, TheFirstValueActsOnlyUntilTheNotchFirstLeavesEmergency) {
 TEST(Compressor, StartsBelowTheLowPressureAndStopsAtTheHighOne) {
     TestDrive t(sample_drive());  // 780 / 880 kPa; CP_Start 26, CP_Cnt 27, CP_End 13
     t.s.brake.mr_pressure = Fixed4::from_int(779);
-    run_compressor(t.drive);
+    run_compressor(t.s.brake, t.drive.sound, t.drive.vehicle);
     EXPECT_TRUE(t.s.brake.compressor_running);
     EXPECT_EQ(t.channels.playing(27), SoundChannels::Playing::Looping);
     EXPECT_EQ(t.s.brake.mr_pressure, Fixed4::from_real(779.5L));
     t.s.brake.mr_pressure = Fixed4::from_int(880);
-    run_compressor(t.drive);
+    run_compressor(t.s.brake, t.drive.sound, t.drive.vehicle);
     EXPECT_FALSE(t.s.brake.compressor_running);
     EXPECT_FALSE(t.channels.is_playing(27));
     EXPECT_EQ(t.channels.playing(13), SoundChannels::Playing::Once);
