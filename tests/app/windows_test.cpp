@@ -89,6 +89,11 @@ class Windows : public ::testing::Test {
         program_dir_ = new fs::path(temp_dir("program"));
         fixture::write_program_dir(*program_dir_);
     }
+    static void TearDownTestSuite() {
+        fs::remove_all(*program_dir_);
+        delete program_dir_;
+        program_dir_ = nullptr;
+    }
     void SetUp() override {
         // A settings location of the test's own: nothing of the user's is read or written.
         config_ = temp_dir("config");
