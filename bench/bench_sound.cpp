@@ -26,7 +26,6 @@
 #include "drive/drive.h"
 #include "drive/loader.h"
 #include "drive/video_source.h"
-#include "input/autopilot.h"
 #include "save/settings_store.h"
 #include "session/session.h"
 #include "session/steps.h"
@@ -124,25 +123,28 @@ void DemoDriveHour(benchmark::State& state) {
         std::int64_t now = 0;
         while (now < hour_ms) {
             RecordedShell shell;
-            auto drive = open_drive(loaded, {*set, shell, settings, &video, frames});
-            Autopilot pilot(*drive);
-            start_or_pause(*drive);
+            auto session = std::make_unique<Session>(
+                loaded, DriveServices{*set, shell, settings, &video, frames},
+                Session::AutopilotAtEnd::EndsTheDrive);
+            Drive& drive = session->drive();
+            session->set_autopilot(true);
+            session->apply(StartOrPause{});
             std::int64_t t = 0;
-            while (!pilot.finished() && now + t < hour_ms && t < 40 * 60 * 1000) {
+            while (!session->ended() && now + t < hour_ms && t < 40 * 60 * 1000) {
                 const std::int64_t next = std::min((t / 33 + 1) * 33, (t / 100 + 1) * 100);
                 const int ms = static_cast<int>(next - t);
                 set->render(out.data(), 44100 * ms / 1000);
                 t = next;
-                if (t % 33 == 0 && drive->s.timers.fast_timer_running) fast_step(*drive);
-                if (t % 100 == 0 && drive->s.timers.tick_timer_running) {
-                    tick(*drive);
-                    pilot.act(*drive);
+                if (t % 33 == 0 && drive.s.timers.fast_timer_running) fast_step(drive);
+                if (t % 100 == 0 && drive.s.timers.tick_timer_running) {
+                    tick(drive);
+                    session->after_tick();
                 }
                 shell.log.clear();
                 most_buffers = std::max(most_buffers, set->buffers());
             }
-            close_drive(*drive, settings);
-            drive.reset();
+            session->close();
+            session.reset();
             set->clear();  // the window lets go of every wave when it closes
             now += t;
             if (++drives == 1) rss_after_first = resident_kb();

@@ -26,7 +26,6 @@
 #include "core/decode/decoders.h"
 #include "drive/drive.h"
 #include "drive/loader.h"
-#include "input/autopilot.h"
 #include "save/settings_store.h"
 #include "session/session.h"
 #include "session/steps.h"
@@ -236,17 +235,17 @@ RenderSetup& render_setup() {
         MemorySettings settings;
         FfmpegVideo reader(selection.program_dir);
         reader.open(s.loaded.main_video_name);
-        auto drive =
-            open_drive(s.loaded, {channels, shell, settings, &reader, reader.frame_count()});
-        Autopilot pilot(*drive);
-        start_or_pause(*drive);
+        Session session(s.loaded, {channels, shell, settings, &reader, reader.frame_count()},
+                        Session::AutopilotAtEnd::EndsTheDrive);
+        session.set_autopilot(true);
+        session.apply(StartOrPause{});
         ClockHooks hooks;
-        hooks.after_tick = [&](std::int64_t) { pilot.act(*drive); };
-        VirtualClock clock(*drive, channels);
+        hooks.after_tick = [&](std::int64_t) { session.after_tick(); };
+        VirtualClock clock(session.drive(), channels);
         clock.advance_to(89000, hooks);
-        s.view = drive->view;
+        s.view = session.drive().view;
         SurfaceImage frame;
-        if (reader.read_surface(drive->s.motion.current_frame, frame, 540, 300))
+        if (reader.read_surface(session.drive().s.motion.current_frame, frame, 540, 300))
             s.video =
                 QImage(frame.bytes.data(), 540, 300, frame.stride, QImage::Format_RGB32).copy();
         s.ok = !s.video.isNull();

@@ -2,7 +2,6 @@
 
 #include "core/paths.h"
 #include "data/line.h"
-#include "session/session.h"
 
 namespace ostrel::app {
 
@@ -29,8 +28,12 @@ DriveSession::DriveSession(LoadedDrive loaded, SettingsStore& settings, bool sou
     } else {
         video_error_ = "映像ファイルを開けません" + loaded_.main_video_name;
     }
-    drive_ =
-        open_drive(loaded_, {*channels_, shell_, settings, &video_, frames, controllers, joystick});
+    // The window's autopilot stops at an end-of-run dialog and leaves it to the driver, who may
+    // end the drive or, at a crew change, drive on by hand.
+    session_ = std::make_unique<Session>(
+        loaded_,
+        DriveServices{*channels_, shell_, settings, &video_, frames, controllers, joystick},
+        Session::AutopilotAtEnd::HandsBackControl);
 }
 
 void DriveSession::reload_speed_profile() {

@@ -12,6 +12,7 @@
 #include "core/shell.h"
 #include "drive/drive.h"
 #include "drive/video_source.h"
+#include "session/session.h"
 #include "sound/openal/openal_channels.h"
 #include "sound/virtual_channels.h"
 #include "view/ffmpeg/frame_reader.h"
@@ -64,9 +65,14 @@ class DriveSession {
     // Runs `f` on the drive under the lock, with the channels' clock brought up to now.
     template <class F>
     decltype(auto) locked(F&& f) {
+        return locked_session([&f](Session& s) -> decltype(auto) { return f(s.drive()); });
+    }
+    // The same with the whole session: commands, the autopilot, the end-of-run dialogs.
+    template <class F>
+    decltype(auto) locked_session(F&& f) {
         std::lock_guard lock(mutex_);
         if (silent_) silent_->set_time_ms(elapsed_ms());
-        return f(*drive_);
+        return f(*session_);
     }
     // "SU再読込": the speed profile read again from the line file; a failure changes nothing.
     // Under the lock.
@@ -76,7 +82,7 @@ class DriveSession {
     std::vector<DeferredShell::Request> take_requests_locked(bool& redraw);
 
     std::mutex& mutex() { return mutex_; }
-    Drive& drive_unlocked() { return *drive_; }  // for the fast-step thread's constructor
+    Drive& drive_unlocked() { return session_->drive(); }  // for the fast-step thread's constructor
     const LoadedDrive& loaded() const { return loaded_; }
     SoundChannels& channels() { return *channels_; }
     // The sound device's channel set, null when the drive runs silently.
@@ -93,7 +99,7 @@ class DriveSession {
     FfmpegVideo video_;
     std::string video_error_;
     std::mutex mutex_;
-    std::unique_ptr<Drive> drive_;
+    std::unique_ptr<Session> session_;
     Clock::time_point origin_ = Clock::now();
 };
 

@@ -18,7 +18,6 @@
 #include "app/widgets.h"
 #include "core/decode/decoders.h"
 #include "data/line.h"
-#include "input/autopilot.h"
 #include "input/controllers.h"
 #include "input/serial/serial_controller.h"
 #include "save/controller_codes.h"
@@ -204,17 +203,22 @@ void DrivingWindow::build_menus() {
 }
 
 void DrivingWindow::command(const Command& c) {
-    handle([this, &c](Drive& d) { ostrel::apply(d, program_.settings(), c); });
+    handle_in_session([&c](Session& s) { s.apply(c); });
 }
 
 template <class F>
 void DrivingWindow::handle(F&& f) {
+    handle_in_session([&f](Session& s) { f(s.drive()); });
+}
+
+template <class F>
+void DrivingWindow::handle_in_session(F&& f) {
     if (closed_) return;
     const bool values_shown = program_.values()->isVisible();
     AfterCall after;
-    session_->locked([&](Drive& d) {
-        f(d);
-        collect(d, values_shown, after);
+    session_->locked_session([&](Session& s) {
+        f(s);
+        collect(s.drive(), values_shown, after);
     });
     apply(after);
 }
@@ -330,16 +334,14 @@ void DrivingWindow::show_view(AfterCall& after) {
 
 void DrivingWindow::on_tick_timer(std::chrono::steady_clock::time_point planned) {
     const auto start = std::chrono::steady_clock::now();
-    bool finished = false;
+    bool handed_back = false;
     const bool values_shown = program_.values()->isVisible();
     AfterCall after;
-    session_->locked([&](Drive& d) {
+    session_->locked_session([&](Session& s) {
+        Drive& d = s.drive();
         if (d.s.timers.tick_timer_running) {
             tick(d);
-            if (pilot_) {
-                pilot_->act(d);
-                finished = pilot_->finished();
-            }
+            handed_back = s.after_tick().autopilot_handed_back;
         }
         collect(d, values_shown, after);
     });
@@ -347,9 +349,8 @@ void DrivingWindow::on_tick_timer(std::chrono::steady_clock::time_point planned)
     const QPointer<DrivingWindow> alive(this);
     apply(after);
     if (!alive) return;
-    // The autopilot stops at an end-of-run dialog and leaves it to the user, who may end the
-    // drive or, at a crew change, drive on by hand; its menu mark goes out.
-    if (finished && !closed_ && pilot_) set_autopilot(false);
+    // The autopilot has left the end-of-run dialog to the driver: its menu mark goes out.
+    if (handed_back && !closed_) autopilot_item->setChecked(false);
 }
 
 void DrivingWindow::start_or_pause() {
@@ -407,16 +408,24 @@ void DrivingWindow::load_from_slot(int slot) {
 }
 
 void DrivingWindow::set_autopilot(bool on) {
-    if (on && !pilot_) {
-        session_->locked([this](Drive& d) { pilot_ = std::make_unique<Autopilot>(d); });
+    bool start = false;
+    session_->locked_session([&](Session& s) {
         // The autopilot starts the drive as a driver would.
-        bool running = false;
-        session_->locked([&](Drive& d) { running = d.s.timers.tick_timer_running; });
-        if (!running) start_or_pause();
-    } else if (!on) {
-        pilot_.reset();
-    }
+        start = on && !s.autopilot_on() && !s.drive().s.timers.tick_timer_running;
+        s.set_autopilot(on);
+    });
+    if (start) start_or_pause();
     autopilot_item->setChecked(on);
+}
+
+void DrivingWindow::end_dialog_answered(bool drive_on) {
+    if (closed_) return;
+    Session::Answered answered = Session::Answered::NoDialogOpen;
+    session_->locked_session([&](Session& s) {
+        answered = s.answer_end_dialog(drive_on ? Session::DialogAnswer::Continue
+                                                : Session::DialogAnswer::End);
+    });
+    if (!drive_on || answered == Session::Answered::DriveEnds) close();
 }
 
 void DrivingWindow::key_press(QKeyEvent* e) {
@@ -580,11 +589,11 @@ void DrivingWindow::closeEvent(QCloseEvent* e) {
     session_->locked(
         [](Drive& d) { d.s.timers.fast_timer_running = d.s.timers.tick_timer_running = false; });
     fast_step_thread_.reset();
-    pilot_.reset();
+    session_->locked_session([](Session& s) { s.set_autopilot(false); });
     program_.easy_cab()->close();
     const bool port_was_open = serial_->is_open();
     serial_->close();
-    session_->locked([this](Drive& d) { close_drive(d, program_.settings()); });
+    session_->locked_session([](Session& s) { s.close(); });
     // The sound set is made afresh for the next drive; a device that worked and no longer
     // opens ends the program, once this window has closed. A program that is ending anyway
     // does not look.

@@ -25,7 +25,6 @@ class QMenu;
 class QTimer;
 
 namespace ostrel {
-class Autopilot;
 class SerialController;
 struct Drive;
 }  // namespace ostrel
@@ -61,6 +60,8 @@ class DrivingWindow : public QMainWindow {
     void save_to_slot(int slot);
     void load_from_slot(int slot);
     void set_autopilot(bool on);
+    // The end-of-run dialog's answer: drive on from a crew change, or end the drive.
+    void end_dialog_answered(bool drive_on);
     void set_full_screen(bool on);  // F11 and "全画面表示"
 
     // The controller menu and the serial port.
@@ -117,6 +118,9 @@ class DrivingWindow : public QMainWindow {
     // Runs `f` on the drive under the lock, then brings the window up to date.
     template <class F>
     void handle(F&& f);
+    // The same with the whole session.
+    template <class F>
+    void handle_in_session(F&& f);
     // The driver's command, run as `handle` runs a call.
     void command(const Command& c);
     void on_tick_timer(std::chrono::steady_clock::time_point planned);
@@ -143,7 +147,6 @@ class DrivingWindow : public QMainWindow {
     std::unique_ptr<FastStepThread> fast_step_thread_;
     DeadlineTimer* tick_timer_ = nullptr;
     QTimer* paint_timer_ = nullptr;
-    std::unique_ptr<Autopilot> pilot_;
     bool closed_ = false;
     int wheel_delta_ = 0;
 };

@@ -138,11 +138,12 @@ void CrewChangeDialog::keyPressEvent(QKeyEvent* e) {
 
 void CrewChangeDialog::continue_drive() {
     accept();
+    if (DrivingWindow* d = program_.driving()) d->end_dialog_answered(true);
 }
 
 void CrewChangeDialog::end_drive() {
     done(QDialog::Rejected);
-    if (DrivingWindow* d = program_.driving()) d->close();
+    if (DrivingWindow* d = program_.driving()) d->end_dialog_answered(false);
 }
 
 // ---- last stop ----
@@ -165,7 +166,7 @@ void LastStopDialog::closeEvent(QCloseEvent* e) {
 
 void LastStopDialog::end_drive() {
     done(QDialog::Accepted);
-    if (DrivingWindow* d = program_.driving()) d->close();
+    if (DrivingWindow* d = program_.driving()) d->end_dialog_answered(false);
 }
 
 // ---- easy cab ----

@@ -3,7 +3,6 @@
 // driving window, a redraw. The desktop program shows them; the recorded shell of the headless
 // runner and the tests keeps a log of them. UI thread.
 
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -53,7 +52,6 @@ class RecordedShell final : public Shell {
     void message(const std::string& text) override { log.push_back("message " + text); }
     void open_dialog(Dialog dialog) override {
         log.push_back(std::string("dialog ") + dialog_name(dialog));
-        if (ends_run(dialog)) end_dialog = dialog;
     }
     void redraw() override { ++redraws; }
     void note(const std::string& text) override { log.push_back(text); }
@@ -62,8 +60,7 @@ class RecordedShell final : public Shell {
                       (key ? std::string(1, key) : std::string("Enter")));
     }
 
-    std::vector<std::string> log;      // taken by whoever reads it
-    std::optional<Dialog> end_dialog;  // the end-of-run dialog opened last, until taken
+    std::vector<std::string> log;  // taken by whoever reads it
     int redraws = 0;
 };
 

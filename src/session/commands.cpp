@@ -1,5 +1,6 @@
 #include "session/commands.h"
 
+#include "drive/drive.h"
 #include "input/controllers.h"
 #include "save/slots.h"
 #include "session/steps.h"
@@ -17,6 +18,37 @@ template <class... F>
 Cases(F...) -> Cases<F...>;
 
 }  // namespace
+
+void toggle_option(Drive& d, DriveOption option) {
+    DriveOptions& o = d.options;
+    switch (option) {
+        case DriveOption::CalloutsOff:
+            o.callouts_off = !o.callouts_off;
+            break;
+        case DriveOption::AtsOff:
+            o.ats_off = !o.ats_off;
+            break;
+        case DriveOption::VisualEffectsOff:
+            o.visual_effects_off = !o.visual_effects_off;
+            break;
+        case DriveOption::ExplanationMode:
+            o.explanation_mode = !o.explanation_mode;
+            // Without explanations the hint over the video goes at once.
+            if (!o.explanation_mode) {
+                d.view.video_notice.clear();
+                d.shell.redraw();
+            }
+            break;
+    }
+}
+
+std::optional<DriveOption> option_named(const std::string& name) {
+    if (name == "Kanko") return DriveOption::CalloutsOff;
+    if (name == "Information") return DriveOption::ExplanationMode;
+    if (name == "ATS") return DriveOption::AtsOff;
+    if (name == "visual") return DriveOption::VisualEffectsOff;
+    return std::nullopt;
+}
 
 void apply(Drive& d, SettingsStore& settings, const Command& command) {
     std::visit(Cases{

@@ -4,15 +4,27 @@
 // while a command ran are handled after it, in the order typed. UI thread, under the drive's
 // lock.
 
+#include <optional>
 #include <string>
 #include <variant>
 
 #include "input/controls.h"
-#include "session/session.h"
 
 namespace ostrel {
 
 class SettingsStore;
+struct Drive;
+
+// The toggles of the "Display" menu.
+enum class DriveOption {
+    CalloutsOff,       // "喚呼なし"
+    ExplanationMode,   // "解説モード"
+    AtsOff,            // "ATS動作OFF"
+    VisualEffectsOff,  // "視覚効果OFF": no darkening in tunnels
+};
+void toggle_option(Drive& d, DriveOption option);
+// The option a script names: "Kanko", "Information", "ATS" or "visual"; none for another name.
+std::optional<DriveOption> option_named(const std::string& name);
 
 struct StartOrPause {};
 struct CharacterKey {

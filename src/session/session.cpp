@@ -21,41 +21,61 @@ std::unique_ptr<Drive> open_drive(const LoadedDrive& loaded, const DriveServices
     return drive;
 }
 
-void toggle_option(Drive& d, DriveOption option) {
-    DriveOptions& o = d.options;
-    switch (option) {
-        case DriveOption::CalloutsOff:
-            o.callouts_off = !o.callouts_off;
-            break;
-        case DriveOption::AtsOff:
-            o.ats_off = !o.ats_off;
-            break;
-        case DriveOption::VisualEffectsOff:
-            o.visual_effects_off = !o.visual_effects_off;
-            break;
-        case DriveOption::ExplanationMode:
-            o.explanation_mode = !o.explanation_mode;
-            // Without explanations the hint over the video goes at once.
-            if (!o.explanation_mode) {
-                d.view.video_notice.clear();
-                d.shell.redraw();
-            }
-            break;
-    }
-}
-
-std::optional<DriveOption> option_named(const std::string& name) {
-    if (name == "Kanko") return DriveOption::CalloutsOff;
-    if (name == "Information") return DriveOption::ExplanationMode;
-    if (name == "ATS") return DriveOption::AtsOff;
-    if (name == "visual") return DriveOption::VisualEffectsOff;
-    return std::nullopt;
-}
-
 void close_drive(Drive& drive, SettingsStore& settings) {
     for (int ch = 0; ch < SoundChannels::kCount; ++ch)
         drive.sound.stop(ch);
     write_options(settings, drive.options);
+}
+
+Session::Session(const LoadedDrive& loaded, const DriveServices& services, AutopilotAtEnd at_end)
+    : settings_(services.settings), at_end_(at_end), shell_(services.shell, open_dialog_) {
+    drive_ = open_drive(loaded, {services.channels, shell_, services.settings, services.video,
+                                 services.video_frames, services.controllers, services.joystick});
+}
+
+void Session::apply(const Command& command) {
+    ostrel::apply(*drive_, settings_, command);
+}
+
+void Session::set_autopilot(bool on) {
+    if (on && !pilot_) pilot_.emplace(*drive_);
+    if (!on) pilot_.reset();
+}
+
+Session::AfterTick Session::after_tick() {
+    AfterTick after;
+    if (!pilot_) return after;
+    pilot_->act(*drive_);
+    after.autopilot_events = pilot_->take_events();
+    if (!pilot_->finished()) return after;
+    switch (at_end_) {
+        case AutopilotAtEnd::EndsTheDrive:
+            // It keeps looking until the dialog is there.
+            if (open_dialog_) {
+                after.autopilot_ended = open_dialog_;
+                ended_ = true;
+            }
+            break;
+        case AutopilotAtEnd::HandsBackControl:
+            pilot_.reset();
+            after.autopilot_handed_back = true;
+            break;
+    }
+    return after;
+}
+
+Session::Answered Session::answer_end_dialog(DialogAnswer answer) {
+    if (!open_dialog_) return Answered::NoDialogOpen;
+    if (answer == DialogAnswer::End || open_dialog_ == Dialog::LastStop) {
+        ended_ = true;
+        return Answered::DriveEnds;
+    }
+    open_dialog_.reset();
+    return Answered::DriveGoesOn;
+}
+
+void Session::close() {
+    close_drive(*drive_, settings_);
 }
 
 }  // namespace ostrel

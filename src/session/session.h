@@ -6,9 +6,12 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "drive/drive.h"
+#include "input/autopilot.h"
 #include "save/settings_store.h"
+#include "session/commands.h"
 
 namespace ostrel {
 
@@ -27,18 +30,86 @@ struct DriveServices {
 // stands before the first Start. `loaded` must outlive the drive.
 std::unique_ptr<Drive> open_drive(const LoadedDrive& loaded, const DriveServices& services);
 
-// The toggles of the "Display" menu.
-enum class DriveOption {
-    CalloutsOff,       // "喚呼なし"
-    ExplanationMode,   // "解説モード"
-    AtsOff,            // "ATS動作OFF"
-    VisualEffectsOff,  // "視覚効果OFF": no darkening in tunnels
-};
-void toggle_option(Drive& d, DriveOption option);
-// The option a script names: "Kanko", "Information", "ATS" or "visual"; none for another name.
-std::optional<DriveOption> option_named(const std::string& name);
-
 // Closing the driving window: every sound stops and the menu options are kept.
 void close_drive(Drive& drive, SettingsStore& settings);
+
+// One drive as every front end runs it (the window, the headless runner, the tests and the
+// benchmarks): it makes the drive, takes the driver's commands, runs what follows each tick
+// (the autopilot and its answer at the end of the run) and keeps which end-of-run dialog is
+// open until it is answered. The front end's clock calls the steps; the front end shows what
+// the shell asks for. Not copied or moved: the drive keeps a reference to its shell.
+class Session {
+  public:
+    // What the autopilot does once it has brought the train to an end-of-run dialog.
+    enum class AutopilotAtEnd {
+        EndsTheDrive,      // answers "end" (a headless run, which nobody else answers)
+        HandsBackControl,  // switches itself off and leaves the dialog to the driver
+    };
+    Session(const LoadedDrive& loaded, const DriveServices& services, AutopilotAtEnd at_end);
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    Drive& drive() { return *drive_; }
+    const Drive& drive() const { return *drive_; }
+
+    // A command of the driver's, then the keys a controller typed meanwhile.
+    void apply(const Command& command);
+
+    // On, the autopilot looks at the cab after every tick from now on; off, the driver has the
+    // controls again. Switching it on does not start the drive.
+    void set_autopilot(bool on);
+    bool autopilot_on() const { return pilot_.has_value(); }
+
+    struct AfterTick {
+        std::vector<std::string> autopilot_events;  // "stopped at 中駅 …", in order
+        bool autopilot_handed_back = false;         // it switched itself off at the end
+        std::optional<Dialog> autopilot_ended;      // the dialog it answered "end"
+    };
+    // What follows every tick that ran.
+    AfterTick after_tick();
+
+    enum class DialogAnswer { Continue, End };
+    enum class Answered {
+        NoDialogOpen,  // nothing to answer: the drive goes on
+        DriveGoesOn,   // a crew change, driven on from
+        DriveEnds,
+    };
+    // The driver's answer to the end-of-run dialog open now. The last stop ends the drive
+    // whatever the answer.
+    Answered answer_end_dialog(DialogAnswer answer);
+    std::optional<Dialog> open_end_dialog() const { return open_dialog_; }
+    // True once an answer ended the drive; the front end closes it then.
+    bool ended() const { return ended_; }
+
+    // Every sound stops and the menu options are kept.
+    void close();
+
+  private:
+    // Passes everything on to the front end's shell and keeps the end-of-run dialog opened.
+    class WatchingShell final : public Shell {
+      public:
+        WatchingShell(Shell& shell, std::optional<Dialog>& open) : shell_(shell), open_(open) {}
+        void message(const std::string& text) override { shell_.message(text); }
+        void open_dialog(Dialog dialog) override {
+            if (ends_run(dialog)) open_ = dialog;
+            shell_.open_dialog(dialog);
+        }
+        void redraw() override { shell_.redraw(); }
+        void note(const std::string& text) override { shell_.note(text); }
+        void key_typed(char key) override { shell_.key_typed(key); }
+
+      private:
+        Shell& shell_;
+        std::optional<Dialog>& open_;
+    };
+
+    SettingsStore& settings_;
+    AutopilotAtEnd at_end_;
+    std::optional<Dialog> open_dialog_;
+    bool ended_ = false;
+    WatchingShell shell_;
+    std::unique_ptr<Drive> drive_;
+    std::optional<Autopilot> pilot_;
+};
 
 }  // namespace ostrel

@@ -14,7 +14,6 @@
 #include "drive/drive.h"
 #include "drive/video_source.h"
 #include "fields.h"
-#include "input/autopilot.h"
 #include "input/controllers.h"
 #include "input/controls.h"
 #include "save/slots.h"
@@ -129,18 +128,16 @@ void check_command(const ScriptCommand& c) {
     }
 }
 
-// What a script can do that the window's menus and dialogs do.
-struct Session {
-    Drive& drive;
-    SettingsStore& settings;
+// What a script holds besides the drive: the game controller it moves.
+struct ScriptedDrive {
+    Session& session;
     HeldJoystick& joystick;
-    std::optional<Dialog> open_dialog;  // the end-of-run dialog waiting for an answer
-    bool closed = false;
 };
 
-void perform(Session& session, const ScriptCommand& c) {
-    Drive& d = session.drive;
-    const auto apply = [&](const Command& command) { ostrel::apply(d, session.settings, command); };
+void perform(ScriptedDrive& scripted, const ScriptCommand& c) {
+    Session& session = scripted.session;
+    Drive& d = session.drive();
+    const auto apply = [&](const Command& command) { session.apply(command); };
     if (c.verb == "start") {
         apply(StartOrPause{});
     } else if (c.verb == "char") {
@@ -166,13 +163,18 @@ void perform(Session& session, const ScriptCommand& c) {
     } else if (c.verb == "load") {
         apply(LoadFromSlot{c.args[0][0] - '0'});
     } else if (c.verb == "dialog") {
-        if (!session.open_dialog) {
-            d.shell.note("dialog answer ignored: no dialog is open");
-        } else if (c.args[0] == "end" || session.open_dialog == Dialog::LastStop) {
-            session.closed = true;
-        } else {
-            d.shell.note(std::string("dialog ") + dialog_name(*session.open_dialog) + " closed");
-            session.open_dialog.reset();
+        const std::optional<Dialog> open = session.open_end_dialog();
+        const auto answer =
+            c.args[0] == "end" ? Session::DialogAnswer::End : Session::DialogAnswer::Continue;
+        switch (session.answer_end_dialog(answer)) {
+            case Session::Answered::NoDialogOpen:
+                d.shell.note("dialog answer ignored: no dialog is open");
+                break;
+            case Session::Answered::DriveGoesOn:
+                d.shell.note(std::string("dialog ") + dialog_name(*open) + " closed");
+                break;
+            case Session::Answered::DriveEnds:
+                break;
         }
     } else if (c.verb == "menu") {
         if (c.args[0] == "debug") {
@@ -185,9 +187,9 @@ void perform(Session& session, const ScriptCommand& c) {
     } else if (c.verb == "controller") {
         d.controllers->controller_type = c.args[0][0] - '0';
     } else if (c.verb == "usb") {
-        session.joystick.state = {static_cast<std::int32_t>(*parse_number(c.args[0])),
-                                  static_cast<std::int32_t>(*parse_number(c.args[1])),
-                                  static_cast<std::uint16_t>(*parse_number(c.args[2]))};
+        scripted.joystick.state = {static_cast<std::int32_t>(*parse_number(c.args[0])),
+                                   static_cast<std::int32_t>(*parse_number(c.args[1])),
+                                   static_cast<std::uint16_t>(*parse_number(c.args[2]))};
     }
 }
 
@@ -252,12 +254,12 @@ void run_drive(const LoadedDrive& loaded, const RunOptions& options, std::ostrea
     VideoSource& drive_video = camera ? camera->video() : video_source;
     ControllerSetup controllers;
     HeldJoystick joystick;
-    std::unique_ptr<Drive> opened = open_drive(
-        loaded, {channels, shell, settings, &drive_video, video, &controllers, &joystick});
-    Drive& drive = *opened;
-    Session session{drive, settings, joystick, {}, false};
-    std::optional<Autopilot> pilot;
-    if (options.autopilot) pilot.emplace(drive);
+    Session session(loaded,
+                    {channels, shell, settings, &drive_video, video, &controllers, &joystick},
+                    Session::AutopilotAtEnd::EndsTheDrive);
+    Drive& drive = session.drive();
+    ScriptedDrive scripted{session, joystick};
+    if (options.autopilot) session.set_autopilot(true);
 
     const std::vector<std::string>& names =
         options.fields.empty() ? default_fields() : options.fields;
@@ -282,7 +284,6 @@ void run_drive(const LoadedDrive& loaded, const RunOptions& options, std::ostrea
     std::size_t next_command = 0;
     int ticks = 0;
     auto flush_shell = [&](std::int64_t t) {
-        if (shell.end_dialog) session.open_dialog = std::exchange(shell.end_dialog, std::nullopt);
         for (const std::string& line : shell.log)
             if (events) *events << t << " " << line << "\n";
         shell.log.clear();
@@ -290,8 +291,8 @@ void run_drive(const LoadedDrive& loaded, const RunOptions& options, std::ostrea
     ClockHooks hooks;
     hooks.inputs = [&](std::int64_t t) {
         while (next_command < script.size() && script[next_command].time_ms == t &&
-               !session.closed) {
-            perform(session, script[next_command++]);
+               !session.ended()) {
+            perform(scripted, script[next_command++]);
             flush_shell(t);
         }
     };
@@ -309,16 +310,14 @@ void run_drive(const LoadedDrive& loaded, const RunOptions& options, std::ostrea
             camera->take(drive, snapshots[next_snapshot++].file);
     };
     hooks.after_tick = [&](std::int64_t t) {
-        if (pilot) {
+        if (session.autopilot_on()) {
             flush_shell(t);
-            pilot->act(drive);
-            for (const std::string& e : pilot->take_events())
+            const Session::AfterTick after = session.after_tick();
+            for (const std::string& e : after.autopilot_events)
                 shell.note(e);
-            if (pilot->finished() && session.open_dialog) {
+            if (after.autopilot_ended)
                 shell.note(std::string("autopilot answers the ") +
-                           dialog_name(*session.open_dialog) + " dialog: end");
-                session.closed = true;
-            }
+                           dialog_name(*after.autopilot_ended) + " dialog: end");
         }
         if (options.progress && ticks % 10 == 0) {
             *options.progress << "\r" << drive.view.Label4 << "  " << drive.view.digi_speed << "  "
@@ -335,14 +334,14 @@ void run_drive(const LoadedDrive& loaded, const RunOptions& options, std::ostrea
         flush_shell(t);
         take_snapshots(t);
     };
-    hooks.ended = [&session] { return session.closed; };
+    hooks.ended = [&session] { return session.ended(); };
     VirtualClock clock(drive, channels);
     clock.advance_to(options.duration_ms, hooks);
     const std::int64_t t = clock.now_ms();
     take_snapshots(std::numeric_limits<std::int64_t>::max());
     if (options.progress) *options.progress << "\n";
-    if (session.closed) {
-        close_drive(drive, settings);
+    if (session.ended()) {
+        session.close();
         flush_shell(t);
         if (events) *events << t << " closed\n";
     }
