@@ -94,15 +94,12 @@ void DrivingView::paintEvent(QPaintEvent*) {
         wanted.frame_sub = drive_.s.video.frame_sub;
         wanted.video_length = drive_.video_length;
         wanted.running = drive_.s.timers.tick_timer_running;
+        wanted.refetches = drive_.view.refetches;
         wanted.drawn_frame = drive_.view.drawn_frame;
         wanted.notice = drive_.view.video_notice;
         started = wanted.running || drive_.s.timers.tick_count > 0;
     }
-    const int drawn = surface_.follow(video_, wanted, std::exchange(force_fetch_, false));
-    if (drawn != wanted.drawn_frame) {
-        std::lock_guard guard(lock_);
-        drive_.view.drawn_frame = drawn;
-    }
+    surface_.follow(video_, wanted, std::exchange(force_fetch_, false));
     QPainter p(this);
     const Letterbox box = placement();
     if (box.scale != 1 || box.offset != QPointF()) {

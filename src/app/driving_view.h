@@ -37,6 +37,10 @@ class DrivingView : public QWidget {
     void request();
     // The frame is fetched again even when it has not changed (a new notice, a new aspect).
     void redraw();
+    // The frame is fetched again at the next paint that may fetch one.
+    void fetch_again() { surface_.fetch_again(); }
+    // The video frame last drawn, for the value display.
+    int drawn_frame() const { return surface_.drawn_frame(); }
     std::function<void()> on_click;       // movieclick: a click on the cab view
     std::function<void()> on_back_click;  // the back button
 

@@ -319,6 +319,9 @@ void DrivingWindow::show_view(AfterCall& after) {
     if (v.value_display_caption != ViewState{}.value_display_caption)
         program_.values()->setWindowTitle(q(v.value_display_caption));
     if (after.values_shown) {
+        // The frame drawn is the window's own.
+        for (auto& [name, value] : v.values)
+            if (name == "Drawing") value = std::to_string(cab_view->drawn_frame());
         if (program_.controllers().controller_type >= 1) {
             const std::string name = program_.joysticks().in_use().name;
             v.values.emplace_back("Game controller", name.empty() ? "none attached" : name);
@@ -354,10 +357,8 @@ void DrivingWindow::on_tick_timer(std::chrono::steady_clock::time_point planned)
 }
 
 void DrivingWindow::start_or_pause() {
-    handle([this](Drive& d) {
-        ostrel::apply(d, program_.settings(), StartOrPause{});
-        d.view.drawn_frame -= 1;  // the frame is drawn again
-    });
+    command(StartOrPause{});
+    cab_view->fetch_again();  // the frame is drawn again
 }
 
 void DrivingWindow::start_from_video() {

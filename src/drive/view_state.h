@@ -73,7 +73,11 @@ struct ViewState {
     std::string hint;  // the explanation hint of the last tick
 
     bool crossimage_sub_visible = false;
-    int drawn_frame = -1;              // the video frame last drawn; -1 draws again
+    // The video frame the drive counts as drawn. The drive lowers it, and counts `refetches`
+    // up, when the picture must be fetched again; the window keeps its own count of what it
+    // drew and never writes it back.
+    int drawn_frame = -1;
+    unsigned refetches = 0;
     std::string video_notice;          // the hint drawn over the video
     bool stop_marker_visible = false;  // "stop": sign image 0 near a stopping point
 
@@ -85,6 +89,13 @@ struct ViewState {
     }
     const SpriteState* sprite(int id) const {
         return id >= 0 ? &sprites[static_cast<std::size_t>(id)] : nullptr;
+    }
+
+    // The picture is fetched again, as if `drawn` were the frame drawn: after a move or a load,
+    // a sub-movie's switch, a notice put up or taken down.
+    void fetch_picture_again(int drawn) {
+        drawn_frame = drawn;
+        ++refetches;
     }
 };
 

@@ -166,7 +166,7 @@ void load_slot(Drive& d, const SettingsStore& store, int slot) {
     s.motion.train_speed = speed;
     s.motion.current_frame = frame;
     reset_for_new_position(d, next_station);
-    d.view.drawn_frame = frame - 1;
+    d.view.fetch_picture_again(frame - 1);
     s.timers.clock = clock;
     s.protection.preceding_train_frame = preceding;
     s.stops.next_station_index = next_station;

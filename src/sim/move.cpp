@@ -109,7 +109,7 @@ void move_to_station(Drive& d, int station_row) {
     s.motion.train_speed = 0;
     s.motion.current_frame = st.frame;
     reset_for_new_position(d, station_row);
-    d.view.drawn_frame = s.motion.current_frame - 1;
+    d.view.fetch_picture_again(s.motion.current_frame - 1);
     d.view.Label4 = d.line.display(st.name);
     const WaveTable& w = d.data.waves;
     s.timers.clock = st.departure_time - 30 * w.line_seconds(st.departure_sound) -

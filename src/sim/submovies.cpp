@@ -25,7 +25,7 @@ void end_submovie(Drive& d, const TMovieSwitch& row, char& done) {
     d.s.video.submovie_mode = SubmovieMode::Main;
     d.s.motion.current_frame = row.resume_frame;
     d.s.video.frame_sub = 0;
-    d.view.drawn_frame = -1;
+    d.view.fetch_picture_again(-1);
     done = 1;
 }
 
@@ -57,7 +57,7 @@ bool switch_submovies(Drive& d) {
                 s.video.submovie_origin = f;
                 open_video(d, movie_name(d, row.movie_name), "timed");
                 s.video.submovie_length = row.length_frames;
-                d.view.drawn_frame = -1;
+                d.view.fetch_picture_again(-1);
             }
             if (s.video.submovie_mode == SubmovieMode::Timed &&
                 s.video.frame_sub >= s.video.submovie_length)
@@ -73,7 +73,7 @@ bool switch_submovies(Drive& d) {
             s.video.submovie_origin = row.first_frame;
             open_video(d, movie_name(d, row.movie_name), "locked");
             s.video.submovie_length = row.length_frames;
-            d.view.drawn_frame = -1;
+            d.view.fetch_picture_again(-1);
             s.video.submovie_mode = SubmovieMode::Locked;
         }
     }
@@ -90,7 +90,7 @@ void leave_submovie(Drive& d) {
     s.video.submovie_mode = SubmovieMode::Main;
     for (char& done : s.video.submovie_done)
         done = 0;
-    d.view.drawn_frame = s.motion.current_frame - 1;
+    d.view.fetch_picture_again(s.motion.current_frame - 1);
 }
 
 }  // namespace ostrel

@@ -233,11 +233,11 @@ void update_hint(Drive& d) {
     if (hint.empty()) {
         // The frame is fetched again without the notice, or it would stay on a standing train
         // (after an ATS reset, say) until the next frame.
-        if (!d.view.video_notice.empty()) d.view.drawn_frame = d.s.motion.current_frame - 1;
+        if (!d.view.video_notice.empty()) d.view.fetch_picture_again(d.s.motion.current_frame - 1);
         d.view.video_notice.clear();
     } else if (hint[0] == '0') {
         d.view.video_notice = hint.substr(1);
-        d.view.drawn_frame = d.s.motion.current_frame - 1;
+        d.view.fetch_picture_again(d.s.motion.current_frame - 1);
     }
 }
 

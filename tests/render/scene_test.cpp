@@ -121,9 +121,11 @@ namespace {
 // A video whose frames are all one grey, until it is told to fail.
 struct GreyVideo final : VideoSource {
     bool fail = false;
+    int reads = 0;
     bool open(const std::string&) override { return true; }
     int frame_count() const override { return 100; }
     bool read_surface(int, SurfaceImage& out, int width, int height) override {
+        ++reads;
         if (fail) return false;
         out.width = width;
         out.height = height;
@@ -144,7 +146,6 @@ TEST(VideoSurface, NoticesAndFailuresAreDrawnOnACopyOfTheFrame) {
     EXPECT_EQ(surface.follow(video, w, false), 10);
     EXPECT_EQ(qRed(surface.image().pixel(5, 280)), 50);
     w.notice = "0hint";
-    w.drawn_frame = 10;
     surface.follow(video, w, true);
     EXPECT_EQ(qRed(surface.image().pixel(5, 280)), 150);
     // The frame cannot be read again: the last one stays, with the failure's band once, however
@@ -158,6 +159,36 @@ TEST(VideoSurface, NoticesAndFailuresAreDrawnOnACopyOfTheFrame) {
     // Not while the steps are stopped, nor past the end of the main video.
     w.running = false;
     EXPECT_EQ(surface.follow(video, w, true), 10);
+}
+
+TEST(VideoSurface, ItFetchesAgainWhenTheDriveAsksOrAfterAStartNotForEveryPaint) {
+    GreyVideo video;
+    VideoSurface surface;
+    VideoWanted w;
+    w.running = true;
+    w.frame = 10;
+    surface.follow(video, w, false);
+    surface.follow(video, w, false);
+    EXPECT_EQ(video.reads, 1);
+    // A move to a station: the drive counts its ask and the frame below the new one as drawn.
+    w.refetches = 1;
+    w.drawn_frame = 9;
+    EXPECT_EQ(surface.follow(video, w, false), 10);
+    EXPECT_EQ(video.reads, 2);
+    surface.follow(video, w, false);  // the same ask, already answered
+    EXPECT_EQ(video.reads, 2);
+    // Asked while paused: fetched once the steps run again.
+    w.running = false;
+    w.refetches = 2;
+    EXPECT_EQ(surface.follow(video, w, false), 9);
+    EXPECT_EQ(video.reads, 2);
+    w.running = true;
+    surface.follow(video, w, false);
+    EXPECT_EQ(video.reads, 3);
+    surface.fetch_again();
+    surface.follow(video, w, false);
+    EXPECT_EQ(video.reads, 4);
+    EXPECT_EQ(surface.drawn_frame(), 10);
 }
 
 class Scene : public ::testing::Test {

@@ -6,14 +6,23 @@
 namespace ostrel {
 
 int VideoSurface::follow(VideoSource& video, const VideoWanted& w, bool force) {
+    if (w.refetches != seen_refetches_) {
+        seen_refetches_ = w.refetches;
+        drawn_frame_ = w.drawn_frame;
+    }
+    drawn_frame_ = fetch(video, w, force);
+    return drawn_frame_;
+}
+
+int VideoSurface::fetch(VideoSource& video, const VideoWanted& w, bool force) {
     // Before the start, and with the steps stopped, the picture stays as it is.
     const bool sub =
         w.submovie_mode == SubmovieMode::Timed || w.submovie_mode == SubmovieMode::Locked;
     const int wanted = sub ? w.frame_sub : w.frame;
-    if (!w.running || (wanted == w.drawn_frame && !force) || wanted < 0) return w.drawn_frame;
+    if (!w.running || (wanted == drawn_frame_ && !force) || wanted < 0) return drawn_frame_;
     // Past the end of the main video nothing is fetched or shown.
     if (w.submovie_mode == SubmovieMode::Main && w.video_length > 0 && w.frame > w.video_length)
-        return w.drawn_frame;
+        return drawn_frame_;
     const std::uint8_t* before = frame_.bytes.data();
     bool failed = false;
     if (video.read_surface(wanted, frame_, kVideoRect.width(), kVideoRect.height())) {

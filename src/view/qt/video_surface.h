@@ -21,19 +21,29 @@ struct VideoWanted {
     int frame_sub = 0;
     int video_length = 0;
     bool running = false;  // the tick runs
-    int drawn_frame = -1;  // the frame the drive believes drawn
-    std::string notice;    // the hint over the video
+    // The drive's count of asks to fetch the picture again, and the frame it counts as drawn
+    // since the last ask.
+    unsigned refetches = 0;
+    int drawn_frame = -1;
+    std::string notice;  // the hint over the video
 };
 
 class VideoSurface {
   public:
-    // Fetches the wanted frame when it differs from the one drawn, or always with `force`; the
-    // frame now drawn, for the drive's `drawn_frame`.
+    // Fetches the wanted frame when it differs from the one drawn, when the drive has asked
+    // for the picture again since the last call, or always with `force`; the frame now drawn.
     int follow(VideoSource& video, const VideoWanted& w, bool force);
+    // The frame is fetched again at the next call that may fetch (the Start after a pause).
+    void fetch_again() { drawn_frame_ -= 1; }
+    int drawn_frame() const { return drawn_frame_; }
     // Null before the first frame.
     const QImage& image() const { return image_; }
 
   private:
+    int fetch(VideoSource& video, const VideoWanted& w, bool force);
+
+    int drawn_frame_ = -1;
+    unsigned seen_refetches_ = 0;
     SurfaceImage frame_;  // the reader's output
     QImage clean_;        // the last frame read, drawing from frame_'s bytes; never drawn into
     QImage image_;        // what is shown: clean_, or a copy of it with its notice
