@@ -116,10 +116,10 @@ void tick(Drive& d) {
     vigilance_device(d);
     stop_approach_alarm(d);
     show_signs_and_crossings(d);
-    crossfade_running_sound(d);
+    crossfade_running_sound(d.sound, s.motion);
     shape_engine_sounds(d);
     update_engine_speed(s.traction, s.controls, s.motion, d.vehicle);
-    diesel_idle_sounds(d);
+    diesel_idle_sounds(d.sound, d.vehicle, s.traction, s.stops);
     if (!switch_submovies(d)) return;
     stop_at_line_ends(d);
     complete_gear_change(d);

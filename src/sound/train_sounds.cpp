@@ -10,9 +10,8 @@ int decibels(long double factor, long double ratio) {
     return static_cast<int>(round_to_int64(factor * std::log10(ratio)));
 }
 
-void crossfade_running_sound(Drive& d) {
-    SoundChannels& snd = d.sound;
-    const int s = static_cast<int>(round_to_int64(std::abs(d.s.motion.train_speed)));
+void crossfade_running_sound(SoundChannels& snd, const MotionState& motion) {
+    const int s = static_cast<int>(round_to_int64(std::abs(motion.train_speed)));
     if (s < 120) {
         const int b = s / 10;
         if (s >= 11 && b >= 2 && snd.is_playing(b - 1)) snd.stop(b - 1);
@@ -136,26 +135,25 @@ void shape_engine_sounds(Drive& d) {
     }
 }
 
-void diesel_idle_sounds(Drive& d) {
-    const Vehicle& veh = d.vehicle;
+void diesel_idle_sounds(SoundChannels& sound, const Vehicle& veh, const TractionState& traction,
+                        const StationState& stops) {
     if (veh.Engine_Type != 0) return;
     const int closed_sound = veh.EngineSound2[1], open_sound = veh.EngineSound2[2];
-    DriveState& s = d.s;
     // The engine is off once it has run down.
-    if (s.traction.engine_rpm <= 0) {
-        d.sound.stop(closed_sound);
-        d.sound.stop(open_sound);
+    if (traction.engine_rpm <= 0) {
+        sound.stop(closed_sound);
+        sound.stop(open_sound);
         return;
     }
-    if (!s.stops.doors_open || s.stops.door_close_ticks == 35) {
-        if (!d.sound.is_playing(closed_sound)) {
-            d.sound.stop(open_sound);
-            d.sound.play_looping(closed_sound);
+    if (!stops.doors_open || stops.door_close_ticks == 35) {
+        if (!sound.is_playing(closed_sound)) {
+            sound.stop(open_sound);
+            sound.play_looping(closed_sound);
         }
-    } else if (s.stops.doors_open && s.stops.door_close_ticks < 30) {
-        if (!d.sound.is_playing(open_sound)) {
-            d.sound.stop(closed_sound);
-            d.sound.play_looping(open_sound);
+    } else if (stops.doors_open && stops.door_close_ticks < 30) {
+        if (!sound.is_playing(open_sound)) {
+            sound.stop(closed_sound);
+            sound.play_looping(open_sound);
         }
     }
 }

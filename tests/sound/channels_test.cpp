@@ -61,17 +61,17 @@ TEST(VirtualChannels, VolumesAreKeptAndBadChannelsAreReportedAndIgnored) {
 TEST(RunningSound, BandsCrossFadeInTenKmhSteps) {
     fixture::TestDrive t(fixture::sample_drive());
     t.s.motion.train_speed = 35;
-    crossfade_running_sound(t.drive);
+    crossfade_running_sound(t.channels, t.s.motion);
     EXPECT_EQ(t.channels.volume(3), -602);  // 50 %
     EXPECT_EQ(t.channels.volume(4), -602);
     EXPECT_EQ(t.channels.playing(3), SoundChannels::Playing::Looping);
     t.s.motion.train_speed = 40;
-    crossfade_running_sound(t.drive);
+    crossfade_running_sound(t.channels, t.s.motion);
     EXPECT_FALSE(t.channels.is_playing(3));
     EXPECT_EQ(t.channels.volume(4), 0);
     EXPECT_EQ(t.channels.volume(5), -4000);  // 1 %
     t.s.motion.train_speed = 125;
-    crossfade_running_sound(t.drive);
+    crossfade_running_sound(t.channels, t.s.motion);
     EXPECT_EQ(t.channels.playing(12), SoundChannels::Playing::Looping);
     EXPECT_TRUE(t.channels.is_playing(5));  // the bands keep their last state
 }
