@@ -12,19 +12,19 @@
 namespace ostrel {
 
 // Fills `end_distance` of every "[SpeedUnit]" segment (1/100 m, segments in file order).
-void build_speed_profile(std::vector<TSpeedUnit>& segments);
+void build_speed_profile(std::vector<SpeedUnitRow>& segments);
 
 // Distance of a frame inside one segment whose start distance is `start`.
-std::int64_t segment_distance(const TSpeedUnit& segment, std::int64_t start, int frame);
+std::int64_t segment_distance(const SpeedUnitRow& segment, std::int64_t start, int frame);
 
 // Distance of a frame by the first segment that holds it; nothing when none does.
-std::optional<std::int64_t> frame_distance(const std::vector<TSpeedUnit>& segments, int frame);
+std::optional<std::int64_t> frame_distance(const std::vector<SpeedUnitRow>& segments, int frame);
 
 // The row of the speed profile with first_frame <= frame < last_frame; -1 when none.
-int speed_profile_row(const std::vector<TSpeedUnit>& segments, int frame);
+int speed_profile_row(const std::vector<SpeedUnitRow>& segments, int frame);
 
 // Speed (km/h, rounded) of the filming run at a frame of a segment.
-int video_speed_at(const TSpeedUnit& segment, int frame);
+int video_speed_at(const SpeedUnitRow& segment, int frame);
 
 // The event list (signals, speed limits, stopping checks, stably sorted by distance), station
 // stopping points and windows, speed-limit, Doppler and tunnel distances. Needs the speed

@@ -8,8 +8,8 @@ namespace ostrel {
 namespace {
 
 // One row of the speed profile: first and last frame, speed at each (km/h).
-TSpeedUnit speed_unit_row(const std::string& s) {
-    TSpeedUnit u;
+SpeedUnitRow speed_unit_row(const std::string& s) {
+    SpeedUnitRow u;
     u.first_frame = to_int(field(s, 1));
     u.last_frame = to_int(field(s, 2));
     u.first_speed = to_real(field(s, 3));
@@ -111,7 +111,7 @@ void LineReader::header_keys() {
     }
     int_list("[MovieStop]", l_.MovieStop, Line::kMaxMovieStop);
     table("[MovieSwitch]", l_.MovieSwitch, Line::kMaxMovieSwitch, [](const std::string& s) {
-        TMovieSwitch m;
+        MovieSwitchRow m;
         m.kind = to_int(field(s, 1));
         m.first_frame = to_int(field(s, 2));
         m.last_frame = to_int(field(s, 3));
@@ -174,7 +174,7 @@ void LineReader::table_keys() {
             const std::string& s = r_.current();
             if (s[0] == ';') continue;  // a comment row
             check_capacity(l_.Sound.size(), Line::kMaxRows);
-            TSoundPoint p;
+            SoundPointRow p;
             p.sound_no = to_int(field(s, 1));
             p.start_frame = to_int(field(s, 2));
             p.end_frame = to_int(field(s, 3));
@@ -189,7 +189,7 @@ void LineReader::table_keys() {
         }
     }
     table("[Doppler]", l_.Doppler, Line::kMaxRows, [](const std::string& s) {
-        TDopplerPoint p;
+        DopplerRow p;
         p.sound_no = to_int(field(s, 1));
         p.frame = to_int(field(s, 2));
         p.range = to_int(field(s, 3));
@@ -197,14 +197,14 @@ void LineReader::table_keys() {
         return p;
     });
     table("[Tunnel]", l_.Tunnel, Line::kMaxRows, [](const std::string& s) {
-        TTunnel t;
+        TunnelRow t;
         t.entry_frame = to_int(field(s, 1));
         t.exit_frame = to_int(field(s, 2));
         t.depth = to_int(field(s, 3));
         return t;
     });
     table("[Station]", l_.Station, Line::kMaxRows, [this](const std::string& s) {
-        TStation st;
+        StationRow st;
         st.name = field(s, 1);
         st.kind = to_int(field(s, 2));
         st.frame = to_int(field(s, 3));
@@ -221,26 +221,26 @@ void LineReader::table_keys() {
     });
     int_list("[StopSound]", l_.StopSound, Line::kMaxRows);
     table("[Signal]", l_.Signal, Line::kMaxRows, [](const std::string& s) {
-        TSignal sig;
+        SignalRow sig;
         for (int i = 0; i < 12; ++i)
             sig.columns[static_cast<std::size_t>(i)] = to_int(field(s, i + 1));
         return sig;
     });
     table("[Slope]", l_.Slope, Line::kMaxRows, [](const std::string& s) {
-        return TSlope{to_fixed4(field(s, 1)), to_int(field(s, 2)), to_int(field(s, 3))};
+        return SlopeRow{to_fixed4(field(s, 1)), to_int(field(s, 2)), to_int(field(s, 3))};
     });
     table("[Sign]", l_.Sign, Line::kMaxRows, [](const std::string& s) {
-        return TSign{to_int(field(s, 1)), to_int(field(s, 2)), to_int(field(s, 3)),
-                     to_int(field(s, 4))};
+        return SignRow{to_int(field(s, 1)), to_int(field(s, 2)), to_int(field(s, 3)),
+                       to_int(field(s, 4))};
     });
     table("[SignalKanko]", l_.SignalKanko, Line::kMaxRows, [](const std::string& s) {
-        return TSignalKanko{to_int(field(s, 1)), to_int(field(s, 2)), to_int(field(s, 3))};
+        return SignalCalloutRow{to_int(field(s, 1)), to_int(field(s, 2)), to_int(field(s, 3))};
     });
     table("[StationKanko]", l_.StationKanko, Line::kMaxRows, [](const std::string& s) {
-        return TStationKanko{to_int(field(s, 1)), to_int(field(s, 2)), to_int(field(s, 3))};
+        return StationCalloutRow{to_int(field(s, 1)), to_int(field(s, 2)), to_int(field(s, 3))};
     });
     table("[SpeedLimit]", l_.SpeedLimit, Line::kMaxRows, [](const std::string& s) {
-        TSpeedLimit lim;
+        SpeedLimitRow lim;
         lim.limit = to_int(field(s, 1));
         lim.image = to_int(field(s, 2));
         lim.value = to_int(field(s, 3));
@@ -249,10 +249,10 @@ void LineReader::table_keys() {
         return lim;
     });
     table("[SpeedCheck1]", l_.SpeedCheck1, Line::kMaxRows, [](const std::string& s) {
-        return TSpeedCheck1{to_int(field(s, 1)), to_int(field(s, 2))};
+        return PointCheckRow{to_int(field(s, 1)), to_int(field(s, 2))};
     });
     table("[SpeedCheck2]", l_.SpeedCheck2, Line::kMaxRows, [](const std::string& s) {
-        return TSpeedCheck2{to_int(field(s, 1)), to_int(field(s, 2)), to_int(field(s, 3))};
+        return ZoneCheckRow{to_int(field(s, 1)), to_int(field(s, 2)), to_int(field(s, 3))};
     });
     image_list("[SignImageList]", l_.sign_image_files, l_.SignImageList);
     context_ = "[OtherImageList]";
@@ -269,14 +269,14 @@ void LineReader::table_keys() {
     table("[SpeedUnit]", l_.SpeedUnit, Line::kMaxRows, speed_unit_row);
     image_list("[CrossImageList]", l_.cross_image_files, l_.CrossImageList);
     table("[Cross]", l_.Cross, Line::kMaxCross, [](const std::string& s) {
-        return TCross{to_int(field(s, 1)), to_int(field(s, 2)), to_int(field(s, 3)),
-                      to_int(field(s, 4)), to_int(field(s, 5))};
+        return CrossingRow{to_int(field(s, 1)), to_int(field(s, 2)), to_int(field(s, 3)),
+                           to_int(field(s, 4)), to_int(field(s, 5))};
     });
     table("[Time]", l_.Time, Line::kMaxTime, [](const std::string& s) {
-        return TTimePoint{to_int(field(s, 1)), to_int(field(s, 2)), to_int(field(s, 3))};
+        return TimePointRow{to_int(field(s, 1)), to_int(field(s, 2)), to_int(field(s, 3))};
     });
     table("[Switch]", l_.Switch, Line::kMaxSwitch, [](const std::string& s) {
-        TSwitchPoint p;
+        SwitchRow p;
         p.frame = to_int(field(s, 1));
         p.switch_type = to_int(field(s, 2));
         return p;
@@ -286,7 +286,7 @@ void LineReader::table_keys() {
 }  // namespace
 
 void reload_speed_units(Line& line, const TextFile& file) {
-    std::vector<TSpeedUnit> rows;
+    std::vector<SpeedUnitRow> rows;
     bool in_group = false;
     std::size_t pos = 0;
     for (std::string_view text; file.next_line(pos, text);) {
@@ -299,7 +299,7 @@ void reload_speed_units(Line& line, const TextFile& file) {
             in_group = false;
             continue;
         }
-        TSpeedUnit u = speed_unit_row(std::string(text));
+        SpeedUnitRow u = speed_unit_row(std::string(text));
         if (rows.size() == Line::kMaxRows) throw ConversionError("too many speed segments");
         if (rows.size() < line.SpeedUnit.size())
             u.end_distance = line.SpeedUnit[rows.size()].end_distance;

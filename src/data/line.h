@@ -14,38 +14,45 @@
 
 namespace ostrel {
 
-struct TMovieSwitch {
+// A "[MovieSwitch]" row of the line file.
+struct MovieSwitchRow {
     int kind = 0, first_frame = 0, last_frame = 0;
     std::string movie_name;
     int length_frames = 0, resume_frame = 0;
     bool done = false;
 };
 
-struct TPreTrainStop {
+// A "[Pre_Train]" row of the line file.
+struct PreTrainRow {
     int station_index = 0, speed = 0, departure_time = 0;
 };
 
-struct TAnnounce {
+// A "[Announce]" row of the line file.
+struct AnnounceRow {
     int sound_no = 0, side = 0, station_index = 0, distance_m = 0;
 };
 
-struct TCalloutSound {
+// A "[KankoSound2]" row of the line file.
+struct CalloutSoundRow {
     int ordinal = 0;
     std::string file;
 };
 
-struct TSoundPoint {
+// A "[Sound]" row of the line file.
+struct SoundPointRow {
     int sound_no = 0, start_frame = 0, end_frame = 0, ref_speed = 0, mode = 0, pitch_follow = 0,
         volume_follow = 0;
     bool played = false;
 };
 
-struct TDopplerPoint {
+// A "[Doppler]" row of the line file.
+struct DopplerRow {
     int sound_no = 0, frame = 0, range = 0, no_shift = 0;
     std::int64_t distance = 0;
 };
 
-struct TTunnel {
+// A "[Tunnel]" row of the line file.
+struct TunnelRow {
     int entry_frame = 0, exit_frame = 0, depth = 0;
     std::int64_t entry_distance = 0, exit_distance = 0;
 };
@@ -57,14 +64,16 @@ enum StationKind : int {
     kStopWithoutDoors = 2,
 };
 
-struct TStation {
+// A "[Station]" row of the line file.
+struct StationRow {
     std::string name;
     int kind = 0, frame = 0, door_last_frame = 0, arrival_sound = 0, departure_sound = 0,
         column7 = 0, departure_time = 0, pattern_speed = 0, station_door_sounds = 0;
     std::int64_t stop_distance = 0, window_start = 0, window_end = 0;
 };
 
-struct TSignal {
+// A "[Signal]" row of the line file.
+struct SignalRow {
     std::array<int, 12> columns{};  // columns 1..12 of the file at index 0..11
     std::array<int, 3> state{};     // signal state of the simulation
     // 0 automatic block signal; 1 held until a clock time; 2 always held; 3 and more held
@@ -82,57 +91,68 @@ struct TSignal {
     int right_image() const { return columns[11]; }
 };
 
-struct TSlope {
+// A "[Slope]" row of the line file.
+struct SlopeRow {
     Fixed4 gradient;  // per mille
     int first_frame = 0, last_frame = 0;
 };
 
-struct TSign {
+// A "[Sign]" row of the line file.
+struct SignRow {
     int image = 0, first_frame = 0, last_frame = 0, change_after = 0;
 };
 
-struct TSignalKanko {
+// A "[SignalKanko]" row of the line file.
+struct SignalCalloutRow {
     int signal_no = 0, when = 0, callout_id = 0;
 };
 
-struct TStationKanko {
+// A "[StationKanko]" row of the line file.
+struct StationCalloutRow {
     int station_index = 0, when = 0, callout_id = 0;
 };
 
-struct TSpeedLimit {
+// A "[SpeedLimit]" row of the line file.
+struct SpeedLimitRow {
     int limit = 0, image = 0, value = 0, start_frame = 0, end_frame = 0;
     std::int64_t start_distance = 0;
 };
 
-struct TSpeedCheck1 {
+// A "[SpeedCheck1]" row of the line file.
+struct PointCheckRow {
     int speed = 0, frame = 0;
 };
 
-struct TSpeedCheck2 {
+// A "[SpeedCheck2]" row of the line file.
+struct ZoneCheckRow {
     int speed = 0, first_frame = 0, last_frame = 0;
 };
 
-struct TSpeedUnit {
+// A "[SpeedUnit]" row of the line file.
+struct SpeedUnitRow {
     int first_frame = 0, last_frame = 0;
     long double first_speed = 0, last_speed = 0;
     std::int64_t end_distance = 0;
 };
 
-struct TCross {
+// A "[Cross]" row of the line file.
+struct CrossingRow {
     int image = 0, callout_id = 0, enter_frame = 0, leave_frame = 0, station_index = 0;
 };
 
-struct TTimePoint {
+// A "[Time]" row of the line file.
+struct TimePointRow {
     int first_frame = 0, last_frame = 0, due_time = 0;
 };
 
-struct TSwitchPoint {
+// A "[Switch]" row of the line file.
+struct SwitchRow {
     int frame = 0, switch_type = 0;
     bool played = false;
 };
 
 // One entry of the event list built after loading.
-struct TLineEvent {
+struct LineEvent {
     std::int64_t distance = 0;
     int kind = 0;         // 1 signal, 2 speed limit, 3 station stopping check
     int speed = 0;        // 0 for a signal, the limit, 10 at a station
@@ -167,36 +187,36 @@ struct Line {
     int StartTime = 0;
     std::vector<int> StafSwitch;
     std::vector<int> MovieStop;  // only the first value is used: the buffer frame
-    std::vector<TMovieSwitch> MovieSwitch;
+    std::vector<MovieSwitchRow> MovieSwitch;
     std::vector<int> Speed_Signal;
     std::string DataName;
     int pre_train_start_frame = 0, pre_train_last_frame = 0;
-    std::vector<TPreTrainStop> Pre_Train;
+    std::vector<PreTrainRow> Pre_Train;
     int OneMan = 0;
     std::vector<std::string> SoundData;
     int standstill_sound = 0;  // the line after "[Announce]"
-    std::vector<TAnnounce> Announce;
+    std::vector<AnnounceRow> Announce;
     std::array<std::string, 40> KankoSound1{};  // call-out ids 0..20 are read
-    std::vector<TCalloutSound> KankoSound2;     // call-out ids 21 upward
+    std::vector<CalloutSoundRow> KankoSound2;   // call-out ids 21 upward
     int callout_count = 21;                     // 21 + rows of "[KankoSound2]"
 
-    std::vector<TSoundPoint> Sound;
-    std::vector<TDopplerPoint> Doppler;
-    std::vector<TTunnel> Tunnel;
-    std::vector<TStation> Station;
+    std::vector<SoundPointRow> Sound;
+    std::vector<DopplerRow> Doppler;
+    std::vector<TunnelRow> Tunnel;
+    std::vector<StationRow> Station;
     std::vector<int> StopSound;
-    std::vector<TSignal> Signal;
-    std::vector<TSlope> Slope;
-    std::vector<TSign> Sign;
-    std::vector<TSignalKanko> SignalKanko;
-    std::vector<TStationKanko> StationKanko;
-    std::vector<TSpeedLimit> SpeedLimit;
-    std::vector<TSpeedCheck1> SpeedCheck1;
-    std::vector<TSpeedCheck2> SpeedCheck2;
-    std::vector<TSpeedUnit> SpeedUnit;
-    std::vector<TCross> Cross;
-    std::vector<TTimePoint> Time;
-    std::vector<TSwitchPoint> Switch;
+    std::vector<SignalRow> Signal;
+    std::vector<SlopeRow> Slope;
+    std::vector<SignRow> Sign;
+    std::vector<SignalCalloutRow> SignalKanko;
+    std::vector<StationCalloutRow> StationKanko;
+    std::vector<SpeedLimitRow> SpeedLimit;
+    std::vector<PointCheckRow> SpeedCheck1;
+    std::vector<ZoneCheckRow> SpeedCheck2;
+    std::vector<SpeedUnitRow> SpeedUnit;
+    std::vector<CrossingRow> Cross;
+    std::vector<TimePointRow> Time;
+    std::vector<SwitchRow> Switch;
 
     // Image lists, in the order their files were named.
     std::vector<std::string> sign_image_files, other_image_files, signal_image_files,
@@ -206,7 +226,7 @@ struct Line {
     std::vector<std::string> OtherSound;  // the wave file of each other image
 
     // Built after loading.
-    std::vector<TLineEvent> events;
+    std::vector<LineEvent> events;
 
     bool has_buffer_frame() const { return !MovieStop.empty(); }
     std::string display(const std::string& raw) const { return display_text(raw, encoding); }

@@ -65,7 +65,7 @@ void show_sprite(Drive& d, int id, bool visible) {
 
 int speed_profile_last_frame(const Line& line) {
     int last = 0;
-    for (const TSpeedUnit& u : line.SpeedUnit)
+    for (const SpeedUnitRow& u : line.SpeedUnit)
         last = std::max(last, u.last_frame);
     return last;
 }
@@ -86,55 +86,55 @@ LineIndexes index_line(const Drive& d, bool whole_tables) {
     // ends are worked out as reals and saturated, as absurd distances may lie near the limits.
     auto range = [](L low, L high) { return Range{round_to_int64(low), round_to_int64(high)}; };
     LineIndexes ix;
-    ix.limits_ahead = build(line.SpeedLimit, [&](const TSpeedLimit& r) {
+    ix.limits_ahead = build(line.SpeedLimit, [&](const SpeedLimitRow& r) {
         return range(L(r.start_distance) - 60000, L(r.start_distance) - 3000);
     });
-    ix.limits_at = build(line.SpeedLimit, [&](const TSpeedLimit& r) {
+    ix.limits_at = build(line.SpeedLimit, [&](const SpeedLimitRow& r) {
         return range(L(r.start_frame) - 99, std::max(L(r.start_frame), L(r.end_frame)) - 1);
     });
-    ix.point_checks = build(line.SpeedCheck1, [&](const TSpeedCheck1& r) {
+    ix.point_checks = build(line.SpeedCheck1, [&](const PointCheckRow& r) {
         return range(L(r.frame) + 1, L(r.frame) + 9);
     });
-    ix.zone_checks = build(line.SpeedCheck2, [&](const TSpeedCheck2& r) {
+    ix.zone_checks = build(line.SpeedCheck2, [&](const ZoneCheckRow& r) {
         return range(L(r.first_frame) + 1, L(r.last_frame) - 1);
     });
-    ix.doppler = build(line.Doppler, [&](const TDopplerPoint& r) {
+    ix.doppler = build(line.Doppler, [&](const DopplerRow& r) {
         return range(L(r.distance) - r.range - 1, L(r.distance) + r.range);
     });
-    ix.sound_points = build(line.Sound, [&](const TSoundPoint& r) {
+    ix.sound_points = build(line.Sound, [&](const SoundPointRow& r) {
         return range(std::min(L(r.start_frame), L(r.end_frame)) - 4,
                      std::max(L(r.start_frame), L(r.end_frame)) + 4);
     });
-    ix.announcements = build(line.Announce, [&](const TAnnounce& r) {
+    ix.announcements = build(line.Announce, [&](const AnnounceRow& r) {
         if (r.station_index < 0 || r.station_index >= static_cast<int>(line.Station.size()))
             return Range{};
         const L stop = L(line.Station[static_cast<std::size_t>(r.station_index)].stop_distance);
         const L from = r.side == 0 ? stop + 100.0L * r.distance_m : stop - 100.0L * r.distance_m;
         return range(from, from + 999);
     });
-    ix.signs =
-        build(line.Sign, [&](const TSign& r) { return range(r.first_frame, L(r.last_frame) - 1); });
-    ix.time_points = build(line.Time, [&](const TTimePoint& r) {
+    ix.signs = build(line.Sign,
+                     [&](const SignRow& r) { return range(r.first_frame, L(r.last_frame) - 1); });
+    ix.time_points = build(line.Time, [&](const TimePointRow& r) {
         return range(L(r.first_frame) + 1, L(r.last_frame) - 1);
     });
-    ix.crossings = build(line.Cross, [&](const TCross& r) {
+    ix.crossings = build(line.Cross, [&](const CrossingRow& r) {
         return range(std::min(r.enter_frame, r.leave_frame),
                      L(std::max(r.enter_frame, r.leave_frame)) + 19);
     });
-    ix.switches = build(
-        line.Switch, [&](const TSwitchPoint& r) { return range(L(r.frame) - 4, L(r.frame) + 4); });
-    ix.transponders = build(line.Signal, [&](const TSignal& r) {
+    ix.switches = build(line.Switch,
+                        [&](const SwitchRow& r) { return range(L(r.frame) - 4, L(r.frame) + 4); });
+    ix.transponders = build(line.Signal, [&](const SignalRow& r) {
         return range(L(r.transponder_frame()) + 1, L(r.transponder_frame()) + 9);
     });
-    ix.signals_passed = build(line.Signal, [&](const TSignal& r) {
+    ix.signals_passed = build(line.Signal, [&](const SignalRow& r) {
         return range(L(r.last_frame()) + 1, L(r.last_frame()) + 9);
     });
-    ix.signal_sections = build(line.Signal, [&](const TSignal& r) {
+    ix.signal_sections = build(line.Signal, [&](const SignalRow& r) {
         return range(L(r.first_frame()), L(r.last_frame()) - 1);
     });
     const auto stations = static_cast<int>(line.Station.size());
     for (std::size_t i = 0; i < line.Signal.size(); ++i) {
-        const TSignal& r = line.Signal[i];
+        const SignalRow& r = line.Signal[i];
         const LineIndexes::HeldSignal held{static_cast<int>(i), r.held_until(), r.held_state()};
         const int kind = r.control_kind();
         if (kind == 1) {
@@ -155,7 +155,7 @@ LineIndexes index_line(const Drive& d, bool whole_tables) {
         whole_tables ? IntervalIndex::whole(signal_events.size()) : IntervalIndex(signal_events);
     std::vector<Range> reach;
     for (std::size_t i = 0; i < line.Station.size(); ++i) {
-        const TStation& st = line.Station[i];
+        const StationRow& st = line.Station[i];
         L low = std::min(L(st.window_start), L(st.window_end));
         L high = std::max(L(st.window_start), L(st.window_end));
         if (i + 1 < line.Station.size())
@@ -168,12 +168,12 @@ LineIndexes index_line(const Drive& d, bool whole_tables) {
         blocks.push_back(
             range(L(line.Signal[e - 1].last_frame()) + 1, L(line.Signal[e].last_frame())));
     ix.signal_blocks = whole_tables ? IntervalIndex::whole(blocks.size()) : IntervalIndex(blocks);
-    ix.tunnels = build(line.Tunnel, [&](const TTunnel& r) {
+    ix.tunnels = build(line.Tunnel, [&](const TunnelRow& r) {
         return range(L(r.entry_distance), L(r.exit_distance) - 1);
     });
     std::vector<Range> slopes;
     for (std::size_t i = 0; i < line.Slope.size(); ++i) {
-        const TSlope& r = line.Slope[i];
+        const SlopeRow& r = line.Slope[i];
         Range section =
             range(std::min(L(r.first_frame), L(r.last_frame)) + 1,
                   i + 1 < line.Slope.size()
@@ -196,17 +196,16 @@ LineIndexes index_line(const Drive& d, bool whole_tables) {
             {station_frame(line, line.Pre_Train[r].station_index),
              std::int64_t{station_frame(line, line.Pre_Train[r + 1].station_index)} - 1});
     ix.preceding_runs = whole_tables ? IntervalIndex::whole(runs.size()) : IntervalIndex(runs);
-    for (const TDopplerPoint& r : line.Doppler) {
+    for (const DopplerRow& r : line.Doppler) {
         const int channel = d.line_channel(r.sound_no);
         if (std::find(ix.doppler_channels.begin(), ix.doppler_channels.end(), channel) ==
             ix.doppler_channels.end())
             ix.doppler_channels.push_back(channel);
     }
-    ix.events_sorted =
-        !whole_tables && std::is_sorted(line.events.begin(), line.events.end(),
-                                        [](const TLineEvent& a, const TLineEvent& b) {
-                                            return a.distance < b.distance;
-                                        });
+    ix.events_sorted = !whole_tables && std::is_sorted(line.events.begin(), line.events.end(),
+                                                       [](const LineEvent& a, const LineEvent& b) {
+                                                           return a.distance < b.distance;
+                                                       });
     return ix;
 }
 
@@ -271,7 +270,7 @@ Drive::Drive(const LoadedDrive& loaded, SoundChannels& channels, Shell& ui, int 
     s.protection.block_state.assign(line.Signal.size(), 0);
     signal_event.assign(line.Signal.size(), -1);
     for (std::size_t e = line.events.size(); e-- > 0;) {
-        const TLineEvent& ev = line.events[e];
+        const LineEvent& ev = line.events[e];
         if (ev.kind == 1 && ev.signal_row >= 0 &&
             ev.signal_row < static_cast<int>(signal_event.size()))
             signal_event[static_cast<std::size_t>(ev.signal_row)] = static_cast<int>(e);

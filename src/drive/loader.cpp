@@ -194,7 +194,7 @@ void Loader::read_line() {
 
     // Stations where a drive can be moved to: stopping stations, all but the last row.
     for (std::size_t row = 0; row + 1 < line.Station.size(); ++row) {
-        const TStation& st = line.Station[row];
+        const StationRow& st = line.Station[row];
         if (st.kind == kStopWithDoors || st.kind == kStopWithoutDoors)
             drive_.move_menu.push_back(
                 {"Sta" + std::to_string(row), st.name, static_cast<int>(row)});
@@ -235,7 +235,7 @@ void Loader::find_videos() {
     } else {
         drive_.warnings.push_back("映像ファイルを開けません" + drive_.main_video_name);
     }
-    for (const TMovieSwitch& m : line.MovieSwitch) {
+    for (const MovieSwitchRow& m : line.MovieSwitch) {
         std::string name = dir + line.display(m.movie_name) + ".avi";
         if (!resolve_path(program, name, Encoding::Utf8))
             drive_.warnings.push_back("sub-movie not found: " + name);

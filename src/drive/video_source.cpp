@@ -18,7 +18,7 @@ HeadlessVideoSource::LengthOf video_lengths_without_decoder(const LoadedDrive& l
                                                             int main_frames) {
     return [&loaded, main_frames](const std::string& name) {
         if (name == loaded.main_video_name) return main_frames;
-        for (const TMovieSwitch& m : loaded.line.MovieSwitch)
+        for (const MovieSwitchRow& m : loaded.line.MovieSwitch)
             if (loaded.strings.display(loaded.strings.Path) + loaded.line.display(m.movie_name) +
                     ".avi" ==
                 name)

@@ -34,7 +34,7 @@ WaveTable load_wave_table(const Vehicle& vehicle, const Line& line, const WaveSo
     for (std::size_t id = 0; id < line.KankoSound1.size(); ++id)
         put(WaveTable::kCalloutFirst + static_cast<int>(id), sources.from_program_dir,
             line.KankoSound1[id]);
-    for (const TCalloutSound& row : line.KankoSound2) {
+    for (const CalloutSoundRow& row : line.KankoSound2) {
         int id = 21 + row.ordinal;
         if (id > WaveTable::kMaxCalloutId) break;
         put(WaveTable::kCalloutFirst + id, sources.from_program_dir, row.file);

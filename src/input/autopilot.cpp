@@ -126,18 +126,18 @@ int Autopilot::target_speed(const Drive& d, bool& stopping) const {
         target = std::min(target, braking_curve(s.protection.atsp_limit_dist / 100 - 20, plan_rate_,
                                                 std::max(0, s.protection.atsp_limit_speed - 5)));
     // Speed limits in force and ahead, point checks ahead, zone checks.
-    for (const TSpeedLimit& lim : line.SpeedLimit) {
+    for (const SpeedLimitRow& lim : line.SpeedLimit) {
         if (lim.start_frame <= s.motion.current_frame && s.motion.current_frame < lim.end_frame)
             target = std::min<long double>(target, lim.limit - 3);
         long double ahead = (static_cast<long double>(lim.start_distance) - x) / 100;
         if (ahead > 0)
             target = std::min(target, braking_curve(ahead - 30, plan_rate_, lim.limit - 3));
     }
-    for (const TSpeedCheck2& z : line.SpeedCheck2) {
+    for (const ZoneCheckRow& z : line.SpeedCheck2) {
         if (z.first_frame - 300 < s.motion.current_frame && s.motion.current_frame < z.last_frame)
             target = std::min<long double>(target, z.speed - 3);
     }
-    for (const TSpeedCheck1& c : line.SpeedCheck1) {
+    for (const PointCheckRow& c : line.SpeedCheck1) {
         if (c.frame - 600 < s.motion.current_frame && s.motion.current_frame <= c.frame + 9)
             target = std::min<long double>(target, c.speed - 3);
     }
@@ -176,7 +176,7 @@ bool Autopilot::change_gear(Drive& d) {
 
 void Autopilot::at_station(Drive& d, int row) {
     const DriveState& s = d.s;
-    const TStation& st = d.line.Station[static_cast<std::size_t>(row)];
+    const StationRow& st = d.line.Station[static_cast<std::size_t>(row)];
     const auto& flags = s.stops.stations[static_cast<std::size_t>(row)];
     if (stopped_row_ != row) {
         stopped_row_ = row;
@@ -231,7 +231,7 @@ void Autopilot::act(Drive& d) {
     const int row = s.stops.next_station_index;
     bool ready = !s.stops.doors_open;
     if (row >= 0 && row < static_cast<int>(d.line.Station.size())) {
-        const TStation& st = d.line.Station[static_cast<std::size_t>(row)];
+        const StationRow& st = d.line.Station[static_cast<std::size_t>(row)];
         const auto& flags = s.stops.stations[static_cast<std::size_t>(row)];
         if (stopping_kind(st.kind) && flags.in_window) {
             if (standing) at_station(d, row);

@@ -40,9 +40,9 @@ std::string shortened(const std::string& text, std::size_t most) {
 // the buffer frame after turning back, or where the preceding train ends its run.
 int last_line_frame(const Drive& d) {
     int last = std::max({d.video_length, d.line.pre_train_last_frame, 0});
-    for (const TSpeedUnit& u : d.line.SpeedUnit)
+    for (const SpeedUnitRow& u : d.line.SpeedUnit)
         last = std::max(last, u.last_frame);
-    for (const TStation& st : d.line.Station)
+    for (const StationRow& st : d.line.Station)
         last = std::max(last, st.frame);
     if (d.line.has_buffer_frame()) last = std::max(last, d.line.MovieStop.front() + 10);
     return last;
@@ -51,9 +51,9 @@ int last_line_frame(const Drive& d) {
 // The distance (1/100 m) at the end of the speed profile or the last stopping point.
 long double line_end_distance(const Drive& d) {
     std::int64_t end = 0;
-    for (const TSpeedUnit& u : d.line.SpeedUnit)
+    for (const SpeedUnitRow& u : d.line.SpeedUnit)
         end = std::max(end, u.end_distance);
-    for (const TStation& st : d.line.Station)
+    for (const StationRow& st : d.line.Station)
         end = std::max(end, st.stop_distance);
     return static_cast<long double>(end);
 }

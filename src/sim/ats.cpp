@@ -41,7 +41,7 @@ void warning_ats(Drive& d) {
         for (int row : d.index.signal_events.candidates(index_position(s.motion.train_position))) {
             const auto i = static_cast<std::size_t>(row);
             const int first = d.signal_event[i];
-            const TLineEvent* ev =
+            const LineEvent* ev =
                 first >= 0 ? &d.line.events[static_cast<std::size_t>(first)] : nullptr;
             if (!ev || sig[i].control_kind() < 0) continue;
             const long double dist = static_cast<long double>(ev->distance);
@@ -114,10 +114,10 @@ struct PatternTarget {
 template <class Beyond, class Visit>
 void scan_events_ahead(const Drive& d, long double x, long double reach, Beyond beyond,
                        Visit visit) {
-    const std::vector<TLineEvent>& events = d.line.events;
-    auto ahead = [x](const TLineEvent& e) { return static_cast<long double>(e.distance) - x; };
+    const std::vector<LineEvent>& events = d.line.events;
+    auto ahead = [x](const LineEvent& e) { return static_cast<long double>(e.distance) - x; };
     if (!d.index.events_sorted) {
-        for (const TLineEvent& e : events) {
+        for (const LineEvent& e : events) {
             if (!(0 < ahead(e) && ahead(e) < reach)) {
                 beyond();
                 continue;
@@ -127,9 +127,9 @@ void scan_events_ahead(const Drive& d, long double x, long double reach, Beyond 
         return;
     }
     const auto first = std::partition_point(events.begin(), events.end(),
-                                            [&](const TLineEvent& e) { return ahead(e) <= 0; });
+                                            [&](const LineEvent& e) { return ahead(e) <= 0; });
     const auto last = std::partition_point(first, events.end(),
-                                           [&](const TLineEvent& e) { return ahead(e) < reach; });
+                                           [&](const LineEvent& e) { return ahead(e) < reach; });
     if (first != events.begin()) beyond();
     for (auto it = first; it != last; ++it)
         if (visit(*it, ahead(*it))) return;
@@ -146,7 +146,7 @@ void pattern_first_pass(Drive& d) {
             s.protection.atsp_limit_speed = kNone;
             s.protection.atsp_limit_dist = 0;
         },
-        [&](const TLineEvent& e, long double ahead) {
+        [&](const LineEvent& e, long double ahead) {
             const bool stop_signal =
                 e.speed == 0 && e.signal_row >= 0 &&
                 e.signal_row < static_cast<int>(s.protection.block_state.size()) &&
@@ -173,7 +173,7 @@ void pattern_first_pass(Drive& d) {
     bool next_limit_found = false;
     scan_events_ahead(
         d, x, kLookAhead, [] {},
-        [&](const TLineEvent& e, long double ahead) {
+        [&](const LineEvent& e, long double ahead) {
             if (e.speed == 0 || e.speed == 5) return false;
             if (e.limit_value == 0) {
                 s.protection.next_limit_speed = e.speed;
@@ -228,7 +228,7 @@ void pattern_second_pass(Drive& d) {
             d.s.protection.atsp_limit_dist = 0;
             show_sprite(d, d.view.ids.lamp_atsp1, false);
         },
-        [&](const TLineEvent& e, long double ahead) {
+        [&](const LineEvent& e, long double ahead) {
             if (e.speed == 10 && v > 10 && !melody_played(d, e.station_row)) {
                 s.protection.atsp_limit_speed = 10;
                 s.protection.atsp_limit_dist = ahead;
@@ -299,7 +299,7 @@ void zone_checks(Drive& d) {
     // bell rings once on entering rather than on every tick.
     bool in_checked_zone = false;
     for (int row : d.index.zone_checks.candidates(s.motion.current_frame)) {
-        const TSpeedCheck2& z = d.line.SpeedCheck2[static_cast<std::size_t>(row)];
+        const ZoneCheckRow& z = d.line.SpeedCheck2[static_cast<std::size_t>(row)];
         if (!(z.first_frame < s.motion.current_frame && s.motion.current_frame < z.last_frame))
             continue;
         if (z.speed < s.protection.ats_limit) {
@@ -315,11 +315,11 @@ void zone_checks(Drive& d) {
     const bool has_strip = d.view.ids.cab_signal >= 0;
     scan_events_ahead(
         d, s.motion.train_position, 15000, [] {},
-        [&](const TLineEvent& e, long double) {
+        [&](const LineEvent& e, long double) {
             if (e.kind != 1 || e.signal_row < 0 ||
                 e.signal_row >= static_cast<int>(d.line.Signal.size()))
                 return false;
-            const TSignal& sig = d.line.Signal[static_cast<std::size_t>(e.signal_row)];
+            const SignalRow& sig = d.line.Signal[static_cast<std::size_t>(e.signal_row)];
             if (s.protection.block_state[static_cast<std::size_t>(e.signal_row)] != 0 ||
                 sig.type() == 0 || !has_strip)
                 return false;
@@ -415,7 +415,7 @@ void speed_limits_and_checks(Drive& d) {
         any = true;
     } else {
         for (int row : d.index.limits_at.candidates(s.motion.current_frame)) {
-            const TSpeedLimit& lim = limits[static_cast<std::size_t>(row)];
+            const SpeedLimitRow& lim = limits[static_cast<std::size_t>(row)];
             if (lim.start_frame - 100 < s.motion.current_frame &&
                 s.motion.current_frame < lim.start_frame) {
                 draw(lim.image);
@@ -439,7 +439,7 @@ void speed_limits_and_checks(Drive& d) {
         s.protection.shown_limit = 0;
     }
     for (int row : d.index.point_checks.candidates(s.motion.current_frame)) {
-        const TSpeedCheck1& c = d.line.SpeedCheck1[static_cast<std::size_t>(row)];
+        const PointCheckRow& c = d.line.SpeedCheck1[static_cast<std::size_t>(row)];
         const int past = s.motion.current_frame - c.frame;
         if (1 <= past && past <= 9 && c.speed < v) start_alarm_with_emergency(d);
     }

@@ -16,7 +16,7 @@ void operate_doors(Drive& d) {
     s.stops.door_command = false;
     if (round_half_even(s.motion.train_speed) != 0) return;
     const bool opening = !s.stops.doors_open;
-    for (const TStation& st : d.line.Station) {
+    for (const StationRow& st : d.line.Station) {
         if (!(st.window_start <= s.motion.train_position &&
               st.door_last_frame >= s.motion.current_frame))
             continue;

@@ -112,7 +112,7 @@ bool follow_slope_sections(TractionState& traction, const MotionState& motion, c
     bool changed = false;
     for (int candidate : index.slopes.candidates(f)) {
         const auto i = static_cast<std::size_t>(candidate);
-        const TSlope& row = slopes[i];
+        const SlopeRow& row = slopes[i];
         if (row.first_frame < f && f < row.last_frame) {
             if (row.gradient != traction.section_gradient || !traction.slope_sign_shown)
                 changed = true;

@@ -67,7 +67,7 @@ void reset_for_new_position(Drive& d, int station_row) {
     std::size_t next = 0;
     for (std::size_t i = 0; i < d.line.Cross.size() && next < s.callouts.cross_callout_queue.size();
          ++i) {
-        const TCross& c = d.line.Cross[i];
+        const CrossingRow& c = d.line.Cross[i];
         if (c.enter_frame <= s.motion.current_frame && s.motion.current_frame < c.leave_frame)
             s.callouts.cross_callout_queue[next++] = static_cast<int>(i);
     }
@@ -76,7 +76,7 @@ void reset_for_new_position(Drive& d, int station_row) {
     s.traction.tractive_force = s.traction.resistance_force = Fixed4{};
 
     bool governed = false;
-    for (const TSignal& sig : d.line.Signal)
+    for (const SignalRow& sig : d.line.Signal)
         governed = governed || (sig.first_frame() < s.motion.current_frame &&
                                 s.motion.current_frame < sig.last_frame());
     if (!governed) {
@@ -105,7 +105,7 @@ void reset_for_new_position(Drive& d, int station_row) {
 void move_to_station(Drive& d, int station_row) {
     if (station_row < 0 || station_row >= static_cast<int>(d.line.Station.size())) return;
     DriveState& s = d.s;
-    const TStation& st = d.line.Station[static_cast<std::size_t>(station_row)];
+    const StationRow& st = d.line.Station[static_cast<std::size_t>(station_row)];
     s.motion.train_speed = 0;
     s.motion.current_frame = st.frame;
     reset_for_new_position(d, station_row);

@@ -22,7 +22,7 @@ void clear_signal_pictures(Drive& d) {
 bool draw_signal_pictures(Drive& d, int i) {
     ViewState& v = d.view;
     if (i < 0 || i >= static_cast<int>(d.line.Signal.size())) return false;
-    const TSignal& sig = d.line.Signal[static_cast<std::size_t>(i)];
+    const SignalRow& sig = d.line.Signal[static_cast<std::size_t>(i)];
     const int type = sig.type(), left = sig.left_image(), right = sig.right_image();
     v.SignalImage.image = v.SignalImageL.image = v.SignalImageR.image = v.signal_sub.image = -1;
     if (d.vehicle.ATS_Type < 2) {

@@ -10,7 +10,7 @@ void show_signs_and_crossings(Drive& d) {
     const int f = s.motion.current_frame;
     bool any_sign = false;
     for (int row : d.index.signs.candidates(f)) {
-        const TSign& sign = d.line.Sign[static_cast<std::size_t>(row)];
+        const SignRow& sign = d.line.Sign[static_cast<std::size_t>(row)];
         if (!(sign.first_frame <= f && f < sign.last_frame)) continue;
         any_sign = true;
         if (s.callouts.shown_other_image == kNone) {
@@ -35,7 +35,7 @@ void show_signs_and_crossings(Drive& d) {
         }
     }
     for (int row : d.index.time_points.candidates(f)) {
-        const TTimePoint& p = d.line.Time[static_cast<std::size_t>(row)];
+        const TimePointRow& p = d.line.Time[static_cast<std::size_t>(row)];
         if (!(p.first_frame < f && f < p.last_frame && s.motion.train_speed > 1 &&
               s.stops.stop_remaining > 10000))
             continue;
@@ -56,7 +56,7 @@ void show_signs_and_crossings(Drive& d) {
     // Level crossings: a queue of the crossings ahead; the head one is shown.
     bool entering = false;
     for (int row : d.index.crossings.candidates(f)) {
-        const TCross& c = d.line.Cross[static_cast<std::size_t>(row)];
+        const CrossingRow& c = d.line.Cross[static_cast<std::size_t>(row)];
         if (c.enter_frame <= f && f < c.enter_frame + 20) {
             entering = true;
             bool queued = false;
@@ -86,7 +86,7 @@ void show_signs_and_crossings(Drive& d) {
         v.crossimage_sub_visible = false;
         s.callouts.shown_cross_head = -1;
     } else if (!entering && head != s.callouts.shown_cross_head) {
-        const TCross& c = d.line.Cross[static_cast<std::size_t>(head)];
+        const CrossingRow& c = d.line.Cross[static_cast<std::size_t>(head)];
         v.crossimage_sub_visible = false;
         if (c.station_index >= 1 && c.station_index < static_cast<int>(s.stops.stations.size()) &&
             !s.stops.stations[static_cast<std::size_t>(c.station_index)].melody_played)

@@ -26,7 +26,7 @@ void play_line_sound(Drive& d, int sound_no) {
     restart(d.sound, d.line_channel(sound_no));
 }
 
-void arrive(Drive& d, const TStation& st, DriveState::StationFlags& flags) {
+void arrive(Drive& d, const StationRow& st, DriveState::StationFlags& flags) {
     play_line_sound(d, st.arrival_sound);
     d.s.stops.arrival_clock = d.s.timers.clock;
     flags.arrived = true;
@@ -53,7 +53,7 @@ void stations_step(Drive& d) {
     visit.erase(std::unique(visit.begin(), visit.end()), visit.end());
     for (int row : visit) {
         const auto i = static_cast<std::size_t>(row);
-        const TStation& st = rows[i];
+        const StationRow& st = rows[i];
         DriveState::StationFlags& flags = s.stops.stations[i];
         const bool last = i + 1 == rows.size();
         if (st.window_end < x) {
@@ -156,7 +156,7 @@ void passenger_announcements(Drive& d) {
         s.stops.standstill_announced[count] = true;
     }
     for (int r : d.index.announcements.candidates(index_position(s.motion.train_position))) {
-        const TAnnounce& row = d.line.Announce[static_cast<std::size_t>(r)];
+        const AnnounceRow& row = d.line.Announce[static_cast<std::size_t>(r)];
         if (row.station_index < 0 || row.station_index >= static_cast<int>(d.line.Station.size()))
             continue;
         const long double stop = static_cast<long double>(

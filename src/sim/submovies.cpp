@@ -20,7 +20,7 @@ void reopen_main_video(Drive& d) {
 }
 
 // The route video again, at the row's resume frame; the row has been shown.
-void end_submovie(Drive& d, const TMovieSwitch& row, char& done) {
+void end_submovie(Drive& d, const MovieSwitchRow& row, char& done) {
     reopen_main_video(d);
     d.s.video.submovie_mode = SubmovieMode::Main;
     d.s.motion.current_frame = row.resume_frame;
@@ -46,7 +46,7 @@ bool switch_submovies(Drive& d) {
     const int f = s.motion.current_frame;
     const bool standing = round_half_even(s.motion.train_speed) == 0;
     for (std::size_t r = 0; r < d.line.MovieSwitch.size(); ++r) {
-        const TMovieSwitch& row = d.line.MovieSwitch[r];
+        const MovieSwitchRow& row = d.line.MovieSwitch[r];
         char& done = s.video.submovie_done[r];
         const bool inside = row.first_frame <= f && f <= row.last_frame;
         if (standing && inside && row.kind == 2) {

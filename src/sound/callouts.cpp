@@ -67,7 +67,7 @@ void time_callout(Drive& d, int due_time) {
 }
 
 void time_check_callouts(Drive& d) {
-    for (const TTimePoint& p : d.line.Time) {
+    for (const TimePointRow& p : d.line.Time) {
         if (p.first_frame < d.s.motion.current_frame && d.s.motion.current_frame < p.last_frame)
             time_callout(d, p.due_time);
     }
@@ -75,7 +75,7 @@ void time_check_callouts(Drive& d) {
 
 void queue_signal_callouts(Drive& d, SignalOccasion occasion) {
     const int signal = d.s.callouts.current_signal_index;
-    for (const TSignalKanko& row : d.line.SignalKanko) {
+    for (const SignalCalloutRow& row : d.line.SignalKanko) {
         if (row.signal_no != signal) continue;
         if (occasion == SignalOccasion::BeforeExtraPhrase && row.when == 0)
             queue_callout_id(d, row.callout_id);
@@ -141,7 +141,7 @@ void station_callout(Drive& d, StationOccasion occasion) {
     static const int kWhen[] = {4, 0, 1, 2, 3, 5};  // the `when` each occasion selects
     if (occasion == StationOccasion::FirstPower) queue_callout_id(d, 20);
     const int when = kWhen[static_cast<int>(occasion)];
-    for (const TStationKanko& row : d.line.StationKanko) {
+    for (const StationCalloutRow& row : d.line.StationKanko) {
         if (row.station_index != d.s.stops.next_station_index || row.when != when) continue;
         if (occasion == StationOccasion::Stopped || row.callout_id < kCalloutKey) {
             queue_callout_id(d, row.callout_id);

@@ -10,7 +10,7 @@ namespace ostrel {
 namespace {
 
 // Pitch and volume of a sound point that follows the speed.
-void shape(Drive& d, const TSoundPoint& p, int channel) {
+void shape(Drive& d, const SoundPointRow& p, int channel) {
     const long double v = d.s.motion.train_speed;
     const bool follows = p.ref_speed > 0;
     d.sound.set_frequency_ratio(channel, p.pitch_follow != 0 && follows ? v / p.ref_speed : 1.0L);
@@ -27,7 +27,7 @@ void line_sound_points(Drive& d) {
         s.sounds.sound_point_played.resize(d.line.Sound.size(), false);
     for (int row : d.index.sound_points.candidates(f)) {
         const auto r = static_cast<std::size_t>(row);
-        const TSoundPoint& p = d.line.Sound[r];
+        const SoundPointRow& p = d.line.Sound[r];
         const int channel = d.line_channel(p.sound_no);
         std::vector<bool>::reference played = s.sounds.sound_point_played[r];
         if (std::abs(p.start_frame - f) < 5) {
@@ -54,7 +54,7 @@ void doppler_points(Drive& d) {
     const long double p = d.s.motion.train_position, v = d.s.motion.train_speed;
     bool any = false;
     for (int r : d.index.doppler.candidates(index_position(p))) {
-        const TDopplerPoint& row = d.line.Doppler[static_cast<std::size_t>(r)];
+        const DopplerRow& row = d.line.Doppler[static_cast<std::size_t>(r)];
         const long double at = static_cast<long double>(row.distance);
         const long double off = std::abs(p - at);
         if (off > row.range) continue;

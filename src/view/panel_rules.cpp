@@ -77,7 +77,7 @@ void update_darkening(ViewState& view, const MotionState& motion, const Line& li
     const long double x = motion.train_position;
     int alpha = 0;
     for (int row : index.tunnels.candidates(index_position(x))) {
-        const TTunnel& t = line.Tunnel[static_cast<std::size_t>(row)];
+        const TunnelRow& t = line.Tunnel[static_cast<std::size_t>(row)];
         if (!(t.entry_distance < x && x < t.exit_distance) || t.depth == 0) continue;
         const long double into = x - t.entry_distance, left = t.exit_distance - x;
         if (into >= 1500) {

@@ -5,8 +5,8 @@
 namespace ostrel {
 namespace {
 
-TSpeedUnit unit(int f1, int f2, long double va, long double vb) {
-    TSpeedUnit u;
+SpeedUnitRow unit(int f1, int f2, long double va, long double vb) {
+    SpeedUnitRow u;
     u.first_frame = f1;
     u.last_frame = f2;
     u.first_speed = va;
@@ -15,17 +15,17 @@ TSpeedUnit unit(int f1, int f2, long double va, long double vb) {
 }
 
 TEST(SpeedProfile, ConstantAndAcceleratingSegments) {
-    std::vector<TSpeedUnit> steady{unit(0, 300, 36, 36)};
+    std::vector<SpeedUnitRow> steady{unit(0, 300, 36, 36)};
     build_speed_profile(steady);
     EXPECT_EQ(steady[0].end_distance, 10000);  // 36 km/h for 10 s: 100 m
     EXPECT_EQ(frame_distance(steady, 150), 5000);
 
-    std::vector<TSpeedUnit> rising{unit(0, 300, 0, 72)};
+    std::vector<SpeedUnitRow> rising{unit(0, 300, 0, 72)};
     build_speed_profile(rising);
     EXPECT_EQ(rising[0].end_distance, 10000);
     EXPECT_EQ(frame_distance(rising, 150), 2500);  // 36 km/h there, half the mean speed so far
 
-    std::vector<TSpeedUnit> two{unit(0, 300, 36, 36), unit(300, 600, 72, 72)};
+    std::vector<SpeedUnitRow> two{unit(0, 300, 36, 36), unit(300, 600, 72, 72)};
     build_speed_profile(two);
     EXPECT_EQ(two[1].end_distance, 30000);
     EXPECT_EQ(frame_distance(two, 450), 20000);
@@ -42,12 +42,12 @@ Line line_with_profile() {
 
 TEST(Events, SortedByDistanceKeepingFileOrderAtEqualDistances) {
     Line l = line_with_profile();
-    TSignal far_sig, a, b;
+    SignalRow far_sig, a, b;
     far_sig.columns[7] = 250;
     a.columns[7] = 90;
     b.columns[7] = 90;
     l.Signal = {far_sig, a, b};
-    TSpeedLimit lim;
+    SpeedLimitRow lim;
     lim.limit = 60;
     lim.value = 61;
     lim.start_frame = 30;
@@ -66,7 +66,7 @@ TEST(Events, SortedByDistanceKeepingFileOrderAtEqualDistances) {
 
 TEST(Events, StationsGetStoppingPointsButOnlyKindZeroAChecks) {
     Line l = line_with_profile();
-    TStation stop, pass, outside;
+    StationRow stop, pass, outside;
     stop.frame = 150;
     pass.kind = 1;
     pass.frame = 300;  // on the boundary of both segments
@@ -85,13 +85,13 @@ TEST(Events, StationsGetStoppingPointsButOnlyKindZeroAChecks) {
 
 TEST(Events, AFrameOnASegmentBoundaryIsListedTwice) {
     Line l = line_with_profile();
-    TSignal s;
+    SignalRow s;
     s.columns[7] = 300;
     l.Signal = {s};
-    TDopplerPoint d;
+    DopplerRow d;
     d.frame = 450;
     l.Doppler = {d};
-    TTunnel t;
+    TunnelRow t;
     t.entry_frame = 30;
     t.exit_frame = 600;
     l.Tunnel = {t};
@@ -105,7 +105,7 @@ TEST(Events, AFrameOnASegmentBoundaryIsListedTwice) {
 
 TEST(StartClock, SubtractsTheMelodyAndPastTheFirstStationTheArrivalSound) {
     Line l;
-    TStation first, later;
+    StationRow first, later;
     first.departure_time = 1944000;
     first.departure_sound = 1;
     later.departure_time = 1951200;

@@ -37,10 +37,10 @@ LoadedDrive random_line(unsigned seed, bool shuffled_events) {
     const int sounds = static_cast<int>(line.SoundData.size());
     // Stations in no order (the first stays where the drive starts), some with their windows
     // overlapping.
-    const TStation first_station = line.Station.front();
+    const StationRow first_station = line.Station.front();
     line.Station.resize(60);
     for (std::size_t i = 1; i < line.Station.size(); ++i) {
-        TStation& st = line.Station[i];
+        StationRow& st = line.Station[i];
         st = first_station;
         st.kind = any(0, 2);
         st.frame = frame();
@@ -51,7 +51,7 @@ LoadedDrive random_line(unsigned seed, bool shuffled_events) {
     }
     const int stations = static_cast<int>(line.Station.size());
     line.Signal.resize(Line::kMaxRows);
-    for (TSignal& sig : line.Signal) {
+    for (SignalRow& sig : line.Signal) {
         const int first = frame();
         sig.columns = {any(0, 4), any(0, 3),
                        0,         any(0, 5),
@@ -61,67 +61,67 @@ LoadedDrive random_line(unsigned seed, bool shuffled_events) {
                        any(0, 2), any(0, 2)};
     }
     line.Slope.resize(Line::kMaxRows);
-    for (TSlope& r : line.Slope) {
+    for (SlopeRow& r : line.Slope) {
         const int first = frame();
         r = {Fixed4::from_int(any(-35, 35)), first, first + any(-10, 400)};
     }
     line.Tunnel.resize(Line::kMaxRows);
-    for (TTunnel& r : line.Tunnel) {
+    for (TunnelRow& r : line.Tunnel) {
         const std::int64_t entry = distance();
         r = {0, 0, any(0, 200), entry, entry + any(-100, 50000)};
     }
     line.SpeedLimit.resize(Line::kMaxRows);
-    for (TSpeedLimit& r : line.SpeedLimit) {
+    for (SpeedLimitRow& r : line.SpeedLimit) {
         r = {any(15, 95), any(0, 3), any(0, 1), frame(), frame(), distance()};
         if (any(0, 1)) r.end_frame = r.start_frame + any(0, 400);
     }
     line.SpeedCheck1.resize(Line::kMaxRows);
-    for (TSpeedCheck1& r : line.SpeedCheck1)
+    for (PointCheckRow& r : line.SpeedCheck1)
         r = {any(60, 140), frame()};
     line.SpeedCheck2.resize(Line::kMaxRows);
-    for (TSpeedCheck2& r : line.SpeedCheck2) {
+    for (ZoneCheckRow& r : line.SpeedCheck2) {
         const int first = frame();
         r = {any(30, 120), first, first + any(-20, 600)};
     }
     line.Doppler.resize(Line::kMaxRows);
-    for (TDopplerPoint& r : line.Doppler)
+    for (DopplerRow& r : line.Doppler)
         r = {any(0, sounds - 1), 0, any(0, 10000), any(0, 1), distance()};
     line.Sound.resize(Line::kMaxRows);
-    for (TSoundPoint& r : line.Sound) {
+    for (SoundPointRow& r : line.Sound) {
         const int start = frame();
         r = {any(0, sounds - 1), start,    start + any(-10, 500), any(1, 80), any(0, 1),
              any(0, 1),          any(0, 1)};
     }
     line.Announce.resize(Line::kMaxAnnounce - 1);
-    for (TAnnounce& r : line.Announce)
+    for (AnnounceRow& r : line.Announce)
         r = {any(0, sounds - 1), any(0, 1), any(-1, stations), any(0, 800)};
     line.Sign.resize(Line::kMaxRows);
-    for (TSign& r : line.Sign) {
+    for (SignRow& r : line.Sign) {
         const int first = frame();
         r = {any(0, 3), first, first + any(-5, 300),
              any(0, 1) ? any(1, 20) : 1944000 + any(0, 9000)};
     }
     line.Time.resize(Line::kMaxTime);
-    for (TTimePoint& r : line.Time) {
+    for (TimePointRow& r : line.Time) {
         const int first = frame();
         r = {first, first + any(0, 300), 1944000 + any(-3000, 3000)};
     }
     line.Cross.resize(Line::kMaxCross - 1);
-    for (TCross& r : line.Cross) {
+    for (CrossingRow& r : line.Cross) {
         const int enter = frame();
         r = {0, any(0, 20), enter, enter + any(-30, 400), any(-1, stations)};
     }
     line.Switch.resize(Line::kMaxSwitch);
-    for (TSwitchPoint& r : line.Switch)
+    for (SwitchRow& r : line.Switch)
         r = {frame(), any(0, 2), false};
     line.Pre_Train.resize(Line::kMaxPreTrain - 1);
-    for (TPreTrainStop& r : line.Pre_Train)
+    for (PreTrainRow& r : line.Pre_Train)
         r = {any(-1, stations), any(0, 90), 1944000 + any(-600, 6000)};
     line.pre_train_start_frame = any(100, 3000);
     line.pre_train_last_frame = kFrames;
     line.events.clear();
     for (std::size_t e = 0; e < Line::kMaxRows; ++e) {
-        TLineEvent ev;
+        LineEvent ev;
         ev.distance = distance();
         ev.kind = any(1, 3);
         if (ev.kind == 1) ev.signal_row = any(-1, static_cast<int>(line.Signal.size()));
@@ -136,7 +136,7 @@ LoadedDrive random_line(unsigned seed, bool shuffled_events) {
     } else {
         std::stable_sort(
             line.events.begin(), line.events.end(),
-            [](const TLineEvent& a, const TLineEvent& b) { return a.distance < b.distance; });
+            [](const LineEvent& a, const LineEvent& b) { return a.distance < b.distance; });
     }
     return data;
 }

@@ -18,7 +18,7 @@ LoadedDrive ten_block_signals() {
     LoadedDrive data = sample_drive();
     data.line.Signal.clear();
     for (int i = 0; i < 10; ++i) {
-        TSignal sig;
+        SignalRow sig;
         sig.columns[3] = 2;
         sig.columns[4] = i * 1000;
         sig.columns[5] = (i + 1) * 1000;
@@ -63,7 +63,7 @@ TEST(Aspects, TheGoverningSignalGivesTheAspectAndPassingItClearsIt) {
 
 TEST(Aspects, ACabSignalTrainSeesTheSignalItHasJustEntered) {
     LoadedDrive data = ten_block_signals();
-    for (TSignal& sig : data.line.Signal)
+    for (SignalRow& sig : data.line.Signal)
         sig.columns[3] = 6;
     data.vehicle.ATS_Type = 2;
     TestDrive t(data);
@@ -93,7 +93,7 @@ TEST(Aspects, ACabSignalTrainSeesTheSignalItHasJustEntered) {
 
 TEST(Aspects, PastTheLastSignalACabSignalTrainSeesNone) {
     LoadedDrive data = ten_block_signals();
-    for (TSignal& sig : data.line.Signal)
+    for (SignalRow& sig : data.line.Signal)
         sig.columns[3] = 6;
     data.line.Signal[9].columns[5] = 9003;  // the last section is three frames long
     data.vehicle.ATS_Type = 2;
@@ -130,14 +130,14 @@ TEST(SpeedChecks, APointCheckPassedTooFastBrakesAtOnceEvenWhenConfirmed) {
 
 TEST(SpeedChecks, ZonesBeforeAnAutomaticStopSignal) {
     LoadedDrive data = sample_drive();
-    for (TSignal& sig : data.line.Signal)
+    for (SignalRow& sig : data.line.Signal)
         sig.columns[3] = 2;
     TestDrive t(data);
     t.s.protection.preceding_train_frame = 6500;  // in the block behind signal 1
     signals_and_ats(t.drive);
     ASSERT_EQ(t.s.protection.block_state[1], 0);
     long double at = 0;
-    for (const TLineEvent& e : t.loaded.line.events)
+    for (const LineEvent& e : t.loaded.line.events)
         if (e.kind == 1 && e.signal_row == 1) at = static_cast<long double>(e.distance);
     // Signal 1 is held by its clock time (control kind 1): 100 m and 50 m zones.
     t.s.motion.train_position = at - 8000;
@@ -201,7 +201,7 @@ TEST(WarningAts, ASecondPressBeforeTheChimeSoundsSilencesTheAlarmToo) {
 
 TEST(SpeedChecks, AZoneCheckRingsOnceOnEnteringAndKeepsItsIndicatorWhileInside) {
     LoadedDrive data = sample_drive();
-    for (TSignal& sig : data.line.Signal)
+    for (SignalRow& sig : data.line.Signal)
         sig.columns[3] = 0;                               // no signal zones
     const int limit = data.vehicle.cab_signal_speeds[1];  // its bell is channel 28 + 1
     data.line.SpeedCheck2 = {{limit, 1000, 2000}};
@@ -255,7 +255,7 @@ TEST(SpeedLimits, TheSignIsDrawnAgainWhenThePictureNoLongerShowsIt) {
     ASSERT_EQ(data.line.SpeedLimit.size(), 1u);
     data.line.SpeedLimit.push_back(data.line.SpeedLimit[0]);  // row 0 counts as none
     TestDrive t(data);
-    const TSpeedLimit& lim = t.loaded.line.SpeedLimit[1];
+    const SpeedLimitRow& lim = t.loaded.line.SpeedLimit[1];
     // Fast enough that row 1's braking pattern is passed 100 m before it.
     t.place(1, 200, static_cast<long double>(lim.start_distance) - 13000);
     t.s.protection.shown_limit_image =

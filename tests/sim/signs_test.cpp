@@ -11,7 +11,7 @@ using fixture::TestDrive;
 
 TEST(Crossings, ACrossingPassedAgainIsShownAgain) {
     TestDrive t(sample_drive());
-    const TCross& c = t.loaded.line.Cross[0];
+    const CrossingRow& c = t.loaded.line.Cross[0];
     auto at = [&t](int frame) {
         t.s.motion.current_frame = frame;
         show_signs_and_crossings(t.drive);

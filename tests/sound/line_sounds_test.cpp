@@ -16,7 +16,7 @@ constexpr int kPassing = 3;
 
 TEST(Doppler, PitchRisesApproachingFallsReceedingAndTheLevelFollowsTheDistance) {
     LoadedDrive data = sample_drive();
-    TDopplerPoint point;
+    DopplerRow point;
     point.sound_no = kPassing;
     point.range = 5000;  // 50 m
     point.distance = 100000;
@@ -46,11 +46,11 @@ TEST(Doppler, PitchRisesApproachingFallsReceedingAndTheLevelFollowsTheDistance) 
 
 TEST(SoundPoints, AOnceSoundFiresOncePerRunAndAFollowingSoundTracksTheSpeed) {
     LoadedDrive data = sample_drive();
-    TSoundPoint once;
+    SoundPointRow once;
     once.sound_no = kPassing;
     once.start_frame = 1000;
     once.end_frame = 1000;
-    TSoundPoint follows;
+    SoundPointRow follows;
     follows.sound_no = 2;  // run.wav, 22050 Hz
     follows.start_frame = 2000;
     follows.end_frame = 3000;

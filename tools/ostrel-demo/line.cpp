@@ -266,7 +266,7 @@ std::string line_text(const Route& r, Service service) {
     s += "image\\signal\\left.bmp\nimage\\signal\\right.bmp\n#\n";
     s += "[SignalImageList2]\nimage\\signal\\sub_none.bmp\nimage\\signal\\sub_route.bmp\n#\n";
     s += "[SpeedUnit]\n";
-    for (const TSpeedUnit& u : r.profile) {
+    for (const SpeedUnitRow& u : r.profile) {
         char text[96];
         std::snprintf(text, sizeof text, "%d,%d,%.1f,%.1f\n", u.first_frame, u.last_frame,
                       static_cast<double>(u.first_speed), static_cast<double>(u.last_speed));

@@ -23,7 +23,7 @@ inline const int kSpans[kStations - 1] = {1200, 1500, 900, 1800, 1300, 1100, 160
                                           1700, 1300, 900, 1500, 1200, 1600, 1100, 1300, 1400};
 
 struct Route {
-    std::vector<TSpeedUnit> profile;
+    std::vector<SpeedUnitRow> profile;
     std::vector<int> station_frame;
     std::vector<long double> station_metres;
     int buffer_frame = 0;
