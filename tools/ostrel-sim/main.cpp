@@ -12,6 +12,8 @@
 #include "core/decode/decoders.h"
 #include "core/error.h"
 #include "frames.h"
+#include "packs/libarchive/libarchive_reader.h"
+#include "packs/pack_list.h"
 #include "run.h"
 
 namespace {
@@ -99,7 +101,42 @@ static int run_main(int argc, char** argv) {
     frame->add_option("--out", out_dir, "Directory for frame-N.png");
     frame->add_flag("--count", count_only, "Print the number of frames");
 
+    std::string archive_file, packs_dir, add_to;
+    bool replace = false;
+    CLI::App* install = app.add_subcommand("install", "Install the data pack in an archive");
+    install->add_option("file", archive_file, "The archive (ZIP, LZH, 7z, RAR, tar)")->required();
+    install->add_option("--packs", packs_dir, "The folder the packs are installed in")->required();
+    install->add_option("--add-to", add_to,
+                        "An archive of line or vehicle files: the installed pack they go into");
+    install->add_flag("--replace", replace,
+                      "With --add-to: replace the pack's files of the same name");
+    CLI::App* packs = app.add_subcommand("packs", "List the installed data packs as JSON");
+    packs->add_option("--packs", packs_dir, "The folder the packs are installed in")->required();
+
     CLI11_PARSE(app, argc, argv);
+
+    if (install->parsed()) {
+        ostrel::InstallRequest request;
+        request.packs_dir = packs_dir;
+        if (!add_to.empty()) request.add_to = add_to;
+        request.may_replace = [replace](const std::string&) { return replace; };
+        try {
+            const ostrel::InstallResult result =
+                ostrel::install_archive_file(archive_file, request);
+            for (const std::string& note : result.notes)
+                std::cerr << "ostrel-sim: skipped " << note << "\n";
+            std::cout << "installed " << result.name << " (" << result.files << " files, "
+                      << result.bytes << " bytes) in " << result.dir.string() << "\n";
+            return 0;
+        } catch (const ostrel::PackError& e) {
+            std::cerr << "ostrel-sim: " << e.what() << "\n";
+            return 1;
+        }
+    }
+    if (packs->parsed()) {
+        std::cout << ostrel::packs_json(ostrel::list_packs(packs_dir)) << "\n";
+        return 0;
+    }
 
     if (frame->parsed()) {
         if (count_only) return ostrel::print_frame_count(video_file, std::cout, std::cerr);
