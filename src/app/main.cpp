@@ -1,22 +1,56 @@
 // ostrel: the desktop program. Finds the program directory, makes the windows and runs.
 
+#include <unistd.h>
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDateTime>
 #include <QMessageBox>
 #include <QStandardPaths>
 #include <QStringList>
+
 #include <cstdlib>
 #include <iostream>
 
-#include "app/demo_writer.h"
+#include "app/pack_window.h"
 #include "app/program.h"
 #include "app/program_dir.h"
+#include "packs/libarchive/libarchive_reader.h"
 #include "save/qt/qt_settings.h"
 
 namespace {
 
 std::filesystem::path path_of(const QString& s) {
     return std::filesystem::path(s.toStdString());
+}
+
+// `ostrel --install ARCHIVE` without a display: the pack is installed with its progress on the
+// terminal, and the program says how to drive it.
+int install_on_terminal(const std::filesystem::path& archive) {
+    ostrel::app::ProgramDirPlaces places;
+    places.user_data_dir =
+        path_of(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+    ostrel::InstallRequest request;
+    request.packs_dir = ostrel::app::packs_dir_of(places);
+    int shown = -1;
+    const bool terminal = isatty(STDERR_FILENO);
+    request.progress = [&shown, terminal](std::int64_t read, std::int64_t total) {
+        const int percent = total > 0 ? static_cast<int>(read * 100 / total) : 0;
+        if (terminal && percent != shown)
+            std::cerr << "\rostrel: installing " << (shown = percent) << "%" << std::flush;
+        return true;
+    };
+    try {
+        const ostrel::InstallResult result = ostrel::install_archive_file(archive, request);
+        if (terminal) std::cerr << "\n";
+        for (const std::string& note : result.notes)
+            std::cerr << "ostrel: skipped " << note << "\n";
+        std::cout << "ostrel: installed " << result.name << " in " << result.dir.string()
+                  << "; start it with: ostrel " << result.dir.string() << "\n";
+        return 0;
+    } catch (const ostrel::PackError& e) {
+        std::cerr << (terminal ? "\n" : "") << "ostrel: " << e.what() << "\n";
+        return 1;
+    }
 }
 
 }  // namespace
@@ -51,7 +85,11 @@ int main(int argc, char** argv) {
     const QCommandLineOption silent(
         {QStringLiteral("silent")},
         QStringLiteral("Play no sound (the sounds still take their time)"));
-    parser.addOptions({data, autopilot, timing_log, quit_after, silent});
+    const QCommandLineOption install(
+        {QStringLiteral("install")},
+        QStringLiteral("Install the data pack in ARCHIVE (ZIP, LZH, 7z, RAR, tar), then drive it"),
+        QStringLiteral("ARCHIVE"));
+    parser.addOptions({data, autopilot, timing_log, quit_after, silent, install});
     // Qt's own options ("-platform offscreen", "-style fusion" ...) are taken as Qt takes them,
     // and left to it.
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
@@ -84,6 +122,10 @@ int main(int argc, char** argv) {
                          .toStdString();
         return 0;
     }
+    QCoreApplication::setOrganizationName(QStringLiteral("Ostrel"));
+    QCoreApplication::setApplicationName(QStringLiteral("ostrel"));
+    if (parser.isSet(install) && !ostrel::app::display_available() && !parser.isSet(platform))
+        return install_on_terminal(path_of(parser.value(install)));
     if (!ostrel::app::display_available() && !parser.isSet(platform)) {
         std::cerr << "ostrel: the program needs a display (DISPLAY or WAYLAND_DISPLAY is not "
                      "set); ostrel-sim drives without one\n";
@@ -112,26 +154,26 @@ int main(int argc, char** argv) {
     places.executable_dir = path_of(QCoreApplication::applicationDirPath());
     places.user_data_dir =
         path_of(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+    const std::filesystem::path packs_dir = ostrel::app::packs_dir_of(places);
     ostrel::app::ProgramDirChoice choice = ostrel::app::choose_program_dir(places);
 
-    if (!choice.has_marker && choice.may_write_demo) {
-        const auto generator = ostrel::app::demo_generator_beside(places.executable_dir);
-        if (!generator.empty()) {
-            const auto answer = QMessageBox::question(
-                nullptr, QStringLiteral("Ostrel"),
-                QStringLiteral("運転できるデータが見つかりません。\n"
-                               "デモ路線（約190 MB、1分ほど）を %1 に作成しますか？\n\n"
-                               "No program directory was found. Write the demo line to %1?")
-                    .arg(QString::fromStdString(choice.dir.string())));
-            if (answer == QMessageBox::Yes) {
-                const auto result =
-                    ostrel::app::write_demo_directory(generator, choice.dir, nullptr);
-                if (!result.written && !result.message.isEmpty())
-                    QMessageBox::warning(nullptr, QStringLiteral("Ostrel"), result.message);
-                choice.has_marker = result.written;
-            }
-        }
+    if (parser.isSet(install)) {
+        // The archive first; the program then starts on the pack it made.
+        std::error_code ec;
+        const auto archive = std::filesystem::absolute(path_of(parser.value(install)), ec);
+        const auto installed = ostrel::app::install_with_progress(archive, packs_dir, nullptr);
+        if (!installed) return 1;
+        choice = {installed->dir, true, false};
+    } else if (choice.choose_pack || (!choice.has_marker && choice.may_write_demo)) {
+        // Several packs, or none yet: the pack window, which also installs and writes the demo.
+        ostrel::app::PackWindow packs(packs_dir, places.executable_dir,
+                                      ostrel::app::earlier_program_dir(places));
+        if (packs.exec() != QDialog::Accepted) return 0;
+        choice = {packs.chosen(), true, false};
     }
+    if (!choice.dir.empty() && choice.dir.parent_path() == packs_dir)
+        ostrel::mark_driven(packs_dir, choice.dir.filename().string(),
+                            QDateTime::currentSecsSinceEpoch());
     std::error_code ec;
     if (!choice.dir.empty()) {
         // Relative names in the data files start from here.

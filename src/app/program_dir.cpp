@@ -9,24 +9,43 @@ bool holds_marker(const std::filesystem::path& dir) {
     return std::filesystem::is_regular_file(dir / "ostrel.dat", ec);
 }
 
+std::filesystem::path packs_dir_of(const ProgramDirPlaces& places) {
+    return places.user_data_dir.empty() ? std::filesystem::path() : places.user_data_dir / "packs";
+}
+
+std::optional<PackInfo> earlier_program_dir(const ProgramDirPlaces& places) {
+    if (places.user_data_dir.empty() || !holds_marker(places.user_data_dir)) return std::nullopt;
+    return describe_pack(places.user_data_dir);
+}
+
 ProgramDirChoice choose_program_dir(const ProgramDirPlaces& places) {
     for (const auto* named : {&places.argument, &places.environment})
         if (*named && !(*named)->empty()) return {**named, holds_marker(**named), false};
-    for (const auto* dir : {&places.executable_dir, &places.user_data_dir})
-        if (!dir->empty() && holds_marker(*dir)) return {*dir, true, false};
-    return {places.user_data_dir, false, !places.user_data_dir.empty()};
+    if (!places.executable_dir.empty() && holds_marker(places.executable_dir))
+        return {places.executable_dir, true, false};
+    if (places.user_data_dir.empty()) return {};
+    const auto packs_dir = packs_dir_of(places);
+    std::vector<std::filesystem::path> found;
+    for (const PackInfo& p : list_packs(packs_dir))
+        found.push_back(p.dir);
+    if (holds_marker(places.user_data_dir)) found.push_back(places.user_data_dir);
+    if (found.size() == 1) return {found[0], true, false};
+    if (found.size() > 1) return {{}, false, false, true};
+    return {packs_dir / "demo", false, true};
 }
 
 std::string no_data_advice(const std::filesystem::path& dir) {
     const std::string where = dir.empty() ? std::string("-") : dir.string();
     return "\n\n" + where +
-           " に ostrel.dat がありません。データのあるフォルダを指定してください: "
-           "ostrel フォルダ名、ostrel --data フォルダ名、または環境変数 OSTREL_DATA。"
+           " に ostrel.dat がありません。ダウンロードしたデータパックの書庫は ostrel --install "
+           "書庫 でインストールできます。データのあるフォルダを指定するには: ostrel フォルダ名、"
+           "ostrel --data フォルダ名、または環境変数 OSTREL_DATA。"
            "デモ路線は ostrel-demo フォルダ名 で作成できます。\n\n"
            "No ostrel.dat in " +
            where +
-           ". Name the data directory (ostrel DIR, ostrel --data DIR or OSTREL_DATA), or write "
-           "the demo line with ostrel-demo DIR.";
+           ". Install a downloaded data pack with ostrel --install ARCHIVE, name the data "
+           "directory (ostrel DIR, ostrel --data DIR or OSTREL_DATA), or write the demo line "
+           "with ostrel-demo DIR.";
 }
 
 bool display_available() {

@@ -6,26 +6,40 @@
 #include <optional>
 #include <string>
 
+#include "packs/pack_list.h"
+
 namespace ostrel::app {
 
 struct ProgramDirPlaces {
     std::optional<std::filesystem::path> argument;     // `ostrel DIR` or `--data DIR`
     std::optional<std::filesystem::path> environment;  // OSTREL_DATA
     std::filesystem::path executable_dir;
-    std::filesystem::path user_data_dir;  // where the demo is written on first start
+    // The installed packs live in its "packs" folder; an earlier version wrote the demo into it
+    // directly.
+    std::filesystem::path user_data_dir;
 };
 
 struct ProgramDirChoice {
     std::filesystem::path dir;
-    // False when no place holds "ostrel.dat"; `dir` is then the place that was named, or the
-    // user's data directory when none was.
+    // False when no place holds "ostrel.dat"; `dir` is then the place that was named, or where
+    // the demo would be written when none was.
     bool has_marker = false;
     // Nothing was named and nothing was found: the demo may be written into `dir`.
     bool may_write_demo = false;
+    // Nothing was named and several packs are installed: the pack window chooses.
+    bool choose_pack = false;
 };
 
+// Where the installed packs live.
+std::filesystem::path packs_dir_of(const ProgramDirPlaces& places);
+
+// The program directory of an earlier version in the user's data directory, when it has one.
+std::optional<PackInfo> earlier_program_dir(const ProgramDirPlaces& places);
+
 // The argument, then the environment, each taken as named; then the executable's directory
-// and the user's data directory, each when it holds "ostrel.dat".
+// when it holds "ostrel.dat"; then the installed packs (with the user's data directory when an
+// earlier version wrote the demo there): the only one, or the pack window's choice among
+// several. With none, the demo's place in the packs folder.
 ProgramDirChoice choose_program_dir(const ProgramDirPlaces& places);
 
 bool holds_marker(const std::filesystem::path& dir);

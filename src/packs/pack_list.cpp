@@ -62,7 +62,9 @@ std::string line_name_of(const fs::path& dir) {
         bool next_is_name = false;
         while (text.next_line(pos, line)) {
             if (next_is_name) return text.display(std::string(line));
-            next_is_name = equal_ignoring_ascii_case(line, "[LineName]");
+            // The key may have a note after it on its line, as the line reader allows.
+            next_is_name =
+                line.size() >= 10 && equal_ignoring_ascii_case(line.substr(0, 10), "[LineName]");
         }
     }
     return {};
@@ -78,6 +80,17 @@ std::int64_t folder_bytes(const fs::path& dir) {
 
 }  // namespace
 
+PackInfo describe_pack(const fs::path& dir) {
+    PackInfo p;
+    p.name = dir.filename().string();
+    p.dir = dir;
+    p.line_name = line_name_of(dir);
+    if (auto title = resolve_path(dir, "image\\title\\title01.jpg", Encoding::Utf8))
+        p.title_picture = *title;
+    p.bytes = folder_bytes(dir);
+    return p;
+}
+
 std::vector<PackInfo> list_packs(const fs::path& packs_dir) {
     const nlohmann::json records = read_records(packs_dir);
     std::vector<PackInfo> packs;
@@ -86,13 +99,7 @@ std::vector<PackInfo> list_packs(const fs::path& packs_dir) {
         const std::string name = it->path().filename().string();
         if (!is_pack_name(name) || !it->is_directory(ec)) continue;
         if (!resolve_path(it->path(), "ostrel.dat", Encoding::Utf8)) continue;
-        PackInfo p;
-        p.name = name;
-        p.dir = it->path();
-        p.line_name = line_name_of(p.dir);
-        if (auto title = resolve_path(p.dir, "image\\title\\title01.jpg", Encoding::Utf8))
-            p.title_picture = *title;
-        p.bytes = folder_bytes(p.dir);
+        PackInfo p = describe_pack(it->path());
         if (auto r = records.find("last_driven"); r != records.end() && r->is_object())
             if (auto t = r->find(name); t != r->end() && t->is_number_integer())
                 p.last_driven = t->get<std::int64_t>();

@@ -19,6 +19,9 @@ struct PackInfo {
     std::int64_t last_driven = 0;  // seconds since 1970; 0 when never
 };
 
+// What the pack window shows of one program directory (never driven).
+PackInfo describe_pack(const std::filesystem::path& dir);
+
 // Every folder under `packs_dir` that holds "ostrel.dat", the last driven first, then by name.
 // Hidden folders (an install under way) are left out.
 std::vector<PackInfo> list_packs(const std::filesystem::path& packs_dir);

@@ -10,9 +10,11 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -37,11 +39,13 @@
 #include "app/driving_view.h"
 #include "app/driving_window.h"
 #include "app/movie_player.h"
+#include "app/pack_window.h"
 #include "app/program.h"
 #include "app/program_dir.h"
 #include "app/small_windows.h"
 #include "app/title_window.h"
 #include "app/widgets.h"
+#include "archives.h"
 #include "avi_writer.h"
 #include "fixture.h"
 #include "input/serial/serial_controller.h"
@@ -154,9 +158,22 @@ TEST(ProgramDir, NamedPlacesComeFirstThenTheFirstPlaceHoldingTheMarker) {
     EXPECT_TRUE(user.has_marker);
     places.user_data_dir = without;
     const ProgramDirChoice none = choose_program_dir(places);
-    EXPECT_EQ(none.dir, without);
+    EXPECT_EQ(none.dir, without / "packs" / "demo");  // the demo is one pack among others
     EXPECT_FALSE(none.has_marker);
     EXPECT_TRUE(none.may_write_demo);
+    EXPECT_FALSE(none.choose_pack);
+    // One installed pack is started on; with two, or one and an earlier version's directory,
+    // the pack window chooses.
+    places.executable_dir = without / "bin";
+    fs::create_directories(without / "packs" / "a");
+    std::ofstream(without / "packs" / "a" / "ostrel.dat") << "x";
+    EXPECT_EQ(choose_program_dir(places).dir, without / "packs" / "a");
+    EXPECT_TRUE(choose_program_dir(places).has_marker);
+    std::ofstream(without / "ostrel.dat") << "x";
+    EXPECT_TRUE(choose_program_dir(places).choose_pack);
+    EXPECT_EQ(earlier_program_dir(places)->dir, without);
+    fs::remove(without / "ostrel.dat");
+    EXPECT_FALSE(earlier_program_dir(places));
     fs::remove_all(with);
     fs::remove_all(without);
 }
@@ -889,4 +906,93 @@ TEST(DeadlineSchedule, ALateStepShiftsNothingAndAStallStartsAgainFromItsEnd) {
     EXPECT_EQ(schedule.deadline(), t0 + 300ms);
     schedule.step_done(t0 + 1500ms);  // more than a second behind: no catching up
     EXPECT_EQ(schedule.deadline(), t0 + 1600ms);
+}
+
+namespace {
+
+// Clicks `button` on the next message box that opens, once.
+void answer_next_box(QMessageBox::StandardButton button) {
+    auto* timer = new QTimer;
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, [timer, button] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            auto* box = qobject_cast<QMessageBox*>(w);
+            if (box && box->isVisible() && box->button(button)) {
+                box->button(button)->click();
+                timer->deleteLater();
+                return;
+            }
+        }
+    });
+    timer->start();
+}
+
+void write_pack(const fs::path& dir, const std::string& line_name) {
+    fs::create_directories(dir);
+    std::ofstream(dir / "ostrel.dat") << "x";
+    std::ofstream(dir / "line_1.dat", std::ios::binary)
+        << utf8_to_sjis("[LineName]\r\n" + line_name + "\r\n");
+}
+
+}  // namespace
+
+TEST_F(Windows, ThePackWindowListsTheLastDrivenFirstInstallsWhatIsDroppedAndRemovesOnlyOnYes) {
+    messages_.reset();  // this test answers its own questions
+    const fs::path packs = temp_dir("pack-window") / "packs";
+    write_pack(packs / "older", "古い線");
+    write_pack(packs / "newer", "新しい線");
+    mark_driven(packs, "older", 100);
+    mark_driven(packs, "newer", 200);
+    PackWindow w(packs, fs::path());
+    w.show();
+    ASSERT_EQ(w.list->count(), 2);
+    EXPECT_TRUE(w.list->item(0)->text().startsWith(QStringLiteral("新しい線\nnewer")));
+    EXPECT_TRUE(w.list->item(1)->text().startsWith(QStringLiteral("古い線\nolder")));
+    EXPECT_TRUE(w.empty_label->isHidden());
+    EXPECT_TRUE(w.demo_button->isHidden());  // no demo generator beside the program
+
+    // An archive dropped on the window is installed and selected.
+    const fs::path archive = packs.parent_path() / "keio.zip";
+    fixture::write_bytes(archive,
+                         fixture::zip_archive({{utf8_to_sjis("京王/ostrel.dat"), "x"}}, false));
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(archive.string()))});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&w, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&w, &drop);
+    ASSERT_EQ(w.list->count(), 3);
+    EXPECT_TRUE(fs::exists(packs / "keio" / "ostrel.dat"));
+    EXPECT_TRUE(w.list->currentItem()->text().contains(QStringLiteral("keio")));
+
+    // Removing asks first.
+    answer_next_box(QMessageBox::No);
+    w.remove_button->click();
+    EXPECT_EQ(w.list->count(), 3);
+    answer_next_box(QMessageBox::Yes);
+    w.remove_button->click();
+    EXPECT_EQ(w.list->count(), 2);
+    EXPECT_FALSE(fs::exists(packs / "keio"));
+
+    // Enter drives the selected pack.
+    w.list->setCurrentRow(0);
+    QTest::keyClick(w.list, Qt::Key_Return);
+    EXPECT_EQ(w.result(), QDialog::Accepted);
+    EXPECT_EQ(w.chosen(), packs / "newer");
+    fs::remove_all(packs.parent_path());
+}
+
+TEST_F(Windows, WithNoPackTheWindowSaysWhatToDoAndAnEarlierDataDirectoryIsKept) {
+    const fs::path data = temp_dir("pack-window-earlier");
+    write_pack(data, "以前の線");
+    PackWindow w(data / "packs", fs::path(), describe_pack(data));
+    ASSERT_EQ(w.list->count(), 1);
+    EXPECT_FALSE(w.remove_button->isEnabled());  // never removed from here
+    PackWindow empty(data / "nothing", fs::path());
+    EXPECT_EQ(empty.list->count(), 0);
+    EXPECT_FALSE(empty.empty_label->isHidden());
+    EXPECT_TRUE(empty.empty_label->text().contains(QStringLiteral("ドロップ")));
+    EXPECT_FALSE(empty.start_button->isEnabled());
+    fs::remove_all(data);
 }

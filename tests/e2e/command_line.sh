@@ -19,4 +19,15 @@ out=$(run --no-such-option 2>&1); code=$?
 out=$(run /tmp 2>&1); code=$?
 [ "$code" -eq 1 ] || fail "without a display it ended with $code: $out"
 grep -q "needs a display" <<<"$out" || fail "without a display it did not say so: $out"
+# A data pack installs without a display; the program says where and how to drive it.
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+mkdir -p "$work/pack/路線" && printf 'x' >"$work/pack/路線/ostrel.dat"
+bsdtar -a -cf "$work/line.zip" -C "$work/pack" . || fail "bsdtar could not write a zip"
+out=$(XDG_DATA_HOME="$work/data" run --install "$work/line.zip" 2>&1); code=$?
+[ "$code" -eq 0 ] || fail "--install ended with $code: $out"
+[ -f "$work/data/Ostrel/ostrel/packs/line/ostrel.dat" ] || fail "--install put nothing in place: $out"
+grep -q "start it with: ostrel" <<<"$out" || fail "--install did not say how to start: $out"
+out=$(XDG_DATA_HOME="$work/data" run --install "$work/none.zip" 2>&1); code=$?
+[ "$code" -eq 1 ] || fail "--install of a missing file ended with $code: $out"
 echo "command-line: ok"
