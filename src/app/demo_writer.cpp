@@ -7,6 +7,8 @@
 #include <QRegularExpression>
 #include <system_error>
 
+#include "version.h"
+
 namespace ostrel::app {
 
 namespace fs = std::filesystem;
@@ -30,9 +32,13 @@ QString demo_step_name(const QString& english) {
 }
 
 fs::path demo_generator_beside(const fs::path& executable_dir) {
-    std::error_code ec;
-    const fs::path p = executable_dir / "ostrel-demo";
-    return fs::is_regular_file(p, ec) ? p : fs::path{};
+    // In the build folder it stands beside the program; installed, in its own folder.
+    for (const fs::path& p :
+         {executable_dir / "ostrel-demo", executable_dir / kLibexecFromBin / "ostrel-demo"}) {
+        std::error_code ec;
+        if (fs::is_regular_file(p, ec)) return p.lexically_normal();
+    }
+    return {};
 }
 
 DemoResult write_demo_directory(const fs::path& generator, const fs::path& target,

@@ -12,7 +12,7 @@ class QWidget;
 
 namespace ostrel::app {
 
-// The demo generator beside the program, or nothing.
+// The demo generator beside the program (the build folder) or installed with it, or nothing.
 std::filesystem::path demo_generator_beside(const std::filesystem::path& executable_dir);
 
 struct DemoResult {

@@ -1,12 +1,17 @@
 // ostrel: the desktop program. Finds the program directory, makes the windows and runs.
 
+#include <fcntl.h>
 #include <unistd.h>
+
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDateTime>
 #include <QMessageBox>
+#include <QSocketNotifier>
 #include <QStandardPaths>
 #include <QStringList>
+#include <cerrno>
+#include <csignal>
 
 #include <cstdlib>
 #include <iostream>
@@ -16,11 +21,37 @@
 #include "app/program_dir.h"
 #include "packs/libarchive/libarchive_reader.h"
 #include "save/qt/qt_settings.h"
+#include "version.h"
 
 namespace {
 
 std::filesystem::path path_of(const QString& s) {
     return std::filesystem::path(s.toStdString());
+}
+
+// The signals that close the program arrive as a byte on a pipe, which the event loop watches:
+// the handler itself only writes the byte.
+int signal_pipe[2] = {-1, -1};
+
+void on_close_signal(int) {
+    const char byte = 1;
+    const int saved = errno;
+    (void)!write(signal_pipe[1], &byte, 1);
+    errno = saved;
+}
+
+// The pipe's reading end, with SIGINT, SIGTERM and SIGHUP sent to it from the first call on.
+int close_signals_pipe() {
+    if (signal_pipe[0] < 0) {
+        if (pipe2(signal_pipe, O_CLOEXEC | O_NONBLOCK) != 0) return -1;
+        struct sigaction action {};
+        action.sa_handler = on_close_signal;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        for (int sig : {SIGINT, SIGTERM, SIGHUP})
+            sigaction(sig, &action, nullptr);
+    }
+    return signal_pipe[0];
 }
 
 // `ostrel --install ARCHIVE` without a display: the pack is installed with its progress on the
@@ -66,6 +97,9 @@ int main(int argc, char** argv) {
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("Show this help and end"));
     parser.addOption(help);
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
+                                     QStringLiteral("Show the version and end"));
+    parser.addOption(version);
     parser.addPositionalArgument(QStringLiteral("DIR"),
                                  QStringLiteral("The program directory (holds ostrel.dat)"),
                                  QStringLiteral("[DIR]"));
@@ -116,6 +150,10 @@ int main(int argc, char** argv) {
                   << " (ostrel --help lists the options)\n";
         return 2;
     }
+    if (parser.isSet(version)) {
+        std::cout << "ostrel " << ostrel::kVersion << "\n";
+        return 0;
+    }
     if (parser.isSet(help)) {
         std::cout << parser.helpText()
                          .replace(QStringLiteral("<executable_name>"), QStringLiteral("ostrel"))
@@ -124,8 +162,16 @@ int main(int argc, char** argv) {
     }
     QCoreApplication::setOrganizationName(QStringLiteral("Ostrel"));
     QCoreApplication::setApplicationName(QStringLiteral("ostrel"));
-    if (parser.isSet(install) && !ostrel::app::display_available() && !parser.isSet(platform))
-        return install_on_terminal(path_of(parser.value(install)));
+    // An archive named where a directory would be (a file manager's "Open with") is installed.
+    QString archive_to_install = parser.value(install);
+    if (archive_to_install.isEmpty() && !parser.positionalArguments().isEmpty()) {
+        std::error_code ec;
+        if (std::filesystem::is_regular_file(path_of(parser.positionalArguments().first()), ec))
+            archive_to_install = parser.positionalArguments().first();
+    }
+    if (!archive_to_install.isEmpty() && !ostrel::app::display_available() &&
+        !parser.isSet(platform))
+        return install_on_terminal(path_of(archive_to_install));
     if (!ostrel::app::display_available() && !parser.isSet(platform)) {
         std::cerr << "ostrel: the program needs a display (DISPLAY or WAYLAND_DISPLAY is not "
                      "set); ostrel-sim drives without one\n";
@@ -147,7 +193,7 @@ int main(int argc, char** argv) {
     ostrel::app::ProgramDirPlaces places;
     if (parser.isSet(data)) {
         places.argument = path_of(parser.value(data));
-    } else if (!parser.positionalArguments().isEmpty()) {
+    } else if (!parser.positionalArguments().isEmpty() && archive_to_install.isEmpty()) {
         places.argument = path_of(parser.positionalArguments().first());
     }
     if (const char* env = std::getenv("OSTREL_DATA"); env && *env) places.environment = env;
@@ -157,10 +203,10 @@ int main(int argc, char** argv) {
     const std::filesystem::path packs_dir = ostrel::app::packs_dir_of(places);
     ostrel::app::ProgramDirChoice choice = ostrel::app::choose_program_dir(places);
 
-    if (parser.isSet(install)) {
+    if (!archive_to_install.isEmpty()) {
         // The archive first; the program then starts on the pack it made.
         std::error_code ec;
-        const auto archive = std::filesystem::absolute(path_of(parser.value(install)), ec);
+        const auto archive = std::filesystem::absolute(path_of(archive_to_install), ec);
         const auto installed = ostrel::app::install_with_progress(archive, packs_dir, nullptr);
         if (!installed) return 1;
         choice = {installed->dir, true, false};
@@ -189,6 +235,15 @@ int main(int argc, char** argv) {
 
     ostrel::QtSettingsStore settings;
     ostrel::app::Program program(choice.dir, settings, options);
+    // Interrupted, terminated or hung up (the session ending): the program closes as its
+    // window's close would, the drive closed and the settings written.
+    QSocketNotifier signalled(close_signals_pipe(), QSocketNotifier::Read);
+    QObject::connect(&signalled, &QSocketNotifier::activated, &signalled, [&program] {
+        char byte = 0;
+        while (read(close_signals_pipe(), &byte, 1) > 0) {
+        }
+        program.end(0);
+    });
     program.create_windows();
     if (program.ended()) return program.exit_code();
     const int code = QApplication::exec();

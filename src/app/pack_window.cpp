@@ -276,7 +276,12 @@ void PackWindow::write_demo() {
     const DemoResult result = write_demo_directory(generator, packs_dir_ / name, this);
     if (!result.written && !result.message.isEmpty())
         QMessageBox::warning(this, QStringLiteral("Ostrel"), result.message);
-    if (result.written) refresh(name);
+    // Written, it is driven: that is what the button was pressed for.
+    if (result.written) {
+        refresh(name);
+        chosen_ = packs_dir_ / name;
+        accept();
+    }
 }
 
 void PackWindow::remove_selected() {

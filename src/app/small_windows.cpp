@@ -19,6 +19,7 @@
 #include "core/paths.h"
 #include "core/text.h"
 #include "drive/view_state.h"
+#include "version.h"
 
 namespace ostrel::app {
 
@@ -72,7 +73,7 @@ HelpWindow::HelpWindow(Program& program)
     : QWidget(nullptr, Qt::Dialog | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                            Qt::WindowCloseButtonHint),
       program_(program) {
-    setWindowTitle(QStringLiteral("Help"));
+    setWindowTitle(QStringLiteral("Help - Ostrel ") + QString::fromLatin1(kVersion));
     fixed_client(this, 265, 331);
     instructions = new QPlainTextEdit(this);
     instructions->setGeometry(0, 0, 265, 329);
@@ -93,7 +94,9 @@ void HelpWindow::create() {
         const Encoding encoding = is_valid_utf8(file.text) ? Encoding::Utf8 : Encoding::ShiftJis;
         const auto lines = file.lines();
         if (lines.empty()) return;
-        setWindowTitle(q(display_text(lines[0], encoding)));
+        // The line's own caption, with the program's version after it.
+        setWindowTitle(q(display_text(lines[0], encoding)) + QStringLiteral(" - Ostrel ") +
+                       QString::fromLatin1(kVersion));
         QStringList text;
         for (std::size_t i = 1; i < lines.size(); ++i)
             text << q(display_text(lines[i], encoding));

@@ -53,6 +53,7 @@
 #include "save/qt/qt_settings.h"
 #include "save/slots.h"
 #include "sound/openal/openal_channels.h"
+#include "version.h"
 
 namespace fs = std::filesystem;
 using namespace ostrel;
@@ -743,7 +744,9 @@ TEST_F(Windows, TheReadmeOpensInAWindowOfItsOwnAndAnEndingProgramWaitsOnNoMessag
 
 TEST_F(Windows, TheHelpWindowTakesItsCaptionFromLineOneAndSaysWhenTheFileIsMissing) {
     Program& p = start_program(*program_dir_);
-    EXPECT_EQ(p.help()->windowTitle(), QStringLiteral("運転のしかた"));
+    // The line's caption, then the program's version.
+    const QString version = QStringLiteral(" - Ostrel ") + QString::fromLatin1(kVersion);
+    EXPECT_EQ(p.help()->windowTitle(), QStringLiteral("運転のしかた") + version);
     EXPECT_EQ(p.help()->instructions->toPlainText(), QStringLiteral("z: 力行\na: ブレーキ"));
     program_.reset();
 
@@ -751,14 +754,14 @@ TEST_F(Windows, TheHelpWindowTakesItsCaptionFromLineOneAndSaysWhenTheFileIsMissi
     fixture::write_program_dir(dir);
     fixture::write_file(dir / "operation.dat", fixture::windows_text("操作説明だけ\n"));
     Program& one_line = start_program(dir);
-    EXPECT_EQ(one_line.help()->windowTitle(), QStringLiteral("操作説明だけ"));
+    EXPECT_EQ(one_line.help()->windowTitle(), QStringLiteral("操作説明だけ") + version);
     EXPECT_TRUE(one_line.help()->instructions->toPlainText().isEmpty());
     program_.reset();
 
     fs::remove(dir / "operation.dat");
     messages_->texts.clear();
     Program& missing = start_program(dir);
-    EXPECT_EQ(missing.help()->windowTitle(), QStringLiteral("Help"));
+    EXPECT_EQ(missing.help()->windowTitle(), QStringLiteral("Help") + version);
     ASSERT_EQ(messages_->texts.size(), 1);
     EXPECT_TRUE(messages_->texts[0].contains(QStringLiteral("operation.dat")));
     EXPECT_FALSE(missing.ended());

@@ -28,6 +28,10 @@ out=$(XDG_DATA_HOME="$work/data" run --install "$work/line.zip" 2>&1); code=$?
 [ "$code" -eq 0 ] || fail "--install ended with $code: $out"
 [ -f "$work/data/Ostrel/ostrel/packs/line/ostrel.dat" ] || fail "--install put nothing in place: $out"
 grep -q "start it with: ostrel" <<<"$out" || fail "--install did not say how to start: $out"
+# An archive named where a directory would be, as a file manager opens it, is installed too.
+out=$(XDG_DATA_HOME="$work/data" run "$work/line.zip" 2>&1); code=$?
+[ "$code" -eq 0 ] && [ -f "$work/data/Ostrel/ostrel/packs/line-2/ostrel.dat" ] ||
+    fail "an archive named as the directory was not installed ($code): $out"
 out=$(XDG_DATA_HOME="$work/data" run --install "$work/none.zip" 2>&1); code=$?
 [ "$code" -eq 1 ] || fail "--install of a missing file ended with $code: $out"
 echo "command-line: ok"

@@ -2,10 +2,16 @@
 
 #include <QGuiApplication>
 #include <iostream>
+#include <string>
 
 #include "demo.h"
+#include "version.h"
 
 int main(int argc, char** argv) {
+    if (argc == 2 && std::string(argv[1]) == "--version") {
+        std::cout << "ostrel-demo " << ostrel::kVersion << "\n";
+        return 0;
+    }
     if (argc != 2) {
         std::cerr << "usage: ostrel-demo DIR\n";
         return 2;

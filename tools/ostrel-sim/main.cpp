@@ -15,6 +15,7 @@
 #include "packs/libarchive/libarchive_reader.h"
 #include "packs/pack_list.h"
 #include "run.h"
+#include "version.h"
 
 namespace {
 
@@ -60,6 +61,7 @@ std::vector<std::string> split_commas(const std::string& list) {
 
 static int run_main(int argc, char** argv) {
     CLI::App app{"Ostrel headless runner"};
+    app.set_version_flag("--version", std::string("ostrel-sim ") + ostrel::kVersion);
     app.require_subcommand(1);
 
     DriveArguments check_args;
