@@ -1,5 +1,7 @@
 #include "input/autopilot.h"
 
+#include <utility>
+
 #include <algorithm>
 #include <cmath>
 
@@ -52,6 +54,15 @@ Autopilot::Autopilot(const Drive& d) : dialog_seen_(d.s.stops.end_dialog_shown) 
     plan_rate_ = std::max<long double>(0.5L, v.BrakeRate[1].to_real() * 0.45L);
 }
 
+void Autopilot::press(Drive& d, char key) {
+    keys_.push_back(key);
+    press_character_key(d, key);
+}
+
+std::vector<char> Autopilot::take_keys() {
+    return std::exchange(keys_, {});
+}
+
 std::vector<std::string> Autopilot::take_events() {
     std::vector<std::string> out;
     out.swap(events_);
@@ -63,7 +74,7 @@ void Autopilot::move_lever_towards(Drive& d, int lever) {
     for (int presses = 0; presses < 20 && lever_position(d) != lever; ++presses) {
         const int before = lever_position(d);
         const bool before_hold = d.s.controls.hold_active;
-        press_character_key(d, lever > before ? '8' : '2');
+        press(d, lever > before ? '8' : '2');
         if (lever_position(d) == before && d.s.controls.hold_active == before_hold)
             break;  // the lever is at an end
     }
@@ -169,8 +180,7 @@ bool Autopilot::change_gear(Drive& d) {
     if (want == s.traction.gear_position) return false;
     // The lever goes to the gear only with the power off.
     if (s.controls.power_notch > 0) move_lever_towards(d, 0);
-    if (s.controls.applied_power_notch == 0)
-        press_character_key(d, want > s.traction.gear_position ? 's' : 'x');
+    if (s.controls.applied_power_notch == 0) press(d, want > s.traction.gear_position ? 's' : 'x');
     return true;
 }
 
@@ -189,10 +199,10 @@ void Autopilot::at_station(Drive& d, int row) {
     }
     // One-man doors: open on arrival, close once the melody has played and the time has come.
     if (d.line.OneMan == 1 && st.kind == kStopWithDoors) {
-        if (!s.stops.doors_open && !flags.arrived && !flags.departed) press_character_key(d, 'd');
+        if (!s.stops.doors_open && !flags.arrived && !flags.departed) press(d, 'd');
         if (s.stops.doors_open && s.stops.door_command && flags.melody_played &&
             s.timers.clock > st.departure_time)
-            press_character_key(d, 'd');
+            press(d, 'd');
     }
 }
 
@@ -210,22 +220,22 @@ void Autopilot::act(Drive& d) {
     }
     // After an emergency stop by the system: emergency position, reset, carry on.
     if (s.brake.system_eb && round_half_even(s.motion.train_speed) == 0) {
-        press_character_key(d, '0');
-        press_character_key(d, 'r');
+        press(d, '0');
+        press(d, 'r');
         events_.push_back("autopilot reset the emergency brake");
     }
     // The vigilance device wants a hand now and then: a key that moves nothing.
-    if (s.controls.idle_ticks > 300) press_character_key(d, ' ');
+    if (s.controls.idle_ticks > 300) press(d, ' ');
     // The supervision first: confirm an alarm with the brake applied.
     if (s.protection.ats_alarm) {
         if (s.controls.brake_notch >= 0) move_lever_towards(d, -service_steps_);
-        press_character_key(d, ' ');
+        press(d, ' ');
     }
     // The chime, once it rings, is silenced by another press (not before: that would call it
     // off unheard).
     if (!s.protection.ats_alarm && !s.protection.ats_chime &&
         d.sound.is_playing(d.vehicle.Sound_Ats2))
-        press_character_key(d, ' ');
+        press(d, ' ');
 
     const bool standing = round_half_even(s.motion.train_speed) == 0;
     const int row = s.stops.next_station_index;

@@ -21,8 +21,11 @@ class Autopilot {
     bool finished() const { return finished_; }
     // "stopped at 中駅 0.8 m past the stopping point", ...; taken by the caller.
     std::vector<std::string> take_events();
+    // The keys it pressed since the last call, in order: a recording of the drive replays them.
+    std::vector<char> take_keys();
 
   private:
+    void press(Drive& d, char key);
     int target_speed(const Drive& d, bool& stopping) const;
     void move_lever_towards(Drive& d, int lever);
     void at_station(Drive& d, int row);
@@ -38,6 +41,7 @@ class Autopilot {
     bool finished_ = false;
     bool dialog_seen_ = false;  // an end dialog had opened when it last looked
     std::vector<std::string> events_;
+    std::vector<char> keys_;
 };
 
 // The notch lever as one number: power notches above 0, brake steps below, hold counted as 0.

@@ -47,6 +47,7 @@ Session::AfterTick Session::after_tick() {
     if (!pilot_) return after;
     pilot_->act(*drive_);
     after.autopilot_events = pilot_->take_events();
+    after.autopilot_keys = pilot_->take_keys();
     if (!pilot_->finished()) return after;
     switch (at_end_) {
         case AutopilotAtEnd::EndsTheDrive:

@@ -62,6 +62,7 @@ class Session {
 
     struct AfterTick {
         std::vector<std::string> autopilot_events;  // "stopped at 中駅 …", in order
+        std::vector<char> autopilot_keys;           // the keys it pressed, in order
         bool autopilot_handed_back = false;         // it switched itself off at the end
         std::optional<Dialog> autopilot_ended;      // the dialog it answered "end"
     };

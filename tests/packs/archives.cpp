@@ -11,20 +11,13 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "core/encode/encoders.h"
+
 namespace ostrel::fixture {
 
 namespace fs = std::filesystem;
 
 namespace {
-
-void u16(std::string& out, unsigned v) {
-    out += static_cast<char>(v & 0xFF);
-    out += static_cast<char>((v >> 8) & 0xFF);
-}
-void u32(std::string& out, std::uint32_t v) {
-    u16(out, v & 0xFFFF);
-    u16(out, v >> 16);
-}
 
 std::uint32_t crc32(const std::string& data) {
     static const auto table = [] {
@@ -66,49 +59,49 @@ std::string zip_archive(const std::vector<Member>& members, bool utf8_flag) {
         const std::uint32_t crc = crc32(data);
         const unsigned flags = utf8_flag ? 0x800 : 0;
         const auto offset = static_cast<std::uint32_t>(out.size());
-        u32(out, 0x04034b50);
-        u16(out, 20);
-        u16(out, flags);
-        u16(out, 0);  // stored
-        u32(out, kDosTime);
-        u32(out, crc);
-        u32(out, static_cast<std::uint32_t>(data.size()));
-        u32(out, static_cast<std::uint32_t>(data.size()));
-        u16(out, static_cast<unsigned>(name.size()));
-        u16(out, 0);
+        put32(out, 0x04034b50);
+        put16(out, 20);
+        put16(out, flags);
+        put16(out, 0);  // stored
+        put32(out, kDosTime);
+        put32(out, crc);
+        put32(out, static_cast<std::uint32_t>(data.size()));
+        put32(out, static_cast<std::uint32_t>(data.size()));
+        put16(out, static_cast<unsigned>(name.size()));
+        put16(out, 0);
         out += name;
         out += data;
-        u32(central, 0x02014b50);
-        u16(central, 0x0314);  // made by Unix, so that the mode below counts
-        u16(central, 20);
-        u16(central, flags);
-        u16(central, 0);
-        u32(central, kDosTime);
-        u32(central, crc);
-        u32(central, static_cast<std::uint32_t>(data.size()));
-        u32(central, static_cast<std::uint32_t>(data.size()));
-        u16(central, static_cast<unsigned>(name.size()));
-        u16(central, 0);
-        u16(central, 0);
-        u16(central, 0);
-        u16(central, 0);
+        put32(central, 0x02014b50);
+        put16(central, 0x0314);  // made by Unix, so that the mode below counts
+        put16(central, 20);
+        put16(central, flags);
+        put16(central, 0);
+        put32(central, kDosTime);
+        put32(central, crc);
+        put32(central, static_cast<std::uint32_t>(data.size()));
+        put32(central, static_cast<std::uint32_t>(data.size()));
+        put16(central, static_cast<unsigned>(name.size()));
+        put16(central, 0);
+        put16(central, 0);
+        put16(central, 0);
+        put16(central, 0);
         const std::uint32_t mode = m.kind == Member::Symlink  ? 0120777
                                    : m.kind == Member::Folder ? 040755
                                                               : 0100644;
-        u32(central, mode << 16);
-        u32(central, offset);
+        put32(central, mode << 16);
+        put32(central, offset);
         central += name;
     }
     const auto central_at = static_cast<std::uint32_t>(out.size());
     out += central;
-    u32(out, 0x06054b50);
-    u16(out, 0);
-    u16(out, 0);
-    u16(out, static_cast<unsigned>(members.size()));
-    u16(out, static_cast<unsigned>(members.size()));
-    u32(out, static_cast<std::uint32_t>(central.size()));
-    u32(out, central_at);
-    u16(out, 0);
+    put32(out, 0x06054b50);
+    put16(out, 0);
+    put16(out, 0);
+    put16(out, static_cast<unsigned>(members.size()));
+    put16(out, static_cast<unsigned>(members.size()));
+    put32(out, static_cast<std::uint32_t>(central.size()));
+    put32(out, central_at);
+    put16(out, 0);
     return out;
 }
 
@@ -120,17 +113,17 @@ std::string lzh_archive(const std::vector<Member>& members, int level) {
         const unsigned crc = crc16(m.data);
         if (level == 0 || level == 1) {
             std::string h = "-lh0-";
-            u32(h, size);  // level 1: the extension headers, none here, count in too
-            u32(h, size);
-            u32(h, kDosTime);
+            put32(h, size);  // level 1: the extension headers, none here, count in too
+            put32(h, size);
+            put32(h, kDosTime);
             h += static_cast<char>(0x20);
             h += static_cast<char>(level);
             h += static_cast<char>(m.name.size());
             h += m.name;
-            u16(h, crc);
+            put16(h, crc);
             if (level == 1) {
-                h += 'M';   // made on MS-DOS
-                u16(h, 0);  // no extension header
+                h += 'M';     // made on MS-DOS
+                put16(h, 0);  // no extension header
             }
             unsigned sum = 0;
             for (unsigned char c : h)
@@ -149,23 +142,23 @@ std::string lzh_archive(const std::vector<Member>& members, int level) {
             }
             std::string ext;
             auto extension = [&ext](char type, const std::string& data) {
-                u16(ext, static_cast<unsigned>(data.size() + 3));
+                put16(ext, static_cast<unsigned>(data.size() + 3));
                 ext += type;
                 ext += data;
             };
             extension(0, std::string(2, '\0'));  // the header's CRC, worked out below
             extension(1, file);
             if (!folder.empty()) extension(2, folder);
-            u16(ext, 0);
+            put16(ext, 0);
             std::string h;
-            u16(h, static_cast<unsigned>(24 + ext.size()));
+            put16(h, static_cast<unsigned>(24 + ext.size()));
             h += "-lh0-";
-            u32(h, size);
-            u32(h, size);
-            u32(h, 1744416000);  // the same moment, in seconds since 1970
+            put32(h, size);
+            put32(h, size);
+            put32(h, 1744416000);  // the same moment, in seconds since 1970
             h += static_cast<char>(0x20);
             h += static_cast<char>(2);
-            u16(h, crc);
+            put16(h, crc);
             h += 'U';
             // The CRC of the whole header, taken with its own field still zero.
             std::string header = h + ext;

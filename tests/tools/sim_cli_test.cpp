@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -153,6 +154,54 @@ TEST_F(CheckCli, RunWithoutAScriptStartsAtOnceAndPrintsARowPerTick) {
     EXPECT_EQ(first, "100,1943913,\"17:59:57\",-9");
     EXPECT_EQ(rows, 10);
     EXPECT_EQ(last, "1000,1943940,\"17:59:58\",-9");
+}
+
+TEST_F(CheckCli, TheReportSaysHowTheAutopilotsDriveWentWithoutChangingTheTrace) {
+    const std::string args = "run --program-dir " + dir_.string() +
+                             " --line line_ltd.dat --vehicle train_70100.dat --ms 1800000 "
+                             "--autopilot --fields clock,train_position";
+    const fs::path report = dir_ / "report.json";
+    Result plain = run(args);
+    Result reported = run(args + " --report " + report.string());
+    ASSERT_EQ(reported.status, 0);
+    EXPECT_EQ(reported.out, plain.out);
+    std::ifstream in(report);
+    const auto json = nlohmann::json::parse(in);
+    ASSERT_EQ(json["stations"].size(), 5u);
+    EXPECT_EQ(json["stations"][1]["name"], "中駅");
+    EXPECT_TRUE(json["stations"][1]["arrival"].is_string());
+    EXPECT_LT(std::abs(json["stations"][1]["stop_error_m"].get<double>()), 2.0);
+    EXPECT_TRUE(json["stations"][2]["passing"].is_string());  // 信号場 is passed
+    EXPECT_TRUE(json["stations"][2]["stop_error_m"].is_null());
+    EXPECT_EQ(json["emergencies"].size(), 0u);
+    EXPECT_GT(json["totals"]["distance_m"].get<double>(), 0);
+}
+
+TEST_F(CheckCli, ARecordedDriveReplaysTickForTickAndEndsWhereItEnded) {
+    // The autopilot's drive recorded, then its recording run as a script without it.
+    const fs::path recording = dir_ / "drive.ostrel-script";
+    const std::string drive = "run --program-dir " + dir_.string() +
+                              " --line line_exp.dat --vehicle train_70100.dat --ms 1800000 "
+                              "--fields tick_count,clock,train_speed,train_position,brake_notch,"
+                              "power_notch,reverser,doors_open,system_eb,Label4,remain";
+    Result original = run(drive + " --autopilot --record " + recording.string());
+    ASSERT_EQ(original.status, 0);
+    std::ifstream in(recording);
+    std::stringstream text;
+    text << in.rdbuf();
+    // The arguments the replay needs, then the start, the keys right after their ticks and
+    // the end dialog's answer.
+    EXPECT_EQ(text.str().rfind("# ostrel-sim run --program-dir " + dir_.string() +
+                                   " --line line_exp.dat --vehicle train_70100.dat",
+                               0),
+              0u);
+    EXPECT_NE(text.str().find("\n0 start\n"), std::string::npos);
+    EXPECT_NE(text.str().find("+ char d\n"), std::string::npos);  // the one-man line's doors
+    EXPECT_NE(text.str().find("+ dialog end\n"), std::string::npos);
+    Result replayed = run(drive + " --script " + recording.string());
+    ASSERT_EQ(replayed.status, 0);
+    EXPECT_EQ(replayed.out, original.out);
+    EXPECT_GT(std::count(original.out.begin(), original.out.end(), '\n'), 1000);
 }
 
 TEST_F(CheckCli, SnapshotsDrawTheWindowWithoutChangingTheRun) {

@@ -7,6 +7,7 @@
 #include <iostream>
 #include <memory>
 #include <sstream>
+#include <tuple>
 
 #include "check.h"
 #include "core/decode/decoders.h"
@@ -69,7 +70,7 @@ static int run_main(int argc, char** argv) {
     check_args.add_to(check);
 
     DriveArguments run_args;
-    std::string script_file, fields, events_file;
+    std::string script_file, fields, events_file, report_file, record_file;
     long long duration = 0;
     int every = 1;
     std::optional<int> video_frames;
@@ -82,6 +83,10 @@ static int run_main(int argc, char** argv) {
     run->add_option("--every", every, "Print a row after every N-th tick")
         ->check(CLI::PositiveNumber);
     run->add_option("--fields", fields, "Comma-separated values to print");
+    run->add_option("--report", report_file,
+                    "Write how the drive went (stations, overspeeds, emergencies) as JSON");
+    run->add_option("--record", record_file,
+                    "Write the drive as a script that replays it exactly with --script");
     run->add_option("--events", events_file, "Write sound, message and dialog events to this file");
     run->add_option("--video-frames", video_frames, "Frames of the route video");
     std::string settings_file;
@@ -194,13 +199,30 @@ static int run_main(int argc, char** argv) {
             text << in.rdbuf();
             options.script = ostrel::parse_script(text.str());
         }
-        std::ofstream events;
-        if (!events_file.empty()) {
-            events.open(events_file, std::ios::binary);
-            if (!events) {
-                std::cerr << "ostrel-sim: cannot write the events to " << events_file << "\n";
+        // The files the run writes besides its trace, each opened before it starts.
+        std::ofstream events, report, record;
+        for (auto [stream, file, what] : {std::tuple{&events, &events_file, "the events"},
+                                          std::tuple{&report, &report_file, "the report"},
+                                          std::tuple{&record, &record_file, "the recording"}}) {
+            if (file->empty()) continue;
+            stream->open(*file, std::ios::binary);
+            if (!*stream) {
+                std::cerr << "ostrel-sim: cannot write " << what << " to " << *file << "\n";
                 return 2;
             }
+        }
+        if (!report_file.empty()) options.report = &report;
+        if (!record_file.empty()) {
+            options.record = &record;
+            // What the replay must be run with, besides the script.
+            options.record_header =
+                "# ostrel-sim run --program-dir " + run_args.program_dir + " --line " +
+                run_args.line_file + " --vehicle " + run_args.vehicle + " --start " +
+                std::to_string(run_args.start_station) + " --end " +
+                std::to_string(run_args.end_station) +
+                (video_frames ? " --video-frames " + std::to_string(*video_frames)
+                              : std::string()) +
+                " --script " + record_file + "\n";
         }
         std::unique_ptr<ostrel::SettingsStore> settings;
         if (settings_file.empty()) {

@@ -16,8 +16,10 @@
 #include "fields.h"
 #include "input/controllers.h"
 #include "input/controls.h"
+#include "report.h"
 #include "save/slots.h"
 #include "session/commands.h"
+#include "session/drive_record.h"
 #include "session/session.h"
 #include "session/steps.h"
 #include "session/virtual_clock.h"
@@ -214,12 +216,14 @@ std::vector<ScriptCommand> parse_script(const std::string& text) {
         c.line = number;
         std::size_t used = 0;
         long long ms = 0;
+        c.after_tick = w[0].size() > 1 && w[0].back() == '+';
+        const std::string time = c.after_tick ? w[0].substr(0, w[0].size() - 1) : w[0];
         try {
-            ms = std::stoll(w[0], &used);
+            ms = std::stoll(time, &used);
         } catch (const std::exception&) {
             bad_line(number, "a command starts with its time in milliseconds");
         }
-        if (used != w[0].size() || ms < 0)
+        if (used != time.size() || ms < 0)
             bad_line(number, "a command starts with its time in milliseconds");
         if (w.size() < 2) bad_line(number, "no command after the time");
         c.time_ms = ms;
@@ -228,9 +232,11 @@ std::vector<ScriptCommand> parse_script(const std::string& text) {
         check_command(c);
         commands.push_back(std::move(c));
     }
+    // At one time, the commands before the steps come first, then those after the tick.
     std::stable_sort(
-        commands.begin(), commands.end(),
-        [](const ScriptCommand& a, const ScriptCommand& b) { return a.time_ms < b.time_ms; });
+        commands.begin(), commands.end(), [](const ScriptCommand& a, const ScriptCommand& b) {
+            return a.time_ms != b.time_ms ? a.time_ms < b.time_ms : !a.after_tick && b.after_tick;
+        });
     return commands;
 }
 
@@ -260,6 +266,8 @@ void run_drive(const LoadedDrive& loaded, const RunOptions& options, std::ostrea
     Drive& drive = session.drive();
     ScriptedDrive scripted{session, joystick};
     if (options.autopilot) session.set_autopilot(true);
+    std::optional<DriveRecorder> recorder;
+    if (options.report) recorder.emplace(drive);
 
     const std::vector<std::string>& names =
         options.fields.empty() ? default_fields() : options.fields;
@@ -288,14 +296,27 @@ void run_drive(const LoadedDrive& loaded, const RunOptions& options, std::ostrea
             if (events) *events << t << " " << line << "\n";
         shell.log.clear();
     };
-    ClockHooks hooks;
-    hooks.inputs = [&](std::int64_t t) {
+    // The recording: each command as it ran.
+    if (options.record && !options.record_header.empty()) *options.record << options.record_header;
+    auto record = [&](std::int64_t t, bool after_tick, const std::string& verb,
+                      const std::vector<std::string>& args) {
+        if (!options.record) return;
+        *options.record << t << (after_tick ? "+ " : " ") << verb;
+        for (const std::string& a : args)
+            *options.record << " " << a;
+        *options.record << "\n";
+    };
+    auto run_due = [&](std::int64_t t, bool after_tick) {
         while (next_command < script.size() && script[next_command].time_ms == t &&
-               !session.ended()) {
-            perform(scripted, script[next_command++]);
+               script[next_command].after_tick == after_tick && !session.ended()) {
+            const ScriptCommand& c = script[next_command++];
+            record(t, after_tick, c.verb, c.args);
+            perform(scripted, c);
             flush_shell(t);
         }
     };
+    ClockHooks hooks;
+    hooks.inputs = [&](std::int64_t t) { run_due(t, false); };
     std::size_t next_snapshot = 0;
     hooks.next_input_after = [&](std::int64_t) -> std::optional<std::int64_t> {
         std::optional<std::int64_t> next;
@@ -310,14 +331,20 @@ void run_drive(const LoadedDrive& loaded, const RunOptions& options, std::ostrea
             camera->take(drive, snapshots[next_snapshot++].file);
     };
     hooks.after_tick = [&](std::int64_t t) {
+        if (recorder) recorder->after_tick(drive);
+        run_due(t, true);
         if (session.autopilot_on()) {
             flush_shell(t);
             const Session::AfterTick after = session.after_tick();
             for (const std::string& e : after.autopilot_events)
                 shell.note(e);
-            if (after.autopilot_ended)
+            for (char key : after.autopilot_keys)
+                record(t, true, "char", {key == ' ' ? std::string("space") : std::string(1, key)});
+            if (after.autopilot_ended) {
                 shell.note(std::string("autopilot answers the ") +
                            dialog_name(*after.autopilot_ended) + " dialog: end");
+                record(t, true, "dialog", {"end"});
+            }
         }
         if (options.progress && ticks % 10 == 0) {
             *options.progress << "\r" << drive.view.Label4 << "  " << drive.view.digi_speed << "  "
@@ -331,6 +358,8 @@ void run_drive(const LoadedDrive& loaded, const RunOptions& options, std::ostrea
         }
     };
     hooks.after_time = [&](std::int64_t t) {
+        // Commands for after a tick that did not run at their time run after everything else.
+        run_due(t, true);
         flush_shell(t);
         take_snapshots(t);
     };
@@ -340,6 +369,7 @@ void run_drive(const LoadedDrive& loaded, const RunOptions& options, std::ostrea
     const std::int64_t t = clock.now_ms();
     take_snapshots(std::numeric_limits<std::int64_t>::max());
     if (options.progress) *options.progress << "\n";
+    if (recorder) *options.report << drive_report(*recorder).dump(2) << "\n";
     if (session.ended()) {
         session.close();
         flush_shell(t);

@@ -23,6 +23,9 @@ struct ScriptCommand {
     int line = 0;
     std::string verb;  // start, char, key, wheel
     std::vector<std::string> args;
+    // "100+": right after the tick at that time (where the autopilot presses its keys),
+    // rather than before the steps.
+    bool after_tick = false;
 };
 
 class ScriptError : public std::runtime_error {
@@ -44,6 +47,13 @@ struct RunOptions {
     // Pictures of the driving window: the state after everything due at that time (the end
     // of the run for a time past it).
     std::vector<SnapshotRequest> snapshots;
+    // How the drive went (stations, overspeeds, emergencies, totals) as JSON, at the end.
+    std::ostream* report = nullptr;
+    // The drive as a script that replays it exactly: every command run, and the autopilot's
+    // keys and answer as commands right after their ticks. `record_header` goes first, as
+    // comments (the arguments the replay needs).
+    std::ostream* record = nullptr;
+    std::string record_header;
 };
 
 // Runs the drive; CSV to `out`, events (when wanted) to `events`. Throws ScriptError for a
