@@ -13,6 +13,7 @@
 #include "app/driving_view.h"
 #include "app/fast_step_thread.h"
 #include "app/program.h"
+#include "app/report_window.h"
 #include "app/small_windows.h"
 #include "app/timing_log.h"
 #include "app/widgets.h"
@@ -344,6 +345,7 @@ void DrivingWindow::on_tick_timer(std::chrono::steady_clock::time_point planned)
         Drive& d = s.drive();
         if (d.s.timers.tick_timer_running) {
             tick(d);
+            s.record_tick();
             handed_back = s.after_tick().autopilot_handed_back;
         }
         collect(d, values_shown, after);
@@ -422,11 +424,22 @@ void DrivingWindow::set_autopilot(bool on) {
 void DrivingWindow::end_dialog_answered(bool drive_on) {
     if (closed_) return;
     Session::Answered answered = Session::Answered::NoDialogOpen;
+    std::optional<DriveRecorder> record;
+    std::string title;
     session_->locked_session([&](Session& s) {
         answered = s.answer_end_dialog(drive_on ? Session::DialogAnswer::Continue
                                                 : Session::DialogAnswer::End);
+        record = s.recorder();
+        title = s.drive().line.display(s.drive().line.LineName);
     });
-    if (!drive_on || answered == Session::Answered::DriveEnds) close();
+    if (drive_on && answered != Session::Answered::DriveEnds) return;
+    close();
+    // How the drive went, once it has ended at its last stop or crew change.
+    if (record && !record->trace().empty()) {
+        auto* report = new ReportWindow(std::move(*record), title);
+        report->setObjectName(QStringLiteral("report_window"));
+        report->show();
+    }
 }
 
 void DrivingWindow::key_press(QKeyEvent* e) {

@@ -31,6 +31,7 @@ Session::Session(const LoadedDrive& loaded, const DriveServices& services, Autop
     : settings_(services.settings), at_end_(at_end), shell_(services.shell, open_dialog_) {
     drive_ = open_drive(loaded, {services.channels, shell_, services.settings, services.video,
                                  services.video_frames, services.controllers, services.joystick});
+    recorder_.emplace(*drive_);
 }
 
 void Session::apply(const Command& command) {

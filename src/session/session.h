@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "drive/drive.h"
+#include "drive/drive_record.h"
 #include "input/autopilot.h"
 #include "save/settings_store.h"
 #include "session/commands.h"
@@ -34,10 +35,10 @@ std::unique_ptr<Drive> open_drive(const LoadedDrive& loaded, const DriveServices
 void close_drive(Drive& drive, SettingsStore& settings);
 
 // One drive as every front end runs it (the window, the headless runner, the tests and the
-// benchmarks): it makes the drive, takes the driver's commands, runs what follows each tick
-// (the autopilot and its answer at the end of the run) and keeps which end-of-run dialog is
-// open until it is answered. The front end's clock calls the steps; the front end shows what
-// the shell asks for. Not copied or moved: the drive keeps a reference to its shell.
+// benchmarks): it makes the drive, takes the driver's commands, records each tick, runs what
+// follows it (the autopilot and its answer at the end of the run) and keeps which end-of-run
+// dialog is open until it is answered. The front end's clock calls the steps; the front end shows
+// what the shell asks for. Not copied or moved: the drive keeps a reference to its shell.
 class Session {
   public:
     // What the autopilot does once it has brought the train to an end-of-run dialog.
@@ -66,7 +67,11 @@ class Session {
         bool autopilot_handed_back = false;         // it switched itself off at the end
         std::optional<Dialog> autopilot_ended;      // the dialog it answered "end"
     };
-    // What follows every tick that ran.
+    // Right after every tick that ran: how the drive went, for the report.
+    void record_tick() { recorder_->after_tick(*drive_); }
+    const DriveRecorder& recorder() const { return *recorder_; }
+
+    // What follows every tick that ran, once it is recorded.
     AfterTick after_tick();
 
     enum class DialogAnswer { Continue, End };
@@ -110,6 +115,7 @@ class Session {
     bool ended_ = false;
     WatchingShell shell_;
     std::unique_ptr<Drive> drive_;
+    std::optional<DriveRecorder> recorder_;
     std::optional<Autopilot> pilot_;
 };
 

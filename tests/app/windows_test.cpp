@@ -42,6 +42,7 @@
 #include "app/pack_window.h"
 #include "app/program.h"
 #include "app/program_dir.h"
+#include "app/report_window.h"
 #include "app/small_windows.h"
 #include "app/title_window.h"
 #include "app/widgets.h"
@@ -998,4 +999,40 @@ TEST_F(Windows, WithNoPackTheWindowSaysWhatToDoAndAnEarlierDataDirectoryIsKept) 
     EXPECT_TRUE(empty.empty_label->text().contains(QStringLiteral("ドロップ")));
     EXPECT_FALSE(empty.start_button->isEnabled());
     fs::remove_all(data);
+}
+
+TEST_F(Windows, ADriveEndedAtItsLastStopShowsHowItWentAndSavesTheChartAndTheTable) {
+    start_program(*program_dir_);
+    DrivingWindow* w = start_drive();
+    w->start_or_pause();
+    QTest::qWait(450);  // a few ticks recorded
+    program_->last_stop()->open_from_tick();
+    QTest::mouseClick(program_->last_stop(), Qt::LeftButton);
+    EXPECT_EQ(program_->driving(), nullptr);
+    ReportWindow* report = nullptr;
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (top->objectName() == QStringLiteral("report_window") && top->isVisible())
+            report = static_cast<ReportWindow*>(top);
+    ASSERT_NE(report, nullptr);
+    EXPECT_TRUE(report->windowTitle().startsWith(QStringLiteral("運転の記録 - ")));
+    // One row per station of the service, the first where the drive started.
+    ASSERT_EQ(report->table->rowCount(), 5);
+    EXPECT_EQ(report->table->item(0, 0)->text(), QStringLiteral("東駅"));
+    EXPECT_EQ(report->table->item(2, 0)->text(), QStringLiteral("信号場 (通過)"));
+    EXPECT_TRUE(report->totals->text().contains(QStringLiteral("非常ブレーキ 0 回")));
+    const fs::path dir = temp_dir("report");
+    const QString png = QString::fromStdString((dir / "chart.png").string());
+    const QString csv = QString::fromStdString((dir / "table.csv").string());
+    ASSERT_TRUE(report->save_chart(png, QSize(640, 400)));
+    EXPECT_EQ(QImage(png).size(), QSize(640, 400));
+    ASSERT_TRUE(report->save_table(csv));
+    std::ifstream in(dir / "table.csv");
+    std::string header, first;
+    std::getline(in, header);
+    std::getline(in, first);
+    EXPECT_EQ(header, "station,stop,scheduled,arrival,departure,passing,late_s,stop_error_m");
+    EXPECT_EQ(first.rfind("\"東駅\",stop,", 0), 0u);
+    EXPECT_FALSE(report->save_table(QString::fromStdString((dir / "no" / "t.csv").string())));
+    report->close();
+    fs::remove_all(dir);
 }

@@ -70,7 +70,7 @@ static int run_main(int argc, char** argv) {
     check_args.add_to(check);
 
     DriveArguments run_args;
-    std::string script_file, fields, events_file, report_file, record_file;
+    std::string script_file, fields, events_file, report_file, record_file, report_png;
     long long duration = 0;
     int every = 1;
     std::optional<int> video_frames;
@@ -85,6 +85,7 @@ static int run_main(int argc, char** argv) {
     run->add_option("--fields", fields, "Comma-separated values to print");
     run->add_option("--report", report_file,
                     "Write how the drive went (stations, overspeeds, emergencies) as JSON");
+    run->add_option("--report-png", report_png, "Write the report's chart as a PNG picture");
     run->add_option("--record", record_file,
                     "Write the drive as a script that replays it exactly with --script");
     run->add_option("--events", events_file, "Write sound, message and dialog events to this file");
@@ -180,7 +181,8 @@ static int run_main(int argc, char** argv) {
             options.snapshots.push_back(ostrel::parse_snapshot(text));
         // Text is drawn through Qt's fonts, which need the application object; no display.
         std::unique_ptr<QGuiApplication> gui;
-        if (!snapshots.empty()) {
+        options.report_png = report_png;
+        if (!snapshots.empty() || !report_png.empty()) {
             if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
                 qputenv("QT_QPA_PLATFORM", "offscreen");
             static int gui_argc = 1;

@@ -27,13 +27,15 @@ nlohmann::ordered_json drive_report(const DriveRecorder& recorder) {
         s["row"] = r.row;
         s["name"] = r.name;
         s["stop"] = r.stop;
-        s["scheduled"] = clock_text(r.scheduled_clock);
+        const bool timed = r.scheduled_clock > 0;
+        s["scheduled"] = timed ? nlohmann::ordered_json(clock_text(r.scheduled_clock))
+                               : nlohmann::ordered_json();
         s["arrival"] = clock_or_null(r.arrival_clock);
         s["departure"] = clock_or_null(r.departure_clock);
         s["passing"] = clock_or_null(r.passing_clock);
         // Late (positive) or early against the timetable, by the departure or the passing.
         const std::optional<int> actual = r.stop ? r.departure_clock : r.passing_clock;
-        s["late_s"] = actual
+        s["late_s"] = actual && timed
                           ? nlohmann::ordered_json(hundredths((*actual - r.scheduled_clock) / 30.0))
                           : nlohmann::ordered_json();
         s["stop_error_m"] = r.stop_error_m ? nlohmann::ordered_json(hundredths(*r.stop_error_m))

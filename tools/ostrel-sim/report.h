@@ -3,7 +3,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "session/drive_record.h"
+#include "drive/drive_record.h"
 
 namespace ostrel {
 

@@ -19,12 +19,12 @@
 #include "report.h"
 #include "save/slots.h"
 #include "session/commands.h"
-#include "session/drive_record.h"
 #include "session/session.h"
 #include "session/steps.h"
 #include "session/virtual_clock.h"
 #include "sim/move.h"
 #include "sound/virtual_channels.h"
+#include "view/qt/report_chart.h"
 
 namespace ostrel {
 
@@ -266,8 +266,6 @@ void run_drive(const LoadedDrive& loaded, const RunOptions& options, std::ostrea
     Drive& drive = session.drive();
     ScriptedDrive scripted{session, joystick};
     if (options.autopilot) session.set_autopilot(true);
-    std::optional<DriveRecorder> recorder;
-    if (options.report) recorder.emplace(drive);
 
     const std::vector<std::string>& names =
         options.fields.empty() ? default_fields() : options.fields;
@@ -331,7 +329,7 @@ void run_drive(const LoadedDrive& loaded, const RunOptions& options, std::ostrea
             camera->take(drive, snapshots[next_snapshot++].file);
     };
     hooks.after_tick = [&](std::int64_t t) {
-        if (recorder) recorder->after_tick(drive);
+        session.record_tick();
         run_due(t, true);
         if (session.autopilot_on()) {
             flush_shell(t);
@@ -369,7 +367,12 @@ void run_drive(const LoadedDrive& loaded, const RunOptions& options, std::ostrea
     const std::int64_t t = clock.now_ms();
     take_snapshots(std::numeric_limits<std::int64_t>::max());
     if (options.progress) *options.progress << "\n";
-    if (recorder) *options.report << drive_report(*recorder).dump(2) << "\n";
+    if (options.report) *options.report << drive_report(session.recorder()).dump(2) << "\n";
+    if (!options.report_png.empty() &&
+        !report_chart_image(session.recorder(), drive.line.display(drive.line.LineName),
+                            QSize(743, 560))
+             .save(QString::fromStdString(options.report_png), "PNG"))
+        throw ScriptError("cannot write the report's chart " + options.report_png);
     if (session.ended()) {
         session.close();
         flush_shell(t);

@@ -49,6 +49,8 @@ struct RunOptions {
     std::vector<SnapshotRequest> snapshots;
     // How the drive went (stations, overspeeds, emergencies, totals) as JSON, at the end.
     std::ostream* report = nullptr;
+    // Its chart as a 743 x 560 PNG, at the end.
+    std::string report_png;
     // The drive as a script that replays it exactly: every command run, and the autopilot's
     // keys and answer as commands right after their ticks. `record_header` goes first, as
     // comments (the arguments the replay needs).

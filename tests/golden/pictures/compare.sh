@@ -31,13 +31,14 @@ printf '500 start\n1000 key F1\n' >"$work/card.txt"
 "$sim" run --program-dir "$demo" --line line_exp.dat --vehicle train_7200.dat --start 12 \
     --every 1000 --script "$work/card.txt" --ms 4000 \
     --snapshot 3500:"$out/timetable.png" >/dev/null 2>>"$work/sim.log"
-# Under way with the autopilot.
+# Under way with the autopilot; and the report's chart of its first 650 s.
 "$sim" "${run[@]}" --autopilot --ms 650000 \
     --snapshot 89000:"$out/gradient.png" \
     --snapshot 100000:"$out/notice.png" \
     --snapshot 483000:"$out/tunnel.png" \
     --snapshot 620000:"$out/red-signal.png" \
-    --snapshot 640000:"$out/sub-movie.png" >/dev/null 2>>"$work/sim.log"
+    --snapshot 640000:"$out/sub-movie.png" \
+    --report-png "$out/report.png" >/dev/null 2>>"$work/sim.log"
 
 if [ "$mode" = "--rebaseline" ]; then
     cp "$out"/*.png "$golden"/

@@ -83,6 +83,10 @@ class DriveRecorder {
     std::vector<bool> arrived_before_, departed_before_;
 };
 
+// The stations as CSV (UTF-8, a header line first): name, stop or pass, the timetable time,
+// arrival, departure or passing, seconds late (negative early), stopping error in metres.
+std::string stations_csv(const DriveRecorder& recorder);
+
 // The speed in force at the train: the lower of its limit section's and its signal's, 0 when
 // neither holds.
 int speed_in_force(const Drive& d);

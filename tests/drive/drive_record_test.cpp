@@ -1,4 +1,4 @@
-#include "session/drive_record.h"
+#include "drive/drive_record.h"
 
 #include <gtest/gtest.h>
 

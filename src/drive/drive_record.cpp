@@ -1,8 +1,10 @@
-#include "session/drive_record.h"
+#include "drive/drive_record.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
+#include "data/distances.h"
 #include "drive/drive.h"
 
 namespace ostrel {
@@ -131,6 +133,33 @@ void DriveRecorder::after_tick(const Drive& d) {
     if (std::abs(sample.speed_kmh) > 0.5) totals_.running_seconds += kTickSeconds;
     totals_.max_speed_kmh = std::max(totals_.max_speed_kmh, std::abs(sample.speed_kmh));
     trace_.push_back(sample);
+}
+
+std::string stations_csv(const DriveRecorder& recorder) {
+    auto clock = [](const std::optional<int>& c) { return c ? clock_text(*c) : std::string(); };
+    auto quoted = [](const std::string& text) {
+        std::string out = "\"";
+        for (char c : text)
+            out += c == '"' ? std::string("\"\"") : std::string(1, c);
+        return out + "\"";
+    };
+    auto fixed = [](double v, int decimals) {
+        char buf[32];
+        std::snprintf(buf, sizeof buf, "%.*f", decimals, v);
+        return std::string(buf);
+    };
+    std::string csv = "station,stop,scheduled,arrival,departure,passing,late_s,stop_error_m\n";
+    for (const StationRecord& r : recorder.stations()) {
+        const std::optional<int> actual = r.stop ? r.departure_clock : r.passing_clock;
+        const bool timed = r.scheduled_clock > 0;
+        csv += quoted(r.name) + "," + (r.stop ? "stop" : "pass") + "," +
+               (timed ? clock_text(r.scheduled_clock) : std::string()) + "," +
+               clock(r.arrival_clock) + "," + clock(r.departure_clock) + "," +
+               clock(r.passing_clock) + "," +
+               (actual && timed ? fixed((*actual - r.scheduled_clock) / 30.0, 1) : std::string()) +
+               "," + (r.stop_error_m ? fixed(*r.stop_error_m, 2) : std::string()) + "\n";
+    }
+    return csv;
 }
 
 }  // namespace ostrel
