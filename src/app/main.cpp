@@ -78,7 +78,7 @@ int install_on_terminal(const std::filesystem::path& archive) {
         std::cout << "ostrel: installed " << result.name << " in " << result.dir.string()
                   << "; start it with: ostrel " << result.dir.string() << "\n";
         return 0;
-    } catch (const ostrel::PackError& e) {
+    } catch (const std::exception& e) {
         std::cerr << (terminal ? "\n" : "") << "ostrel: " << e.what() << "\n";
         return 1;
     }

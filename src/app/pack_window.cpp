@@ -68,7 +68,8 @@ std::optional<InstallResult> run_install(const fs::path& archive, InstallRequest
         QStringLiteral("中止"), 0, 1000, parent);
     progress.setWindowTitle(QStringLiteral("データパックのインストール"));
     progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(300);
+    // Shown at once: until it is, the window would take other clicks and drops.
+    progress.setMinimumDuration(0);
     QTimer timer;
     QObject::connect(&timer, &QTimer::timeout, &progress, [&] {
         if (done) {
@@ -79,10 +80,30 @@ std::optional<InstallResult> run_install(const fs::path& archive, InstallRequest
     });
     QObject::connect(&progress, &QProgressDialog::canceled, &progress, [&] { cancelled = true; });
     timer.start(50);
+    // The timer wakes the loop every 50 ms; in between it sleeps.
     while (!done)
-        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
     worker.join();
     return result;
+}
+
+}  // namespace
+
+namespace {
+
+// What was skipped, said once the install is done.
+void show_notes(const InstallResult& result, QWidget* parent) {
+    if (result.notes.empty()) return;
+    QStringList notes;
+    for (std::size_t i = 0; i < result.notes.size() && i < 20; ++i)
+        notes << q(result.notes[i]);
+    if (result.notes.size() > 20)
+        notes << QStringLiteral("… ほか %1 件 (and %1 more)").arg(result.notes.size() - 20);
+    QMessageBox::information(
+        parent, QStringLiteral("Ostrel"),
+        QStringLiteral("インストールしました。展開しなかった項目があります:\nInstalled; "
+                       "these entries were skipped:\n\n") +
+            notes.join(QLatin1Char('\n')));
 }
 
 }  // namespace
@@ -122,7 +143,10 @@ std::optional<InstallResult> install_with_progress(const fs::path& archive,
             };
             failure = nullptr;
             result = run_install(archive, request, parent, failure);
-            if (!failure) return result;
+            if (!failure) {
+                show_notes(*result, parent);
+                return result;
+            }
             try {
                 std::rethrow_exception(failure);
             } catch (const InstallCancelled&) {
@@ -136,6 +160,7 @@ std::optional<InstallResult> install_with_progress(const fs::path& archive,
             return std::nullopt;
         }
     }
+    if (result) show_notes(*result, parent);
     return result;
 }
 
@@ -246,16 +271,6 @@ bool PackWindow::install(const fs::path& archive) {
     const auto result = install_with_progress(archive, packs_dir_, this);
     if (!result) return false;
     refresh(result->name);
-    if (!result->notes.empty()) {
-        QStringList notes;
-        for (const std::string& n : result->notes)
-            notes << q(n);
-        QMessageBox::information(
-            this, QStringLiteral("Ostrel"),
-            QStringLiteral("インストールしました。展開しなかった項目があります:\nInstalled; "
-                           "these entries were skipped:\n\n") +
-                notes.mid(0, 20).join(QLatin1Char('\n')));
-    }
     return true;
 }
 

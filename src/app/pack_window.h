@@ -20,8 +20,9 @@ namespace ostrel::app {
 
 // Installs the pack in an archive with a progress dialog (percentage and cancel), unpacking on
 // a thread of its own. An archive of line or vehicle files is offered to an installed pack,
-// and each file the pack has already is replaced only when the user says so. The result, or
-// none when it failed (the message shown) or was cancelled.
+// and each file the pack has already is replaced only when the user says so; the entries
+// skipped are listed when it is done. The result, or none when it failed (the message shown)
+// or was cancelled.
 std::optional<InstallResult> install_with_progress(const std::filesystem::path& archive,
                                                    const std::filesystem::path& packs_dir,
                                                    QWidget* parent);

@@ -2,11 +2,13 @@
 
 #include <cstdlib>
 #include <system_error>
+
+#include "core/paths.h"
 namespace ostrel::app {
 
 bool holds_marker(const std::filesystem::path& dir) {
-    std::error_code ec;
-    return std::filesystem::is_regular_file(dir / "ostrel.dat", ec);
+    // Whatever the case of its name, as the loader finds it.
+    return resolve_path(dir, "ostrel.dat", Encoding::Utf8).has_value();
 }
 
 std::filesystem::path packs_dir_of(const ProgramDirPlaces& places) {

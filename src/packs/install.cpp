@@ -5,6 +5,7 @@
 #include <map>
 #include <system_error>
 
+#include "core/paths.h"
 #include "core/text.h"
 
 namespace ostrel {
@@ -32,18 +33,23 @@ class PartialFolder {
         if (ec)
             throw PackError("データパックのフォルダを作れません。 Cannot make the packs folder " +
                             packs_dir.string() + ": " + ec.message());
+        // The first free name: another install, or anything else, may hold the others.
         for (int i = 1;; ++i) {
             path_ = packs_dir / (".install-" + std::to_string(i) + ".partial");
+            ec.clear();
             if (fs::create_directory(path_, ec)) break;
-            if (ec || i > 10000)
+            if ((ec && ec != std::errc::file_exists) || i > 10000)
                 throw PackError("作業フォルダを作れません。 Cannot make a folder in " +
                                 packs_dir.string() + (ec ? ": " + ec.message() : ""));
         }
     }
     ~PartialFolder() {
+        if (path_.empty()) return;
         std::error_code ec;
         fs::remove_all(path_, ec);
     }
+    // The folder has been renamed into place: its old name is not ours any more.
+    void release() { path_.clear(); }
     PartialFolder(const PartialFolder&) = delete;
     PartialFolder& operator=(const PartialFolder&) = delete;
     const fs::path& path() const { return path_; }
@@ -71,11 +77,17 @@ class Tree {
             if (added) {
                 std::error_code ec;
                 fs::create_directory(dir, ec);
-                if (ec) return std::nullopt;
+                if (ec) {
+                    names.erase(it);  // not made: a later entry tries again
+                    return std::nullopt;
+                }
+                ++folders_made_;
             }
         }
         return dir;
     }
+
+    std::int64_t folders_made() const { return folders_made_; }
 
     // Where the file of these components goes; none when a folder of its name stands there.
     std::optional<fs::path> file(const std::vector<std::string>& parts) {
@@ -89,6 +101,7 @@ class Tree {
 
   private:
     fs::path root_;
+    std::int64_t folders_made_ = 0;
     // Per folder: its children by their lower-case name, with the name made and whether it is a
     // folder.
     std::map<std::string, std::map<std::string, std::pair<std::string, bool>>> names_;
@@ -159,14 +172,18 @@ void merge_add_on(const fs::path& from, const fs::path& pack, const InstallReque
         const fs::path rel = fs::relative(it->path(), from, ec);
         if (ec) continue;
         // Each folder found whatever the case of its name, or made.
+        // A link in the pack is never followed: the add-on stays inside the pack.
         fs::path dir = pack;
+        bool linked = false;
         for (auto part = rel.begin(); std::next(part) != rel.end(); ++part) {
             auto found = child_ignoring_case(dir, part->string());
             dir = found ? *found : dir / *part;
+            linked = linked || fs::is_symlink(fs::symlink_status(dir, ec));
+            if (linked) break;
             fs::create_directories(dir, ec);
             if (ec) break;
         }
-        if (ec) {
+        if (ec || linked) {
             result.notes.push_back(rel.string() +
                                    ": フォルダを作れません (cannot make its folder)");
             ec.clear();
@@ -174,6 +191,10 @@ void merge_add_on(const fs::path& from, const fs::path& pack, const InstallReque
         }
         const std::string name = rel.filename().string();
         const auto existing = child_ignoring_case(dir, name);
+        if (existing && fs::is_symlink(fs::symlink_status(*existing, ec))) {
+            result.notes.push_back(rel.string() + ": リンクは置き換えません (a link is kept)");
+            continue;
+        }
         if (existing && !(request.may_replace && request.may_replace(rel.string()))) {
             result.notes.push_back(rel.string() + ": 既にあるので残しました (kept the pack's own)");
             continue;
@@ -190,6 +211,9 @@ void merge_add_on(const fs::path& from, const fs::path& pack, const InstallReque
 }
 
 }  // namespace
+
+constexpr std::size_t kMaxNameBytes = 255;
+constexpr std::size_t kMaxDepth = 32;
 
 bool is_pack_name(const std::string& name) {
     return !name.empty() && name != "." && name != ".." && name.front() != '.' &&
@@ -216,6 +240,10 @@ std::optional<std::vector<std::string>> entry_path(const std::string& stored, st
                 "Shift JIS)";
             return std::nullopt;
         }
+    }
+    if (text.find('\0') != std::string::npos) {
+        why = "名前に NUL があります (a name with a NUL byte)";
+        return std::nullopt;
     }
     if (!text.empty() && (text[0] == '/' || text[0] == '\\')) {
         why = "絶対パスです (an absolute name)";
@@ -245,6 +273,18 @@ std::optional<std::vector<std::string>> entry_path(const std::string& stored, st
         why = "データパックの外を指しています (the name climbs out of the pack)";
         return std::nullopt;
     }
+    // What Linux takes: 255 bytes a name (a Japanese name that fitted Windows may not), and a
+    // depth no pack needs more of.
+    for (const std::string& p : parts) {
+        if (p.size() > kMaxNameBytes) {
+            why = "名前が長すぎます (a name longer than 255 bytes)";
+            return std::nullopt;
+        }
+    }
+    if (parts.size() > kMaxDepth) {
+        why = "フォルダが深すぎます (folders nested deeper than 32)";
+        return std::nullopt;
+    }
     return parts;
 }
 
@@ -256,6 +296,8 @@ std::string pack_name_for(const std::string& archive_name, const fs::path& packs
         if (stem.size() > e.size() && lower_ascii(stem.substr(stem.size() - e.size())) == e)
             stem.erase(stem.size() - e.size());
     }
+    // Decoded first, so that a Shift JIS character ending in the backslash's byte stays whole.
+    if (!is_valid_utf8(stem)) stem = sjis_to_utf8(stem);
     std::string name;
     for (char c : stem)
         name += (c == '/' || c == '\\' || static_cast<unsigned char>(c) < 0x20) ? '_' : c;
@@ -263,7 +305,6 @@ std::string pack_name_for(const std::string& archive_name, const fs::path& packs
         name.erase(0, 1);
     while (!name.empty() && name.back() == ' ')
         name.pop_back();
-    if (!is_valid_utf8(name)) name = sjis_to_utf8(name);
     // At most 120 bytes, cut where a character starts.
     if (name.size() > 120) {
         std::size_t cut = 120;
@@ -271,10 +312,11 @@ std::string pack_name_for(const std::string& archive_name, const fs::path& packs
             --cut;
         name.resize(cut);
     }
-    if (name.empty()) name = "pack";
+    // The list of packs keeps its records beside them.
+    if (name.empty() || name.rfind("packs.json", 0) == 0) name = "pack-" + name;
     std::error_code ec;
     std::string candidate = name;
-    for (int n = 2; fs::exists(packs_dir / candidate, ec); ++n)
+    for (int n = 2; fs::exists(fs::symlink_status(packs_dir / candidate, ec)); ++n)
         candidate = name + "-" + std::to_string(n);
     return candidate;
 }
@@ -288,6 +330,13 @@ InstallResult install_pack(ArchiveReader& archive, const InstallRequest& request
         if (request.progress &&
             !request.progress(archive.archive_bytes_read(), request.archive_size))
             throw InstallCancelled();
+    };
+    // Folders count against the entries' cap too: one entry can name many.
+    auto check_folders = [&] {
+        if (tree.folders_made() > limits.entries)
+            throw PackError("フォルダが多すぎます (" + std::to_string(limits.entries) +
+                            " を超えています)。 The archive makes more than " +
+                            std::to_string(limits.entries) + " folders.");
     };
     std::vector<char> buffer(std::size_t{1} << 20);
     std::int64_t entries = 0, since_progress = 0;
@@ -322,6 +371,7 @@ InstallResult install_pack(ArchiveReader& archive, const InstallRequest& request
             case ArchiveEntry::Kind::Directory:
                 if (!tree.folder(*parts, parts->size()))
                     result.notes.push_back(shown + ": フォルダを作れません (cannot make it)");
+                check_folders();
                 continue;
             case ArchiveEntry::Kind::File:
                 break;
@@ -330,9 +380,11 @@ InstallResult install_pack(ArchiveReader& archive, const InstallRequest& request
             throw PackError(shown + " が大きすぎます。 The file " + shown + " is larger than " +
                             std::to_string(limits.entry_bytes >> 20) + " MB.");
         const auto target = tree.file(*parts);
+        check_folders();
         if (!target) {
             result.notes.push_back(shown +
-                                   ": 同じ名前のフォルダがあります (a folder has its name)");
+                                   ": 同じ名前のファイルかフォルダがあります (a file or folder "
+                                   "of the same name is in the way)");
             continue;
         }
         std::ofstream out(*target, std::ios::binary | std::ios::trunc);
@@ -381,6 +433,7 @@ InstallResult install_pack(ArchiveReader& archive, const InstallRequest& request
         if (ec)
             throw PackError("インストールできません。 Cannot move the pack into " +
                             result.dir.string() + ": " + ec.message());
+        if (*root == partial.path()) partial.release();
         return result;
     }
     const bool data_files = holds_data_files(partial.path());
@@ -388,7 +441,7 @@ InstallResult install_pack(ArchiveReader& archive, const InstallRequest& request
     result.name = *request.add_to;
     result.dir = request.packs_dir / result.name;
     std::error_code ec;
-    if (!is_pack_name(*request.add_to) || !fs::is_regular_file(result.dir / "ostrel.dat", ec))
+    if (!is_pack_name(*request.add_to) || !resolve_path(result.dir, "ostrel.dat", Encoding::Utf8))
         throw PackError("追加先のデータパックがありません。 No installed pack named " +
                         *request.add_to + ".");
     result.files = 0;

@@ -99,6 +99,18 @@ TEST(PackNames, UnicodeOrShiftJisWithEitherSlashAndNothingThatClimbsOut) {
         EXPECT_FALSE(why.empty());
     }
     EXPECT_FALSE(entry_path("\x81\x20.dat", why));  // neither encoding
+    EXPECT_FALSE(entry_path(std::string("a\0b", 3), why));
+    // What Linux cannot hold: 86 kanji are 258 bytes; 33 folders deep.
+    std::string long_name;
+    for (int i = 0; i < 86; ++i)
+        long_name += "線";
+    EXPECT_FALSE(entry_path("a/" + long_name, why));
+    EXPECT_NE(why.find("255 bytes"), std::string::npos);
+    std::string deep;
+    for (int i = 0; i < 31; ++i)
+        deep += "d/";
+    EXPECT_TRUE(entry_path(deep + "x", why));  // 32 names in all
+    EXPECT_FALSE(entry_path("d/" + deep + "x", why));
     EXPECT_EQ(entry_path("a..b/..c", why), (Parts{"a..b", "..c"}));
 }
 
@@ -224,6 +236,36 @@ TEST_F(Install, BombsFloodsCutsAndEmptyArchivesAreRefusedAndLeaveNothing) {
     EXPECT_NE(refusal("text.zip", "not an archive at all").find("Cannot"), std::string::npos);
 }
 
+TEST_F(Install, ALongNameIsSkippedWithANoteAndFoldersCountAgainstTheCap) {
+    // Each entry a new chain of folders: the folders hit the cap before the entries do.
+    std::vector<Member> chains = {{"ostrel.dat", "x"}};
+    for (int i = 0; i < 40; ++i)
+        chains.push_back({"f" + std::to_string(i) + "/a/b/c/", "", Member::Folder});
+    InstallRequest few;
+    few.limits.entries = 100;
+    EXPECT_NE(refusal("chains.zip", zip_archive(chains, false), few).find("100 folders"),
+              std::string::npos);
+    std::string long_name;
+    for (int i = 0; i < 90; ++i)
+        long_name += "線";
+    const InstallResult result = install(
+        "long.zip",
+        zip_archive({{"ostrel.dat", "x"}, {"image/" + long_name + ".bmp", "bm"}, {"a.dat", "a"}},
+                    true));
+    ASSERT_EQ(result.notes.size(), 1u);
+    EXPECT_NE(result.notes[0].find("255 bytes"), std::string::npos);
+    EXPECT_EQ(result.files, 2);
+}
+
+TEST_F(Install, AHiddenFolderOrFileOfTheInstallsNameIsPassedOver) {
+    fs::create_directories(packs_);
+    write_bytes(packs_ / ".install-1.partial", "not a folder");
+    const InstallResult result = install("a.zip", zip_archive({{"ostrel.dat", "x"}}, false));
+    EXPECT_TRUE(fs::exists(result.dir / "ostrel.dat"));
+    EXPECT_EQ(read_all(packs_ / ".install-1.partial"), "not a folder");
+    EXPECT_FALSE(fs::exists(packs_ / ".install-2.partial"));
+}
+
 TEST_F(Install, CancellingThroughTheProgressLeavesNothing) {
     int calls = 0;
     InstallRequest request;
@@ -271,6 +313,10 @@ TEST_F(Install, AnAddOnGoesIntoAChosenPackAndReplacesOnlyWhatItMay) {
     EXPECT_EQ(tree(packs_).size(), tree(packs_ / "base").size() + 1);  // nothing else left
     request.add_to = "../base";
     EXPECT_THROW(install("addon.zip", addon, request), PackError);
+    // A pack whose marker is named in capitals, as DOS archivers wrote it, takes add-ons too.
+    install("dos.zip", zip_archive({{"OSTREL.DAT", "x"}}, false));
+    request.add_to = "dos";
+    EXPECT_EQ(install("addon.zip", addon, request).files, 3);
 }
 
 TEST_F(Install, ThePackListShowsTheLastDrivenFirstAndForgetsARemovedPack) {
