@@ -390,7 +390,24 @@ void DrivingWindow::toggle_visual_effects_off() {
 }
 
 void DrivingWindow::back_to_title() {
+    // With a drive under way, how it went so far.
+    std::optional<DriveRecorder> record;
+    std::string title;
+    if (!closed_) {
+        session_->locked_session([&](Session& s) {
+            record = s.recorder();
+            title = s.drive().line.display(s.drive().line.LineName);
+        });
+    }
     close();
+    show_report(std::move(record), title);
+}
+
+void DrivingWindow::show_report(std::optional<DriveRecorder> record, const std::string& title) {
+    if (!record || record->trace().empty()) return;
+    auto* report = new ReportWindow(std::move(*record), title);
+    report->setObjectName(QStringLiteral("report_window"));
+    report->show();
 }
 
 void DrivingWindow::refresh_slot_menus() {
@@ -435,11 +452,7 @@ void DrivingWindow::end_dialog_answered(bool drive_on) {
     if (drive_on && answered != Session::Answered::DriveEnds) return;
     close();
     // How the drive went, once it has ended at its last stop or crew change.
-    if (record && !record->trace().empty()) {
-        auto* report = new ReportWindow(std::move(*record), title);
-        report->setObjectName(QStringLiteral("report_window"));
-        report->show();
-    }
+    show_report(std::move(record), title);
 }
 
 void DrivingWindow::key_press(QKeyEvent* e) {

@@ -60,7 +60,8 @@ class DrivingWindow : public QMainWindow {
     void save_to_slot(int slot);
     void load_from_slot(int slot);
     void set_autopilot(bool on);
-    // The end-of-run dialog's answer: drive on from a crew change, or end the drive.
+    // The end-of-run dialog's answer: drive on from a crew change, or end the drive (with the
+    // report of how it went).
     void end_dialog_answered(bool drive_on);
     void set_full_screen(bool on);  // F11 and "全画面表示"
 
@@ -113,6 +114,8 @@ class DrivingWindow : public QMainWindow {
 
   private:
     void build_menus();
+    // The report window on a copy of the drive's record, when anything was recorded.
+    void show_report(std::optional<DriveRecorder> record, const std::string& title);
     void set_controller_type(int type);
     void list_game_controllers();
     // Runs `f` on the drive under the lock, then brings the window up to date.

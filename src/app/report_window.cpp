@@ -8,6 +8,7 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <cmath>
@@ -105,6 +106,8 @@ ReportWindow::ReportWindow(DriveRecorder record, std::string title, QWidget* par
     buttons->addWidget(close_button);
     layout->addLayout(buttons);
     connect(close_button, &QPushButton::clicked, this, &QWidget::close);
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, &QWidget::close);
     connect(save_chart_button, &QPushButton::clicked, this, [this] {
         const QString file = QFileDialog::getSaveFileName(this, QStringLiteral("グラフを保存"),
                                                           QStringLiteral("report.png"),

@@ -1,8 +1,8 @@
 #pragma once
 // The report after a drive: the chart of speed against distance with the speed in force, the
 // table of stations (timetable, arrival, departure, how late, stopping error) and the totals;
-// the chart saved as PNG and the table as CSV. It holds a copy of the drive's record, so it
-// stays open after the drive has closed. UI thread.
+// the chart saved as PNG and the table as CSV; Escape closes it. It holds a copy of the drive's
+// record, so it stays open after the drive has closed. UI thread.
 
 #include <QWidget>
 #include <string>

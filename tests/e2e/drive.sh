@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # End to end: the real `ostrel` under Xvfb on the demo program directory, worked as a user
 # would with xdotool: through the slide show and the title, the limited express with
-# train_70100, Start, notches up for 20 s, save to slot 1, close, drive again and restore slot 1.
+# train_70100, Start, notches up for 20 s, save to slot 1, close (the report of the drive so far
+# opens and is closed), drive again and restore slot 1.
 # Checks the settings file and screenshots of the window (it exists at its size and is not
 # blank). Usage: drive.sh OSTREL DEMO_GENERATOR WORK_DIR [DEMO_DIR]; the demo directory is
 # written when it does not hold one yet.
@@ -115,9 +116,16 @@ conf="$config/Ostrel/vantor.conf"
 grep -q '^Save1="\?line_ltd.dat,' "$conf" || fail "slot 1 was not saved: $(cat "$conf")"
 grep -q '^Save1Title=' "$conf" || fail "slot 1 has no caption"
 
-# Close through the back image; the title comes back.
+# Close through the back image: the report of the drive so far opens, Escape closes it, and
+# the title comes back.
 click "$drive" 727 561
-sleep 1
+report=$(wait_window '^運転の記録') || fail "no report after the drive"
+sleep 0.5
+import -window "$report" "$work/shots/report.png"
+not_blank "$work/shots/report.png" || fail "the report is blank"
+keys "$report" Escape
+sleep 0.5
+xdotool search --onlyvisible --name '運転の記録' >/dev/null 2>&1 && fail "the report did not close"
 xdotool search --onlyvisible --name '特急' >/dev/null 2>&1 && fail "the driving window did not close"
 grep -q '^Kanko=0' "$conf" || fail "the options were not written at close"
 
