@@ -348,6 +348,16 @@ TEST(HostileVideo, APipeIsNeverOpenedAndAHugePictureIsRefusedBeforeDecoding) {
     write_all(huge, bytes);
     EXPECT_FALSE(video.open_file(huge));
     EXPECT_EQ(video.error(), "a header chunk claims more bytes than the file holds");
+    // Behind an index chunk inside the header: only after the frames does the index end it.
+    bytes = read_all(dib);
+    bytes.insert(bytes.find("hdrl") + 4, std::string("idx1\x04\0\0\0\0\0\0\0", 12));
+    const auto strf3 = bytes.find("strf");
+    for (int i = 0; i < 4; ++i)
+        bytes[strf3 + 4 + static_cast<std::size_t>(i)] =
+            static_cast<char>((1634562671u >> (8 * i)) & 0xFF);
+    write_all(huge, bytes);
+    EXPECT_FALSE(video.open_file(huge));
+    EXPECT_EQ(video.error(), "a header chunk claims more bytes than the file holds");
     for (const auto& f : {dib, huge})
         fs::remove(f);
 }

@@ -59,20 +59,27 @@ std::string avi_header_problem(const std::filesystem::path& file) {
     std::uint64_t at = 12;
     std::uint64_t end = file_size;
     int chunks = 0;
+    // Where each list opened on the way ends: inside one, every chunk is a header chunk.
+    std::vector<std::uint64_t> open_lists;
     while (at + 8 <= end && chunks++ < 100000) {
+        while (!open_lists.empty() && at >= open_lists.back())
+            open_lists.pop_back();
         Chunk c;
         std::array<char, 4> type{};
         const bool list = read_chunk(in, at, c, nullptr) && is(c.tag, "LIST");
         in.clear();
         if (list && read_chunk(in, at, c, &type)) {
             if (is(type, "movi")) break;
+            open_lists.push_back(at + 8 + c.size);
             at += 12;  // into the list
             continue;
         }
         in.clear();
-        // An OpenDML file's next RIFF follows the first one; a "RIFF" inside the header is a
-        // chunk like any other there, and FFmpeg reads on past it.
-        if (is(c.tag, "idx1") || (is(c.tag, "RIFF") && at >= 8 + riff.size)) break;
+        // The index ends the header only where it belongs, after the frames' list; an OpenDML
+        // file's next RIFF follows the first one. Inside the header either is a chunk like any
+        // other, and FFmpeg reads on past it.
+        if ((is(c.tag, "idx1") && open_lists.empty()) || (is(c.tag, "RIFF") && at >= 8 + riff.size))
+            break;
         if (c.size > file_size - (at + 8))
             return "a header chunk claims more bytes than the file holds";
         at += 8 + c.size + (c.size & 1);
