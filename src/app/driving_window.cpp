@@ -446,6 +446,8 @@ void DrivingWindow::end_dialog_answered(bool drive_on) {
     session_->locked_session([&](Session& s) {
         answered = s.answer_end_dialog(drive_on ? Session::DialogAnswer::Continue
                                                 : Session::DialogAnswer::End);
+        // The record is copied only when the drive ends here.
+        if (drive_on && answered != Session::Answered::DriveEnds) return;
         record = s.recorder();
         title = s.drive().line.display(s.drive().line.LineName);
     });

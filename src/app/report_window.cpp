@@ -12,6 +12,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <cmath>
+#include <functional>
 
 #include "data/distances.h"
 #include "view/qt/report_chart.h"
@@ -108,22 +109,20 @@ ReportWindow::ReportWindow(DriveRecorder record, std::string title, QWidget* par
     connect(close_button, &QPushButton::clicked, this, &QWidget::close);
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, this, &QWidget::close);
-    connect(save_chart_button, &QPushButton::clicked, this, [this] {
-        const QString file = QFileDialog::getSaveFileName(this, QStringLiteral("グラフを保存"),
-                                                          QStringLiteral("report.png"),
-                                                          QStringLiteral("PNG (*.png)"));
-        if (!file.isEmpty() && !save_chart(file))
-            QMessageBox::warning(this, QStringLiteral("Ostrel"),
-                                 QStringLiteral("保存できません: ") + file);
-    });
-    connect(save_table_button, &QPushButton::clicked, this, [this] {
-        const QString file = QFileDialog::getSaveFileName(this, QStringLiteral("表を保存"),
-                                                          QStringLiteral("report.csv"),
-                                                          QStringLiteral("CSV (*.csv)"));
-        if (!file.isEmpty() && !save_table(file))
-            QMessageBox::warning(this, QStringLiteral("Ostrel"),
-                                 QStringLiteral("保存できません: ") + file);
-    });
+    // A file asked for, then written; a file that cannot be written is said so.
+    auto save_as = [this](QPushButton* button, QString caption, QString name, QString filter,
+                          std::function<bool(const QString&)> save) {
+        connect(button, &QPushButton::clicked, this, [=, this] {
+            const QString file = QFileDialog::getSaveFileName(this, caption, name, filter);
+            if (!file.isEmpty() && !save(file))
+                QMessageBox::warning(this, QStringLiteral("Ostrel"),
+                                     QStringLiteral("保存できません: ") + file);
+        });
+    };
+    save_as(save_chart_button, QStringLiteral("グラフを保存"), QStringLiteral("report.png"),
+            QStringLiteral("PNG (*.png)"), [this](const QString& f) { return save_chart(f); });
+    save_as(save_table_button, QStringLiteral("表を保存"), QStringLiteral("report.csv"),
+            QStringLiteral("CSV (*.csv)"), [this](const QString& f) { return save_table(f); });
 }
 
 bool ReportWindow::save_chart(const QString& file, QSize size) const {
