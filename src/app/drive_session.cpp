@@ -6,7 +6,8 @@
 namespace ostrel::app {
 
 DriveSession::DriveSession(LoadedDrive loaded, SettingsStore& settings, bool sound_device,
-                           ControllerSetup* controllers, Joystick* joystick)
+                           ControllerSetup* controllers, Joystick* joystick,
+                           std::optional<std::vector<ScriptCommand>> replay)
     : loaded_(std::move(loaded)), video_(loaded_.selection.program_dir) {
     if (sound_device) {
         if (auto device = OpenAlChannels::open_default()) {
@@ -30,10 +31,27 @@ DriveSession::DriveSession(LoadedDrive loaded, SettingsStore& settings, bool sou
     }
     // The window's autopilot stops at an end-of-run dialog and leaves it to the driver, who may
     // end the drive or, at a crew change, drive on by hand.
+    SettingsStore* store = &settings;
+    auto inputs = Session::StepInputs::Recorded;
+    if (replay) {
+        replay_settings_ = std::make_unique<MemorySettings>();
+        store = replay_settings_.get();
+        controllers = &replay_controllers_;
+        joystick = &replay_joystick_;
+        inputs = Session::StepInputs::Replayed;
+    }
     session_ = std::make_unique<Session>(
-        loaded_,
-        DriveServices{*channels_, shell_, settings, &video_, frames, controllers, joystick},
-        Session::AutopilotAtEnd::HandsBackControl);
+        loaded_, DriveServices{*channels_, shell_, *store, &video_, frames, controllers, joystick},
+        Session::AutopilotAtEnd::HandsBackControl, inputs, [this] { return elapsed_ms(); });
+    if (replay)
+        player_ = std::make_unique<StepPlayer>(ScriptedDrive{*session_, replay_joystick_},
+                                               std::move(*replay));
+}
+
+DriveSession::~DriveSession() = default;
+
+void DriveSession::play_replay_locked() {
+    if (player_) player_->play_until(elapsed_ms());
 }
 
 void DriveSession::reload_speed_profile() {

@@ -6,12 +6,14 @@
 #include <chrono>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "core/shell.h"
 #include "drive/drive.h"
 #include "drive/video_source.h"
+#include "session/script.h"
 #include "session/session.h"
 #include "sound/openal/openal_channels.h"
 #include "sound/virtual_channels.h"
@@ -54,8 +56,19 @@ class DriveSession {
     // when none opens) they are the silent set that still plays each sound for its length on
     // the real clock, so everything that waits for a sound to end works.
     // `controllers` and `joystick` are the program's, kept from drive to drive.
+    // The drive is recorded as a script of its steps, unless `replay` holds such a script: the
+    // drive then plays it back (`play_replay_locked`), on settings and controllers of its own so
+    // that nothing of the user's changes.
     DriveSession(LoadedDrive loaded, SettingsStore& settings, bool sound_device,
-                 ControllerSetup* controllers = nullptr, Joystick* joystick = nullptr);
+                 ControllerSetup* controllers = nullptr, Joystick* joystick = nullptr,
+                 std::optional<std::vector<ScriptCommand>> replay = {});
+    ~DriveSession();
+
+    bool replaying() const { return player_ != nullptr; }
+    // Runs the recording's lines due by now, at the speed they were driven. Under the lock.
+    void play_replay_locked();
+    // The recording has played to its end (or the drive ended).
+    bool replay_done() const { return player_ && player_->done(); }
 
     // The route video, read on the UI thread only (the tick opens sub-movies on it, the cab
     // view draws its frames). `video_error` is the message when the main video did not open.
@@ -82,7 +95,8 @@ class DriveSession {
     std::vector<DeferredShell::Request> take_requests_locked(bool& redraw);
 
     std::mutex& mutex() { return mutex_; }
-    Drive& drive_unlocked() { return session_->drive(); }  // for the fast-step thread's constructor
+    Drive& drive_unlocked() { return session_->drive(); }  // for the window's constructor
+    Session& session() { return *session_; }  // for the fast-step thread, which locks itself
     const LoadedDrive& loaded() const { return loaded_; }
     SoundChannels& channels() { return *channels_; }
     // The sound device's channel set, null when the drive runs silently.
@@ -99,8 +113,13 @@ class DriveSession {
     FfmpegVideo video_;
     std::string video_error_;
     std::mutex mutex_;
-    std::unique_ptr<Session> session_;
+    // A replay's own settings and controllers.
+    std::unique_ptr<SettingsStore> replay_settings_;
+    ControllerSetup replay_controllers_;
+    HeldJoystick replay_joystick_;
     Clock::time_point origin_ = Clock::now();
+    std::unique_ptr<Session> session_;
+    std::unique_ptr<StepPlayer> player_;
 };
 
 }  // namespace ostrel::app

@@ -1,6 +1,7 @@
 #include "app/driving_window.h"
 
 #include <QCloseEvent>
+#include <QDateTime>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPointer>
@@ -23,6 +24,8 @@
 #include "input/serial/serial_controller.h"
 #include "save/controller_codes.h"
 #include "save/slots.h"
+#include "session/drive_report.h"
+#include "session/script.h"
 #include "session/session.h"
 #include "session/steps.h"
 #include "sim/move.h"
@@ -46,13 +49,14 @@ LoadedDrive load(const DriveSelection& selection,
 }  // namespace
 
 DrivingWindow::DrivingWindow(Program& program, const DriveSelection& selection,
-                             const std::function<void(std::string_view)>& progress)
+                             const std::function<void(std::string_view)>& progress,
+                             std::optional<std::vector<ScriptCommand>> replay)
     : QMainWindow(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                                Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
       program_(program),
-      session_(std::make_unique<DriveSession>(load(selection, progress), program.settings(),
-                                              program.options().sound_device,
-                                              &program.controllers(), &program.joysticks())),
+      session_(std::make_unique<DriveSession>(
+          load(selection, progress), program.settings(), program.options().sound_device,
+          &program.controllers(), &program.joysticks(), std::move(replay))),
       log_(program.timing_log()) {
     setWindowTitle(QStringLiteral("Ostrel"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -70,19 +74,34 @@ DrivingWindow::DrivingWindow(Program& program, const DriveSelection& selection,
     serial_ = std::make_unique<SerialController>(read_serial_settings(program.settings()));
     serial_->on_received = [this](const std::string& text) { serial_text_received(text); };
     build_menus();
-    d.s.controls.resistance_released = program.values()->resistance_released();
-    d.options.visual_effects_off = program.visual_effects_off;
+    // The value display's and the menu's choices that outlive the drive, as commands of the
+    // drive's, so that its recording holds them too; a replay has them in its recording.
+    if (!session_->replaying()) {
+        session_->locked_session([&](Session& s) {
+            if (program.values()->resistance_released()) s.apply(SetResistanceReleased{true});
+            if (program.visual_effects_off != s.drive().options.visual_effects_off)
+                s.apply(ToggleOption{DriveOption::VisualEffectsOff});
+        });
+    }
     // The value display lives for the whole program: F5 hides it if an earlier drive left it
     // open. Its close box tells the drive (`value_display_closed`).
     d.view.value_display_shown = program.values()->isVisible();
 
-    fast_step_thread_ = std::make_unique<FastStepThread>(session_->mutex(), d, log_);
+    fast_step_thread_ =
+        std::make_unique<FastStepThread>(session_->mutex(), session_->session(), log_);
     tick_timer_ = new DeadlineTimer(
         std::chrono::milliseconds(kTickMs), [this](auto planned) { on_tick_timer(planned); }, this);
     paint_timer_ = new QTimer(this);
     paint_timer_->setTimerType(Qt::PreciseTimer);
     connect(paint_timer_, &QTimer::timeout, this, [this] { cab_view->request(); });
     paint_timer_->start(33);
+    if (session_->replaying()) {
+        // A replay runs the recording's steps at the times they ran; nothing else steps.
+        replay_timer_ = new QTimer(this);
+        replay_timer_->setTimerType(Qt::PreciseTimer);
+        connect(replay_timer_, &QTimer::timeout, this, [this] { play_replay(); });
+        replay_timer_->start(5);
+    }
 
     setFocusPolicy(Qt::StrongFocus);
     // The client area opens at the layout's own size; the window can then be resized.
@@ -171,7 +190,7 @@ void DrivingWindow::build_menus() {
         item(controller_menu, "ps_controller_item", "PS用電車でGO! コントローラ(&M)", true,
              [this] { choose_ps_controller(); });
     // The marks show the type in force, which stays from drive to drive.
-    set_controller_type(program_.controllers().controller_type);
+    show_controller_type(program_.controllers().controller_type);
     controller_debug_item = item(controller_menu, "controller_debug_item", "デバッグオプション(&D)",
                                  true, [this] { set_controller_debug(); });
     game_controller_menu = controller_menu->addMenu(QStringLiteral("ゲームコントローラの選択(&G)"));
@@ -214,7 +233,8 @@ void DrivingWindow::handle(F&& f) {
 
 template <class F>
 void DrivingWindow::handle_in_session(F&& f) {
-    if (closed_) return;
+    // A replay takes no input of the driver's: it drives as recorded.
+    if (closed_ || session_->replaying()) return;
     const bool values_shown = program_.values()->isVisible();
     AfterCall after;
     session_->locked_session([&](Session& s) {
@@ -225,7 +245,8 @@ void DrivingWindow::handle_in_session(F&& f) {
 }
 
 void DrivingWindow::value_display_closed() {
-    handle([](Drive& d) { d.view.value_display_shown = false; });
+    if (closed_) return;
+    session_->locked([](Drive& d) { d.view.value_display_shown = false; });
 }
 
 void DrivingWindow::collect(Drive& d, bool values_shown, AfterCall& after, bool requests) {
@@ -299,6 +320,7 @@ void DrivingWindow::apply(AfterCall& after) {
 }
 
 void DrivingWindow::follow_timers(bool fast, bool tick) {
+    if (session_->replaying()) return;
     fast_step_thread_->follow(fast);
     if (tick && !tick_timer_->running()) tick_timer_->start();
     if (!tick && tick_timer_->running()) tick_timer_->stop();
@@ -344,8 +366,7 @@ void DrivingWindow::on_tick_timer(std::chrono::steady_clock::time_point planned)
     session_->locked_session([&](Session& s) {
         Drive& d = s.drive();
         if (d.s.timers.tick_timer_running) {
-            tick(d);
-            s.record_tick();
+            s.tick();
             handed_back = s.after_tick().autopilot_handed_back;
         }
         collect(d, values_shown, after);
@@ -383,9 +404,9 @@ void DrivingWindow::toggle_ats_off() {
     command(ToggleOption{DriveOption::AtsOff});
 }
 void DrivingWindow::toggle_visual_effects_off() {
-    handle([this](Drive& d) {
-        toggle_option(d, DriveOption::VisualEffectsOff);
-        program_.visual_effects_off = d.options.visual_effects_off;
+    handle_in_session([this](Session& s) {
+        s.apply(ToggleOption{DriveOption::VisualEffectsOff});
+        program_.visual_effects_off = s.drive().options.visual_effects_off;
     });
 }
 
@@ -428,6 +449,7 @@ void DrivingWindow::load_from_slot(int slot) {
 }
 
 void DrivingWindow::set_autopilot(bool on) {
+    if (session_->replaying()) return;
     bool start = false;
     session_->locked_session([&](Session& s) {
         // The autopilot starts the drive as a driver would.
@@ -436,6 +458,70 @@ void DrivingWindow::set_autopilot(bool on) {
     });
     if (start) start_or_pause();
     autopilot_item->setChecked(on);
+}
+
+void DrivingWindow::play_replay() {
+    if (closed_) return;
+    const bool values_shown = program_.values()->isVisible();
+    AfterCall after;
+    std::string error;
+    bool ended = false, done = false;
+    std::optional<DriveRecorder> record;
+    std::string title;
+    session_->locked_session([&](Session& s) {
+        try {
+            session_->play_replay_locked();
+        } catch (const ScriptError& e) {
+            error = e.what();
+        }
+        collect(s.drive(), values_shown, after);
+        ended = s.ended();
+        done = session_->replay_done();
+        if (ended) {
+            record = s.recorder();
+            title = s.drive().line.display(s.drive().line.LineName);
+        }
+    });
+    const QPointer<DrivingWindow> alive(this);
+    apply(after);
+    if (!alive || closed_) return;
+    if (!error.empty()) {
+        replay_timer_->stop();
+        program_.message(QStringLiteral("記録を再生できません。\n") + q(error));
+        return;
+    }
+    if (ended) {
+        // The recorded answer to the end-of-run dialog ended the drive, as it did then.
+        close();
+        show_report(std::move(record), title);
+    } else if (done) {
+        replay_timer_->stop();
+    }
+}
+
+void DrivingWindow::save_recording() {
+    const std::filesystem::path& dir = program_.options().drives_dir;
+    if (dir.empty() || session_->replaying()) return;
+    std::string script;
+    std::optional<DriveRecorder> record;
+    session_->locked_session([&](Session& s) {
+        if (s.recorder().trace().empty()) return;  // never started: nothing to keep
+        script = s.recording();
+        record = s.recorder();
+    });
+    if (!record) return;
+    const DriveSelection& selection = session_->loaded().selection;
+    auto stem = [](const std::string& file) { return std::filesystem::path(file).stem().string(); };
+    const std::string name =
+        QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd-HHmmss")).toStdString() +
+        "-" + stem(selection.line_file_name) + "-" + stem(selection.vehicle_file_name);
+    try {
+        const std::filesystem::path written =
+            write_drive_files(dir, name, script, drive_report(*record).dump(2) + "\n");
+        recording_file_ = written;
+    } catch (const std::exception& e) {
+        program_.message(QStringLiteral("運転の記録を保存できません。\n") + q(e.what()));
+    }
 }
 
 void DrivingWindow::end_dialog_answered(bool drive_on) {
@@ -460,9 +546,9 @@ void DrivingWindow::end_dialog_answered(bool drive_on) {
 void DrivingWindow::key_press(QKeyEvent* e) {
     const KeyPress k = ostrel::app::key_press(*e);
     if (!k.key && !k.character) return;
-    handle([this, &k](Drive& d) {
-        if (k.key) ostrel::apply(d, program_.settings(), VirtualKeyPress{*k.key, k.shift});
-        if (k.character) ostrel::apply(d, program_.settings(), CharacterKey{*k.character});
+    handle_in_session([&k](Session& s) {
+        if (k.key) s.apply(VirtualKeyPress{*k.key, k.shift});
+        if (k.character) s.apply(CharacterKey{*k.character});
     });
 }
 
@@ -486,7 +572,7 @@ void DrivingWindow::wheelEvent(QWheelEvent* e) {
 }
 
 void DrivingWindow::stop_channel(int channel) {
-    handle([channel](Drive& d) { d.sound.stop(channel); });
+    command(StopChannel{channel});
 }
 
 void DrivingWindow::reload_speed_profile() {
@@ -494,11 +580,11 @@ void DrivingWindow::reload_speed_profile() {
 }
 
 void DrivingWindow::jump(int frame) {
-    handle([frame](Drive& d) { d.s.motion.current_frame = frame; });
+    command(JumpToFrame{frame});
 }
 
 void DrivingWindow::set_resistance_released(bool on) {
-    handle([on](Drive& d) { d.s.controls.resistance_released = on; });
+    command(SetResistanceReleased{on});
 }
 
 void DrivingWindow::set_full_screen(bool on) {
@@ -513,7 +599,11 @@ void DrivingWindow::set_full_screen(bool on) {
 
 void DrivingWindow::set_controller_type(int type) {
     // The tick reads the type; it runs on this thread, between handlers.
-    program_.controllers().controller_type = type;
+    command(SetControllerType{type});
+    show_controller_type(program_.controllers().controller_type);
+}
+
+void DrivingWindow::show_controller_type(int type) {
     standard_controller_item->setChecked(type == 0);
     windows_controller_item->setChecked(type == 1);
     ps_controller_item->setChecked(type == 2);
@@ -618,7 +708,9 @@ void DrivingWindow::closeEvent(QCloseEvent* e) {
     session_->locked(
         [](Drive& d) { d.s.timers.fast_timer_running = d.s.timers.tick_timer_running = false; });
     fast_step_thread_.reset();
+    if (replay_timer_) replay_timer_->stop();
     session_->locked_session([](Session& s) { s.set_autopilot(false); });
+    save_recording();
     program_.easy_cab()->close();
     const bool port_was_open = serial_->is_open();
     serial_->close();

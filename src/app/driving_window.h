@@ -6,6 +6,7 @@
 
 #include <QMainWindow>
 #include <array>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -18,6 +19,7 @@
 #include "drive/loader.h"
 #include "input/controls.h"
 #include "session/commands.h"
+#include "session/script.h"
 
 class QAction;
 class QLabel;
@@ -43,8 +45,11 @@ class DrivingWindow : public QMainWindow {
   public:
     // Loads the drive (its progress texts go to `progress`); throws UserError with the text of
     // the message box when a data file is wrong.
+    // With `replay`, a drive recorded in this window earlier is driven back at the speed it was
+    // driven; the driver's inputs are not taken meanwhile.
     DrivingWindow(Program& program, const DriveSelection& selection,
-                  const std::function<void(std::string_view)>& progress);
+                  const std::function<void(std::string_view)>& progress,
+                  std::optional<std::vector<ScriptCommand>> replay = {});
     ~DrivingWindow() override;
 
     // Menu and window handlers.
@@ -150,7 +155,15 @@ class DrivingWindow : public QMainWindow {
     std::unique_ptr<FastStepThread> fast_step_thread_;
     DeadlineTimer* tick_timer_ = nullptr;
     QTimer* paint_timer_ = nullptr;
+    // A replay's next lines, due by now.
+    void play_replay();
+    // Closing: the drive's recording and report into the program's folder of drives.
+    void save_recording();
+    void show_controller_type(int type);  // the menu's marks
+
     bool closed_ = false;
+    QTimer* replay_timer_ = nullptr;
+    std::filesystem::path recording_file_;  // where the drive's recording was written
     int wheel_delta_ = 0;
 };
 

@@ -4,12 +4,12 @@
 
 #include "app/timing_log.h"
 #include "drive/drive.h"
-#include "session/steps.h"
+#include "session/session.h"
 
 namespace ostrel::app {
 
-FastStepThread::FastStepThread(std::mutex& drive_mutex, Drive& drive, TimingLog* log)
-    : drive_mutex_(drive_mutex), drive_(drive), log_(log), thread_([this] { run(); }) {}
+FastStepThread::FastStepThread(std::mutex& drive_mutex, Session& session, TimingLog* log)
+    : drive_mutex_(drive_mutex), session_(session), log_(log), thread_([this] { run(); }) {}
 
 FastStepThread::~FastStepThread() {
     {
@@ -60,7 +60,7 @@ void FastStepThread::run() {
         const Clock::time_point start = Clock::now();
         {
             std::lock_guard lock(drive_mutex_);
-            if (drive_.s.timers.fast_timer_running) fast_step(drive_);
+            if (session_.drive().s.timers.fast_timer_running) session_.fast_step();
         }
         const Clock::time_point end = Clock::now();
         if (log_) log_->record("fast", deadline, start, end);

@@ -12,7 +12,7 @@
 #include "drive/units.h"
 
 namespace ostrel {
-struct Drive;
+class Session;
 }
 
 namespace ostrel::app {
@@ -24,7 +24,7 @@ class FastStepThread {
     using Clock = std::chrono::steady_clock;
     static constexpr std::chrono::milliseconds kPeriod{kFastStepMs};
 
-    FastStepThread(std::mutex& drive_mutex, Drive& drive, TimingLog* log);
+    FastStepThread(std::mutex& drive_mutex, Session& session, TimingLog* log);
     // Stops the thread; no step runs after it returns.
     ~FastStepThread();
     FastStepThread(const FastStepThread&) = delete;
@@ -42,7 +42,7 @@ class FastStepThread {
     void run();
 
     std::mutex& drive_mutex_;
-    Drive& drive_;
+    Session& session_;
     TimingLog* log_;
     mutable std::mutex control_;
     std::condition_variable wake_;

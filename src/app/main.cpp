@@ -232,6 +232,7 @@ int main(int argc, char** argv) {
     options.timing_log = timing_log_file;
     options.quit_after_s = parser.value(quit_after).toInt();
     options.sound_device = !parser.isSet(silent);
+    options.drives_dir = places.user_data_dir / "drives";
 
     ostrel::QtSettingsStore settings;
     ostrel::app::Program program(choice.dir, settings, options);

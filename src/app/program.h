@@ -39,6 +39,8 @@ struct ProgramOptions {
     std::string timing_log;     // write the steps' timings here
     int quit_after_s = 0;       // end the program after this many seconds (0: never)
     bool sound_device = false;  // play through the system's sound device (else silently)
+    // Where each drive's recording and report are written when it closes; empty: nowhere.
+    std::filesystem::path drives_dir;
 };
 
 class Program {

@@ -21,6 +21,7 @@
 #include "app/widgets.h"
 #include "core/error.h"
 #include "core/paths.h"
+#include "session/script.h"
 #include "view/qt/pictures.h"
 
 namespace ostrel::app {
@@ -81,6 +82,8 @@ TitleWindow::TitleWindow(Program& program)
         return b;
     };
     help_button = button(QStringLiteral("HELP"), {680, 500, 90, 28}, [this] { show_help(); });
+    replay_button = button(QStringLiteral("再生"), {680, 466, 90, 28}, [this] { choose_replay(); });
+    replay_button->setObjectName(QStringLiteral("replay_button"));
     back_button = button(QStringLiteral("BACK"), {680, 534, 90, 28}, [this] { back_to_lines(); });
     quit_button = button(QStringLiteral("QUIT"), {680, 560, 90, 28}, [this] { quit_program(); });
     click_to_start = button(QStringLiteral("クリックしてスタート"), {300, 520, 200, 32},
@@ -167,6 +170,7 @@ void TitleWindow::start_up() {
     for (ImageControl* l : line)
         l->hide();
     help_button->hide();
+    replay_button->hide();
     quit_button->hide();
     title_picture = "image\\title\\title0" +
                     std::to_string(1 + QRandomGenerator::global()->bounded(6)) + ".jpg";
@@ -199,7 +203,10 @@ void TitleWindow::animate() {
         quit_button->hide();
         for (int i = 0; i < 5; ++i)
             if (menu_ticks > 2 + i) line[static_cast<std::size_t>(i)]->show();
-        if (menu_ticks > 8) help_button->show();
+        if (menu_ticks > 8) {
+            help_button->show();
+            replay_button->show();
+        }
         if (menu_ticks > 9) back_button->show();
     }
 }
@@ -208,6 +215,7 @@ void TitleWindow::opening_movie_clicked() {
     for (ImageControl* l : line)
         l->hide();
     help_button->hide();
+    replay_button->hide();
     back_button->hide();
     quit_button->hide();
     menu_ticks = 0;
@@ -313,13 +321,20 @@ void TitleWindow::choose_train(int n) {
     loading->hide();
     status_label->setText(QStringLiteral("Formを作成しています"));
     status_label->repaint();
+    open_driving_window({});
+}
+
+void TitleWindow::open_driving_window(std::optional<std::vector<ScriptCommand>> replay) {
     DrivingWindow* drive = nullptr;
     try {
-        drive = new DrivingWindow(program_, selection, [this](std::string_view text) {
-            status_label->setText(
-                QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
-            status_label->repaint();
-        });
+        drive = new DrivingWindow(
+            program_, selection,
+            [this](std::string_view text) {
+                status_label->setText(
+                    QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+                status_label->repaint();
+            },
+            std::move(replay));
     } catch (const UserError& e) {
         program_.fatal(QString::fromStdString(e.what()));
         return;
@@ -342,6 +357,58 @@ void TitleWindow::choose_train(int n) {
         drive->move(g.center() - drive->rect().center());
     }
     drive->activateWindow();
+}
+
+void TitleWindow::choose_replay() {
+    const std::filesystem::path& dir = program_.options().drives_dir;
+    const QString file = QFileDialog::getOpenFileName(
+        this, QStringLiteral("再生する運転の記録"), QString::fromStdString(dir.string()),
+        QStringLiteral("運転の記録 (*.ostrel-script)"));
+    if (!file.isEmpty()) replay(file.toStdString());
+}
+
+void TitleWindow::replay(const std::filesystem::path& file) {
+    if (program_.driving()) return;
+    std::string text;
+    try {
+        text = read_file_bytes(file, kMaxTextFileBytes);
+    } catch (const std::exception& e) {
+        program_.message(QStringLiteral("運転の記録を読めません。\n") +
+                         QString::fromStdString(e.what()));
+        return;
+    }
+    std::vector<ScriptCommand> script;
+    try {
+        script = parse_script(text);
+    } catch (const ScriptError& e) {
+        program_.message(QStringLiteral("運転の記録を読めません。\n") +
+                         QString::fromStdString(e.what()));
+        return;
+    }
+    const ScriptHeader head = read_script_header(text);
+    // Only a drive recorded in the window replays here, on the data it was driven on.
+    std::error_code ec;
+    if (!has_recorded_steps(script) || !head.program_dir || !head.line || !head.vehicle) {
+        program_.message(QStringLiteral("この運転の記録は再生できません。\n") +
+                         QString::fromStdString(file.string()));
+        return;
+    }
+    if (!std::filesystem::equivalent(*head.program_dir, program_.program_dir(), ec)) {
+        program_.message(QStringLiteral("この運転の記録は別のデータで運転されました。\n") +
+                         QString::fromStdString(*head.program_dir));
+        return;
+    }
+    DriveSelection chosen;
+    chosen.program_dir = program_.program_dir();
+    chosen.line_file_name = *head.line;
+    const std::filesystem::path vehicle(*head.vehicle);
+    if (vehicle.has_parent_path()) chosen.vehicle_dir = vehicle.parent_path();
+    chosen.vehicle_file_name = vehicle.filename().string();
+    chosen.start_station_index = head.start.value_or(0);
+    chosen.end_station_index = head.end.value_or(kNone);
+    selection = chosen;
+    resize(width(), 618);
+    open_driving_window(std::move(script));
 }
 
 void TitleWindow::drive_ended() {
@@ -394,6 +461,7 @@ void TitleWindow::back_to_lines() {
     for (ImageControl* t : train)
         t->hide();
     help_button->hide();
+    replay_button->hide();
     click_to_start->show();
     click_to_start->raise();
     cursor->hide();

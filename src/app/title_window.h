@@ -4,10 +4,14 @@
 
 #include <QWidget>
 #include <array>
+#include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "drive/loader.h"
+#include "session/script.h"
 
 class QLabel;
 class QTextBrowser;
@@ -33,6 +37,9 @@ class TitleWindow : public QWidget {
     void line_pressed(int line, Qt::MouseButton button);
     void choose_train(int train);  // 1 .. 5; 0 after the file dialog
     void show_help();
+    // "再生": a drive recorded in the driving window, driven back as it was driven.
+    void choose_replay();
+    void replay(const std::filesystem::path& file);
     // The readme in a window of the program's own, for a desktop without a browser.
     void show_readme(const QString& file);
     QTextBrowser* readme_window() const { return readme_; }
@@ -52,8 +59,8 @@ class TitleWindow : public QWidget {
     ImageControl* picture = nullptr;
     QLabel* status_label = nullptr;
     std::array<ImageControl*, 5> line{}, train{};
-    ImageControl *help_button = nullptr, *back_button = nullptr, *quit_button = nullptr,
-                 *click_to_start = nullptr;
+    ImageControl *help_button = nullptr, *replay_button = nullptr, *back_button = nullptr,
+                 *quit_button = nullptr, *click_to_start = nullptr;
     QLabel *cursor = nullptr, *loading = nullptr;
     QWidget* movie_view = nullptr;
     QTimer* animation_timer = nullptr;
@@ -68,6 +75,8 @@ class TitleWindow : public QWidget {
     void load_title_picture(const std::string& name);
     void set_client_size(int width, int height, bool centre);
     void drive_ended();
+    // The driving window on `selection`; a replay with `replay`.
+    void open_driving_window(std::optional<std::vector<ScriptCommand>> replay);
 
     Program& program_;
     std::string picked_dir_, picked_file_;  // from the file dialog, used once

@@ -215,3 +215,17 @@ void write_options(SettingsStore& store, const DriveOptions& options) {
 }
 
 }  // namespace ostrel
+
+namespace ostrel {
+
+std::string stored_slot_record(const SettingsStore& store, int slot) {
+    if (slot < 1 || slot > 3) return {};
+    return store.read_text(kSettingsKey, slot_name(slot));
+}
+
+void store_slot_record(SettingsStore& store, int slot, const std::string& record) {
+    if (slot < 1 || slot > 3 || !store.open_key(kSettingsKey)) return;
+    store.write_text(kSettingsKey, slot_name(slot), record);
+}
+
+}  // namespace ostrel

@@ -29,6 +29,11 @@ void save_slot(Drive& d, SettingsStore& store, int slot);
 // Restoring slot 1, 2 or 3. A record that does not fit is refused before anything changes.
 void load_slot(Drive& d, const SettingsStore& store, int slot);
 
+// A slot's record as stored ("" for an empty slot), and put back as it was: a recorded drive
+// carries the record it loaded, so that it replays on any settings.
+std::string stored_slot_record(const SettingsStore& store, int slot);
+void store_slot_record(SettingsStore& store, int slot, const std::string& record);
+
 // The three menu options, read when a drive is created (defaults 0, 1, 0 unless all three
 // are there) and written when it closes.
 struct DriveOptions;

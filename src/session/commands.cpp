@@ -1,5 +1,6 @@
 #include "session/commands.h"
 
+#include "core/cases.h"
 #include "drive/drive.h"
 #include "input/controllers.h"
 #include "save/slots.h"
@@ -7,17 +8,6 @@
 #include "sim/move.h"
 
 namespace ostrel {
-
-namespace {
-
-template <class... F>
-struct Cases : F... {
-    using F::operator()...;
-};
-template <class... F>
-Cases(F...) -> Cases<F...>;
-
-}  // namespace
 
 void toggle_option(Drive& d, DriveOption option) {
     DriveOptions& o = d.options;
@@ -67,6 +57,10 @@ void apply(Drive& d, SettingsStore& settings, const Command& command) {
                    [&](const ToggleOption& o) { toggle_option(d, o.option); },
                    [&](const SetControllerDebug& c) { set_controller_debug(d, c.on); },
                    [&](const SerialText& t) { serial_text_received(d, t.text); },
+                   [&](const SetControllerType& c) { d.controllers->controller_type = c.type; },
+                   [&](const SetResistanceReleased& r) { d.s.controls.resistance_released = r.on; },
+                   [&](const JumpToFrame& j) { d.s.motion.current_frame = j.frame; },
+                   [&](const StopChannel& c) { d.sound.stop(c.channel); },
                },
                command);
     handle_posted_keys(d);

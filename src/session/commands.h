@@ -56,10 +56,25 @@ struct SetControllerDebug {
 struct SerialText {
     std::string text;
 };
+// The controller menu: 0 the serial master controller, 1 and 2 the train-game controllers.
+struct SetControllerType {
+    int type;
+};
+// The value display's tools: the train's resistance released, a jump to a frame, a channel
+// silenced.
+struct SetResistanceReleased {
+    bool on;
+};
+struct JumpToFrame {
+    int frame;
+};
+struct StopChannel {
+    int channel;
+};
 
-using Command =
-    std::variant<StartOrPause, CharacterKey, VirtualKeyPress, WheelStep, MoveToStation, SaveToSlot,
-                 LoadFromSlot, ToggleOption, SetControllerDebug, SerialText>;
+using Command = std::variant<StartOrPause, CharacterKey, VirtualKeyPress, WheelStep, MoveToStation,
+                             SaveToSlot, LoadFromSlot, ToggleOption, SetControllerDebug, SerialText,
+                             SetControllerType, SetResistanceReleased, JumpToFrame, StopChannel>;
 
 void apply(Drive& d, SettingsStore& settings, const Command& command);
 

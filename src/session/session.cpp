@@ -2,6 +2,7 @@
 
 #include "save/controller_codes.h"
 #include "save/slots.h"
+#include "session/script.h"
 #include "session/sibling_rules.h"
 #include "session/steps.h"
 
@@ -27,15 +28,89 @@ void close_drive(Drive& drive, SettingsStore& settings) {
     write_options(settings, drive.options);
 }
 
-Session::Session(const LoadedDrive& loaded, const DriveServices& services, AutopilotAtEnd at_end)
-    : settings_(services.settings), at_end_(at_end), shell_(services.shell, open_dialog_) {
-    drive_ = open_drive(loaded, {services.channels, shell_, services.settings, services.video,
-                                 services.video_frames, services.controllers, services.joystick});
+Session::Session(const LoadedDrive& loaded, const DriveServices& services, AutopilotAtEnd at_end,
+                 StepInputs inputs, std::function<std::int64_t()> now_ms)
+    : settings_(services.settings),
+      at_end_(at_end),
+      inputs_(inputs),
+      now_ms_(std::move(now_ms)),
+      shell_(services.shell, open_dialog_) {
+    SoundChannels* channels = &services.channels;
+    Joystick* joystick = services.joystick;
+    if (inputs != StepInputs::Live) {
+        channels = &stepped_channels_.emplace(services.channels);
+        joystick = &stepped_joystick_.emplace(services.joystick);
+    }
+    drive_ = open_drive(loaded, {*channels, shell_, services.settings, services.video,
+                                 services.video_frames, services.controllers, joystick});
     recorder_.emplace(*drive_);
+    if (inputs != StepInputs::Recorded) return;
+    // What the replay is driven on, then the options it starts with.
+    ScriptHeader head;
+    head.program_dir = loaded.selection.program_dir.string();
+    head.line = loaded.selection.line_file_name;
+    head.vehicle = vehicle_argument(loaded.selection);
+    head.start = loaded.selection.start_station_index;
+    head.end = loaded.selection.end_station_index;
+    head.video_frames = services.video_frames;
+    recording_.emplace(
+        "# A drive recorded in Ostrel's driving window: every command, and each "
+        "step as it ran.\n# Replay it with: ostrel-sim run --script FILE\n" +
+        script_header_lines(head));
+    const DriveOptions defaults;
+    const DriveOptions& o = drive_->options;
+    if (o.callouts_off != defaults.callouts_off) record("menu Kanko");
+    if (o.explanation_mode != defaults.explanation_mode) record("menu Information");
+    if (o.ats_off != defaults.ats_off) record("menu ATS");
+    if (o.visual_effects_off != defaults.visual_effects_off) record("menu visual");
+    if (o.controller_debug != defaults.controller_debug) record("menu debug");
+    if (drive_->controllers->controller_type != 0)
+        record("controller " + std::to_string(drive_->controllers->controller_type));
+}
+
+void Session::record(const std::string& words) {
+    if (recording_ && !words.empty()) recording_->line(now_ms_ ? now_ms_() : 0, words);
 }
 
 void Session::apply(const Command& command) {
+    if (recording_) {
+        // A load carries the record it loads, so that the replay needs none of the user's.
+        if (const auto* load = std::get_if<LoadFromSlot>(&command))
+            record(slot_words(load->slot, stored_slot_record(settings_, load->slot)));
+        record(script_words(command, drive_->options.controller_debug));
+    }
     ostrel::apply(*drive_, settings_, command);
+}
+
+void Session::before_step(char which) {
+    if (inputs_ == StepInputs::Live) return;
+    if (inputs_ == StepInputs::Recorded) {
+        stepped_channels_->take_ends(
+            [this](int channel) { record("ended " + std::to_string(channel)); });
+        if (stepped_joystick_->take_state()) {
+            const JoystickState& j = stepped_joystick_->state();
+            record("usb " + std::to_string(j.x) + " " + std::to_string(j.y) + " " +
+                   std::to_string(j.buttons));
+        }
+        recording_->step(now_ms_ ? now_ms_() : 0, which);
+    } else {
+        stepped_joystick_->take_state();
+    }
+}
+
+void Session::fast_step() {
+    before_step('f');
+    ostrel::fast_step(*drive_);
+}
+
+void Session::tick() {
+    before_step('t');
+    ostrel::tick(*drive_);
+    record_tick();
+}
+
+void Session::sound_ended(int channel) {
+    if (stepped_channels_) stepped_channels_->ended(channel);
 }
 
 void Session::set_autopilot(bool on) {
@@ -49,12 +124,15 @@ Session::AfterTick Session::after_tick() {
     pilot_->act(*drive_);
     after.autopilot_events = pilot_->take_events();
     after.autopilot_keys = pilot_->take_keys();
+    for (char key : after.autopilot_keys)
+        record(script_words(CharacterKey{key}, false));
     if (!pilot_->finished()) return after;
     switch (at_end_) {
         case AutopilotAtEnd::EndsTheDrive:
             // It keeps looking until the dialog is there.
             if (open_dialog_) {
                 after.autopilot_ended = open_dialog_;
+                record("dialog end");
                 ended_ = true;
             }
             break;
@@ -68,6 +146,7 @@ Session::AfterTick Session::after_tick() {
 
 Session::Answered Session::answer_end_dialog(DialogAnswer answer) {
     if (!open_dialog_) return Answered::NoDialogOpen;
+    record(answer == DialogAnswer::End ? "dialog end" : "dialog continue");
     if (answer == DialogAnswer::End || open_dialog_ == Dialog::LastStop) {
         ended_ = true;
         return Answered::DriveEnds;

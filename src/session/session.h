@@ -3,6 +3,8 @@
 // and the headless runner make a drive the same way and differ only in who calls its steps
 // (real timers or the virtual clock). UI thread.
 
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -13,6 +15,7 @@
 #include "input/autopilot.h"
 #include "save/settings_store.h"
 #include "session/commands.h"
+#include "session/stepped.h"
 
 namespace ostrel {
 
@@ -46,15 +49,32 @@ class Session {
         EndsTheDrive,      // answers "end" (a headless run, which nobody else answers)
         HandsBackControl,  // switches itself off and leaves the dialog to the driver
     };
-    Session(const LoadedDrive& loaded, const DriveServices& services, AutopilotAtEnd at_end);
+    // What the steps hear from outside the drive (sounds ending, the game controller):
+    enum class StepInputs {
+        Live,      // the front end's channels and controller as they are (the virtual clock)
+        Recorded,  // taken before each step, and the drive written as a script of its steps
+        Replayed,  // changed only by a recording's lines
+    };
+    // `now_ms`: the front end's clock, for the recording's times.
+    Session(const LoadedDrive& loaded, const DriveServices& services, AutopilotAtEnd at_end,
+            StepInputs inputs = StepInputs::Live, std::function<std::int64_t()> now_ms = {});
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 
     Drive& drive() { return *drive_; }
+    SettingsStore& settings() { return settings_; }
     const Drive& drive() const { return *drive_; }
 
     // A command of the driver's, then the keys a controller typed meanwhile.
     void apply(const Command& command);
+
+    // The two steps, each with what it hears from outside taken first; the tick is recorded.
+    void fast_step();
+    void tick();
+    // A replay: the recording says a sound played once has ended here.
+    void sound_ended(int channel);
+    // The drive so far as a script of its steps that replays it exactly; empty unless recorded.
+    std::string recording() const { return recording_ ? recording_->text() : std::string(); }
 
     // On, the autopilot looks at the cab after every tick from now on; off, the driver has the
     // controls again. Switching it on does not start the drive.
@@ -109,8 +129,16 @@ class Session {
         std::optional<Dialog>& open_;
     };
 
+    void before_step(char which);
+    void record(const std::string& words);
+
     SettingsStore& settings_;
     AutopilotAtEnd at_end_;
+    StepInputs inputs_;
+    std::function<std::int64_t()> now_ms_;
+    std::optional<SteppedChannels> stepped_channels_;
+    std::optional<SteppedJoystick> stepped_joystick_;
+    std::optional<StepRecording> recording_;
     std::optional<Dialog> open_dialog_;
     bool ended_ = false;
     WatchingShell shell_;

@@ -28,6 +28,7 @@
 #include <QWheelEvent>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 #include <pty.h>
 #include <unistd.h>
@@ -53,6 +54,7 @@
 #include "save/controller_codes.h"
 #include "save/qt/qt_settings.h"
 #include "save/slots.h"
+#include "session/drive_report.h"
 #include "sound/openal/openal_channels.h"
 #include "version.h"
 
@@ -117,8 +119,8 @@ class Windows : public ::testing::Test {
         fs::remove_all(config_);
     }
 
-    Program& start_program(const fs::path& dir) {
-        program_ = std::make_unique<Program>(dir, *store_, ProgramOptions{});
+    Program& start_program(const fs::path& dir, ProgramOptions options = {}) {
+        program_ = std::make_unique<Program>(dir, *store_, std::move(options));
         // Leaving the event loop would make every later one return at once.
         program_->leave_event_loop = {};
         program_->create_windows();
@@ -405,7 +407,7 @@ TEST_F(Windows, StartPausesAndResumesWithItsCaptionsAndKeysReachTheDrive) {
     QTest::keyClick(w, Qt::Key_Z);
     EXPECT_NE(state(w).controls.brake_notch, brake);
     // Pausing stops both steps and every sound, remembering what played.
-    w->session().channels().play_looping(3);
+    w->session().drive_unlocked().sound.play_looping(3);
     w->start_item->trigger();
     EXPECT_EQ(w->start_item->text(), QStringLiteral("運転再開(&S)"));
     EXPECT_FALSE(state(w).timers.fast_timer_running);
@@ -1035,4 +1037,58 @@ TEST_F(Windows, ADriveEndedAtItsLastStopShowsHowItWentAndSavesTheChartAndTheTabl
     EXPECT_FALSE(report->save_table(QString::fromStdString((dir / "no" / "t.csv").string())));
     report->close();
     fs::remove_all(dir);
+}
+
+TEST_F(Windows, ADriveIsRecordedAtCloseAndReplaysInTheWindowAsItWasDriven) {
+    const fs::path drives = temp_dir("drives") / "drives";
+    ProgramOptions options;
+    options.drives_dir = drives;
+    start_program(*program_dir_, options);
+    // Never started: nothing is written.
+    start_drive()->close();
+    EXPECT_FALSE(fs::exists(drives));
+    DrivingWindow* w = start_drive();
+    w->start_or_pause();
+    for (char key : {'z', 'z', 'z', 'z', 'z'})
+        w->press_character_key(key);
+    QTest::qWait(900);
+    w->press_character_key('a');
+    QTest::qWait(400);
+    w->back_to_title();
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (top->objectName() == QStringLiteral("report_window")) top->close();
+    fs::path recording, report;
+    for (const auto& entry : fs::directory_iterator(drives)) {
+        if (entry.path().extension() == ".ostrel-script") recording = entry.path();
+        if (entry.path().string().ends_with(".report.json")) report = entry.path();
+    }
+    ASSERT_FALSE(recording.empty());
+    ASSERT_FALSE(report.empty());
+    std::ifstream in(report);
+    const std::string window_report((std::istreambuf_iterator<char>(in)), {});
+    EXPECT_NE(window_report.find("\"end\""), std::string::npos);
+
+    program_->title()->replay(recording);
+    DrivingWindow* r = program_->driving();
+    ASSERT_NE(r, nullptr);
+    EXPECT_TRUE(r->session().replaying());
+    // The driver's keys are not taken while it replays.
+    r->press_character_key('q');
+    QTRY_VERIFY_WITH_TIMEOUT(r->session().replay_done(), 10000);
+    const std::string replayed = r->session().locked_session(
+        [](Session& s) { return drive_report(s.recorder()).dump(2) + "\n"; });
+    EXPECT_EQ(replayed, window_report);
+    r->close();
+    // A replay is not recorded again.
+    EXPECT_EQ(std::distance(fs::directory_iterator(drives), fs::directory_iterator()), 2);
+
+    // A file that is no recording is refused with a message.
+    const fs::path other = drives / "other.ostrel-script";
+    fixture::write_file(other, "0 start\n100 char z\n");
+    program_->title()->replay(other);
+    EXPECT_EQ(program_->driving(), nullptr);
+    ASSERT_FALSE(messages_->texts.empty());
+    EXPECT_TRUE(
+        messages_->texts.back().startsWith(QStringLiteral("この運転の記録は再生できません。")));
+    fs::remove_all(drives.parent_path());
 }

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # End to end: the real `ostrel` under Xvfb on the demo program directory, worked as a user
 # would with xdotool: through the slide show and the title, the limited express with
-# train_70100, Start, notches up for 20 s, save to slot 1, close (the report of the drive so far
-# opens and is closed), drive again and restore slot 1.
+# train_70100, Start, notches up for 20 s, save to slot 1, brake, close (the report of the drive
+# so far opens and is closed; the drive's recording is replayed headless with OSTREL_SIM and
+# must give the window's report to the byte), drive again and restore slot 1.
 # Checks the settings file and screenshots of the window (it exists at its size and is not
 # blank). Usage: drive.sh OSTREL DEMO_GENERATOR WORK_DIR [DEMO_DIR]; the demo directory is
 # written when it does not hold one yet.
@@ -116,8 +117,10 @@ conf="$config/Ostrel/vantor.conf"
 grep -q '^Save1="\?line_ltd.dat,' "$conf" || fail "slot 1 was not saved: $(cat "$conf")"
 grep -q '^Save1Title=' "$conf" || fail "slot 1 has no caption"
 
-# Close through the back image: the report of the drive so far opens, Escape closes it, and
-# the title comes back.
+# Brake for a while, then close through the back image: the report of the drive so far opens,
+# Escape closes it, and the title comes back.
+keys "$drive" a a a a a a
+sleep 8
 click "$drive" 727 561
 report=$(wait_window '^運転の記録') || fail "no report after the drive"
 sleep 0.5
@@ -128,6 +131,19 @@ sleep 0.5
 xdotool search --onlyvisible --name '運転の記録' >/dev/null 2>&1 && fail "the report did not close"
 xdotool search --onlyvisible --name '特急' >/dev/null 2>&1 && fail "the driving window did not close"
 grep -q '^Kanko=0' "$conf" || fail "the options were not written at close"
+
+# The drive's recording and its report, written at close; the recording replayed headless
+# gives the same report, stations, stopping errors and final position included.
+recording=$(find "$work/data" -path "*/drives/*.ostrel-script" | head -1)
+[ -n "$recording" ] || fail "no recording of the drive in $work/data"
+window_report="${recording%.ostrel-script}.report.json"
+[ -f "$window_report" ] || fail "no report beside the recording"
+if [ -n "${OSTREL_SIM:-}" ]; then
+    "$OSTREL_SIM" run --script "$recording" --report "$work/replayed.json" >/dev/null ||
+        fail "the recording did not replay"
+    cmp -s "$window_report" "$work/replayed.json" ||
+        fail "the replay differs from the window's drive: $(diff "$window_report" "$work/replayed.json" | head -20)"
+fi
 
 title=$(wait_window '^Ostrel$') || fail "the title window did not come back"
 click "$title" 100 255

@@ -233,12 +233,12 @@ TEST_F(CheckCli, SnapshotsDrawTheWindowWithoutChangingTheRun) {
 }
 
 TEST_F(CheckCli, ScriptsAndFieldsThatDoNotFitAreRefusedByName) {
-    fixture::write_file(dir_ / "bad.txt", "0 start\n# fine\n100 jump\n");
+    fixture::write_file(dir_ / "bad.txt", "0 start\n# fine\n100 leap\n");
     Result r = run("run --program-dir " + dir_.string() +
                    " --line line_ltd.dat --vehicle train_70100.dat --ms 100 --script " +
                    (dir_ / "bad.txt").string() + " 2>&1");
     EXPECT_EQ(r.status, 2);
-    EXPECT_NE(r.out.find("script line 3: unknown command \"jump\""), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("script line 3: unknown command \"leap\""), std::string::npos) << r.out;
     r = run("run --program-dir " + dir_.string() +
             " --line line_ltd.dat --vehicle train_70100.dat --ms 100 --fields speed 2>&1");
     EXPECT_EQ(r.status, 2);

@@ -28,13 +28,15 @@ struct DriveArguments {
     std::string program_dir, line_file, vehicle;
     int start_station = 0, end_station = 999;
 
-    void add_to(CLI::App* cmd) {
+    // `run` may take them from a recording's head instead.
+    void add_to(CLI::App* cmd, bool required = true) {
         cmd->add_option("--program-dir", program_dir, "Program directory (holds ostrel.dat)")
-            ->required();
-        cmd->add_option("--line", line_file, "Line file name, e.g. line_ltd.dat")->required();
+            ->required(required);
+        cmd->add_option("--line", line_file, "Line file name, e.g. line_ltd.dat")
+            ->required(required);
         cmd->add_option("--vehicle", vehicle,
                         "Built-in train file name, or a path to a vehicle file")
-            ->required();
+            ->required(required);
         cmd->add_option("--start", start_station, "Start station row (0 = the line's start)");
         cmd->add_option("--end", end_station, "Crew-change station row (999 = none)");
     }
@@ -75,10 +77,12 @@ static int run_main(int argc, char** argv) {
     int every = 1;
     std::optional<int> video_frames;
     CLI::App* run = app.add_subcommand("run", "Drive on a virtual clock and print a CSV trace");
-    run_args.add_to(run);
-    run->add_option("--script", script_file, "Input script: one '<ms> <command>' per line");
-    run->add_option("--ms", duration, "Length of the drive in milliseconds")
-        ->required()
+    run_args.add_to(run, false);
+    run->add_option("--script", script_file,
+                    "Input script: one '<ms> <command>' per line; a drive recorded in the "
+                    "window names the line, train and stations it was driven on");
+    run->add_option("--ms", duration,
+                    "Length of the drive in milliseconds (a recorded drive: all of it)")
         ->check(CLI::NonNegativeNumber);
     run->add_option("--every", every, "Print a row after every N-th tick")
         ->check(CLI::PositiveNumber);
@@ -155,6 +159,48 @@ static int run_main(int argc, char** argv) {
         return ostrel::write_frames(video_file, frame_numbers, out_dir, std::cout, std::cerr);
     }
 
+    // The script first: a recording says what it was driven on.
+    std::optional<std::vector<ostrel::ScriptCommand>> script;
+    if (run->parsed()) {
+        std::string text;
+        if (!script_file.empty()) {
+            std::ifstream in(script_file, std::ios::binary);
+            if (!in) {
+                std::cerr << "ostrel-sim: cannot read the script " << script_file << "\n";
+                return 2;
+            }
+            std::stringstream all;
+            all << in.rdbuf();
+            text = all.str();
+            try {
+                script = ostrel::parse_script(text);
+            } catch (const ostrel::ScriptError& e) {
+                std::cerr << "ostrel-sim: " << e.what() << "\n";
+                return 2;
+            }
+        }
+        const ostrel::ScriptHeader head = ostrel::read_script_header(text);
+        auto fill = [](std::string& option, const std::optional<std::string>& from_head) {
+            if (option.empty() && from_head) option = *from_head;
+        };
+        fill(run_args.program_dir, head.program_dir);
+        fill(run_args.line_file, head.line);
+        fill(run_args.vehicle, head.vehicle);
+        if (run->count("--start") == 0 && head.start) run_args.start_station = *head.start;
+        if (run->count("--end") == 0 && head.end) run_args.end_station = *head.end;
+        if (!video_frames && head.video_frames) video_frames = head.video_frames;
+        if (run_args.program_dir.empty() || run_args.line_file.empty() ||
+            run_args.vehicle.empty()) {
+            std::cerr << "ostrel-sim: run needs --program-dir, --line and --vehicle, or a "
+                         "script recorded in the window\n";
+            return 2;
+        }
+        if (run->count("--ms") == 0 && !(script && ostrel::has_recorded_steps(*script))) {
+            std::cerr << "ostrel-sim: run needs --ms, unless its script is a recorded drive\n";
+            return 2;
+        }
+    }
+
     ostrel::PlatformImageDecoder images;
     ostrel::SndfileWaveDecoder waves;
     const DriveArguments& args = check->parsed() ? check_args : run_args;
@@ -191,16 +237,7 @@ static int run_main(int argc, char** argv) {
             gui = std::make_unique<QGuiApplication>(gui_argc, gui_argv);
         }
         if (progress) options.progress = &std::cerr;
-        if (!script_file.empty()) {
-            std::ifstream in(script_file, std::ios::binary);
-            if (!in) {
-                std::cerr << "ostrel-sim: cannot read the script " << script_file << "\n";
-                return 2;
-            }
-            std::stringstream text;
-            text << in.rdbuf();
-            options.script = ostrel::parse_script(text.str());
-        }
+        options.script = script;
         // The files the run writes besides its trace, each opened before it starts.
         std::ofstream events, report, record;
         for (auto [stream, file, what] : {std::tuple{&events, &events_file, "the events"},

@@ -1,7 +1,8 @@
 #pragma once
 // `ostrel-sim run`: a drive on a virtual clock in milliseconds. A fast step at every positive
 // multiple of 33, a tick at every positive multiple of 100; at equal times the script's inputs
-// come first, then the fast step, then the tick. Same inputs, same output, byte for byte.
+// come first, then the fast step, then the tick. A drive recorded in the window runs its steps
+// as written instead. Same inputs, same output, byte for byte.
 
 #include "snapshots.h"
 
@@ -14,35 +15,20 @@
 
 #include "drive/loader.h"
 #include "save/settings_store.h"
+#include "session/script.h"
 #include "snapshots.h"
 
 namespace ostrel {
-
-struct ScriptCommand {
-    std::int64_t time_ms = 0;
-    int line = 0;
-    std::string verb;  // start, char, key, wheel
-    std::vector<std::string> args;
-    // "100+": right after the tick at that time (where the autopilot presses its keys),
-    // rather than before the steps.
-    bool after_tick = false;
-};
-
-class ScriptError : public std::runtime_error {
-  public:
-    using std::runtime_error::runtime_error;
-};
-
-// One command per line, "#" starts a comment. Throws ScriptError naming the line.
-std::vector<ScriptCommand> parse_script(const std::string& text);
 
 struct RunOptions {
     std::int64_t duration_ms = 0;
     int every = 1;
     std::vector<std::string> fields;  // empty: the default list
     std::optional<int> video_frames;
-    std::optional<std::vector<ScriptCommand>> script;  // none: started at time 0
-    bool autopilot = false;                            // drive with the autopilot after every tick
+    // None: started at time 0. A script of recorded steps runs to its end, or to `duration_ms`
+    // when that is given (not 0).
+    std::optional<std::vector<ScriptCommand>> script;
+    bool autopilot = false;            // drive with the autopilot after every tick
     std::ostream* progress = nullptr;  // a live one-line status: station, speed, clock
     // Pictures of the driving window: the state after everything due at that time (the end
     // of the run for a time past it).

@@ -1,4 +1,4 @@
-#include "report.h"
+#include "session/drive_report.h"
 
 #include <cmath>
 
@@ -60,6 +60,14 @@ nlohmann::ordered_json drive_report(const DriveRecorder& recorder) {
                         {"max_speed_kmh", hundredths(t.max_speed_kmh)},
                         {"over_limit_s", hundredths(t.over_limit_seconds)},
                         {"emergencies", t.emergencies}};
+    // Where the drive stood at its last tick.
+    if (!recorder.trace().empty()) {
+        const DriveSample& last = recorder.trace().back();
+        report["end"] = {{"clock", clock_text(last.clock)},
+                         {"position_m", hundredths(last.position_m)},
+                         {"frame", last.frame},
+                         {"speed_kmh", hundredths(last.speed_kmh)}};
+    }
     return report;
 }
 
