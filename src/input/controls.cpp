@@ -1,6 +1,7 @@
 #include "input/controls.h"
 
 #include <cstring>
+#include <optional>
 
 #include "drive/drive.h"
 
@@ -73,17 +74,25 @@ void ats_acknowledge(Drive& d) {
     }
 }
 
-// Channel of one-man announcement n: 0 is the standstill announcement, n >= 1 row n.
-int announcement_channel(const Drive& d, int n) {
+// Channel of one-man announcement n: 0 is the standstill announcement, n >= 1 row n; none for
+// a row the line does not have (a "Move" counts the announcements of the stations before the
+// one moved to, which may be more than the line lists).
+std::optional<int> announcement_channel(const Drive& d, int n) {
     if (n <= 0) return d.line_channel(d.line.standstill_sound);
+    if (static_cast<std::size_t>(n) > d.line.Announce.size()) return std::nullopt;
     return d.line_channel(d.line.Announce[static_cast<std::size_t>(n - 1)].sound_no);
+}
+
+void stop_announcement(Drive& d, int n) {
+    if (const auto channel = announcement_channel(d, n)) d.sound.stop(*channel);
 }
 
 void next_announcement(Drive& d) {
     const int k = d.s.controls.announce_index;
-    if (d.sound.is_playing(announcement_channel(d, k))) return;
-    if (k > 0) d.sound.stop(announcement_channel(d, k - 1));
-    restart(d.sound, announcement_channel(d, k));
+    const auto channel = announcement_channel(d, k);
+    if (!channel || d.sound.is_playing(*channel)) return;
+    if (k > 0) stop_announcement(d, k - 1);
+    restart(d.sound, *channel);
     d.s.controls.announce_index = k + 1;
 }
 
@@ -297,7 +306,7 @@ const CharacterRule kOtherRules[] = {
      next_announcement},
     {"-", [](const Drive& d) { return one_man(d) && d.s.controls.announce_index > 0; },
      [](Drive& d) {
-         d.sound.stop(announcement_channel(d, d.s.controls.announce_index - 1));
+         stop_announcement(d, d.s.controls.announce_index - 1);
          d.s.controls.announce_index -= 1;
      }},
     {"9w", [](const Drive& d) { return d.s.controls.power_notch == 0; },

@@ -10,7 +10,8 @@ namespace {
 
 // Rounded to hundredths, so that the report reads as it is meant.
 double hundredths(double v) {
-    return std::round(v * 100) / 100;
+    const double r = std::round(v * 100) / 100;
+    return r == 0 ? 0.0 : r;  // never "-0.0"
 }
 
 nlohmann::ordered_json clock_or_null(const std::optional<int>& clock) {

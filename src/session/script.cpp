@@ -142,8 +142,8 @@ void check_command(const ScriptCommand& c) {
         if (!ch || *ch < 0 || *ch >= SoundChannels::kCount)
             bad_line(c.line, "silence takes a sound channel, 0 to 255");
     } else if (c.verb == "jump") {
-        auto frame = n == 1 ? parse_int(c.args[0]) : std::nullopt;
-        if (!frame || *frame < 0) bad_line(c.line, "jump takes a frame");
+        // Any whole number, as the value display's box takes it.
+        if (n != 1 || !parse_int(c.args[0])) bad_line(c.line, "jump takes a frame");
     } else if (c.verb == "resistance") {
         if (n != 1 || (c.args[0] != "on" && c.args[0] != "off"))
             bad_line(c.line, "resistance takes on or off");
@@ -386,7 +386,9 @@ ScriptHeader read_script_header(const std::string& text) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (line.empty()) continue;
         if (line[0] != '#') break;  // the head ends at the first command
-        const std::string body = line.substr(line.find_first_not_of("# "));
+        const auto start = line.find_first_not_of("# ");
+        if (start == std::string::npos) continue;  // "#" alone
+        const std::string body = line.substr(start);
         const auto colon = body.find(": ");
         if (colon == std::string::npos) continue;
         const std::string name = body.substr(0, colon), value = body.substr(colon + 2);

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # End to end: the real `ostrel` under Xvfb on the demo program directory, worked as a user
 # would with xdotool: through the slide show and the title, the limited express with
-# train_70100, Start, notches up for 20 s, save to slot 1, brake, close (the report of the drive
-# so far opens and is closed; the drive's recording is replayed headless with OSTREL_SIM and
-# must give the window's report to the byte), drive again and restore slot 1.
+# train_70100, Start, notches up for 20 s, save to slot 1, brake to a stop (a minute in all),
+# close (the report of the drive so far opens and is closed; the drive's recording is replayed
+# headless with OSTREL_SIM and must give the window's report to the byte), drive again and
+# restore slot 1.
 # Checks the settings file and screenshots of the window (it exists at its size and is not
 # blank). Usage: drive.sh OSTREL DEMO_GENERATOR WORK_DIR [DEMO_DIR]; the demo directory is
 # written when it does not hold one yet.
@@ -121,6 +122,8 @@ grep -q '^Save1Title=' "$conf" || fail "slot 1 has no caption"
 # Escape closes it, and the title comes back.
 keys "$drive" a a a a a a
 sleep 8
+keys "$drive" a a a a
+sleep 22
 click "$drive" 727 561
 report=$(wait_window '^運転の記録') || fail "no report after the drive"
 sleep 0.5

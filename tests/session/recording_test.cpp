@@ -170,10 +170,12 @@ TEST(Recording, TheHeadSaysWhatTheDriveWasDrivenOnAndBadLinesAreNamed) {
     EXPECT_EQ(head.start, 0);
     EXPECT_EQ(head.video_frames, 9000);
     EXPECT_TRUE(head.vehicle.has_value());
+    // Comments of nothing but hashes are no trouble.
+    EXPECT_FALSE(read_script_header("#\n# \n##\n# line\n").line.has_value());
     // A script of recorded steps keeps its order; one on the virtual clock is sorted.
     EXPECT_EQ(parse_script("200 char z\n100 steps ft\n")[0].verb, "char");
     EXPECT_EQ(parse_script("200 char z\n100 char a\n")[0].args[0], "a");
-    for (const char* bad : {"0 steps fx\n", "0 ended 256\n", "0 slot 4 x\n", "0 jump -1\n",
+    for (const char* bad : {"0 steps fx\n", "0 ended 256\n", "0 slot 4 x\n", "0 jump x\n",
                             "0 resistance maybe\n", "0 char 0xZZ\n"})
         EXPECT_THROW(parse_script(bad), ScriptError) << bad;
 }

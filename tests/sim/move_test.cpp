@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "input/controls.h"
 #include "sample_drive.h"
 #include "sim/move.h"
 
@@ -27,6 +28,22 @@ TEST(Move, PutsTheTrainAtTheStationWithTheDwellStillAhead) {
     EXPECT_EQ(t.s.motion.speed_row, 1);  // the position is not set again from the profile
     move_to_station(t.drive, 0);
     EXPECT_EQ(t.s.controls.announce_index, 2);
+}
+
+TEST(Move, AnnouncementsPastTheLinesListAreNeitherPlayedNorStopped) {
+    // A one-man line with fewer announcement rows than the stations before the one moved to
+    // count: the announcement keys find no row there and do nothing.
+    LoadedDrive loaded = sample_drive("line_exp.dat");
+    loaded.line.Announce.resize(1);
+    TestDrive t(std::move(loaded));
+    move_to_station(t.drive, 1);
+    ASSERT_GT(t.s.controls.announce_index, 2);
+    const int index = t.s.controls.announce_index;
+    press_character_key(t.drive, 'c');
+    press_character_key(t.drive, '1');
+    EXPECT_EQ(t.s.controls.announce_index, index);
+    press_character_key(t.drive, '-');
+    EXPECT_EQ(t.s.controls.announce_index, index - 1);
 }
 
 }  // namespace
