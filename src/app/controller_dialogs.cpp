@@ -79,7 +79,7 @@ void write_serial_settings(SettingsStore& store, const SerialSettings& s) {
 
 SerialSetupDialog::SerialSetupDialog(QWidget* parent, const SerialSettings& s) : QDialog(parent) {
     setObjectName(QStringLiteral("SerialSetupDialog"));
-    setWindowTitle(QStringLiteral("QXマスコン（設定）"));
+    setWindowTitle(tr("QXマスコン（設定）"));
     auto* form = new QFormLayout;
     QStringList ports;
     for (const std::string& name : serial_port_names())
@@ -129,11 +129,10 @@ ControllerCodesDialog::ControllerCodesDialog(QWidget* parent, Joystick& joystick
                                              std::string device_name)
     : QDialog(parent), joystick_(joystick) {
     setObjectName(QStringLiteral("ControllerCodesDialog"));
-    setWindowTitle(QStringLiteral("コントローラ設定"));
+    setWindowTitle(tr("コントローラ設定"));
     auto* device = new QLabel(
-        device_name.empty()
-            ? QStringLiteral("ゲームコントローラが見つかりません。つないでからお試しください。")
-            : QStringLiteral("読み取るデバイス: ") + QString::fromStdString(device_name),
+        device_name.empty() ? tr("ゲームコントローラが見つかりません。つないでからお試しください。")
+                            : tr("読み取るデバイス: ") + QString::fromStdString(device_name),
         this);
     instruction = new QLabel(this);
     instruction->setObjectName(QStringLiteral("instruction"));
@@ -142,12 +141,12 @@ ControllerCodesDialog::ControllerCodesDialog(QWidget* parent, Joystick& joystick
     instruction->setFont(big);
     reading = new QLabel(this);
     reading->setObjectName(QStringLiteral("reading"));
-    back = new QPushButton(QStringLiteral("戻る"), this);
+    back = new QPushButton(tr("戻る"), this);
     back->setObjectName(QStringLiteral("back"));
-    next = new QPushButton(QStringLiteral("次へ"), this);
+    next = new QPushButton(tr("次へ"), this);
     next->setObjectName(QStringLiteral("next"));
     next->setDefault(true);
-    auto* cancel = new QPushButton(QStringLiteral("キャンセル"), this);
+    auto* cancel = new QPushButton(tr("キャンセル"), this);
     connect(back, &QPushButton::clicked, this, [this] {
         step_ = std::max(0, step_ - 1);
         show_step();
@@ -175,7 +174,7 @@ ControllerCodesDialog::ControllerCodesDialog(QWidget* parent, Joystick& joystick
 
 void ControllerCodesDialog::read_device() {
     last_ = joystick_.poll();
-    reading->setText(QStringLiteral("読み取り値  マスコン: %1   ブレーキ: %2")
+    reading->setText(tr("読み取り値  マスコン: %1   ブレーキ: %2")
                          .arg(usb_handle_sum(last_))
                          .arg(usb_brake_bits(last_)));
 }
@@ -185,20 +184,17 @@ void ControllerCodesDialog::show_step() {
         QString::fromLatin1(controller_code_names()[static_cast<std::size_t>(step_)]);
     if (step_ < 6) {
         instruction->setText(
-            QStringLiteral("マスコン（力行ハンドル）を「%1」の位置にして「次へ」を押してください。")
-                .arg(name));
+            tr("マスコン（力行ハンドル）を「%1」の位置にして「次へ」を押してください。").arg(name));
     } else if (step_ < 15) {
         instruction->setText(
-            QStringLiteral("ブレーキハンドルを「%1」の位置にして「次へ」を押してください。")
-                .arg(name));
+            tr("ブレーキハンドルを「%1」の位置にして「次へ」を押してください。").arg(name));
     } else {
         instruction->setText(
-            QStringLiteral("ブレーキハンドルを「非常」の位置にして「完了」を押してください。"));
+            tr("ブレーキハンドルを「非常」の位置にして「完了」を押してください。"));
     }
     instruction->setText(QStringLiteral("(%1/%2)  ").arg(step_ + 1).arg(ControllerSetup::kCodes) +
                          instruction->text());
-    next->setText(step_ == ControllerSetup::kCodes - 1 ? QStringLiteral("完了")
-                                                       : QStringLiteral("次へ"));
+    next->setText(step_ == ControllerSetup::kCodes - 1 ? tr("完了") : tr("次へ"));
     back->setEnabled(step_ > 0);
 }
 

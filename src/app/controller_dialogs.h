@@ -3,6 +3,7 @@
 // the PS train-game controller's code for each handle position from the device itself. UI
 // thread.
 
+#include <QCoreApplication>
 #include <QDialog>
 #include <array>
 #include <cstdint>
@@ -30,6 +31,8 @@ void write_serial_settings(SettingsStore& store, const SerialSettings& settings)
 
 // The port, baud rate, data bits, stop bits, parity and flow control of the serial controller.
 class SerialSetupDialog : public QDialog {
+    Q_DECLARE_TR_FUNCTIONS(SerialSetupDialog)
+
   public:
     SerialSetupDialog(QWidget* parent, const SerialSettings& settings);
     SerialSettings settings() const;
@@ -41,6 +44,8 @@ class SerialSetupDialog : public QDialog {
 // Asks for each handle position in turn (P0..P5, B0..B8, EB), reading the device while the
 // user moves the handle; "次へ" takes the reading for the position shown.
 class ControllerCodesDialog : public QDialog {
+    Q_DECLARE_TR_FUNCTIONS(ControllerCodesDialog)
+
   public:
     using Codes = std::array<std::int32_t, ControllerSetup::kCodes>;
     // `device_name` says which device is read; empty when none is attached.

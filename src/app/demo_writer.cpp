@@ -13,21 +13,23 @@ namespace ostrel::app {
 
 namespace fs = std::filesystem;
 
-// The generator names its steps in English; the dialog around them is Japanese.
+// The generator names its steps in English; the dialog around them speaks the program's language.
 QString demo_step_name(const QString& english) {
     static const QRegularExpression frame(QStringLiteral("^route video: frame (\\d+) of (\\d+)$"));
     if (const auto m = frame.match(english); m.hasMatch())
-        return QStringLiteral("路線映像 %1 / %2 フレーム").arg(m.captured(1), m.captured(2));
+        return QCoreApplication::translate("DemoWriter", "路線映像 %1 / %2 フレーム")
+            .arg(m.captured(1), m.captured(2));
     static const std::pair<const char*, const char*> names[] = {
-        {"program files", "プログラムファイルとタイトル画像"},
-        {"trains", "車両・運転台とその音"},
-        {"the route:", "路線ファイル・標識・信号・沿線の音"},
-        {"the title window", "タイトル画面の沿線風景"},
-        {"the route video", "路線映像"},
-        {"done", "完了"},
+        {"program files", QT_TRANSLATE_NOOP("DemoWriter", "プログラムファイルとタイトル画像")},
+        {"trains", QT_TRANSLATE_NOOP("DemoWriter", "車両・運転台とその音")},
+        {"the route:", QT_TRANSLATE_NOOP("DemoWriter", "路線ファイル・標識・信号・沿線の音")},
+        {"the title window", QT_TRANSLATE_NOOP("DemoWriter", "タイトル画面の沿線風景")},
+        {"the route video", QT_TRANSLATE_NOOP("DemoWriter", "路線映像")},
+        {"done", QT_TRANSLATE_NOOP("DemoWriter", "完了")},
     };
     for (const auto& [prefix, japanese] : names)
-        if (english.startsWith(QLatin1String(prefix))) return QString::fromUtf8(japanese);
+        if (english.startsWith(QLatin1String(prefix)))
+            return QCoreApplication::translate("DemoWriter", japanese);
     return english;
 }
 
@@ -54,8 +56,8 @@ DemoResult write_demo_directory(const fs::path& generator, const fs::path& targe
                                 std::to_string(QCoreApplication::applicationPid()));
     fs::remove_all(partial, ec);
 
-    QProgressDialog dialog(QStringLiteral("デモ路線を作成しています…"),
-                           QStringLiteral("キャンセル"), 0, 100, parent);
+    QProgressDialog dialog(QCoreApplication::translate("DemoWriter", "デモ路線を作成しています…"),
+                           QCoreApplication::translate("DemoWriter", "キャンセル"), 0, 100, parent);
     dialog.setWindowTitle(QStringLiteral("Ostrel"));
     dialog.setWindowModality(Qt::ApplicationModal);
     dialog.setMinimumDuration(0);
@@ -73,8 +75,9 @@ DemoResult write_demo_directory(const fs::path& generator, const fs::path& targe
             const auto m = step.match(line);
             if (m.hasMatch()) {
                 dialog.setValue(std::min(99, m.captured(1).toInt()));
-                dialog.setLabelText(QStringLiteral("デモ路線を作成しています: %1")
-                                        .arg(demo_step_name(m.captured(2))));
+                dialog.setLabelText(
+                    QCoreApplication::translate("DemoWriter", "デモ路線を作成しています: %1")
+                        .arg(demo_step_name(m.captured(2))));
             } else if (!line.isEmpty()) {
                 last_error = line;
             }

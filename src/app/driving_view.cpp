@@ -70,8 +70,7 @@ bool DrivingView::event(QEvent* e) {
     if (e->type() == QEvent::ToolTip) {
         auto* help = static_cast<QHelpEvent*>(e);
         if (QRectF(layout::back).contains(placement().to_layout(QPointF(help->pos())))) {
-            QToolTip::showText(help->globalPos(),
-                               QStringLiteral("運転を終了してタイトルに戻ります"), this);
+            QToolTip::showText(help->globalPos(), tr("運転を終了してタイトルに戻ります"), this);
         } else {
             QToolTip::hideText();
             e->ignore();

@@ -5,6 +5,7 @@
 // lock. The 743 x 560 layout keeps its aspect at any window size, centred on black; at its own
 // size every pixel is where the data put it. UI thread.
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QImage>
 #include <QWidget>
@@ -29,6 +30,8 @@ namespace ostrel::app {
 class TimingLog;
 
 class DrivingView : public QWidget {
+    Q_DECLARE_TR_FUNCTIONS(DrivingView)
+
   public:
     DrivingView(QWidget* parent, const LoadedDrive& loaded, QImage opening, std::mutex& lock,
                 Drive& drive, VideoSource& video, TimingLog* log);

@@ -29,6 +29,7 @@
 #include "session/session.h"
 #include "session/steps.h"
 #include "sim/move.h"
+#include "view/qt/core_text.h"
 #include "view/qt/pictures.h"
 
 namespace ostrel::app {
@@ -145,33 +146,41 @@ void DrivingWindow::build_menus() {
     display_menu->setObjectName(QStringLiteral("display_menu"));
     auto item = [this](QMenu* menu, const char* name, const char* text, bool checkable,
                        std::function<void()> handler) {
-        QAction* a = menu->addAction(QString::fromUtf8(text));
+        QAction* a = menu->addAction(tr(text));
         a->setObjectName(QString::fromLatin1(name));
         a->setCheckable(checkable);
         if (handler) connect(a, &QAction::triggered, this, [handler] { handler(); });
         return a;
     };
-    instructions_item = item(display_menu, "instructions_item", "操作説明(&U)", false, [this] {
-        program_.help()->show();
-        program_.help()->raise();
-    });
-    explanation_item = item(display_menu, "explanation_item", "解説モード(&D)", true,
-                            [this] { toggle_explanation_mode(); });
+    instructions_item = item(display_menu, "instructions_item",
+                             QT_TRANSLATE_NOOP("DrivingWindow", "操作説明(&U)"), false, [this] {
+                                 program_.help()->show();
+                                 program_.help()->raise();
+                             });
+    explanation_item =
+        item(display_menu, "explanation_item", QT_TRANSLATE_NOOP("DrivingWindow", "解説モード(&D)"),
+             true, [this] { toggle_explanation_mode(); });
     explanation_item->setChecked(true);
-    easy_cab_item = item(display_menu, "easy_cab_item", "かんたん運転台(&E)", false, [this] {
-        program_.easy_cab()->show();
-        program_.easy_cab()->raise();
-    });
-    callouts_off_item = item(display_menu, "callouts_off_item", "喚呼なし(&K)", true,
-                             [this] { toggle_callouts_off(); });
+    easy_cab_item = item(display_menu, "easy_cab_item",
+                         QT_TRANSLATE_NOOP("DrivingWindow", "かんたん運転台(&E)"), false, [this] {
+                             program_.easy_cab()->show();
+                             program_.easy_cab()->raise();
+                         });
+    callouts_off_item =
+        item(display_menu, "callouts_off_item", QT_TRANSLATE_NOOP("DrivingWindow", "喚呼なし(&K)"),
+             true, [this] { toggle_callouts_off(); });
     ats_off_item =
-        item(display_menu, "ats_off_item", "ATS動作OFF(&A)", true, [this] { toggle_ats_off(); });
-    visual_effects_off_item = item(display_menu, "visual_effects_off_item", "視覚効果OFF(&V)", true,
+        item(display_menu, "ats_off_item", QT_TRANSLATE_NOOP("DrivingWindow", "ATS動作OFF(&A)"),
+             true, [this] { toggle_ats_off(); });
+    visual_effects_off_item = item(display_menu, "visual_effects_off_item",
+                                   QT_TRANSLATE_NOOP("DrivingWindow", "視覚効果OFF(&V)"), true,
                                    [this] { toggle_visual_effects_off(); });
-    autopilot_item = item(display_menu, "autopilot_item", "自動運転(&T)", true,
-                          [this] { set_autopilot(autopilot_item->isChecked()); });
-    full_screen_item = item(display_menu, "full_screen_item", "全画面表示", true,
-                            [this] { set_full_screen(full_screen_item->isChecked()); });
+    autopilot_item =
+        item(display_menu, "autopilot_item", QT_TRANSLATE_NOOP("DrivingWindow", "自動運転(&T)"),
+             true, [this] { set_autopilot(autopilot_item->isChecked()); });
+    full_screen_item =
+        item(display_menu, "full_screen_item", QT_TRANSLATE_NOOP("DrivingWindow", "全画面表示"),
+             true, [this] { set_full_screen(full_screen_item->isChecked()); });
     // F11 alone; Shift+F11 stays the drive's own key.
     full_screen_item->setShortcut(QKeySequence(Qt::Key_F11));
     full_screen_item->setShortcutContext(Qt::WindowShortcut);
@@ -180,36 +189,41 @@ void DrivingWindow::build_menus() {
     // The controller items; the serial and USB controllers bring their handlers.
     controller_menu = bar->addMenu(caption(strings.Control, "Controller(&C)"));
     controller_menu->setObjectName(QStringLiteral("controller_menu"));
-    standard_controller_item =
-        item(controller_menu, "standard_controller_item", "標準/QXマスコン(&N)", true,
-             [this] { choose_standard_controller(); });
+    standard_controller_item = item(controller_menu, "standard_controller_item",
+                                    QT_TRANSLATE_NOOP("DrivingWindow", "標準/QXマスコン(&N)"), true,
+                                    [this] { choose_standard_controller(); });
     windows_controller_item =
-        item(controller_menu, "windows_controller_item", "Windows用電車でGO! コントローラ(&U)",
-             true, [this] { choose_windows_controller(); });
-    ps_controller_item =
-        item(controller_menu, "ps_controller_item", "PS用電車でGO! コントローラ(&M)", true,
-             [this] { choose_ps_controller(); });
+        item(controller_menu, "windows_controller_item",
+             QT_TRANSLATE_NOOP("DrivingWindow", "Windows用電車でGO! コントローラ(&U)"), true,
+             [this] { choose_windows_controller(); });
+    ps_controller_item = item(controller_menu, "ps_controller_item",
+                              QT_TRANSLATE_NOOP("DrivingWindow", "PS用電車でGO! コントローラ(&M)"),
+                              true, [this] { choose_ps_controller(); });
     // The marks show the type in force, which stays from drive to drive.
     show_controller_type(program_.controllers().controller_type);
-    controller_debug_item = item(controller_menu, "controller_debug_item", "デバッグオプション(&D)",
-                                 true, [this] { set_controller_debug(); });
-    game_controller_menu = controller_menu->addMenu(QStringLiteral("ゲームコントローラの選択(&G)"));
+    controller_debug_item = item(controller_menu, "controller_debug_item",
+                                 QT_TRANSLATE_NOOP("DrivingWindow", "デバッグオプション(&D)"), true,
+                                 [this] { set_controller_debug(); });
+    game_controller_menu = controller_menu->addMenu(tr("ゲームコントローラの選択(&G)"));
     game_controller_menu->setObjectName(QStringLiteral("game_controller_menu"));
     connect(game_controller_menu, &QMenu::aboutToShow, this, [this] { list_game_controllers(); });
-    controller_codes_item = item(controller_menu, "controller_codes_item", "コントローラ設定",
-                                 false, [this] { edit_controller_codes(); });
+    controller_codes_item = item(controller_menu, "controller_codes_item",
+                                 QT_TRANSLATE_NOOP("DrivingWindow", "コントローラ設定"), false,
+                                 [this] { edit_controller_codes(); });
     controller_menu->addSeparator()->setObjectName(QStringLiteral("N1"));
-    serial_setup_item = item(controller_menu, "serial_setup_item", "QXマスコン（設定）(&P)", false,
+    serial_setup_item = item(controller_menu, "serial_setup_item",
+                             QT_TRANSLATE_NOOP("DrivingWindow", "QXマスコン（設定）(&P)"), false,
                              [this] { set_up_serial_port(); });
-    serial_connect_item = item(controller_menu, "serial_connect_item", "QXマスコン（接続）(&C)",
-                               false, [this] { connect_serial_port(); });
+    serial_connect_item = item(controller_menu, "serial_connect_item",
+                               QT_TRANSLATE_NOOP("DrivingWindow", "QXマスコン（接続）(&C)"), false,
+                               [this] { connect_serial_port(); });
 
     save_menu = bar->addMenu(caption(strings.Save, "Save(&S)"));
     save_menu->setObjectName(QStringLiteral("save_menu"));
     connect(save_menu, &QMenu::aboutToShow, this, [this] { refresh_slot_menus(); });
-    load_slot_menu = save_menu->addMenu(QStringLiteral("運転状態を復元(&L)"));
+    load_slot_menu = save_menu->addMenu(tr("運転状態を復元(&L)"));
     load_slot_menu->setObjectName(QStringLiteral("load_slot_menu"));
-    save_slot_menu = save_menu->addMenu(QStringLiteral("運転状態を保存(&S)"));
+    save_slot_menu = save_menu->addMenu(tr("運転状態を保存(&S)"));
     save_slot_menu->setObjectName(QStringLiteral("save_slot_menu"));
     for (int n = 1; n <= 3; ++n) {
         const auto i = static_cast<std::size_t>(n - 1);
@@ -291,7 +305,7 @@ void DrivingWindow::apply(AfterCall& after) {
     for (const DeferredShell::Request& r : after.requests) {
         switch (r.kind) {
             case DeferredShell::Request::Message:
-                program_.message(q(r.text));
+                program_.message(core_text(r.text));
                 if (!alive) return;
                 break;
             case DeferredShell::Request::OpenDialog:
@@ -330,7 +344,7 @@ void DrivingWindow::show_view(AfterCall& after) {
     ViewState& v = after.view;
     const DriveOptions& options = after.options;
     setWindowTitle(q(v.caption));
-    start_item->setText(q(v.start_caption));
+    start_item->setText(core_text(v.start_caption));
     full_screen_item->setChecked(isFullScreen());
     callouts_off_item->setChecked(options.callouts_off);
     explanation_item->setChecked(options.explanation_mode);
@@ -487,7 +501,7 @@ void DrivingWindow::play_replay() {
     if (!alive || closed_) return;
     if (!error.empty()) {
         replay_timer_->stop();
-        program_.message(QStringLiteral("記録を再生できません。\n") + q(error));
+        program_.message(tr("記録を再生できません。\n") + q(error));
         return;
     }
     if (ended) {
@@ -520,7 +534,7 @@ void DrivingWindow::save_recording() {
             write_drive_files(dir, name, script, drive_report(*record).dump(2) + "\n");
         recording_file_ = written;
     } catch (const std::exception& e) {
-        program_.message(QStringLiteral("運転の記録を保存できません。\n") + q(e.what()));
+        program_.message(tr("運転の記録を保存できません。\n") + q(e.what()));
     }
 }
 
@@ -633,14 +647,12 @@ void DrivingWindow::list_game_controllers() {
         return;
     }
     const SdlJoysticks::Device in_use = sticks.in_use();
-    QAction* automatic =
-        game_controller_menu->addAction(QStringLiteral("自動（電車でGO!コントローラを優先）"));
+    QAction* automatic = game_controller_menu->addAction(tr("自動（電車でGO!コントローラを優先）"));
     connect(automatic, &QAction::triggered, this, [this] { program_.joysticks().choose(-1); });
     game_controller_menu->addSeparator();
     const auto devices = sticks.devices();
     if (devices.empty())
-        game_controller_menu->addAction(QStringLiteral("（つながっていません）"))
-            ->setEnabled(false);
+        game_controller_menu->addAction(tr("（つながっていません）"))->setEnabled(false);
     for (const SdlJoysticks::Device& device : devices) {
         QAction* a = game_controller_menu->addAction(QString::fromStdString(device.name));
         a->setCheckable(true);
@@ -727,7 +739,7 @@ void DrivingWindow::closeEvent(QCloseEvent* e) {
     e->accept();
     Program& program = program_;
     if (on_closed) on_closed();
-    if (device_lost) program.fatal(QStringLiteral("DirectSoundを初期化できませんでした。"));
+    if (device_lost) program.fatal(tr("DirectSoundを初期化できませんでした。"));
 }
 
 }  // namespace ostrel::app

@@ -4,6 +4,7 @@
 // end-of-run dialog. Every handler locks the drive, calls the core and unlocks; what the core
 // asked of the window (messages, dialogs) is done after the lock is released. UI thread.
 
+#include <QCoreApplication>
 #include <QMainWindow>
 #include <array>
 #include <filesystem>
@@ -42,6 +43,8 @@ class Program;
 class TimingLog;
 
 class DrivingWindow : public QMainWindow {
+    Q_DECLARE_TR_FUNCTIONS(DrivingWindow)
+
   public:
     // Loads the drive (its progress texts go to `progress`); throws UserError with the text of
     // the message box when a data file is wrong.

@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "app/language.h"
 #include "app/pack_window.h"
 #include "app/program.h"
 #include "app/program_dir.h"
@@ -123,7 +124,12 @@ int main(int argc, char** argv) {
         {QStringLiteral("install")},
         QStringLiteral("Install the data pack in ARCHIVE (ZIP, LZH, 7z, RAR, tar), then drive it"),
         QStringLiteral("ARCHIVE"));
-    parser.addOptions({data, autopilot, timing_log, quit_after, silent, install});
+    const QCommandLineOption lang(
+        {QStringLiteral("lang")},
+        QStringLiteral("Speak LANG for this run: ja (Japanese) or en (English); the default is "
+                       "the language chosen in the program, else Japanese"),
+        QStringLiteral("LANG"));
+    parser.addOptions({data, autopilot, timing_log, quit_after, silent, install, lang});
     // Qt's own options ("-platform offscreen", "-style fusion" ...) are taken as Qt takes them,
     // and left to it.
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
@@ -148,6 +154,11 @@ int main(int argc, char** argv) {
     if (!parser.parse(arguments)) {
         std::cerr << "ostrel: " << parser.errorText().toStdString()
                   << " (ostrel --help lists the options)\n";
+        return 2;
+    }
+    if (parser.isSet(lang) && !ostrel::app::language_named(parser.value(lang))) {
+        std::cerr << "ostrel: --lang takes ja or en, not " << parser.value(lang).toStdString()
+                  << "\n";
         return 2;
     }
     if (parser.isSet(version)) {
@@ -189,6 +200,13 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Ostrel"));
     QApplication::setApplicationName(QStringLiteral("ostrel"));
+    ostrel::QtSettingsStore settings;
+    // The language, before the first window: this run's choice, else the one kept.
+    const ostrel::app::Language language = parser.isSet(lang)
+                                               ? *ostrel::app::language_named(parser.value(lang))
+                                               : ostrel::app::stored_language(settings);
+    if (!ostrel::app::use_language(language))
+        std::cerr << "ostrel: the English translation could not be read; Japanese it is\n";
 
     ostrel::app::ProgramDirPlaces places;
     if (parser.isSet(data)) {
@@ -234,7 +252,6 @@ int main(int argc, char** argv) {
     options.sound_device = !parser.isSet(silent);
     options.drives_dir = places.user_data_dir / "drives";
 
-    ostrel::QtSettingsStore settings;
     ostrel::app::Program program(choice.dir, settings, options);
     // Interrupted, terminated or hung up (the session ending): the program closes as its
     // window's close would, the drive closed and the settings written.

@@ -1,5 +1,7 @@
 #include "app/pack_window.h"
 
+#include "view/qt/core_text.h"
+
 #include <QApplication>
 #include <QDateTime>
 #include <QDragEnterEvent>
@@ -64,9 +66,11 @@ std::optional<InstallResult> run_install(const fs::path& archive, InstallRequest
         done = true;
     });
     QProgressDialog progress(
-        QStringLiteral("%1 をインストールしています…").arg(q(archive.filename().string())),
-        QStringLiteral("中止"), 0, 1000, parent);
-    progress.setWindowTitle(QStringLiteral("データパックのインストール"));
+        QCoreApplication::translate("PackWindow", "%1 をインストールしています…")
+            .arg(q(archive.filename().string())),
+        QCoreApplication::translate("PackWindow", "中止"), 0, 1000, parent);
+    progress.setWindowTitle(
+        QCoreApplication::translate("PackWindow", "データパックのインストール"));
     progress.setWindowModality(Qt::WindowModal);
     // Shown at once: until it is, the window would take other clicks and drops.
     progress.setMinimumDuration(0);
@@ -96,13 +100,15 @@ void show_notes(const InstallResult& result, QWidget* parent) {
     if (result.notes.empty()) return;
     QStringList notes;
     for (std::size_t i = 0; i < result.notes.size() && i < 20; ++i)
-        notes << q(result.notes[i]);
+        notes << core_text(result.notes[i]);
     if (result.notes.size() > 20)
-        notes << QStringLiteral("… ほか %1 件 (and %1 more)").arg(result.notes.size() - 20);
+        notes << QCoreApplication::translate("PackWindow", "… ほか %1 件 (and %1 more)")
+                     .arg(result.notes.size() - 20);
     QMessageBox::information(
         parent, QStringLiteral("Ostrel"),
-        QStringLiteral("インストールしました。展開しなかった項目があります:\nInstalled; "
-                       "these entries were skipped:\n\n") +
+        QCoreApplication::translate("PackWindow",
+                                    "インストールしました。展開しなかった項目があります:\n"
+                                    "Installed; these entries were skipped:\n\n") +
             notes.join(QLatin1Char('\n')));
 }
 
@@ -122,7 +128,7 @@ std::optional<InstallResult> install_with_progress(const fs::path& archive,
         } catch (const NoPackInArchive& e) {
             std::vector<PackInfo> packs = list_packs(packs_dir);
             if (!e.has_data_files || packs.empty()) {
-                QMessageBox::warning(parent, QStringLiteral("Ostrel"), q(e.what()));
+                QMessageBox::warning(parent, QStringLiteral("Ostrel"), core_text(e.what()));
                 return std::nullopt;
             }
             QStringList names;
@@ -130,15 +136,18 @@ std::optional<InstallResult> install_with_progress(const fs::path& archive,
                 names << q(p.name);
             bool ok = false;
             const QString chosen = QInputDialog::getItem(
-                parent, QStringLiteral("追加先のデータパック"),
-                q(e.what()) + QStringLiteral("\n\n追加先 (add to):"), names, 0, false, &ok);
+                parent, QCoreApplication::translate("PackWindow", "追加先のデータパック"),
+                core_text(e.what()) +
+                    QCoreApplication::translate("PackWindow", "\n\n追加先 (add to):"),
+                names, 0, false, &ok);
             if (!ok) return std::nullopt;
             request.add_to = chosen.toStdString();
             request.may_replace = [parent](const std::string& file) {
                 return QMessageBox::question(
                            parent, QStringLiteral("Ostrel"),
-                           QStringLiteral("%1 は既にあります。置き換えますか？\n\n%1 is in the "
-                                          "pack already. Replace it?")
+                           QCoreApplication::translate("PackWindow",
+                                                       "%1 は既にあります。置き換えますか？\n\n%1 "
+                                                       "is in the pack already. Replace it?")
                                .arg(q(file))) == QMessageBox::Yes;
             };
             failure = nullptr;
@@ -152,11 +161,11 @@ std::optional<InstallResult> install_with_progress(const fs::path& archive,
             } catch (const InstallCancelled&) {
                 return std::nullopt;
             } catch (const std::exception& again) {
-                QMessageBox::warning(parent, QStringLiteral("Ostrel"), q(again.what()));
+                QMessageBox::warning(parent, QStringLiteral("Ostrel"), core_text(again.what()));
                 return std::nullopt;
             }
         } catch (const std::exception& e) {
-            QMessageBox::warning(parent, QStringLiteral("Ostrel"), q(e.what()));
+            QMessageBox::warning(parent, QStringLiteral("Ostrel"), core_text(e.what()));
             return std::nullopt;
         }
     }
@@ -170,16 +179,18 @@ PackWindow::PackWindow(fs::path packs_dir, fs::path executable_dir, std::optiona
       packs_dir_(std::move(packs_dir)),
       executable_dir_(std::move(executable_dir)),
       earlier_(std::move(earlier)) {
-    setWindowTitle(QStringLiteral("データパック - Ostrel"));
+    setWindowTitle(QCoreApplication::translate("PackWindow", "データパック - Ostrel"));
     setAcceptDrops(true);
     resize(560, 420);
     auto* layout = new QVBoxLayout(this);
-    empty_label = new QLabel(
-        QStringLiteral("インストールされたデータパックはありません。ダウンロードした書庫 (ZIP, "
+    empty_label =
+        new QLabel(QCoreApplication::translate(
+                       "PackWindow",
+                       "インストールされたデータパックはありません。ダウンロードした書庫 (ZIP, "
                        "LZH, 7z) をここへドロップするか、「インストール」で選んでください。"
                        "デモ路線も作れます。\n\nNo data pack is installed: drop a downloaded "
                        "archive here, choose one with Install, or write the demo line."),
-        this);
+                   this);
     empty_label->setWordWrap(true);
     layout->addWidget(empty_label);
     list = new QListWidget(this);
@@ -188,12 +199,14 @@ PackWindow::PackWindow(fs::path packs_dir, fs::path executable_dir, std::optiona
     list->setSpacing(2);
     layout->addWidget(list, 1);
     auto* buttons = new QHBoxLayout;
-    start_button = new QPushButton(QStringLiteral("運転する"), this);
+    start_button = new QPushButton(QCoreApplication::translate("PackWindow", "運転する"), this);
     start_button->setDefault(true);
-    install_button = new QPushButton(QStringLiteral("インストール…"), this);
-    demo_button = new QPushButton(QStringLiteral("デモ路線を作成"), this);
-    remove_button = new QPushButton(QStringLiteral("削除"), this);
-    auto* close_button = new QPushButton(QStringLiteral("終了"), this);
+    install_button =
+        new QPushButton(QCoreApplication::translate("PackWindow", "インストール…"), this);
+    demo_button =
+        new QPushButton(QCoreApplication::translate("PackWindow", "デモ路線を作成"), this);
+    remove_button = new QPushButton(QCoreApplication::translate("PackWindow", "削除"), this);
+    auto* close_button = new QPushButton(QCoreApplication::translate("PackWindow", "終了"), this);
     for (QPushButton* b : {start_button, install_button, demo_button, remove_button})
         buttons->addWidget(b);
     buttons->addStretch(1);
@@ -221,9 +234,10 @@ void PackWindow::refresh(const std::string& select) {
     int row = 0;
     for (std::size_t i = 0; i < packs_.size(); ++i) {
         const PackInfo& p = packs_[i];
-        const QString when = p.last_driven > 0 ? QDateTime::fromSecsSinceEpoch(p.last_driven)
-                                                     .toString(QStringLiteral("yyyy-MM-dd hh:mm"))
-                                               : QStringLiteral("未運転");
+        const QString when = p.last_driven > 0
+                                 ? QDateTime::fromSecsSinceEpoch(p.last_driven)
+                                       .toString(QStringLiteral("yyyy-MM-dd hh:mm"))
+                                 : QCoreApplication::translate("PackWindow", "未運転");
         const QString text = QStringLiteral("%1\n%2    %3 MB    %4")
                                  .arg(q(p.line_name.empty() ? p.name : p.line_name), q(p.name))
                                  .arg(p.bytes / (1024 * 1024))
@@ -276,9 +290,11 @@ bool PackWindow::install(const fs::path& archive) {
 
 void PackWindow::install_from_dialog() {
     const QString file = QFileDialog::getOpenFileName(
-        this, QStringLiteral("データパックの書庫"), QString(),
-        QStringLiteral("書庫 (*.zip *.lzh *.lha *.7z *.rar *.tar *.tar.gz *.tgz *.tar.xz);;"
-                       "すべてのファイル (*)"));
+        this, QCoreApplication::translate("PackWindow", "データパックの書庫"), QString(),
+        QCoreApplication::translate(
+            "PackWindow",
+            "書庫 (*.zip *.lzh *.lha *.7z *.rar *.tar *.tar.gz *.tgz *.tar.xz);;"
+            "すべてのファイル (*)"));
     if (!file.isEmpty()) install(fs::path(file.toStdString()));
 }
 
@@ -305,14 +321,15 @@ void PackWindow::remove_selected() {
     const std::string name = p->name;
     if (QMessageBox::question(
             this, QStringLiteral("Ostrel"),
-            QStringLiteral("データパック「%1」とそのファイルをすべて削除しますか？"
-                           "\n\nRemove the pack %1 and all its files?")
+            QCoreApplication::translate("PackWindow",
+                                        "データパック「%1」とそのファイルをすべて削除しますか？"
+                                        "\n\nRemove the pack %1 and all its files?")
                 .arg(q(name))) != QMessageBox::Yes)
         return;
     try {
         remove_pack(packs_dir_, name);
     } catch (const PackError& e) {
-        QMessageBox::warning(this, QStringLiteral("Ostrel"), q(e.what()));
+        QMessageBox::warning(this, QStringLiteral("Ostrel"), core_text(e.what()));
     }
     refresh();
 }

@@ -4,6 +4,7 @@
 // installed from a file dialog or dropped onto the window, the demo can be written as one more
 // pack, and a pack can be removed. UI thread.
 
+#include <QCoreApplication>
 #include <QDialog>
 #include <filesystem>
 #include <optional>
@@ -28,6 +29,8 @@ std::optional<InstallResult> install_with_progress(const std::filesystem::path& 
                                                    QWidget* parent);
 
 class PackWindow : public QDialog {
+    Q_DECLARE_TR_FUNCTIONS(PackWindow)
+
   public:
     // `earlier`: a program directory of an earlier version (the user's data directory itself),
     // listed with the packs but never removed from here.

@@ -36,15 +36,15 @@ ProgramDirChoice choose_program_dir(const ProgramDirPlaces& places) {
     return {packs_dir / "demo", false, true};
 }
 
-std::string no_data_advice(const std::filesystem::path& dir) {
+std::string no_data_advice(const std::filesystem::path& dir, bool english_only) {
     const std::string where = dir.empty() ? std::string("-") : dir.string();
-    return "\n\n" + where +
-           " に ostrel.dat がありません。ダウンロードしたデータパックの書庫は ostrel --install "
-           "書庫 でインストールできます。データのあるフォルダを指定するには: ostrel フォルダ名、"
-           "ostrel --data フォルダ名、または環境変数 OSTREL_DATA。"
-           "デモ路線は ostrel-demo フォルダ名 で作成できます。\n\n"
-           "No ostrel.dat in " +
-           where +
+    const std::string japanese =
+        "\n\n" + where +
+        " に ostrel.dat がありません。ダウンロードしたデータパックの書庫は ostrel --install "
+        "書庫 でインストールできます。データのあるフォルダを指定するには: ostrel フォルダ名、"
+        "ostrel --data フォルダ名、または環境変数 OSTREL_DATA。"
+        "デモ路線は ostrel-demo フォルダ名 で作成できます。";
+    return (english_only ? std::string() : japanese) + "\n\nNo ostrel.dat in " + where +
            ". Install a downloaded data pack with ostrel --install ARCHIVE, name the data "
            "directory (ostrel DIR, ostrel --data DIR or OSTREL_DATA), or write the demo line "
            "with ostrel-demo DIR.";

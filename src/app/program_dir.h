@@ -46,7 +46,7 @@ bool holds_marker(const std::filesystem::path& dir);
 
 // What the "no data" message adds to the program's own text: where it looked and the ways to
 // name a data directory or to make the demo.
-std::string no_data_advice(const std::filesystem::path& dir);
+std::string no_data_advice(const std::filesystem::path& dir, bool english_only = false);
 
 // Whether a window can be shown: a display is named (X11 or Wayland), or Qt is told which
 // platform to draw on.

@@ -48,16 +48,15 @@ class ChartView : public QWidget {
 
 ReportWindow::ReportWindow(DriveRecorder record, std::string title, QWidget* parent)
     : QWidget(parent, Qt::Window), record_(std::move(record)), title_(std::move(title)) {
-    setWindowTitle(QStringLiteral("運転の記録 - ") + QString::fromStdString(title_));
+    setWindowTitle(tr("運転の記録 - ") + QString::fromStdString(title_));
     setAttribute(Qt::WA_DeleteOnClose);
     resize(820, 760);
     auto* layout = new QVBoxLayout(this);
     chart = new ChartView(record_, title_, this);
     layout->addWidget(chart, 3);
 
-    const QStringList headers = {QStringLiteral("駅"),       QStringLiteral("予定"),
-                                 QStringLiteral("着"),       QStringLiteral("発・通過"),
-                                 QStringLiteral("遅れ(秒)"), QStringLiteral("停止位置(m)")};
+    const QStringList headers = {tr("駅"),       tr("予定"),     tr("着"),
+                                 tr("発・通過"), tr("遅れ(秒)"), tr("停止位置(m)")};
     table = new QTableWidget(static_cast<int>(record_.stations().size()),
                              static_cast<int>(headers.size()), this);
     table->setHorizontalHeaderLabels(headers);
@@ -73,7 +72,7 @@ ReportWindow::ReportWindow(DriveRecorder record, std::string title, QWidget* par
         const QString error =
             r.stop_error_m ? QString::number(*r.stop_error_m, 'f', 2) : QStringLiteral("—");
         const QStringList cells = {
-            QString::fromStdString(r.name) + (r.stop ? QString() : QStringLiteral(" (通過)")),
+            QString::fromStdString(r.name) + (r.stop ? QString() : tr(" (通過)")),
             timed ? QString::fromStdString(clock_text(r.scheduled_clock)) : QStringLiteral("—"),
             clock_or_dash(r.arrival_clock),
             clock_or_dash(r.stop ? r.departure_clock : r.passing_clock),
@@ -87,20 +86,20 @@ ReportWindow::ReportWindow(DriveRecorder record, std::string title, QWidget* par
     layout->addWidget(table, 2);
 
     const DriveTotals& t = record_.totals();
-    totals = new QLabel(
-        QStringLiteral("距離 %1 km　走行 %2 分　最高 %3 km/h　制限超過 %4 秒　非常ブレーキ %5 回")
-            .arg(t.distance_m / 1000, 0, 'f', 2)
-            .arg(t.running_seconds / 60, 0, 'f', 1)
-            .arg(t.max_speed_kmh, 0, 'f', 0)
-            .arg(t.over_limit_seconds, 0, 'f', 1)
-            .arg(t.emergencies),
-        this);
+    totals =
+        new QLabel(tr("距離 %1 km　走行 %2 分　最高 %3 km/h　制限超過 %4 秒　非常ブレーキ %5 回")
+                       .arg(t.distance_m / 1000, 0, 'f', 2)
+                       .arg(t.running_seconds / 60, 0, 'f', 1)
+                       .arg(t.max_speed_kmh, 0, 'f', 0)
+                       .arg(t.over_limit_seconds, 0, 'f', 1)
+                       .arg(t.emergencies),
+                   this);
     layout->addWidget(totals);
 
     auto* buttons = new QHBoxLayout;
-    save_chart_button = new QPushButton(QStringLiteral("グラフを保存 (PNG)…"), this);
-    save_table_button = new QPushButton(QStringLiteral("表を保存 (CSV)…"), this);
-    auto* close_button = new QPushButton(QStringLiteral("閉じる"), this);
+    save_chart_button = new QPushButton(tr("グラフを保存 (PNG)…"), this);
+    save_table_button = new QPushButton(tr("表を保存 (CSV)…"), this);
+    auto* close_button = new QPushButton(tr("閉じる"), this);
     buttons->addWidget(save_chart_button);
     buttons->addWidget(save_table_button);
     buttons->addStretch(1);
@@ -115,13 +114,12 @@ ReportWindow::ReportWindow(DriveRecorder record, std::string title, QWidget* par
         connect(button, &QPushButton::clicked, this, [=, this] {
             const QString file = QFileDialog::getSaveFileName(this, caption, name, filter);
             if (!file.isEmpty() && !save(file))
-                QMessageBox::warning(this, QStringLiteral("Ostrel"),
-                                     QStringLiteral("保存できません: ") + file);
+                QMessageBox::warning(this, QStringLiteral("Ostrel"), tr("保存できません: ") + file);
         });
     };
-    save_as(save_chart_button, QStringLiteral("グラフを保存"), QStringLiteral("report.png"),
+    save_as(save_chart_button, tr("グラフを保存"), QStringLiteral("report.png"),
             QStringLiteral("PNG (*.png)"), [this](const QString& f) { return save_chart(f); });
-    save_as(save_table_button, QStringLiteral("表を保存"), QStringLiteral("report.csv"),
+    save_as(save_table_button, tr("表を保存"), QStringLiteral("report.csv"),
             QStringLiteral("CSV (*.csv)"), [this](const QString& f) { return save_table(f); });
 }
 

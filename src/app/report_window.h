@@ -4,6 +4,7 @@
 // the chart saved as PNG and the table as CSV; Escape closes it. It holds a copy of the drive's
 // record, so it stays open after the drive has closed. UI thread.
 
+#include <QCoreApplication>
 #include <QWidget>
 #include <string>
 
@@ -16,6 +17,8 @@ class QTableWidget;
 namespace ostrel::app {
 
 class ReportWindow : public QWidget {
+    Q_DECLARE_TR_FUNCTIONS(ReportWindow)
+
   public:
     ReportWindow(DriveRecorder record, std::string title, QWidget* parent = nullptr);
 

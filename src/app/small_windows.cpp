@@ -20,6 +20,7 @@
 #include "core/text.h"
 #include "drive/view_state.h"
 #include "version.h"
+#include "view/qt/core_text.h"
 
 namespace ostrel::app {
 
@@ -110,17 +111,17 @@ void HelpWindow::create() {
 // ---- crew change ----
 
 CrewChangeDialog::CrewChangeDialog(Program& program) : QDialog(nullptr), program_(program) {
-    setWindowTitle(QStringLiteral("交代しますか？"));
+    setWindowTitle(tr("交代しますか？"));
     fixed_client(this, 313, 108);
     auto* bevel = new QFrame(this);
     bevel->setFrameStyle(QFrame::Box | QFrame::Sunken);
     bevel->setGeometry(8, 8, 297, 57);
-    label_at(bevel, QStringLiteral("乗務員交代駅です。"), 12, 8);
-    label_at(bevel, QStringLiteral("運転継続をクリックすると続けて運転します。"), 12, 30);
-    continue_button = new QPushButton(QStringLiteral("運転継続"), this);
+    label_at(bevel, tr("乗務員交代駅です。"), 12, 8);
+    label_at(bevel, tr("運転継続をクリックすると続けて運転します。"), 12, 30);
+    continue_button = new QPushButton(tr("運転継続"), this);
     continue_button->setGeometry(79, 72, 75, 25);
     continue_button->setDefault(true);
-    end_button = new QPushButton(QStringLiteral("運転終了"), this);
+    end_button = new QPushButton(tr("運転終了"), this);
     end_button->setGeometry(159, 72, 75, 25);
     connect(continue_button, &QPushButton::clicked, this, [this] { continue_drive(); });
     connect(end_button, &QPushButton::clicked, this, [this] { end_drive(); });
@@ -152,9 +153,9 @@ void CrewChangeDialog::end_drive() {
 // ---- last stop ----
 
 LastStopDialog::LastStopDialog(Program& program) : QDialog(nullptr), program_(program) {
-    setWindowTitle(QStringLiteral("お疲れさまでした。"));
+    setWindowTitle(tr("お疲れさまでした。"));
     fixed_client(this, 220, 49);
-    message_label = label_at(this, QStringLiteral("クリックすると運転を終了します。"), 16, 16);
+    message_label = label_at(this, tr("クリックすると運転を終了します。"), 16, 16);
     message_label->setAttribute(Qt::WA_TransparentForMouseEvents);
 }
 
@@ -176,7 +177,7 @@ void LastStopDialog::end_drive() {
 
 EasyCabWindow::EasyCabWindow(Program& program)
     : QWidget(nullptr, Qt::Dialog | Qt::WindowCloseButtonHint), program_(program) {
-    setWindowTitle(QStringLiteral("かんたん運転台"));
+    setWindowTitle(tr("かんたん運転台"));
     fixed_client(this, 241, 345);
     auto* keys = new KeyForwarder(program, this);
     keys->watch(this);
@@ -192,10 +193,10 @@ EasyCabWindow::EasyCabWindow(Program& program)
     neutral_lamp = lamp(24, 176);
     for (int n = 1; n <= 5; ++n)
         power_lamps[static_cast<std::size_t>(n - 1)] = lamp(24, 200 + 16 * (n - 1));
-    label_at(this, QStringLiteral("ブレーキ"), 24, 32);
-    label_at(this, QStringLiteral("加速"), 24, 288);
-    label_at(this, QStringLiteral("惰行"), 64, 174);
-    label_at(this, QStringLiteral("（ニュートラル）"), 64, 188);
+    label_at(this, tr("ブレーキ"), 24, 32);
+    label_at(this, tr("加速"), 24, 288);
+    label_at(this, tr("惰行"), 64, 174);
+    label_at(this, tr("（ニュートラル）"), 64, 188);
     label_at(this, QStringLiteral("↑"), 64, 96);
     label_at(this, QStringLiteral("↓"), 64, 216);
     auto button = [this](const QString& text, int left, int top, int width, int height, char posted,
@@ -208,12 +209,12 @@ EasyCabWindow::EasyCabWindow(Program& program)
         connect(b, &QPushButton::clicked, this, [this, posted] { post(posted); });
         return b;
     };
-    brake_button = button(QStringLiteral("減速"), 144, 40, 75, 49, '2', true);
-    neutral_button = button(QStringLiteral("ニュートラル"), 144, 96, 75, 25, '5', true);
-    power_button = button(QStringLiteral("加速"), 144, 128, 75, 49, '8', true);
-    doors_button = button(QStringLiteral("ドア開閉"), 144, 232, 75, 25, '7', false);
-    announce_button = button(QStringLiteral("案内放送"), 144, 264, 75, 25, '1', false);
-    rewind_button = button(QStringLiteral("巻戻し"), 168, 292, 49, 25, '-', false);
+    brake_button = button(tr("減速"), 144, 40, 75, 49, '2', true);
+    neutral_button = button(tr("ニュートラル"), 144, 96, 75, 25, '5', true);
+    power_button = button(tr("加速"), 144, 128, 75, 49, '8', true);
+    doors_button = button(tr("ドア開閉"), 144, 232, 75, 25, '7', false);
+    announce_button = button(tr("案内放送"), 144, 264, 75, 25, '1', false);
+    rewind_button = button(tr("巻戻し"), 168, 292, 49, 25, '-', false);
     status_bar = new QStatusBar(this);
     status_bar->setSizeGripEnabled(false);
     status_bar->setGeometry(0, 345 - 19, 241, 19);
@@ -235,7 +236,7 @@ void EasyCabWindow::refresh(const ViewState& v) {
         power_lamps[n]->setStyleSheet(colour_style(v.easy_power[n]));
     for (std::size_t n = 0; n < brake_lamps.size(); ++n)
         brake_lamps[n]->setStyleSheet(colour_style(v.easy_brake[n]));
-    status_bar->showMessage(q(v.easy_status));
+    status_bar->showMessage(core_text(v.easy_status));
 }
 
 // ---- value display ----
@@ -318,13 +319,13 @@ ValueDisplayWindow::ValueDisplayWindow(Program& program)
     channel_grid->setFocusPolicy(Qt::NoFocus);
     connect(channel_grid, &QTableWidget::cellClicked, this,
             [this](int r, int c) { stop_channel_at(r, c); });
-    reload_profile_button = new QPushButton(QStringLiteral("SU再読込"), this);
+    reload_profile_button = new QPushButton(tr("SU再読込"), this);
     reload_profile_button->setGeometry(592, 208, 75, 25);
     jump_frame = new QLineEdit(this);
     jump_frame->setGeometry(592, 240, 75, 21);
     jump_button = new QPushButton(QStringLiteral("jump"), this);
     jump_button->setGeometry(592, 272, 75, 25);
-    resistance_button = new QPushButton(QStringLiteral("抵抗解除"), this);
+    resistance_button = new QPushButton(tr("抵抗解除"), this);
     resistance_button->setGeometry(592, 304, 75, 25);
     connect(reload_profile_button, &QPushButton::clicked, this,
             [this] { reload_profile_clicked(); });

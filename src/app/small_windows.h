@@ -3,6 +3,7 @@
 // crew-change and last-stop dialogs, the easy cab and the value display. Their keys go on to
 // the driving window. UI thread.
 
+#include <QCoreApplication>
 #include <QDialog>
 #include <QWidget>
 #include <array>
@@ -40,6 +41,8 @@ class KeyForwarder : public QObject {
 
 // The help window: the operating instructions of "operation.dat".
 class HelpWindow : public QWidget {
+    Q_DECLARE_TR_FUNCTIONS(HelpWindow)
+
   public:
     explicit HelpWindow(Program& program);
     QPlainTextEdit* instructions = nullptr;
@@ -51,6 +54,8 @@ class HelpWindow : public QWidget {
 
 // The crew-change dialog: "運転継続" goes on, "運転終了" ends the drive.
 class CrewChangeDialog : public QDialog {
+    Q_DECLARE_TR_FUNCTIONS(CrewChangeDialog)
+
   public:
     explicit CrewChangeDialog(Program& program);
     // Opened by the tick: shown modally unless it is already, then brought to the front.
@@ -71,6 +76,8 @@ class CrewChangeDialog : public QDialog {
 
 // The end-of-run dialog: a click anywhere ends the drive.
 class LastStopDialog : public QDialog {
+    Q_DECLARE_TR_FUNCTIONS(LastStopDialog)
+
   public:
     explicit LastStopDialog(Program& program);
     void open_from_tick();
@@ -91,6 +98,8 @@ class LastStopDialog : public QDialog {
 
 // The easy cab: big buttons that type the driving keys, lamps of the requested notches.
 class EasyCabWindow : public QWidget {
+    Q_DECLARE_TR_FUNCTIONS(EasyCabWindow)
+
   public:
     explicit EasyCabWindow(Program& program);
     void refresh(const ViewState& v);      // by the tick
@@ -108,6 +117,8 @@ class EasyCabWindow : public QWidget {
 
 // The value display: raw values, the first 100 sound channels, three test buttons.
 class ValueDisplayWindow : public QWidget {
+    Q_DECLARE_TR_FUNCTIONS(ValueDisplayWindow)
+
   public:
     explicit ValueDisplayWindow(Program& program);
     // By the tick while shown: the values as the core wrote them, and channels 0 .. 99 as

@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QScreen>
@@ -14,6 +15,7 @@
 
 #include "app/drive_session.h"
 #include "app/driving_window.h"
+#include "app/language.h"
 #include "app/media_player.h"
 #include "app/movie_player.h"
 #include "app/program.h"
@@ -22,6 +24,7 @@
 #include "core/error.h"
 #include "core/paths.h"
 #include "session/script.h"
+#include "view/qt/core_text.h"
 #include "view/qt/pictures.h"
 
 namespace ostrel::app {
@@ -82,11 +85,15 @@ TitleWindow::TitleWindow(Program& program)
         return b;
     };
     help_button = button(QStringLiteral("HELP"), {680, 500, 90, 28}, [this] { show_help(); });
-    replay_button = button(QStringLiteral("再生"), {680, 466, 90, 28}, [this] { choose_replay(); });
+    replay_button = button(tr("再生"), {680, 466, 90, 28}, [this] { choose_replay(); });
     replay_button->setObjectName(QStringLiteral("replay_button"));
+    // Japanese or English, kept with the settings; the next start speaks it.
+    language_button = button(QStringLiteral("Language / 言語"), {640, 432, 130, 28},
+                             [this] { choose_language(); });
+    language_button->setObjectName(QStringLiteral("language_button"));
     back_button = button(QStringLiteral("BACK"), {680, 534, 90, 28}, [this] { back_to_lines(); });
     quit_button = button(QStringLiteral("QUIT"), {680, 560, 90, 28}, [this] { quit_program(); });
-    click_to_start = button(QStringLiteral("クリックしてスタート"), {300, 520, 200, 32},
+    click_to_start = button(tr("クリックしてスタート"), {300, 520, 200, 32},
                             [this] { title_picture_clicked(); });
     click_to_start->hide();
     back_button->hide();
@@ -151,8 +158,9 @@ void TitleWindow::load_title_picture(const std::string& name) {
 void TitleWindow::start_up() {
     selection.program_dir = program_.program_dir();
     if (!holds_marker(program_.program_dir())) {
-        program_.fatal(QStringLiteral("実行ファイルが正しい場所に配置されていません") +
-                       QString::fromStdString(no_data_advice(program_.program_dir())));
+        program_.fatal(tr("実行ファイルが正しい場所に配置されていません") +
+                       QString::fromStdString(no_data_advice(
+                           program_.program_dir(), language_in_use() == Language::English)));
         return;
     }
     set_client_size(480, 270, true);
@@ -164,13 +172,14 @@ void TitleWindow::start_up() {
         if (movie_player->open(opening_movie)) {
             movie_player->play();
         } else {
-            program_.message(QStringLiteral("オープニングムービーを開けません"));
+            program_.message(tr("オープニングムービーを開けません"));
         }
     }
     for (ImageControl* l : line)
         l->hide();
     help_button->hide();
     replay_button->hide();
+    language_button->hide();
     quit_button->hide();
     title_picture = "image\\title\\title0" +
                     std::to_string(1 + QRandomGenerator::global()->bounded(6)) + ".jpg";
@@ -206,6 +215,7 @@ void TitleWindow::animate() {
         if (menu_ticks > 8) {
             help_button->show();
             replay_button->show();
+            language_button->show();
         }
         if (menu_ticks > 9) back_button->show();
     }
@@ -216,6 +226,7 @@ void TitleWindow::opening_movie_clicked() {
         l->hide();
     help_button->hide();
     replay_button->hide();
+    language_button->hide();
     back_button->hide();
     quit_button->hide();
     menu_ticks = 0;
@@ -290,9 +301,9 @@ void TitleWindow::line_pressed(int n, Qt::MouseButton button) {
     // The service under the pointer is the one the picked train drives, whichever was
     // selected before.
     choose_line(n);
-    const QString file = QFileDialog::getOpenFileName(
-        this, QStringLiteral("この路線を任意の列車で運転することができます"), QString(),
-        QStringLiteral("列車データファイル (*.dat)"));
+    const QString file =
+        QFileDialog::getOpenFileName(this, tr("この路線を任意の列車で運転することができます"),
+                                     QString(), tr("列車データファイル (*.dat)"));
     if (file.isEmpty()) return;
     const std::filesystem::path picked = file.toStdString();
     picked_dir_ = picked.parent_path().string() + "/";
@@ -319,7 +330,7 @@ void TitleWindow::choose_train(int n) {
     movie_player->play();
     resize(width(), 618);
     loading->hide();
-    status_label->setText(QStringLiteral("Formを作成しています"));
+    status_label->setText(tr("Formを作成しています"));
     status_label->repaint();
     open_driving_window({});
 }
@@ -330,22 +341,21 @@ void TitleWindow::open_driving_window(std::optional<std::vector<ScriptCommand>> 
         drive = new DrivingWindow(
             program_, selection,
             [this](std::string_view text) {
-                status_label->setText(
-                    QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+                status_label->setText(core_text(std::string(text)));
                 status_label->repaint();
             },
             std::move(replay));
     } catch (const UserError& e) {
-        program_.fatal(QString::fromStdString(e.what()));
+        program_.fatal(core_text(e.what()));
         return;
     } catch (const std::exception& e) {
-        program_.fatal(QString::fromStdString(e.what()));
+        program_.fatal(core_text(e.what()));
         return;
     }
     // The loader's last word: a route video that cannot be opened is said, and the drive goes
     // on without pictures.
     if (!drive->session().video_error().empty())
-        program_.message(QString::fromStdString(drive->session().video_error()));
+        program_.message(core_text(drive->session().video_error()));
     program_.set_driving(drive);
     drive->on_closed = [this] { drive_ended(); };
     // The title window hides while the drive runs, which is all the modality it needs: the
@@ -359,11 +369,34 @@ void TitleWindow::open_driving_window(std::optional<std::vector<ScriptCommand>> 
     drive->activateWindow();
 }
 
+void TitleWindow::choose_language() {
+    QMenu menu(this);
+    const Language now = stored_language(program_.settings());
+    for (const auto& [language, name] : {std::pair{Language::Japanese, QStringLiteral("日本語")},
+                                         std::pair{Language::English, QStringLiteral("English")}}) {
+        QAction* a = menu.addAction(name);
+        a->setCheckable(true);
+        a->setChecked(language == now);
+        a->setData(language_code(language));
+    }
+    const QAction* chosen = menu.exec(language_button->mapToGlobal(QPoint(0, 0)));
+    if (chosen) set_language(*language_named(chosen->data().toString()));
+}
+
+void TitleWindow::set_language(Language language) {
+    if (language == stored_language(program_.settings())) return;
+    store_language(program_.settings(), language);
+    // Said in the language chosen as well as in the one in use.
+    program_.message(language == Language::English
+                         ? QStringLiteral("Ostrel speaks English from its next start.")
+                         : QStringLiteral("次の起動から日本語で表示します。"));
+}
+
 void TitleWindow::choose_replay() {
     const std::filesystem::path& dir = program_.options().drives_dir;
-    const QString file = QFileDialog::getOpenFileName(
-        this, QStringLiteral("再生する運転の記録"), QString::fromStdString(dir.string()),
-        QStringLiteral("運転の記録 (*.ostrel-script)"));
+    const QString file = QFileDialog::getOpenFileName(this, tr("再生する運転の記録"),
+                                                      QString::fromStdString(dir.string()),
+                                                      tr("運転の記録 (*.ostrel-script)"));
     if (!file.isEmpty()) replay(file.toStdString());
 }
 
@@ -373,28 +406,26 @@ void TitleWindow::replay(const std::filesystem::path& file) {
     try {
         text = read_file_bytes(file, kMaxTextFileBytes);
     } catch (const std::exception& e) {
-        program_.message(QStringLiteral("運転の記録を読めません。\n") +
-                         QString::fromStdString(e.what()));
+        program_.message(tr("運転の記録を読めません。\n") + QString::fromStdString(e.what()));
         return;
     }
     std::vector<ScriptCommand> script;
     try {
         script = parse_script(text);
     } catch (const ScriptError& e) {
-        program_.message(QStringLiteral("運転の記録を読めません。\n") +
-                         QString::fromStdString(e.what()));
+        program_.message(tr("運転の記録を読めません。\n") + QString::fromStdString(e.what()));
         return;
     }
     const ScriptHeader head = read_script_header(text);
     // Only a drive recorded in the window replays here, on the data it was driven on.
     std::error_code ec;
     if (!has_recorded_steps(script) || !head.program_dir || !head.line || !head.vehicle) {
-        program_.message(QStringLiteral("この運転の記録は再生できません。\n") +
+        program_.message(tr("この運転の記録は再生できません。\n") +
                          QString::fromStdString(file.string()));
         return;
     }
     if (!std::filesystem::equivalent(*head.program_dir, program_.program_dir(), ec)) {
-        program_.message(QStringLiteral("この運転の記録は別のデータで運転されました。\n") +
+        program_.message(tr("この運転の記録は別のデータで運転されました。\n") +
                          QString::fromStdString(*head.program_dir));
         return;
     }
@@ -462,6 +493,7 @@ void TitleWindow::back_to_lines() {
         t->hide();
     help_button->hide();
     replay_button->hide();
+    language_button->hide();
     click_to_start->show();
     click_to_start->raise();
     cursor->hide();

@@ -2,6 +2,7 @@
 // `TitleWindow`, the title window and the program's main window: the opening slide show, the title
 // picture, and the menu of line services and trains that starts each drive. UI thread.
 
+#include <QCoreApplication>
 #include <QWidget>
 #include <array>
 #include <filesystem>
@@ -10,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "app/language.h"
 #include "drive/loader.h"
 #include "session/script.h"
 
@@ -24,6 +26,8 @@ class MediaPlayer;
 class Program;
 
 class TitleWindow : public QWidget {
+    Q_DECLARE_TR_FUNCTIONS(TitleWindow)
+
   public:
     explicit TitleWindow(Program& program);
     ~TitleWindow() override;
@@ -39,6 +43,9 @@ class TitleWindow : public QWidget {
     void show_help();
     // "再生": a drive recorded in the driving window, driven back as it was driven.
     void choose_replay();
+    // "Language / 言語": Japanese or English from the next start, kept with the settings.
+    void choose_language();
+    void set_language(Language language);
     void replay(const std::filesystem::path& file);
     // The readme in a window of the program's own, for a desktop without a browser.
     void show_readme(const QString& file);
@@ -59,8 +66,8 @@ class TitleWindow : public QWidget {
     ImageControl* picture = nullptr;
     QLabel* status_label = nullptr;
     std::array<ImageControl*, 5> line{}, train{};
-    ImageControl *help_button = nullptr, *replay_button = nullptr, *back_button = nullptr,
-                 *quit_button = nullptr, *click_to_start = nullptr;
+    ImageControl *help_button = nullptr, *replay_button = nullptr, *language_button = nullptr,
+                 *back_button = nullptr, *quit_button = nullptr, *click_to_start = nullptr;
     QLabel *cursor = nullptr, *loading = nullptr;
     QWidget* movie_view = nullptr;
     QTimer* animation_timer = nullptr;

@@ -39,6 +39,7 @@
 #include "app/drive_session.h"
 #include "app/driving_view.h"
 #include "app/driving_window.h"
+#include "app/language.h"
 #include "app/movie_player.h"
 #include "app/pack_window.h"
 #include "app/program.h"
@@ -57,6 +58,7 @@
 #include "session/drive_report.h"
 #include "sound/openal/openal_channels.h"
 #include "version.h"
+#include "view/qt/core_text.h"
 
 namespace fs = std::filesystem;
 using namespace ostrel;
@@ -1091,4 +1093,56 @@ TEST_F(Windows, ADriveIsRecordedAtCloseAndReplaysInTheWindowAsItWasDriven) {
     EXPECT_TRUE(
         messages_->texts.back().startsWith(QStringLiteral("この運転の記録は再生できません。")));
     fs::remove_all(drives.parent_path());
+}
+
+TEST_F(Windows, TheProgramSpeaksEnglishWhenAskedAndJapaneseAsBefore) {
+    // Each language: a menu item, a dialog's captions, a core message, a core label with a
+    // station name in it, and the report's headers.
+    struct Expected {
+        Language language;
+        QString explanation, drive_on, saved, station_check, report_header, no_data;
+    };
+    const Expected expected[] = {
+        {Language::Japanese, QStringLiteral("解説モード(&D)"), QStringLiteral("運転継続"),
+         QStringLiteral("運転状態を保存しました"), QStringLiteral("45km/h 照査まで300m"),
+         QStringLiteral("発・通過"), QStringLiteral("運転状態が保存されていません")},
+        {Language::English, QStringLiteral("Explanations(&D)"), QStringLiteral("Drive on"),
+         QStringLiteral("The drive was saved"), QStringLiteral("45km/h check in 300m"),
+         QStringLiteral("Departure / passing"), QStringLiteral("No drive is saved in this slot")},
+    };
+    for (const Expected& e : expected) {
+        SCOPED_TRACE(language_code(e.language).toStdString());
+        ASSERT_TRUE(use_language(e.language));
+        start_program(*program_dir_);
+        DrivingWindow* w = start_drive();
+        QAction* explanation = w->findChild<QAction*>(QStringLiteral("explanation_item"));
+        ASSERT_NE(explanation, nullptr);
+        EXPECT_EQ(explanation->text(), e.explanation);
+        EXPECT_EQ(program_->crew_change()->continue_button->text(), e.drive_on);
+        messages_->texts.clear();
+        w->load_from_slot(3);
+        w->save_to_slot(1);
+        ASSERT_EQ(messages_->texts.size(), 2);
+        EXPECT_EQ(messages_->texts[0], e.no_data);
+        EXPECT_EQ(messages_->texts[1], e.saved);
+        // Texts the data files wrote stay as written, inside a core text too.
+        EXPECT_EQ(core_text("45km/h 照査まで300m"), e.station_check);
+        EXPECT_EQ(core_text("北浜"), QStringLiteral("北浜"));
+        EXPECT_EQ(core_text("映像ファイルを開けませんmovie.avi"),
+                  e.language == Language::English
+                      ? QStringLiteral("Cannot open the video file movie.avi")
+                      : QStringLiteral("映像ファイルを開けませんmovie.avi"));
+        w->start_or_pause();
+        QTest::qWait(250);
+        w->back_to_title();
+        ReportWindow* report = nullptr;
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (top->objectName() == QStringLiteral("report_window") && top->isVisible())
+                report = static_cast<ReportWindow*>(top);
+        ASSERT_NE(report, nullptr);
+        EXPECT_EQ(report->table->horizontalHeaderItem(3)->text(), e.report_header);
+        report->close();
+        program_.reset();
+    }
+    use_language(Language::Japanese);
 }

@@ -4,7 +4,7 @@
 # train_70100, Start, notches up for 20 s, save to slot 1, brake to a stop (a minute in all),
 # close (the report of the drive so far opens and is closed; the drive's recording is replayed
 # headless with OSTREL_SIM and must give the window's report to the byte), drive again and
-# restore slot 1.
+# restore slot 1. With OSTREL_E2E_LANG=en the program speaks English (its report is named so).
 # Checks the settings file and screenshots of the window (it exists at its size and is not
 # blank). Usage: drive.sh OSTREL DEMO_GENERATOR WORK_DIR [DEMO_DIR]; the demo directory is
 # written when it does not hold one yet.
@@ -13,6 +13,7 @@ ostrel="$1"
 generator="$2"
 work="$3"
 demo="${4:-$work/demo}"
+lang="${OSTREL_E2E_LANG:-ja}"
 for tool in Xvfb xdotool import identify; do
     command -v "$tool" >/dev/null || { echo "e2e: $tool is missing (scripts/setup installs it)"; exit 1; }
 done
@@ -78,7 +79,9 @@ save_menu() {  # window key-in-the-save-menu
     keys "$1" alt+c Right "$2" Return
 }
 
-XDG_CONFIG_HOME="$config" XDG_DATA_HOME="$work/data" "$ostrel" "$demo" >"$work/ostrel.log" 2>&1 &
+rm -rf "$work/data"
+XDG_CONFIG_HOME="$config" XDG_DATA_HOME="$work/data" "$ostrel" "$demo" --lang "$lang" \
+    >"$work/ostrel.log" 2>&1 &
 app=$!
 
 title=$(wait_window '^Ostrel$') || fail "the title window did not appear"
@@ -125,13 +128,15 @@ sleep 8
 keys "$drive" a a a a
 sleep 22
 click "$drive" 727 561
-report=$(wait_window '^運転の記録') || fail "no report after the drive"
+report_name='^運転の記録'
+[ "$lang" = en ] && report_name='^Drive report'
+report=$(wait_window "$report_name") || fail "no report after the drive (named $report_name)"
 sleep 0.5
 import -window "$report" "$work/shots/report.png"
 not_blank "$work/shots/report.png" || fail "the report is blank"
 keys "$report" Escape
 sleep 0.5
-xdotool search --onlyvisible --name '運転の記録' >/dev/null 2>&1 && fail "the report did not close"
+xdotool search --onlyvisible --name "$report_name" >/dev/null 2>&1 && fail "the report did not close"
 xdotool search --onlyvisible --name '特急' >/dev/null 2>&1 && fail "the driving window did not close"
 grep -q '^Kanko=0' "$conf" || fail "the options were not written at close"
 

@@ -38,7 +38,8 @@ bool SdlJoysticks::train_controller_name(const std::string& name) {
     std::string lower = name;
     std::transform(lower.begin(), lower.end(), lower.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    for (const char* word : {"densha", "電車でgo", "taito", "train", "mascon"})
+    for (const char* word :
+         {"densha", "電車でgo", "taito", "train", "mascon"})  // not shown: names to match
         if (lower.find(word) != std::string::npos) return true;
     return false;
 }

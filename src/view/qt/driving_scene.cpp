@@ -1,10 +1,12 @@
 #include "view/qt/driving_scene.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 #include <numeric>
 
 #include "data/panel.h"
 #include "drive/loader.h"
+#include "view/qt/core_text.h"
 #include "view/qt/pictures.h"
 #include "view/qt/render_rules.h"
 
@@ -131,7 +133,7 @@ void DrivingScene::draw(QPainter& p, const ViewState& v, const QImage& video, bo
     }
     draw_pictures(p, v);
     draw_labels(p, v);
-    draw_plate(p, layout::back, QStringLiteral("戻る"));
+    draw_plate(p, layout::back, QCoreApplication::translate("DrivingScene", "戻る"));
     // The timetable card slides in over everything at the right.
     if (!card_.isNull()) p.drawImage(QPoint(v.card_left, v.card_top), card_);
     p.restore();
@@ -154,7 +156,8 @@ void DrivingScene::draw_pictures(QPainter& p, const ViewState& v) const {
     if (shown(v.crossimage)) {
         draw(picture(cross_, v.crossimage.image), layout::crossimage);
         if (v.crossimage_sub_visible)
-            draw_plate(p, layout::crossimage_sub, QStringLiteral("発車後"));
+            draw_plate(p, layout::crossimage_sub,
+                       QCoreApplication::translate("DrivingScene", "発車後"));
     }
     // The stop line comes down the right edge of the video as the stopping point nears.
     const QRect line(layout::stopline_left, v.stopline_top, layout::stopline_width,
@@ -172,7 +175,7 @@ void DrivingScene::draw_labels(QPainter& p, const ViewState& v) const {
         if (s.empty()) return;
         p.setFont(window_font(size, bold));
         p.setPen(colour);
-        p.drawText(r, flags, q(s));
+        p.drawText(r, flags, core_text(s));
     };
     const QColor white(Qt::white), amber(255, 200, 40);
     text(layout::digi_speed, v.digi_speed, 28, true, white);

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include <QCoreApplication>
 #include "view/qt/driving_scene.h"
 
 namespace ostrel {
@@ -36,7 +37,9 @@ void draw_report_chart(QPainter& p, const QRectF& area, const DriveRecorder& rec
     p.setFont(window_font(11));
     const QRectF plot = area.adjusted(56, 52, -18, -74);
     if (trace.empty()) {
-        p.drawText(plot, Qt::AlignCenter, QStringLiteral("記録がありません (nothing recorded)"));
+        p.drawText(
+            plot, Qt::AlignCenter,
+            QCoreApplication::translate("ReportChart", "記録がありません (nothing recorded)"));
         p.restore();
         return;
     }
@@ -144,9 +147,9 @@ void draw_report_chart(QPainter& p, const QRectF& area, const DriveRecorder& rec
     p.drawLine(legend + QPointF(110, 0), legend + QPointF(134, 0));
     p.setPen(ink);
     p.drawText(QRectF(legend + QPointF(28, -8), QSizeF(80, 16)), Qt::AlignLeft | Qt::AlignVCenter,
-               QStringLiteral("速度 speed"));
+               QCoreApplication::translate("ReportChart", "速度 speed"));
     p.drawText(QRectF(legend + QPointF(138, -8), QSizeF(96, 16)), Qt::AlignLeft | Qt::AlignVCenter,
-               QStringLiteral("制限 limit"));
+               QCoreApplication::translate("ReportChart", "制限 limit"));
     p.restore();
 }
 

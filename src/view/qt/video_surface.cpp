@@ -1,6 +1,7 @@
 #include "view/qt/video_surface.h"
 
 #include "drive/video_source.h"
+#include "view/qt/core_text.h"
 #include "view/qt/render_rules.h"
 
 namespace ostrel {
@@ -46,7 +47,7 @@ int VideoSurface::fetch(VideoSource& video, const VideoWanted& w, bool force) {
     } else {
         image_ = clean_.copy();
     }
-    if (failed) draw_notice_band(image_, QStringLiteral("映像の読み込みに失敗しました"));
+    if (failed) draw_notice_band(image_, core_text("映像の読み込みに失敗しました"));
     if (!w.notice.empty()) draw_notice_band(image_, QString::fromStdString(w.notice));
     return wanted;
 }
