@@ -68,7 +68,7 @@
     </message>
     <message>
         <source>運転終了</source>
-        <translation>End the drive</translation>
+        <translation>End</translation>
     </message>
 </context>
 <context>
@@ -529,7 +529,7 @@ Remove the pack %1 and all its files?</source>
     </message>
     <message>
         <source>抵抗解除</source>
-        <translation>No resistance</translation>
+        <translation>Drag off</translation>
     </message>
 </context>
 <context>

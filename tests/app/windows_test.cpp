@@ -1146,3 +1146,73 @@ TEST_F(Windows, TheProgramSpeaksEnglishWhenAskedAndJapaneseAsBefore) {
     }
     use_language(Language::Japanese);
 }
+
+namespace {
+
+// Every label and button of a window whose text is wider or taller than the room it has.
+QStringList clipped_texts(QWidget* window) {
+    QStringList clipped;
+    auto check = [&clipped](QWidget* w, const QString& text, QRect room, bool wrap) {
+        if (text.isEmpty() || !w->isVisibleTo(w->window())) return;
+        const QRect needed = w->fontMetrics().boundingRect(room, wrap ? Qt::TextWordWrap : 0, text);
+        if (needed.width() > room.width() || needed.height() > room.height())
+            clipped << QStringLiteral("%1 \"%2\"").arg(w->objectName(), text);
+    };
+    for (QLabel* l : window->findChildren<QLabel*>())
+        if (l->pixmap().isNull())
+            check(l, QString(l->text()).remove(QLatin1Char('&')), l->contentsRect(), l->wordWrap());
+    for (QAbstractButton* b : window->findChildren<QAbstractButton*>()) {
+        // A button's text fits inside its frame.
+        const QString text = QString(b->text()).remove(QLatin1Char('&'));
+        if (text.isEmpty() || !b->isVisibleTo(b->window())) continue;
+        if (b->fontMetrics().horizontalAdvance(text) + 2 > b->width())
+            clipped << QStringLiteral("%1 \"%2\"").arg(b->objectName(), text);
+    }
+    return clipped;
+}
+
+}  // namespace
+
+TEST_F(Windows, EveryWindowsTextsFitInBothLanguages) {
+    // With OSTREL_SHOTS_DIR set, a picture of each window in each language is kept there.
+    const QString shots = qEnvironmentVariable("OSTREL_SHOTS_DIR");
+    for (Language language : {Language::Japanese, Language::English}) {
+        SCOPED_TRACE(language_code(language).toStdString());
+        ASSERT_TRUE(use_language(language));
+        start_program(*program_dir_);
+        DrivingWindow* w = start_drive();
+        ASSERT_NE(w, nullptr);
+        SerialSetupDialog serial(w, SerialSettings{});
+        SdlJoysticks& sticks = program_->joysticks();
+        ControllerCodesDialog codes(w, sticks, "");
+        const DriveRecorder record =
+            w->session().locked_session([](Session& s) { return s.recorder(); });
+        ReportWindow report(record, "試験線");
+        const fs::path packs = temp_dir("fit-packs") / "packs";
+        PackWindow pack_window(packs, fs::path());
+        const std::pair<const char*, QWidget*> windows[] = {
+            {"easy-cab", program_->easy_cab()},
+            {"values", program_->values()},
+            {"crew-change", program_->crew_change()},
+            {"last-stop", program_->last_stop()},
+            {"serial", &serial},
+            {"codes", &codes},
+            {"report", &report},
+            {"packs", &pack_window},
+        };
+        for (const auto& [name, window] : windows) {
+            window->show();
+            QApplication::processEvents();
+            EXPECT_EQ(clipped_texts(window).join(QStringLiteral(", ")).toStdString(), "") << name;
+            if (!shots.isEmpty())
+                window->grab().save(shots +
+                                    QStringLiteral("/%1-%2.png")
+                                        .arg(QString::fromLatin1(name), language_code(language)));
+            window->hide();
+        }
+        w->close();
+        program_.reset();
+        fs::remove_all(packs.parent_path());
+    }
+    use_language(Language::Japanese);
+}
