@@ -48,7 +48,8 @@ int VideoSurface::fetch(VideoSource& video, const VideoWanted& w, bool force) {
         image_ = clean_.copy();
     }
     if (failed) draw_notice_band(image_, core_text("映像の読み込みに失敗しました"));
-    if (!w.notice.empty()) draw_notice_band(image_, QString::fromStdString(w.notice));
+    // The notice is a hint without its leading "0", which is how the catalogue holds hints.
+    if (!w.notice.empty()) draw_notice_band(image_, core_text("0" + w.notice).mid(1));
     return wanted;
 }
 
