@@ -9,6 +9,8 @@
 #include "drive/drive.h"
 #include "full_tables.h"
 #include "input/controls.h"
+#include "save/settings_store.h"
+#include "session/session.h"
 #include "session/sibling_rules.h"
 #include "session/steps.h"
 #include "session/virtual_clock.h"
@@ -87,6 +89,55 @@ void BM_TenMinuteDrive(benchmark::State& state) {
         benchmark::Counter(600.0 * static_cast<double>(state.iterations()),
                            benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
+// The same ten minutes through a session as the window runs it, its steps called one by one:
+// range(0) 0 with the channels as they are, 1 recorded (the sounds' ends and the game
+// controller taken before every step, every step written to the recording). The difference is
+// what recording a drive costs; "recording_bytes_per_minute" is how much it writes.
+void BM_TenMinuteSessionDrive(benchmark::State& state) {
+    const LoadedDrive data = line_with_rows(0);
+    const bool recorded = state.range(0) == 1;
+    std::size_t bytes = 0;
+    for (auto _ : state) {
+        VirtualChannels channels;
+        RecordedShell shell;
+        MemorySettings settings;
+        ControllerSetup controllers;
+        HeldJoystick joystick;
+        std::int64_t now = 0;
+        Session session(data,
+                        {channels, shell, settings, nullptr, speed_profile_last_frame(data.line),
+                         &controllers, &joystick},
+                        Session::AutopilotAtEnd::EndsTheDrive,
+                        recorded ? Session::StepInputs::Recorded : Session::StepInputs::Live,
+                        [&now] { return now; });
+        Drive& drive = session.drive();
+        session.apply(StartOrPause{});
+        drive.s.stops.doors_open = drive.s.stops.door_command = false;
+        session.apply(CharacterKey{'5'});
+        for (now = 1; now <= 10 * 60 * 1000; ++now) {
+            if (now == 10000 || now == 10500 || now == 11000) session.apply(CharacterKey{'8'});
+            if (now % 30000 == 0) session.apply(CharacterKey{' '});
+            channels.set_time_ms(now);
+            if (now % kFastStepMs == 0 && drive.s.timers.fast_timer_running) session.fast_step();
+            if (now % kTickMs == 0 && drive.s.timers.tick_timer_running) session.tick();
+        }
+        benchmark::DoNotOptimize(drive.s.motion.train_position);
+        if (drive.s.motion.train_speed <= 0) state.SkipWithError("the train did not move");
+        bytes = session.recording().size();
+    }
+    state.counters["cpu_us_per_sim_second"] =
+        benchmark::Counter(600.0 * static_cast<double>(state.iterations()),
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["recording_bytes_per_minute"] = static_cast<double>(bytes) / 10.0;
+}
+BENCHMARK(BM_TenMinuteSessionDrive)
+    ->ArgName("recorded")
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
+
 // Making a drive on the full line, which indexes its tables.
 void BM_MakeDrive(benchmark::State& state) {
     const LoadedDrive data = full_drive();
