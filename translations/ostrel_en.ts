@@ -122,7 +122,7 @@
     </message>
     <message>
         <source>発車後</source>
-        <translation>After departure</translation>
+        <translation>After dep.</translation>
     </message>
 </context>
 <context>

@@ -7,7 +7,7 @@ namespace ostrel::app {
 
 DriveSession::DriveSession(LoadedDrive loaded, SettingsStore& settings, bool sound_device,
                            ControllerSetup* controllers, Joystick* joystick,
-                           std::optional<std::vector<ScriptCommand>> replay)
+                           std::optional<ReplayScript> replay)
     : loaded_(std::move(loaded)), video_(loaded_.selection.program_dir) {
     if (sound_device) {
         if (auto device = OpenAlChannels::open_default()) {
@@ -29,6 +29,8 @@ DriveSession::DriveSession(LoadedDrive loaded, SettingsStore& settings, bool sou
     } else {
         video_error_ = "映像ファイルを開けません" + loaded_.main_video_name;
     }
+    // A replay runs to the length it was driven with.
+    if (replay && replay->video_frames) frames = *replay->video_frames;
     // The window's autopilot stops at an end-of-run dialog and leaves it to the driver, who may
     // end the drive or, at a crew change, drive on by hand.
     SettingsStore* store = &settings;
@@ -45,7 +47,7 @@ DriveSession::DriveSession(LoadedDrive loaded, SettingsStore& settings, bool sou
         Session::AutopilotAtEnd::HandsBackControl, inputs, [this] { return elapsed_ms(); });
     if (replay)
         player_ = std::make_unique<StepPlayer>(ScriptedDrive{*session_, replay_joystick_},
-                                               std::move(*replay));
+                                               std::move(replay->script));
 }
 
 DriveSession::~DriveSession() = default;

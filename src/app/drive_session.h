@@ -61,7 +61,7 @@ class DriveSession {
     // that nothing of the user's changes.
     DriveSession(LoadedDrive loaded, SettingsStore& settings, bool sound_device,
                  ControllerSetup* controllers = nullptr, Joystick* joystick = nullptr,
-                 std::optional<std::vector<ScriptCommand>> replay = {});
+                 std::optional<ReplayScript> replay = {});
     ~DriveSession();
 
     bool replaying() const { return player_ != nullptr; }

@@ -51,7 +51,7 @@ LoadedDrive load(const DriveSelection& selection,
 
 DrivingWindow::DrivingWindow(Program& program, const DriveSelection& selection,
                              const std::function<void(std::string_view)>& progress,
-                             std::optional<std::vector<ScriptCommand>> replay)
+                             std::optional<ReplayScript> replay)
     : QMainWindow(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                                Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
       program_(program),
@@ -310,11 +310,12 @@ void DrivingWindow::apply(AfterCall& after) {
                 break;
             case DeferredShell::Request::OpenDialog:
                 switch (r.dialog) {
+                    // A replay answers them as they were answered: nobody else may.
                     case Dialog::LastStop:
-                        program_.last_stop()->open_from_tick();
+                        if (!session_->replaying()) program_.last_stop()->open_from_tick();
                         break;
                     case Dialog::CrewChange:
-                        program_.crew_change()->open_from_tick();
+                        if (!session_->replaying()) program_.crew_change()->open_from_tick();
                         break;
                     case Dialog::ValueDisplay:
                         program_.values()->show();
@@ -590,7 +591,11 @@ void DrivingWindow::stop_channel(int channel) {
 }
 
 void DrivingWindow::reload_speed_profile() {
-    handle([this](Drive&) { session_->reload_speed_profile(); });
+    handle_in_session([this](Session& s) {
+        session_->reload_speed_profile();
+        // Not a command a replay can repeat: the file may have changed since.
+        s.note_in_recording("SU再読込: the speed profile was read again from the line file here");
+    });
 }
 
 void DrivingWindow::jump(int frame) {
@@ -669,7 +674,7 @@ void DrivingWindow::edit_controller_codes() {
     if (dialog.exec() != QDialog::Accepted) return;
     write_controller_codes(program_.settings(), dialog.codes());
     // The codes apply at once, and to every later drive through the store.
-    program_.controllers().codes = dialog.codes();
+    command(SetControllerCodes{dialog.codes()});
 }
 
 void DrivingWindow::set_up_serial_port() {

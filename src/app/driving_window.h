@@ -52,7 +52,7 @@ class DrivingWindow : public QMainWindow {
     // driven; the driver's inputs are not taken meanwhile.
     DrivingWindow(Program& program, const DriveSelection& selection,
                   const std::function<void(std::string_view)>& progress,
-                  std::optional<std::vector<ScriptCommand>> replay = {});
+                  std::optional<ReplayScript> replay = {});
     ~DrivingWindow() override;
 
     // Menu and window handlers.

@@ -332,24 +332,30 @@ void TitleWindow::choose_train(int n) {
     loading->hide();
     status_label->setText(tr("Formを作成しています"));
     status_label->repaint();
-    open_driving_window({});
+    open_driving_window(selection, {});
 }
 
-void TitleWindow::open_driving_window(std::optional<std::vector<ScriptCommand>> replay) {
+void TitleWindow::open_driving_window(const DriveSelection& chosen,
+                                      std::optional<ReplayScript> replay) {
     DrivingWindow* drive = nullptr;
+    const bool replaying = replay.has_value();
     try {
         drive = new DrivingWindow(
-            program_, selection,
+            program_, chosen,
             [this](std::string_view text) {
                 status_label->setText(core_text(std::string(text)));
                 status_label->repaint();
             },
             std::move(replay));
-    } catch (const UserError& e) {
-        program_.fatal(core_text(e.what()));
-        return;
     } catch (const std::exception& e) {
-        program_.fatal(core_text(e.what()));
+        // A recording whose line or train no longer loads is refused; the program goes on.
+        if (replaying) {
+            loading->hide();
+            resize(width(), 600);
+            program_.message(tr("この運転の記録は再生できません。\n") + core_text(e.what()));
+        } else {
+            program_.fatal(core_text(e.what()));
+        }
         return;
     }
     // The loader's last word: a route video that cannot be opened is said, and the drive goes
@@ -437,9 +443,8 @@ void TitleWindow::replay(const std::filesystem::path& file) {
     chosen.vehicle_file_name = vehicle.filename().string();
     chosen.start_station_index = head.start.value_or(0);
     chosen.end_station_index = head.end.value_or(kNone);
-    selection = chosen;
     resize(width(), 618);
-    open_driving_window(std::move(script));
+    open_driving_window(chosen, ReplayScript{std::move(script), head.video_frames});
 }
 
 void TitleWindow::drive_ended() {

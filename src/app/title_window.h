@@ -83,7 +83,7 @@ class TitleWindow : public QWidget {
     void set_client_size(int width, int height, bool centre);
     void drive_ended();
     // The driving window on `selection`; a replay with `replay`.
-    void open_driving_window(std::optional<std::vector<ScriptCommand>> replay);
+    void open_driving_window(const DriveSelection& chosen, std::optional<ReplayScript> replay);
 
     Program& program_;
     std::string picked_dir_, picked_file_;  // from the file dialog, used once

@@ -1,5 +1,7 @@
 #include "session/commands.h"
 
+#include <algorithm>
+
 #include "core/cases.h"
 #include "drive/drive.h"
 #include "input/controllers.h"
@@ -59,8 +61,12 @@ void apply(Drive& d, SettingsStore& settings, const Command& command) {
                    [&](const SerialText& t) { serial_text_received(d, t.text); },
                    [&](const SetControllerType& c) { d.controllers->controller_type = c.type; },
                    [&](const SetResistanceReleased& r) { d.s.controls.resistance_released = r.on; },
-                   [&](const JumpToFrame& j) { d.s.motion.current_frame = j.frame; },
+                   // Any number may be typed; the frame stays where frames can be counted on.
+                   [&](const JumpToFrame& j) {
+                       d.s.motion.current_frame = std::clamp(j.frame, 0, kMaxJumpFrame);
+                   },
                    [&](const StopChannel& c) { d.sound.stop(c.channel); },
+                   [&](const SetControllerCodes& c) { d.controllers->codes = c.codes; },
                },
                command);
     handle_posted_keys(d);

@@ -4,10 +4,13 @@
 // while a command ran are handled after it, in the order typed. UI thread, under the drive's
 // lock.
 
+#include <array>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <variant>
 
+#include "drive/controllers.h"
 #include "input/controls.h"
 
 namespace ostrel {
@@ -66,15 +69,21 @@ struct SetResistanceReleased {
     bool on;
 };
 struct JumpToFrame {
-    int frame;
+    int frame;  // taken as 0 .. kMaxJumpFrame
 };
+inline constexpr int kMaxJumpFrame = 100'000'000;  // about five weeks of video at 30 frames/s
 struct StopChannel {
     int channel;
 };
+// The game controller's codes ("コントローラ設定"): the handle states of P0..P5, B0..B8 and EB.
+struct SetControllerCodes {
+    std::array<std::int32_t, ControllerSetup::kCodes> codes;
+};
 
-using Command = std::variant<StartOrPause, CharacterKey, VirtualKeyPress, WheelStep, MoveToStation,
-                             SaveToSlot, LoadFromSlot, ToggleOption, SetControllerDebug, SerialText,
-                             SetControllerType, SetResistanceReleased, JumpToFrame, StopChannel>;
+using Command =
+    std::variant<StartOrPause, CharacterKey, VirtualKeyPress, WheelStep, MoveToStation, SaveToSlot,
+                 LoadFromSlot, ToggleOption, SetControllerDebug, SerialText, SetControllerType,
+                 SetResistanceReleased, JumpToFrame, StopChannel, SetControllerCodes>;
 
 void apply(Drive& d, SettingsStore& settings, const Command& command);
 

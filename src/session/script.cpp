@@ -130,6 +130,14 @@ void check_command(const ScriptCommand& c) {
         if (n < 1 || n > 2 || (c.args[0] != "1" && c.args[0] != "2" && c.args[0] != "3") ||
             (n == 2 && !unescape(c.args[1])))
             bad_line(c.line, "slot takes a slot, 1, 2 or 3, and the record it holds");
+    } else if (c.verb == "codes") {
+        if (n != static_cast<std::size_t>(ControllerSetup::kCodes) ||
+            !std::all_of(c.args.begin(), c.args.end(),
+                         [](const std::string& a) { return parse_int(a).has_value(); }))
+            bad_line(c.line, "codes takes the controller's 16 codes, P0 to EB");
+    } else if (c.verb == "usb-last") {
+        if (n != 1 || !parse_number(c.args[0]))
+            bad_line(c.line, "usb-last takes the last controller state acted on");
     } else if (c.verb == "steps") {
         if (n != 1 || c.args[0].find_first_not_of("ft") != std::string::npos)
             bad_line(c.line, "steps takes the steps as they ran: f a fast step, t a tick");
@@ -262,6 +270,13 @@ void perform(ScriptedDrive& scripted, const ScriptCommand& c) {
         apply(JumpToFrame{*parse_int(c.args[0])});
     } else if (c.verb == "silence") {
         apply(StopChannel{*parse_int(c.args[0])});
+    } else if (c.verb == "codes") {
+        SetControllerCodes codes{};
+        for (std::size_t i = 0; i < codes.codes.size(); ++i)
+            codes.codes[i] = *parse_int(c.args[i]);
+        apply(codes);
+    } else if (c.verb == "usb-last") {
+        d.controllers->last_usb_state = *parse_number(c.args[0]);
     } else if (c.verb == "slot") {
         store_slot_record(session.settings(), c.args[0][0] - '0',
                           c.args.size() == 2 ? *unescape(c.args[1]) : std::string());
@@ -363,6 +378,12 @@ std::string script_words(const Command& command, bool controller_debug_before) {
             },
             [](const JumpToFrame& j) { return "jump " + std::to_string(j.frame); },
             [](const StopChannel& c) { return "silence " + std::to_string(c.channel); },
+            [](const SetControllerCodes& c) {
+                std::string words = "codes";
+                for (std::int32_t code : c.codes)
+                    words += " " + std::to_string(code);
+                return words;
+            },
         },
         command);
 }

@@ -54,6 +54,13 @@ struct ScriptedDrive {
 // command that does not fit the drive (a station row the "Move" menu does not offer).
 void perform(ScriptedDrive& scripted, const ScriptCommand& command);
 
+// A recording to drive back in the window: its lines, and the route video's length it was
+// driven with, which the replay keeps whatever video it finds.
+struct ReplayScript {
+    std::vector<ScriptCommand> script;
+    std::optional<int> video_frames;
+};
+
 // Plays a script of recorded steps on its session: its lines in order, each step as written,
 // until the drive ends.
 class StepPlayer {

@@ -43,6 +43,8 @@ Session::Session(const LoadedDrive& loaded, const DriveServices& services, Autop
     }
     drive_ = open_drive(loaded, {*channels, shell_, services.settings, services.video,
                                  services.video_frames, services.controllers, joystick});
+    // A replay starts from the options' defaults: the recording says which differed.
+    if (inputs == StepInputs::Replayed) drive_->options = DriveOptions{};
     recorder_.emplace(*drive_);
     if (inputs != StepInputs::Recorded) return;
     // What the replay is driven on, then the options it starts with.
@@ -64,8 +66,12 @@ Session::Session(const LoadedDrive& loaded, const DriveServices& services, Autop
     if (o.ats_off != defaults.ats_off) record("menu ATS");
     if (o.visual_effects_off != defaults.visual_effects_off) record("menu visual");
     if (o.controller_debug != defaults.controller_debug) record("menu debug");
-    if (drive_->controllers->controller_type != 0)
-        record("controller " + std::to_string(drive_->controllers->controller_type));
+    // The game controller as the program holds it: its codes from the settings, and what it
+    // last acted on in an earlier drive.
+    const ControllerSetup& c = *drive_->controllers;
+    if (c.controller_type != 0) record("controller " + std::to_string(c.controller_type));
+    record(script_words(SetControllerCodes{c.codes}, false));
+    if (c.last_usb_state != 0) record("usb-last " + std::to_string(c.last_usb_state));
 }
 
 void Session::record(const std::string& words) {
@@ -84,16 +90,19 @@ void Session::apply(const Command& command) {
 
 void Session::before_step(char which) {
     if (inputs_ == StepInputs::Live) return;
+    // Only the tick reads the game controller, and only while one is chosen; the fast step
+    // runs on its own thread and leaves the device alone.
+    const bool controller = which == 't' && drive_->controllers->controller_type >= 1;
     if (inputs_ == StepInputs::Recorded) {
         stepped_channels_->take_ends(
             [this](int channel) { record("ended " + std::to_string(channel)); });
-        if (stepped_joystick_->take_state()) {
+        if (controller && stepped_joystick_->take_state()) {
             const JoystickState& j = stepped_joystick_->state();
             record("usb " + std::to_string(j.x) + " " + std::to_string(j.y) + " " +
                    std::to_string(j.buttons));
         }
         recording_->step(now_ms_ ? now_ms_() : 0, which);
-    } else {
+    } else if (controller) {
         stepped_joystick_->take_state();
     }
 }
@@ -156,6 +165,12 @@ Session::Answered Session::answer_end_dialog(DialogAnswer answer) {
 }
 
 void Session::close() {
+    // A replay leaves the options kept with the settings as they were.
+    if (inputs_ == StepInputs::Replayed) {
+        for (int ch = 0; ch < SoundChannels::kCount; ++ch)
+            drive_->sound.stop(ch);
+        return;
+    }
     close_drive(*drive_, settings_);
 }
 

@@ -73,6 +73,10 @@ class Session {
     void tick();
     // A replay: the recording says a sound played once has ended here.
     void sound_ended(int channel);
+    // A comment in the recording, for something the replay cannot repeat.
+    void note_in_recording(const std::string& text) {
+        if (recording_) recording_->comment(text);
+    }
     // The drive so far as a script of its steps that replays it exactly; empty unless recorded.
     std::string recording() const { return recording_ ? recording_->text() : std::string(); }
 

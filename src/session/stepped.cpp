@@ -72,6 +72,14 @@ void StepRecording::line(std::int64_t ms, const std::string& words) {
     text_ += std::to_string(ms) + " " + words + "\n";
 }
 
+void StepRecording::comment(const std::string& text) {
+    flush();
+    std::string one_line = text;
+    for (char& c : one_line)
+        if (c == '\n' || c == '\r') c = ' ';
+    text_ += "# " + one_line + "\n";
+}
+
 void StepRecording::flush() {
     if (steps_.empty()) return;
     text_ += std::to_string(steps_ms_) + " steps " + steps_ + "\n";

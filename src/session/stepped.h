@@ -73,6 +73,7 @@ class StepRecording {
     explicit StepRecording(std::string head) : text_(std::move(head)) {}
     void step(std::int64_t ms, char which);  // 'f' a fast step, 't' a tick
     void line(std::int64_t ms, const std::string& words);
+    void comment(const std::string& text);
     // Everything so far, the steps not yet written included.
     std::string text() const;
 

@@ -116,6 +116,7 @@ class Windows : public ::testing::Test {
     }
     void TearDown() override {
         program_.reset();
+        use_language(Language::Japanese);  // whatever a test left
         messages_.reset();
         store_.reset();
         fs::remove_all(config_);
@@ -1084,6 +1085,24 @@ TEST_F(Windows, ADriveIsRecordedAtCloseAndReplaysInTheWindowAsItWasDriven) {
     // A replay is not recorded again.
     EXPECT_EQ(std::distance(fs::directory_iterator(drives), fs::directory_iterator()), 2);
 
+    // A recording whose train no longer loads is refused with a message; the program goes on.
+    {
+        std::ifstream original(recording);
+        std::string text((std::istreambuf_iterator<char>(original)), {});
+        const auto at = text.find("# vehicle: ");
+        ASSERT_NE(at, std::string::npos);
+        text.replace(at, text.find('\n', at) - at, "# vehicle: gone.dat");
+        const fs::path broken = drives / "broken.ostrel-script";
+        fixture::write_file(broken, text);
+        messages_->texts.clear();
+        program_->title()->replay(broken);
+        EXPECT_EQ(program_->driving(), nullptr);
+        EXPECT_FALSE(program_->ended());
+        ASSERT_FALSE(messages_->texts.empty());
+        EXPECT_TRUE(
+            messages_->texts.back().startsWith(QStringLiteral("この運転の記録は再生できません。")));
+        fs::remove(broken);
+    }
     // A file that is no recording is refused with a message.
     const fs::path other = drives / "other.ostrel-script";
     fixture::write_file(other, "0 start\n100 char z\n");

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "sample_drive.h"
+#include "save/controller_codes.h"
 #include "save/slots.h"
 #include "session/drive_report.h"
 #include "session/script.h"
@@ -33,10 +35,16 @@ struct Services {
 // A drive as the window runs one: its steps at uneven real times, two to four fast steps
 // between ticks, and sounds that end whenever the channels' own clock says.
 struct WindowDrive : Services {
-    explicit WindowDrive(const char* line)
+    // `before` sets up the program's settings and controllers as an earlier drive left them.
+    explicit WindowDrive(const char* line, const std::function<void(Services&)>& before = {})
         : Services(line),
-          session(loaded, services(), Session::AutopilotAtEnd::HandsBackControl,
+          session(prepared(before), services(), Session::AutopilotAtEnd::HandsBackControl,
                   Session::StepInputs::Recorded, [this] { return now; }) {}
+
+    const LoadedDrive& prepared(const std::function<void(Services&)>& before) {
+        if (before) before(*this);
+        return loaded;
+    }
 
     void pass(std::int64_t ms) {
         now += ms;
@@ -116,7 +124,19 @@ TEST(Recording, AWindowDriveWithItsOwnStepsAndSoundEndsReplaysExactly) {
 }
 
 TEST(Recording, EveryKindOfCommandAndTheSlotALoadReadsReplay) {
-    WindowDrive drive("line_ltd.dat");
+    // Options, codes and the controller's last state kept by the program from earlier drives;
+    // the replay starts from defaults and takes them from the recording.
+    WindowDrive drive("line_ltd.dat", [](Services& earlier) {
+        earlier.settings.open_key(kSettingsKey);
+        write_options(earlier.settings, {.callouts_off = true, .explanation_mode = false});
+        std::array<std::int32_t, ControllerSetup::kCodes> codes{};
+        codes[0] = 4242;
+        write_controller_codes(earlier.settings, codes);
+        earlier.controllers.controller_type = 1;
+        earlier.controllers.last_usb_state = 77;
+    });
+    EXPECT_TRUE(drive.session.drive().options.callouts_off);
+    EXPECT_EQ(drive.controllers.codes[0], 4242);
     Session& s = drive.session;
     // A slot saved earlier, in the user's settings only.
     s.apply(StartOrPause{});
@@ -138,6 +158,9 @@ TEST(Recording, EveryKindOfCommandAndTheSlotALoadReadsReplay) {
     s.apply(SetControllerType{2});
     drive.joystick.state = {120, -40, 0x12};
     drive.run(10);
+    s.apply(JumpToFrame{2147483647});  // kept within the frames that can be counted
+    EXPECT_EQ(s.drive().s.motion.current_frame, kMaxJumpFrame);
+    s.apply(VirtualKeyPress{VirtualKey::F8, true});
     s.apply(JumpToFrame{400});
     drive.run(10);
     s.apply(LoadFromSlot{2});
@@ -159,6 +182,8 @@ TEST(Recording, EveryKindOfCommandAndTheSlotALoadReadsReplay) {
     EXPECT_TRUE(b.options.controller_debug);
     EXPECT_EQ(a.s.controls.resistance_released, b.s.controls.resistance_released);
     EXPECT_EQ(replay.controllers.controller_type, 2);
+    EXPECT_EQ(replay.controllers.codes, drive.controllers.codes);
+    EXPECT_NE(recording.find("\n0 usb-last 77\n"), std::string::npos);
     EXPECT_EQ(stored_slot_record(replay.settings, 2), stored_slot_record(drive.settings, 2));
 }
 

@@ -125,6 +125,8 @@ constexpr std::array kCoreTexts{
     QT_TRANSLATE_NOOP("core", "映像の読み込みに失敗しました"),
 };
 bool translating = false;
+// In bytes: four characters of kana or kanji.
+constexpr std::size_t kShortestPart = 12;
 // The labels come again every frame: each text is worked out once.
 std::unordered_map<std::string, QString> done;
 
@@ -175,6 +177,9 @@ QString core_text(const std::string& text) {
     while (i < text.size()) {
         const std::string* found = nullptr;
         for (const std::string& f : by_length()) {
+            // A short word ("中立", "その他") only ever as the whole text: inside a longer one
+            // it is more likely part of a name from the data files.
+            if (f.size() < kShortestPart) break;
             if (text.compare(i, f.size(), f) == 0) {
                 found = &f;
                 break;

@@ -54,7 +54,11 @@ void draw_plate(QPainter& p, const QRect& r, const QString& text) {
     p.setBrush(QColor(40, 52, 76));
     p.drawRoundedRect(QRectF(r).adjusted(0.6, 0.6, -0.6, -0.6), 4, 4);
     p.setPen(QColor(245, 245, 250));
-    p.setFont(window_font(std::max(10, r.height() / 2), true));
+    // A caption longer than the plate is drawn smaller until it fits.
+    QFont font = window_font(std::max(10, r.height() / 2), true);
+    while (font.pixelSize() > 7 && QFontMetrics(font).horizontalAdvance(text) > r.width())
+        font.setPixelSize(font.pixelSize() - 1);
+    p.setFont(font);
     p.drawText(r, Qt::AlignCenter, text);
     p.restore();
 }
@@ -170,20 +174,30 @@ void DrivingScene::draw_pictures(QPainter& p, const ViewState& v) const {
 }
 
 void DrivingScene::draw_labels(QPainter& p, const ViewState& v) const {
-    auto text = [&p](const QRect& r, const std::string& s, int size, bool bold, QColor colour,
-                     int flags = Qt::AlignLeft | Qt::AlignTop) {
-        if (s.empty()) return;
+    // What the core writes goes through its catalogue; the station's name and the reverser's
+    // text come from the data files and are drawn as written.
+    auto draw = [&p](const QRect& r, const QString& s, int size, bool bold, QColor colour,
+                     int flags) {
+        if (s.isEmpty()) return;
         p.setFont(window_font(size, bold));
         p.setPen(colour);
-        p.drawText(r, flags, core_text(s));
+        p.drawText(r, flags, s);
+    };
+    auto text = [&draw](const QRect& r, const std::string& s, int size, bool bold, QColor colour,
+                        int flags = Qt::AlignLeft | Qt::AlignTop) {
+        draw(r, core_text(s), size, bold, colour, flags);
+    };
+    auto data_text = [&draw](const QRect& r, const std::string& s, int size, bool bold,
+                             QColor colour, int flags = Qt::AlignLeft | Qt::AlignTop) {
+        draw(r, q(s), size, bold, colour, flags);
     };
     const QColor white(Qt::white), amber(255, 200, 40);
     text(layout::digi_speed, v.digi_speed, 28, true, white);
     text(layout::Label3, v.Label3, 18, false, white);
-    text(layout::Label4, v.Label4, 14, false, white,
-         Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap);
+    data_text(layout::Label4, v.Label4, 14, false, white,
+              Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap);
     text(layout::SlopeText, v.SlopeText, 12, false, white, Qt::AlignHCenter | Qt::AlignTop);
-    text(layout::Label1, v.Label1, 14, false, white);
+    data_text(layout::Label1, v.Label1, 14, false, white);
     text(layout::PowerLabel, v.PowerLabel, 14, false, white);
     text(layout::BrakeLabel, v.BrakeLabel, 14, false, white);
     text(layout::GearLabel, v.GearLabel, 14, false, white);
