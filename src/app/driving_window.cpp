@@ -13,6 +13,7 @@
 #include "app/drive_session.h"
 #include "app/driving_view.h"
 #include "app/fast_step_thread.h"
+#include "app/language.h"
 #include "app/program.h"
 #include "app/report_window.h"
 #include "app/small_windows.h"
@@ -448,10 +449,21 @@ void DrivingWindow::show_report(std::optional<DriveRecorder> record, const std::
 
 void DrivingWindow::refresh_slot_menus() {
     const SlotMenu menu = refresh_slot_captions(program_.settings());
+    // A slot's caption is the line's name and two stations in the program's brackets, which
+    // read as English ones in English.
+    const bool english = language_in_use() == Language::English;
+    auto caption = [english](const std::string& text) {
+        QString c = q(text);
+        if (english)
+            c.replace(QStringLiteral("（"), QStringLiteral(" ("))
+                .replace(QStringLiteral("～"), QStringLiteral(" - "))
+                .replace(QStringLiteral("）"), QStringLiteral(")"));
+        return c;
+    };
     for (std::size_t i = 0; i < 3; ++i) {
-        load_items[i]->setText(q(menu.load_captions[i]));
+        load_items[i]->setText(caption(menu.load_captions[i]));
         load_items[i]->setEnabled(menu.load_enabled[i]);
-        save_items[i]->setText(q(menu.save_captions[i]));
+        save_items[i]->setText(caption(menu.save_captions[i]));
     }
 }
 

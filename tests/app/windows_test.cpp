@@ -1144,6 +1144,10 @@ TEST_F(Windows, TheProgramSpeaksEnglishWhenAskedAndJapaneseAsBefore) {
         ASSERT_EQ(messages_->texts.size(), 2);
         EXPECT_EQ(messages_->texts[0], e.no_data);
         EXPECT_EQ(messages_->texts[1], e.saved);
+        w->refresh_slot_menus();
+        const QString slot = w->save_items[0]->text();
+        EXPECT_EQ(slot.contains(QStringLiteral("～")), e.language == Language::Japanese)
+            << slot.toStdString();
         // Texts the data files wrote stay as written, inside a core text too.
         EXPECT_EQ(core_text("45km/h 照査まで300m"), e.station_check);
         EXPECT_EQ(core_text("北浜"), QStringLiteral("北浜"));
