@@ -393,6 +393,14 @@ Remove the pack %1 and all its files?</source>
         <source>制限 limit</source>
         <translation>limit</translation>
     </message>
+    <message>
+        <source>信号 signal</source>
+        <translation>signal</translation>
+    </message>
+    <message>
+        <source>非常 EB</source>
+        <translation>emergency</translation>
+    </message>
 </context>
 <context>
     <name>ReportWindow</name>

@@ -3,8 +3,10 @@
 #include <QPainterPath>
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include <QCoreApplication>
+#include "drive/aspects.h"
 #include "view/qt/driving_scene.h"
 
 namespace ostrel {
@@ -19,6 +21,24 @@ double nice_step(double span, int ticks) {
     for (double m : {1.0, 2.0, 5.0, 10.0})
         if (raw <= m * power) return m * power;
     return 10 * power;
+}
+
+// The colour of a signal aspect along the chart's foot: red for stop, then from the most
+// restricting proceed aspect to clear; none where no signal is shown.
+std::optional<QColor> aspect_colour(int aspect) {
+    if (aspect < 0) return std::nullopt;
+    if (stop_aspect(aspect)) return QColor(215, 40, 40);
+    switch (aspect_class(aspect)) {
+        case 1:
+            return QColor(240, 120, 30);
+        case 2:
+            return QColor(245, 190, 20);
+        case 3:
+            return QColor(170, 200, 40);
+        default:
+            break;
+    }
+    return proceed_aspect(aspect) ? std::optional<QColor>(QColor(40, 170, 80)) : std::nullopt;
 }
 
 }  // namespace
@@ -138,9 +158,41 @@ void draw_report_chart(QPainter& p, const QRectF& area, const DriveRecorder& rec
         const double x = px(e.position_m);
         p.drawLine(QPointF(x, plot.top()), QPointF(x, plot.top() + 14));
     }
+    // The signal aspects met, as a band along the foot of the plot; the ATS alarms as orange
+    // marks along its top where each one began.
+    const QColor ats(235, 140, 0);
+    const double band = 6;
+    for (std::size_t i = 0; i + 1 < trace.size(); ++i) {
+        const auto colour = aspect_colour(trace[i].aspect);
+        const double a = px(trace[i].position_m), b = px(trace[i + 1].position_m);
+        if (colour && b > a)
+            p.fillRect(QRectF(a, plot.bottom() - band, b - a + 0.5, band), *colour);
+    }
+    p.setPen(QPen(ats, 2));
+    for (std::size_t i = 0; i < trace.size(); ++i) {
+        if (!trace[i].ats_alarm || (i > 0 && trace[i - 1].ats_alarm)) continue;
+        const double x = px(trace[i].position_m);
+        p.drawLine(QPointF(x, plot.top()), QPointF(x, plot.top() + 9));
+    }
 
     // The legend.
     const QPointF legend(plot.right() - 230, area.top() + 18);
+    const QPointF marks(plot.right() - 230, area.top() + 36);
+    const QColor steps[] = {QColor(215, 40, 40), QColor(240, 120, 30), QColor(245, 190, 20),
+                            QColor(170, 200, 40), QColor(40, 170, 80)};
+    for (int k = 0; k < 5; ++k)
+        p.fillRect(QRectF(marks + QPointF(k * 5, -3), QSizeF(5, 6)), steps[k]);
+    p.setPen(QPen(ats, 2));
+    p.drawLine(marks + QPointF(116, -5), marks + QPointF(116, 4));
+    p.setPen(QPen(limit, 3));
+    p.drawLine(marks + QPointF(172, -5), marks + QPointF(172, 4));
+    p.setPen(ink);
+    p.drawText(QRectF(marks + QPointF(28, -8), QSizeF(80, 16)), Qt::AlignLeft | Qt::AlignVCenter,
+               QCoreApplication::translate("ReportChart", "信号 signal"));
+    p.drawText(QRectF(marks + QPointF(122, -8), QSizeF(46, 16)), Qt::AlignLeft | Qt::AlignVCenter,
+               QStringLiteral("ATS"));
+    p.drawText(QRectF(marks + QPointF(178, -8), QSizeF(60, 16)), Qt::AlignLeft | Qt::AlignVCenter,
+               QCoreApplication::translate("ReportChart", "非常 EB"));
     p.setPen(QPen(speed, 2));
     p.drawLine(legend, legend + QPointF(24, 0));
     p.setPen(QPen(limit, 1.5, Qt::DashLine));
