@@ -162,11 +162,15 @@ void draw_report_chart(QPainter& p, const QRectF& area, const DriveRecorder& rec
     // marks along its top where each one began.
     const QColor ats(235, 140, 0);
     const double band = 6;
-    for (std::size_t i = 0; i + 1 < trace.size(); ++i) {
+    // Each run of one colour as one piece, so that the band shows no seams.
+    for (std::size_t i = 0; i + 1 < trace.size();) {
         const auto colour = aspect_colour(trace[i].aspect);
-        const double a = px(trace[i].position_m), b = px(trace[i + 1].position_m);
-        if (colour && b > a)
-            p.fillRect(QRectF(a, plot.bottom() - band, b - a + 0.5, band), *colour);
+        std::size_t end = i + 1;
+        while (end + 1 < trace.size() && aspect_colour(trace[end].aspect) == colour)
+            ++end;
+        const double a = px(trace[i].position_m), b = px(trace[end].position_m);
+        if (colour && b > a) p.fillRect(QRectF(a, plot.bottom() - band, b - a, band), *colour);
+        i = end;
     }
     p.setPen(QPen(ats, 2));
     for (std::size_t i = 0; i < trace.size(); ++i) {
